@@ -1,0 +1,92 @@
+#pragma once
+// A stand-in for a lift controller board: answers reads, writes and reboots on its own address the way
+// a board in the field does, keeps its stored configuration in a file, and can misbehave on request.
+
+#include "codec.h"
+
+#include <QDateTime>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+
+class QUdpSocket;
+
+namespace velmar {
+
+// Ways to misbehave, for tests and training.
+struct BoardFaults
+{
+    int replyDelayMs = 0;
+    int dropPercent = 0;       // share of replies not sent, 0..100
+    QSet<quint16> answerPorts;  // answer only on these ports; empty means every port
+    int truncateTo = -1;        // cut replies to this many bytes; -1 keeps them whole
+    bool withOtv = false;       // replies carry "otv"
+    bool filterByte = false;    // replies carry 4 at offset 10
+    bool withoutVersion = false;  // replies lack "VER"
+    bool ignoreWrites = false;  // writes are answered but not kept
+};
+
+// What a board keeps in its permanent memory.
+struct BoardState
+{
+    BoardConfig config;
+    std::uint8_t rayNumber = 0;
+    bool operator==(const BoardState &) const = default;
+};
+
+// The state of a board first started on this address.
+BoardState DefaultBoardState(const QHostAddress &address);
+// Reads a state file; on failure returns false and says why.
+bool LoadBoardState(const QString &path, BoardState &state, QString &error);
+// Replaces the state file atomically.
+bool SaveBoardState(const QString &path, const BoardState &state, QString &error);
+
+struct BoardOptions
+{
+    QHostAddress address{QStringLiteral("127.0.0.2")};
+    QString statePath;  // empty: the board forgets its writes when it stops
+    int rebootMs = 1500;
+    BoardFaults faults;
+    quint32 seed = 1;
+};
+
+class StandInBoard : public QObject
+{
+    Q_OBJECT
+public:
+    using Log = std::function<void(const QString &line)>;
+
+    explicit StandInBoard(BoardOptions options, QObject *parent = nullptr);
+    ~StandInBoard() override;
+
+    // Loads or creates the state file and binds 8023, 8024, 8026, and 6767 when it is free.
+    bool start(QString &error);
+    void setLog(Log log) { log_ = std::move(log); }
+
+    const BoardState &stored() const { return stored_; }
+    const BoardConfig &working() const { return working_; }
+    QList<quint16> ports() const;
+    bool rebooting() const { return rebooting_; }
+
+private:
+    void receive(QUdpSocket *socket);
+    void handle(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &peer, quint16 peerPort);
+    void answer(QUdpSocket *socket, Bytes frame, const QString &kind, const QHostAddress &peer,
+                quint16 peerPort);
+    void note(quint16 port, const QHostAddress &peer, quint16 peerPort, const QString &what);
+
+    BoardOptions options_;
+    BoardState stored_;
+    BoardConfig working_;
+    QList<QUdpSocket *> sockets_;
+    QList<QDateTime> preReboot_;
+    bool rebooting_ = false;
+    Log log_;
+    quint32 random_;
+};
+
+} // namespace velmar

@@ -1,0 +1,146 @@
+// velmar-board: stand-in lift controller boards on loopback (or any local address).
+
+#include "board.h"
+#include "transport.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace velmar;
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+void requestStop(int)
+{
+    stopRequested = true;
+}
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "velmar-board: %s\n", qPrintable(message));
+    std::exit(2);
+}
+
+int number(const QCommandLineParser &parser, const QString &name, int low, int high)
+{
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (!ok || value < low || value > high)
+        fail(QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
+                 .arg(name)
+                 .arg(low)
+                 .arg(high)
+                 .arg(parser.value(name)));
+    return value;
+}
+
+// "board.json" for the first board, "board-127.0.0.3.json" for the others.
+QString StatePathFor(const QString &path, int index, const QHostAddress &address)
+{
+    if (path.isEmpty() || index == 0)
+        return path;
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix();
+    return info.path() + "/" + info.completeBaseName() + "-" + address.toString() + suffix;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmar-board"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Stand-in lift controller boards. Each board binds UDP ports 8023, 8024 and 8026 (and 6767 when it\n"
+        "is free) on its own address, answers reads, writes and reboots like a board in the field, and\n"
+        "logs every datagram to standard error.");
+    parser.addHelpOption();
+    parser.addOptions({
+        {"address", "Address of the first board (default 127.0.0.2).", "A", "127.0.0.2"},
+        {"count", "Run N boards on consecutive addresses from A (default 1).", "N", "1"},
+        {"state", "Keep the stored configuration in FILE (created on first use). With --count, the "
+                  "other boards use FILE with their address added to the name.", "FILE"},
+        {"reboot-ms", "Silence after a reboot request, in milliseconds (default 1500).", "MS", "1500"},
+        {"quiet", "Do not log datagrams."},
+        {"delay", "Fault: delay every reply by MS milliseconds.", "MS", "0"},
+        {"drop", "Fault: drop PERCENT of the replies.", "PERCENT", "0"},
+        {"answer-ports", "Fault: answer only on these ports (comma-separated).", "LIST"},
+        {"truncate", "Fault: cut every reply to N bytes.", "N"},
+        {"otv", "Fault: replies carry \"otv\", so the configurator ignores them."},
+        {"filter4", "Fault: replies carry 4 at offset 10."},
+        {"no-ver", "Fault: replies lack the \"VER\" version block."},
+        {"ignore-writes", "Fault: answer configuration writes without keeping them."},
+        {"seed", "Seed of the --drop choice (default 1).", "N", "1"},
+    });
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        fail("unexpected argument: " + parser.positionalArguments().first() + " (see --help)");
+
+    const auto first = ParseDottedAddress(parser.value("address"));
+    if (!first)
+        fail("--address takes a dotted IPv4 address, not \"" + parser.value("address") + "\"");
+    const int count = number(parser, "count", 1, 254 * 256);
+    if (quint64(first->toIPv4Address()) + count - 1 > 0xFFFFFFFFu)
+        fail("--count runs past 255.255.255.255");
+
+    BoardOptions options;
+    options.rebootMs = number(parser, "reboot-ms", 0, 600000);
+    options.faults.replyDelayMs = number(parser, "delay", 0, 600000);
+    options.faults.dropPercent = number(parser, "drop", 0, 100);
+    options.seed = static_cast<quint32>(number(parser, "seed", 0, 0x7FFFFFFF));
+    if (parser.isSet("truncate"))
+        options.faults.truncateTo = number(parser, "truncate", 0, 100);
+    if (parser.isSet("answer-ports")) {
+        for (const QString &text : parser.value("answer-ports").split(',')) {
+            bool ok = false;
+            const uint port = text.toUInt(&ok);
+            if (!ok || port == 0 || port > 65535)
+                fail("--answer-ports takes port numbers, not \"" + text + "\"");
+            options.faults.answerPorts.insert(static_cast<quint16>(port));
+        }
+    }
+    options.faults.withOtv = parser.isSet("otv");
+    options.faults.filterByte = parser.isSet("filter4");
+    options.faults.withoutVersion = parser.isSet("no-ver");
+    options.faults.ignoreWrites = parser.isSet("ignore-writes");
+
+    const bool quiet = parser.isSet("quiet");
+    std::vector<std::unique_ptr<StandInBoard>> boards;
+    for (int i = 0; i < count; ++i) {
+        BoardOptions own = options;
+        own.address = QHostAddress(first->toIPv4Address() + quint32(i));
+        own.statePath = StatePathFor(parser.value("state"), i, own.address);
+        auto board = std::make_unique<StandInBoard>(own);
+        if (!quiet)
+            board->setLog([](const QString &line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
+        QString error;
+        if (!board->start(error))
+            fail(error);
+        boards.push_back(std::move(board));
+    }
+    if (!quiet)
+        std::fprintf(stderr, "velmar-board: %d board(s) from %s; target %s in the configurator\n", count,
+                     qPrintable(first->toString()), qPrintable(PaddedDottedText(*first)));
+
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    QTimer stopPoll;
+    QObject::connect(&stopPoll, &QTimer::timeout, &app, [] {
+        if (stopRequested)
+            QCoreApplication::quit();
+    });
+    stopPoll.start(50);
+    return app.exec();
+}

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Set-up, build, run, test and benchmark the configurator on Debian. Installs what is missing.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+BUILD=${BUILD:-build}
+PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
+BENCH_PACKAGES=(libbenchmark-dev)
+
+usage() {
+    cat <<'USAGE'
+usage: ./do COMMAND [ARGS]
+  run              build, start a stand-in board on 127.0.0.2 and the configurator
+  test             build and run every test (headless)
+  build            build only; binaries land in build/bin/
+  board ARGS       run stand-in boards alone (./do board --help)
+  ctl ARGS         the command-line tool (./do ctl --help)
+  bench            build and run the benchmarks, write docs/PERFORMANCE.md
+  screenshot FILE  the real window under Xvfb, saved as a PNG
+  deps             install missing Debian packages only
+USAGE
+}
+
+missing() {
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || echo "$pkg"
+    done
+}
+
+install_missing() {
+    local need
+    need=$(missing "$@")
+    [ -z "$need" ] && return 0
+    echo "installing: $need"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $need >/dev/null
+}
+
+configure() {
+    local dir=$1; shift
+    local werror=OFF
+    [ "${CI:-}" = "true" ] && werror=ON
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
+        -DVELMAR_WERROR=$werror "$@" >/dev/null
+}
+
+build() {
+    install_missing "${PACKAGES[@]}"
+    configure "$BUILD" "$@"
+    cmake --build "$BUILD" -- -j"$(nproc)"
+}
+
+run_tests() {
+    local dir=$1
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
+}
+
+cmd=${1:-help}
+[ $# -gt 0 ] && shift
+case "$cmd" in
+    deps) install_missing "${PACKAGES[@]}" ;;
+    build) build ;;
+    test)
+        build
+        run_tests "$BUILD"
+        ;;
+    run)
+        build
+        if [ ! -x "$BUILD/bin/velmarcom" ]; then
+            echo "velmarcom is not built yet" >&2
+            exit 1
+        fi
+        board_pid=""
+        if [ -x "$BUILD/bin/velmar-board" ]; then
+            "$BUILD/bin/velmar-board" --address 127.0.0.2 --state "$BUILD/demo-board.json" --quiet &
+            board_pid=$!
+            trap '[ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null; wait 2>/dev/null || true' EXIT
+            echo "A stand-in board answers on 127.0.0.2: type 127.000.000.002 as the board's address."
+        fi
+        "$BUILD/bin/velmarcom"
+        ;;
+    board)
+        build >/dev/null
+        exec "$BUILD/bin/velmar-board" "$@"
+        ;;
+    ctl)
+        build >/dev/null
+        exec "$BUILD/bin/velmarctl" "$@"
+        ;;
+    bench)
+        install_missing "${BENCH_PACKAGES[@]}"
+        BUILD_TYPE=Release build
+        mkdir -p docs
+        "$BUILD/bin/velmar-bench" --out docs/PERFORMANCE.md
+        cat docs/PERFORMANCE.md
+        ;;
+    screenshot)
+        install_missing xvfb xauth x11-apps imagemagick
+        build
+        out=${1:-docs/window.png}
+        tmp=$(mktemp -d)
+        xvfb-run -a -s "-screen 0 1280x900x24" bash -c "
+            \"$BUILD/bin/velmar-board\" --address 127.0.0.2 --state \"$tmp/board.json\" --quiet &
+            VELMARCOM_DEMO=1 \"$BUILD/bin/velmarcom\" &
+            sleep 3; import -window root \"$out\"; kill %1 %2"
+        echo "saved $out"
+        ;;
+    help | -h | --help) usage ;;
+    *)
+        usage >&2
+        exit 2
+        ;;
+esac

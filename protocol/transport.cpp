@@ -1,0 +1,186 @@
+#include "transport.h"
+
+#include "codec.h"
+#include "wire.h"
+
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QStringList>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QVariant>
+
+namespace velmar {
+
+namespace {
+
+// Datagrams handled in one go before the event loop gets its turn again.
+constexpr int DrainBatch = 64;
+
+} // namespace
+
+std::optional<QHostAddress> ParseDottedAddress(const QString &text)
+{
+    const QStringList groups = text.split(QLatin1Char('.'));
+    if (groups.size() != 4)
+        return std::nullopt;
+    quint32 value = 0;
+    for (const QString &group : groups) {
+        if (group.isEmpty() || group.size() > 3)
+            return std::nullopt;
+        for (QChar ch : group)
+            if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+                return std::nullopt;
+        const uint octet = group.toUInt();
+        if (octet > 255)
+            return std::nullopt;
+        value = value << 8 | octet;
+    }
+    return QHostAddress(value);
+}
+
+QHostAddress ResolveHost(const QString &host)
+{
+    if (auto dotted = ParseDottedAddress(host))
+        return *dotted;
+    if (host.compare(QLatin1String("LOCALHOST"), Qt::CaseInsensitive) == 0)
+        return QHostAddress(QHostAddress::LocalHost);
+    if (host.trimmed().isEmpty())
+        throw SendError("empty host");
+    const QHostInfo info = QHostInfo::fromName(host);
+    for (const QHostAddress &address : info.addresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address;
+    throw SendError("cannot resolve " + host.toStdString());
+}
+
+QString PaddedDottedText(const QHostAddress &address)
+{
+    const quint32 value = address.toIPv4Address();
+    QStringList groups;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        groups << QStringLiteral("%1").arg((value >> shift) & 0xFF, 3, 10, QLatin1Char('0'));
+    return groups.join(QLatin1Char('.'));
+}
+
+// ---- Listener -----------------------------------------------------------------------------------
+
+Listener::Listener(quint16 port, QObject *parent) : QObject(parent), port_(port) {}
+
+Listener::~Listener()
+{
+    close();
+}
+
+quint16 Listener::boundPort() const
+{
+    return isOpen() ? socket_->localPort() : 0;
+}
+
+bool Listener::isOpen() const
+{
+    return socket_ && socket_->state() == QAbstractSocket::BoundState;
+}
+
+bool Listener::open()
+{
+    if (isOpen())
+        return true;
+    auto *socket = new QUdpSocket(this);
+    if (!socket->bind(QHostAddress::AnyIPv4, port_, QAbstractSocket::DontShareAddress)) {
+        delete socket;
+        return false;
+    }
+    socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(1 << 20));
+    connect(socket, &QUdpSocket::readyRead, this, &Listener::drain);
+    socket_ = socket;
+    return true;
+}
+
+void Listener::close()
+{
+    if (!socket_)
+        return;
+    // Nothing waits on another thread: a delivery in progress sees the socket gone and stops.
+    socket_->disconnect(this);
+    socket_->close();
+    socket_->deleteLater();
+    socket_ = nullptr;
+}
+
+void Listener::drain()
+{
+    drainQueued_ = false;
+    // A handler that runs a nested event loop (a message box) must not see a second datagram before
+    // it has returned.
+    if (delivering_)
+        return;
+    for (int handled = 0; handled < DrainBatch && isOpen() && socket_->hasPendingDatagrams(); ++handled) {
+        const qint64 size = socket_->pendingDatagramSize();
+        if (size < 0 || size > static_cast<qint64>(wire::ReceiveBufferSize)) {
+            socket_->receiveDatagram(0);  // readDatagram would truncate it silently
+            continue;
+        }
+        const QNetworkDatagram datagram = socket_->receiveDatagram(size);
+        if (!handler_)
+            continue;
+        delivering_ = true;
+        try {
+            handler_(datagram.data(), datagram.senderAddress().toString(),
+                     static_cast<quint16>(datagram.senderPort()));
+        } catch (...) {
+            delivering_ = false;
+            throw;
+        }
+        delivering_ = false;
+    }
+    if (isOpen() && socket_->hasPendingDatagrams() && !drainQueued_) {
+        drainQueued_ = true;
+        QTimer::singleShot(0, this, &Listener::drain);
+    }
+}
+
+void Listener::send(const QHostAddress &address, quint16 port, const QByteArray &data)
+{
+    if (!isOpen())
+        throw SendError("listening socket is closed");
+    if (socket_->writeDatagram(data, address, port) != data.size())
+        throw SendError(socket_->errorString().toStdString());
+}
+
+void ServerSend(Listener &listener, const QString &host, int port, const QByteArray &data)
+{
+    const QHostAddress address = ResolveHost(host);
+    if (!listener.isOpen() && !listener.open())
+        throw SendError("cannot open port " + std::to_string(listener.port()));
+    listener.send(address, static_cast<quint16>(port), data);
+}
+
+// ---- Sending socket -----------------------------------------------------------------------------
+
+void SendingSocket::aim(const QString &newHost, quint16 newPort)
+{
+    close();
+    host = newHost;
+    port = newPort;
+    active = true;
+}
+
+void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &host, int port)
+{
+    if (host.isEmpty() || host == QLatin1String("000.000.000.000") || port == 0 || data.isEmpty() ||
+        host.size() != 15)
+        return;
+    socket.aim(host, static_cast<quint16>(port));
+    try {
+        const Bytes padded = PadWithCounterDigits(data.toStdString());
+        QUdpSocket sender;
+        sender.writeDatagram(padded.data(), static_cast<qint64>(padded.size()), ResolveHost(host),
+                             static_cast<quint16>(port));
+    } catch (const SendError &) {
+        // ClientSend never reports.
+    }
+    socket.close();
+}
+
+} // namespace velmar

@@ -1,0 +1,92 @@
+#pragma once
+// The configurator's two UDP sockets and their send routines.
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+class QUdpSocket;
+
+namespace velmar {
+
+// A send that could not be made: the listening socket cannot be opened, the host cannot be
+// resolved, or the system refused the datagram.
+class SendError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Four dot-separated decimal groups 0..255, leading zeros allowed and never octal:
+// "010.000.000.002" is 10.0.0.2. Nothing for any other text.
+std::optional<QHostAddress> ParseDottedAddress(const QString &text);
+// Dotted text as above, "LOCALHOST" in any case, or a host name to look up (IPv4 only).
+// Throws SendError when nothing usable comes of it.
+QHostAddress ResolveHost(const QString &host);
+// The zero-padded form of an address: 10.0.0.2 -> "010.000.000.002".
+QString PaddedDottedText(const QHostAddress &address);
+
+// The listening socket: one port on every local IPv4 address, broadcast permitted, bound exclusively
+// so that a second program cannot share the port. Each datagram of at most 8192 bytes reaches the
+// handler on this object's thread, one at a time and in arrival order; a longer one is dropped.
+class Listener : public QObject
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<void(const QByteArray &datagram, const QString &senderAddress,
+                                       quint16 senderPort)>;
+
+    explicit Listener(quint16 port, QObject *parent = nullptr);
+    ~Listener() override;
+
+    void setHandler(Handler handler) { handler_ = std::move(handler); }
+    quint16 port() const { return port_; }
+    // The port actually bound (differs from port() only when port() is 0).
+    quint16 boundPort() const;
+
+    bool open();
+    void close();
+    bool isOpen() const;
+
+    // Sends from the bound socket. Throws SendError.
+    void send(const QHostAddress &address, quint16 port, const QByteArray &data);
+
+private:
+    void drain();
+
+    quint16 port_;
+    QUdpSocket *socket_ = nullptr;
+    Handler handler_;
+    bool delivering_ = false;
+    bool drainQueued_ = false;
+};
+
+// Sends data unchanged as one datagram from the listening socket, opening the socket again first when
+// it is closed. Throws SendError.
+void ServerSend(Listener &listener, const QString &host, int port, const QByteArray &data);
+
+// The sending socket. It only remembers where it points; each send uses a short-lived socket with an
+// ephemeral source port, so a reply to it is never received.
+class SendingSocket
+{
+public:
+    QString host = QStringLiteral("1");
+    quint16 port = 8024;
+    bool active = true;
+
+    // Close, point at host:port, open again.
+    void aim(const QString &newHost, quint16 newPort);
+    void close() { active = false; }
+};
+
+// Sends data padded to 100 bytes with counter digits, from an ephemeral port. Sends nothing unless the
+// host is a 15-character text other than "000.000.000.000", the port is not 0 and the data is not
+// empty. Never reports: a failed send is dropped. Leaves the sending socket closed.
+void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &host, int port);
+
+} // namespace velmar

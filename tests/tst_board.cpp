@@ -1,0 +1,306 @@
+#include "board.h"
+#include "codec.h"
+#include "loopback.h"
+#include "wire.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velmar;
+
+namespace {
+
+QByteArray bytes(const Bytes &frame)
+{
+    return QByteArray(frame.data(), static_cast<qsizetype>(frame.size()));
+}
+
+DecodedDatagram decode(const QNetworkDatagram &datagram)
+{
+    const QByteArray data = datagram.data();
+    return DecodeDatagram(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+}
+
+// A plain socket playing the configurator.
+struct Peer
+{
+    test::Receiver socket{QHostAddress("127.0.0.1")};
+    void send(const Bytes &frame, const QHostAddress &board, quint16 port = wire::BoardPort)
+    {
+        socket.socket.writeDatagram(bytes(frame), board, port);
+    }
+};
+
+ConfigWriteValues sampleWrite(const QHostAddress &board)
+{
+    const quint32 a = board.toIPv4Address();
+    ConfigWriteValues values;
+    values.record = {{10, 0, 0, 9},     {std::uint8_t(a >> 24), std::uint8_t(a >> 16), std::uint8_t(a >> 8), 99},
+                     {255, 255, 0, 0},  {127, 0, 0, 1},
+                     {0x02, 0x1E, 1, 2, 3, 4}, 4660, true, {1, 1, 1, 1}, {2, 2, 2, 2}};
+    values.rayNumber = 5;
+    values.consoleDynamic = true;
+    values.boardDhcp = true;
+    return values;
+}
+
+} // namespace
+
+class TestBoard : public QObject
+{
+    Q_OBJECT
+private slots:
+    void answersBothConfigurationsOnEveryPort();
+    void writeIsStoredAndAnsweredWithTheStoredConfiguration();
+    void rebootAcknowledgesThenIsSilentThenRunsTheStoredConfiguration();
+    void stateSurvivesRestartsAndDamageIsReported();
+    void faults_data();
+    void faults();
+    void garbageIsLoggedAndIgnored();
+    void programStopsOnSigtermAndRejectsBadOptions();
+};
+
+void TestBoard::answersBothConfigurationsOnEveryPort()
+{
+    BoardOptions options;
+    options.address = test::uniqueLoopback();
+    StandInBoard board(options);
+    QString error;
+    QVERIFY2(board.start(error), qPrintable(error));
+    QVERIFY(board.ports().contains(wire::BoardPort));
+
+    Peer peer;
+    for (quint16 port : {wire::UserPort, wire::BoardPort, wire::WritePort})
+        peer.send(ReadRequest('C'), options.address, port);
+    QTRY_COMPARE(peer.socket.received.size(), 3);
+    for (const QNetworkDatagram &reply : peer.socket.received) {
+        const auto decoded = decode(reply);
+        QVERIFY(decoded.reply);
+        QCOMPARE(decoded.reply->kind, ReplyKind::Record);
+        const quint32 a = options.address.toIPv4Address();
+        QCOMPARE(decoded.reply->recordHead[7], std::uint8_t(a & 0xFF));
+        QVERIFY(decoded.reply->versionText.has_value());
+        QCOMPARE(reply.senderAddress(), options.address);
+    }
+}
+
+void TestBoard::writeIsStoredAndAnsweredWithTheStoredConfiguration()
+{
+    BoardOptions options;
+    options.address = test::uniqueLoopback();
+    StandInBoard board(options);
+    QString error;
+    QVERIFY(board.start(error));
+    const BoardConfig before = board.working();
+
+    Peer peer;
+    const ConfigWriteValues values = sampleWrite(options.address);
+    peer.send(ConfigWrite(values), options.address, wire::WritePort);
+    QTRY_COMPARE(peer.socket.received.size(), 1);
+    QCOMPARE(board.stored().config.record, values.record);
+    QCOMPARE(board.stored().config.boardDhcp, true);
+    QCOMPARE(int(board.stored().rayNumber), 5);
+    QCOMPARE(board.working(), before);  // the working configuration waits for a reboot
+
+    const auto answer = decode(peer.socket.received[0]);
+    QCOMPARE(answer.reply->ident->boardIdent, 4660);
+    QVERIFY(answer.reply->boardDynamic);
+
+    peer.send(ReadRequest('C'), options.address);
+    QTRY_COMPARE(peer.socket.received.size(), 2);
+    QCOMPARE(decode(peer.socket.received[1]).reply->recordHead[0], before.record.dispatcherIp[0]);
+}
+
+void TestBoard::rebootAcknowledgesThenIsSilentThenRunsTheStoredConfiguration()
+{
+    BoardOptions options;
+    options.address = test::uniqueLoopback();
+    options.rebootMs = 300;
+    StandInBoard board(options);
+    QStringList log;
+    board.setLog([&](const QString &line) { log << line; });
+    QString error;
+    QVERIFY(board.start(error));
+    Peer peer;
+    peer.send(ConfigWrite(sampleWrite(options.address)), options.address);
+    QTRY_COMPARE(peer.socket.received.size(), 1);
+
+    peer.send(RebootRequest(), options.address, wire::UserPort);
+    QTRY_COMPARE(peer.socket.received.size(), 2);
+    QCOMPARE(decode(peer.socket.received[1]).reply->kind, ReplyKind::RebootAck);
+    QVERIFY(log.join('\n').contains("without the four pre-reboot frames"));
+    QVERIFY(board.rebooting());
+
+    peer.send(ReadRequest('C'), options.address);
+    QTest::qWait(100);
+    QCOMPARE(peer.socket.received.size(), 2);  // silent while rebooting
+
+    QTRY_VERIFY(!board.rebooting());
+    QCOMPARE(board.working(), board.stored().config);
+    log.clear();
+    for (const Bytes &frame : {MsiFrame(), VsiFrame(), MsiFrame(), VsiFrame()})
+        peer.send(frame, options.address, wire::UserPort);
+    peer.send(ReadRequest('C'), options.address);
+    QTRY_COMPARE(peer.socket.received.size(), 3);
+    QCOMPARE(decode(peer.socket.received[2]).reply->ident->boardIdent, 4660);
+    peer.send(RebootRequest(), options.address);
+    QTRY_COMPARE(peer.socket.received.size(), 4);
+    QVERIFY(!log.join('\n').contains("without"));
+    QVERIFY(log.join('\n').contains("MsiFrame"));
+}
+
+void TestBoard::stateSurvivesRestartsAndDamageIsReported()
+{
+    QTemporaryDir dir;
+    BoardOptions options;
+    options.address = test::uniqueLoopback();
+    options.statePath = dir.filePath("board.json");
+    const ConfigWriteValues values = sampleWrite(options.address);
+    {
+        StandInBoard board(options);
+        QString error;
+        QVERIFY(board.start(error));
+        QVERIFY(QFile::exists(options.statePath));
+        Peer peer;
+        peer.send(ConfigWrite(values), options.address);
+        QTRY_COMPARE(peer.socket.received.size(), 1);
+    }
+    {
+        StandInBoard board(options);
+        QString error;
+        QVERIFY2(board.start(error), qPrintable(error));
+        QCOMPARE(board.stored().config.record, values.record);
+        QCOMPARE(board.working(), board.stored().config);
+    }
+    for (const QByteArray &damage : {QByteArray("{\"lift\": "), QByteArray("[]"), QByteArray("{\"lift\":\"x\"}")}) {
+        QFile file(options.statePath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(damage);
+        file.close();
+        StandInBoard board(options);
+        QString error;
+        QVERIFY(!board.start(error));
+        QVERIFY2(error.contains("damaged"), qPrintable(error));
+    }
+}
+
+void TestBoard::faults_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("expectedLength");  // of each answer; -1 for no answer at all
+    QTest::newRow("truncated") << 0 << 30;
+    QTest::newRow("otv") << 1 << 100;
+    QTest::newRow("4 at offset 10") << 2 << 100;
+    QTest::newRow("no VER") << 3 << 100;
+    QTest::newRow("answers on 8026 only") << 4 << 100;
+    QTest::newRow("drops every reply") << 5 << -1;
+    QTest::newRow("delayed") << 6 << 100;
+    QTest::newRow("ignores writes") << 7 << 100;
+}
+
+void TestBoard::faults()
+{
+    QFETCH(int, fault);
+    QFETCH(int, expectedLength);
+    BoardOptions options;
+    options.address = test::uniqueLoopback();
+    BoardFaults &f = options.faults;
+    switch (fault) {
+    case 0: f.truncateTo = 30; break;
+    case 1: f.withOtv = true; break;
+    case 2: f.filterByte = true; break;
+    case 3: f.withoutVersion = true; break;
+    case 4: f.answerPorts = {wire::UserPort}; break;
+    case 5: f.dropPercent = 100; break;
+    case 6: f.replyDelayMs = 200; break;
+    case 7: f.ignoreWrites = true; break;
+    }
+    StandInBoard board(options);
+    QString error;
+    QVERIFY(board.start(error));
+    const BoardState before = board.stored();
+    Peer peer;
+    QElapsedTimer clock;
+    clock.start();
+    peer.send(fault == 7 ? ConfigWrite(sampleWrite(options.address)) : ReadRequest('d'), options.address,
+              wire::UserPort);
+    peer.send(ReadRequest('d'), options.address, wire::BoardPort);
+    if (expectedLength < 0) {
+        QTest::qWait(200);
+        QCOMPARE(peer.socket.received.size(), 0);
+        return;
+    }
+    QTRY_VERIFY(!peer.socket.received.isEmpty());
+    QTest::qWait(50);
+    QCOMPARE(peer.socket.received.size(), fault == 4 ? 1 : 2);
+    const auto data = peer.socket.received[0].data();
+    QCOMPARE(data.size(), expectedLength);
+    const auto decoded = decode(peer.socket.received[0]);
+    switch (fault) {
+    case 0: QVERIFY(decoded.reply && !decoded.reply->versionText); break;
+    case 1: QVERIFY(!decoded.reply); break;
+    case 2: QCOMPARE(decoded.reply->kind, ReplyKind::Filtered); break;
+    case 3: QVERIFY(!decoded.reply->versionText); break;
+    case 4: QCOMPARE(peer.socket.received[0].senderPort(), int(wire::UserPort)); break;
+    case 6: QVERIFY(clock.elapsed() >= 190); break;
+    case 7: QCOMPARE(board.stored(), before); break;
+    }
+}
+
+void TestBoard::garbageIsLoggedAndIgnored()
+{
+    BoardOptions options;
+    options.address = test::uniqueLoopback();
+    StandInBoard board(options);
+    int logged = 0;
+    board.setLog([&](const QString &) { ++logged; });
+    QString error;
+    QVERIFY(board.start(error));
+    Peer peer;
+    auto *random = QRandomGenerator::global();
+    for (int i = 0; i < 300; ++i) {
+        QByteArray junk(random->bounded(i < 290 ? 130 : 8192), '\0');
+        for (auto &ch : junk)
+            ch = char(random->bounded(256));
+        peer.socket.socket.writeDatagram(junk, options.address, wire::BoardPort);
+        if (i % 50 == 0)
+            QTest::qWait(5);
+    }
+    peer.send(ReadRequest('d'), options.address);
+    QTRY_VERIFY(!peer.socket.received.isEmpty() &&
+                decode(peer.socket.received.last()).reply.has_value());
+    QVERIFY(logged > 100);
+}
+
+void TestBoard::programStopsOnSigtermAndRejectsBadOptions()
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/velmar-board";
+    QProcess bad;
+    bad.start(program, {"--count", "zero"});
+    QVERIFY(bad.waitForFinished(10000));
+    QVERIFY(bad.exitCode() != 0);
+    QVERIFY(bad.readAllStandardError().contains("--count"));
+
+    QProcess busy;  // an address that is not on this machine cannot be bound
+    busy.start(program, {"--address", "203.0.113.7"});
+    QVERIFY(busy.waitForFinished(10000));
+    QVERIFY(busy.exitCode() != 0);
+    QVERIFY(busy.readAllStandardError().contains("cannot bind"));
+
+#ifdef Q_OS_UNIX
+    QProcess running;
+    running.start(program, {"--address", test::uniqueLoopback().toString(), "--count", "3"});
+    QVERIFY(running.waitForStarted());
+    QByteArray said;
+    QTRY_VERIFY((said += running.readAllStandardError()).contains("3 board(s)"));
+    running.terminate();
+    QVERIFY(running.waitForFinished(5000));
+    QCOMPARE(running.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(running.exitCode(), 0);
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestBoard)
+#include "tst_board.moc"
