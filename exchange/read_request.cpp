@@ -1,0 +1,54 @@
+// Asking a board for its working or stored configuration, and the read-back after a reboot.
+
+#include "codec.h"
+#include "entry_fields.h"
+#include "form.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QTimer>
+
+using namespace velmar;
+
+void TForm1_Config_UDP::ClearReadSide()
+{
+    for (int panel : {6, 61, 62, 7, 8, 9})
+        for (NumericEdit *field : octets(panel))
+            field->clearValue();
+    for (HexByteEdit *field : macBytes(10))
+        field->clear();
+    CurrencyEdit1->clearValue();
+}
+
+// Button2 (Tag 0) asks for the stored configuration, Button8 (Tag 1) for the working one; the write
+// and the read-back timer ask through here too.
+void TForm1_Config_UDP::Button2Click(QObject *sender)
+{
+    CheckBox5->hide();
+    CheckBox3->hide();
+    Lab_Ver->setText(QString());
+    if (targetIsZero()) {
+        notifier_.message(this, QString::fromUtf8(ZeroTargetMessage));
+        return;
+    }
+    ClearReadSide();
+    IdUDPClient_Conf.aim(targetText(), wire::BoardPort);
+    const Bytes request = ReadRequest(TagOf(sender) != 0 ? SelectorWorking : SelectorStored);
+    const QByteArray frame(request.data(), static_cast<qsizetype>(request.size()));
+    try {
+        const QString host = targetText();
+        for (int port : {userPort(), int(wire::BoardPort), int(wire::ListenPort)})
+            if (port != 0)
+                ServerSend(IdUDPServer_Conf, host, port, frame);
+    } catch (const std::exception &) {
+        // The operator's sign of a failed send is a read side that stays empty.
+    }
+}
+
+void TForm1_Config_UDP::TimerRead_ConfTimer(QObject *sender)
+{
+    Button2Click(sender);
+    SetTag(TimerRead_Conf, TagOf(TimerRead_Conf) - 1);
+    if (TagOf(TimerRead_Conf) < 0)
+        TimerRead_Conf->stop();
+}

@@ -1,0 +1,59 @@
+// Looking up the site's public address with a plain-HTTP echo service.
+
+#include "public_address.h"
+
+#include "form.h"
+
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+
+namespace {
+constexpr qint64 MaxReplyBytes = 1 << 20;
+}
+
+std::optional<QString> ExtractPublicAddress(const QString &reply)
+{
+    static const QString marker = QStringLiteral("IP Address:");
+    const qsizetype at = reply.indexOf(marker);
+    if (at < 0)
+        return std::nullopt;
+    qsizetype i = at + marker.size();
+    while (i < reply.size() && (reply[i] == QLatin1Char(' ') || reply[i] == QLatin1Char('\t')))
+        ++i;
+    QString address;
+    for (; i < reply.size() && (reply[i].isDigit() || reply[i] == QLatin1Char('.')) && reply[i].unicode() < 128; ++i)
+        address += reply[i];
+    return address;
+}
+
+void TForm1_Config_UDP::BitBtn1Click(QObject *)
+{
+    if (lookup_)
+        return;  // one lookup at a time; the window stays live while it waits
+    QNetworkRequest request(run_.echoServiceUrl);
+    request.setRawHeader("Accept", "text/html, */*");
+    request.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
+    request.setRawHeader("Content-Type", "text/html");
+    request.setTransferTimeout(run_.lookupTimeoutMs);
+    IdHTTP_Conf->setProxy(QNetworkProxy::NoProxy);
+    lookup_ = IdHTTP_Conf->get(request);
+    connect(lookup_, &QNetworkReply::downloadProgress, this, [reply = lookup_](qint64 received, qint64) {
+        if (received > MaxReplyBytes)
+            reply->abort();  // an echo service answers in a few hundred bytes
+    });
+    connect(lookup_, &QNetworkReply::finished, this, [this] {
+        QNetworkReply *reply = lookup_;
+        lookup_ = nullptr;
+        reply->deleteLater();
+        // Any failure leaves the shown address as it is, silently.
+        if (reply->error() != QNetworkReply::NoError)
+            return;
+        const auto address = ExtractPublicAddress(QString::fromLatin1(reply->readAll()));
+        if (address)
+            Edit1->setText(*address);
+    });
+}

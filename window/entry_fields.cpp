@@ -1,0 +1,249 @@
+#include "entry_fields.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+constexpr char16_t Backspace = 8, Enter = 13, Escape = 27;
+constexpr char16_t CtrlA = 1, CtrlC = 3, CtrlV = 22, CtrlX = 24;
+
+// Leaving the window for another one is not leaving the field.
+bool MovesWithinWindow(const QFocusEvent *event)
+{
+    return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+}
+
+} // namespace
+
+std::optional<QChar> TypedCharacter(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Backspace: return QChar(Backspace);
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return QChar(Enter);
+    case Qt::Key_Escape: return QChar(Escape);
+    case Qt::Key_Delete: return std::nullopt;
+    default: break;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+            return QChar(char16_t(event->key() - Qt::Key_A + 1));
+        return std::nullopt;
+    }
+    const QString text = event->text();
+    if (text.isEmpty() || text[0].unicode() < 32 || text[0].unicode() == 127)
+        return std::nullopt;
+    return text[0];
+}
+
+// ---- NumericEdit --------------------------------------------------------------------------------
+
+NumericEdit::NumericEdit(const Limits &limits, QWidget *parent) : QLineEdit(parent), limits_(limits)
+{
+    setMaxLength(limits.maxLength);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
+    refresh();
+}
+
+void NumericEdit::setValue(double value)
+{
+    value_ = std::clamp(value, 0.0, limits_.maxValue);
+    refresh();
+}
+
+QString NumericEdit::valueText() const
+{
+    const long long rounded = std::llround(value_);
+    return limits_.threeDigits ? QStringLiteral("%1").arg(rounded, 3, 10, QLatin1Char('0'))
+                               : QString::number(rounded);
+}
+
+QString NumericEdit::editText() const
+{
+    return hasFocus() ? text() : plainText();
+}
+
+QString NumericEdit::plainText() const
+{
+    if (value_ == 0)
+        return QString();
+    QString plain = QString::number(value_, 'f', limits_.decimals);
+    if (plain.contains(QLatin1Char('.'))) {
+        while (plain.endsWith(QLatin1Char('0')))
+            plain.chop(1);
+        if (plain.endsWith(QLatin1Char('.')))
+            plain.chop(1);
+    }
+    return plain;
+}
+
+void NumericEdit::setValueText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        setValue(0);
+        return;
+    }
+    bool ok = false;
+    const double number = QString(trimmed).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        throw std::invalid_argument(QStringLiteral("'%1' is not a valid number").arg(text).toStdString());
+    setValue(number);
+}
+
+void NumericEdit::refresh()
+{
+    setText(hasFocus() ? plainText() : valueText());
+}
+
+bool NumericEdit::acceptable(const QString &text) const
+{
+    if (text.size() > limits_.maxLength)
+        return false;
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return true;
+    static const QRegularExpression number(QStringLiteral("^(\\d*)(\\.(\\d*))?$"));
+    const auto match = number.match(trimmed);
+    if (!match.hasMatch() || trimmed == QLatin1String("."))
+        return false;
+    if (match.hasCaptured(2) && (limits_.decimals == 0 || match.captured(3).size() > limits_.decimals))
+        return false;
+    return true;
+}
+
+void NumericEdit::insertChecked(const QString &typed)
+{
+    QString result = text();
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    result.replace(start, selectedText().size(), typed);
+    if (!acceptable(result)) {
+        if (limits_.beep)
+            QApplication::beep();
+        return;
+    }
+    insert(typed);
+}
+
+void NumericEdit::keyPressEvent(QKeyEvent *event)
+{
+    std::optional<QChar> typed = TypedCharacter(event);
+    if (!typed) {
+        QLineEdit::keyPressEvent(event);  // caret movement and Delete
+        return;
+    }
+    QChar key = *typed;
+    if (hooks.keyPress) {
+        hooks.keyPress(this, key);
+        if (key.isNull())
+            return;
+    }
+    if (key.unicode() < 32) {
+        switch (key.unicode()) {
+        case Escape:
+            value_ = valueBeforeEditing_;
+            refresh();
+            selectAll();
+            return;
+        case Backspace:
+            if (!isReadOnly())
+                backspace();
+            return;
+        case CtrlA: selectAll(); return;
+        case CtrlC: copy(); return;
+        case CtrlX:
+            if (!isReadOnly() && hasSelectedText()) {
+                copy();
+                del();
+            }
+            return;
+        case CtrlV:
+            if (!isReadOnly())
+                insertChecked(QApplication::clipboard()->text());
+            return;
+        default: event->ignore(); return;  // Enter and the rest: nothing for the field to do
+        }
+    }
+    if (isReadOnly())
+        return;
+    if (key == QLatin1Char(','))
+        key = QLatin1Char('.');
+    insertChecked(QString(key));
+}
+
+void NumericEdit::focusInEvent(QFocusEvent *event)
+{
+    valueBeforeEditing_ = value_;
+    QLineEdit::focusInEvent(event);
+    setText(plainText());
+}
+
+void NumericEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (!MovesWithinWindow(event))
+        return;
+    try {
+        setValueText(text());
+    } catch (const std::invalid_argument &) {
+        setValue(valueBeforeEditing_);  // only typing that passed the key rules reaches here
+    }
+    if (hooks.exit)
+        hooks.exit(this);
+}
+
+// ---- HexByteEdit --------------------------------------------------------------------------------
+
+HexByteEdit::HexByteEdit(QWidget *parent) : QLineEdit(parent)
+{
+    setMaxLength(2);
+    setAlignment(Qt::AlignCenter);
+    setFrame(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
+}
+
+void HexByteEdit::keyPressEvent(QKeyEvent *event)
+{
+    std::optional<QChar> typed = TypedCharacter(event);
+    if (!typed) {
+        int key = event->key();
+        if (hooks.keyDown)
+            hooks.keyDown(this, key);
+        // The key-down of a digit key does nothing in a text edit.
+        if (key == event->key() && !(key >= Qt::Key_0 && key <= Qt::Key_9))
+            QLineEdit::keyPressEvent(event);
+        return;
+    }
+    QChar key = *typed;
+    if (hooks.keyPress) {
+        hooks.keyPress(this, key);
+        if (key.isNull())
+            return;
+    }
+    if (isReadOnly())
+        return;
+    if (key.unicode() == Backspace) {
+        backspace();
+        return;
+    }
+    if (key.unicode() < 32)
+        return;
+    if (text().size() - selectedText().size() + 1 > maxLength())
+        return;
+    insert(QString(key));
+}
+
+void HexByteEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (MovesWithinWindow(event) && hooks.exit)
+        hooks.exit(this);
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The two kinds of entry field of the window: numbers with a display format, and MAC bytes.
+
+#include <QLineEdit>
+
+#include <functional>
+#include <optional>
+
+// The character a key types, as the key-press rules see it: printable text, or the control character
+// of Backspace, Enter, Escape and Ctrl+letter. Keys that type nothing (arrows, Delete, Home) give none.
+std::optional<QChar> TypedCharacter(const QKeyEvent *event);
+
+// Hooks a window attaches to a field; they run before the field's own handling of the same key.
+struct FieldHooks
+{
+    // May replace the character; a null character drops the key.
+    std::function<void(QWidget *sender, QChar &key)> keyPress;
+    // May replace the key code of a key that types nothing.
+    std::function<void(QWidget *sender, int &key)> keyDown;
+    // The focus has moved to another control of the window.
+    std::function<void(QWidget *sender)> exit;
+};
+
+// A non-negative number. Without the focus it shows its value through the display format ("010" or
+// "10"); with the focus, the plain number being edited, and an empty box for 0.
+class NumericEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    struct Limits
+    {
+        bool threeDigits = true;  // display format "000"; otherwise "0"
+        int maxLength = 3;
+        double maxValue = 255;
+        int decimals = 2;
+        bool beep = true;
+    };
+
+    explicit NumericEdit(const Limits &limits, QWidget *parent = nullptr);
+
+    double value() const { return value_; }
+    void setValue(double value);
+    // The value through the display format: "000" for 0, "192" for 192.
+    QString valueText() const;
+    // The plain number: empty for 0.
+    QString editText() const;
+    // Drops blanks at both ends, takes an empty text as 0 and clamps into 0..MaxValue.
+    // Throws std::invalid_argument for a text that is not a number.
+    void setValueText(const QString &text);
+    void clearValue() { setValue(0); }
+    const Limits &limits() const { return limits_; }
+
+    FieldHooks hooks;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    QString plainText() const;
+    bool acceptable(const QString &text) const;
+    void refresh();
+    void insertChecked(const QString &text);
+
+    Limits limits_;
+    double value_ = 0;
+    double valueBeforeEditing_ = 0;
+};
+
+// One MAC byte: at most two characters of plain text, centred, without a border.
+class HexByteEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit HexByteEdit(QWidget *parent = nullptr);
+    FieldHooks hooks;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+};

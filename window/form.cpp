@@ -1,0 +1,234 @@
+#include "form.h"
+
+#include "entry_fields.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QPushButton>
+#include <QTimer>
+
+#include <exception>
+
+int TagOf(const QObject *object)
+{
+    return object ? object->property("Tag").toInt() : 0;
+}
+
+void SetTag(QObject *object, int tag)
+{
+    object->setProperty("Tag", tag);
+}
+
+void MessageBoxNotifier::message(QWidget *parent, const QString &text)
+{
+    QMessageBox::information(parent, QApplication::applicationName(), text);
+}
+
+void MessageBoxNotifier::error(QWidget *parent, const QString &text)
+{
+    QMessageBox::critical(parent, QApplication::applicationName(), text);
+}
+
+TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &notifier, QWidget *parent)
+    : QWidget(parent), run_(settings), notifier_(notifier), IdUDPServer_Conf(settings.listenPort)
+{
+    setObjectName(QStringLiteral("Form1_Config_UDP"));
+    setWindowTitle(QStringLiteral("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"));
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    setFont(font);
+
+    buildControls();
+    auto bind = [this](auto *&member, const char *name) {
+        member = control<std::remove_reference_t<decltype(*member)>>(QLatin1String(name));
+        Q_ASSERT(member);
+    };
+    bind(CheckBox1, "CheckBox1"), bind(CheckBox2, "CheckBox2"), bind(CheckBox3, "CheckBox3");
+    bind(CheckBox4, "CheckBox4"), bind(CheckBox5, "CheckBox5");
+    bind(Button1, "Button1"), bind(Button2, "Button2"), bind(Button3, "Button3"), bind(Button5, "Button5");
+    bind(Button7, "Button7"), bind(Button8, "Button8"), bind(BitBtn1, "BitBtn1");
+    bind(Lab_IP1, "Lab_IP1"), bind(Lab_IP2, "Lab_IP2"), bind(LabIn, "LabIn"), bind(LabIdent, "LabIdent");
+    bind(Label_In_IP, "Label_In_IP"), bind(Label_In_Port, "Label_In_Port"), bind(Label5, "Label5");
+    bind(Lab_Ver, "Lab_Ver"), bind(Label6, "Label6"), bind(Label57, "Label57"), bind(Label11, "Label11");
+    bind(Label58, "Label58"), bind(EditRs, "EditRs"), bind(Edit1, "Edit1"), bind(Str_NL_R, "Str_NL_R");
+    bind(CurEd_Port, "CurEd_Port"), bind(IND_MEdit, "IND_MEdit"), bind(CurrencyEdit1, "CurrencyEdit1");
+    bind(Str_NL_W, "Str_NL_W"), bind(ED_1, "ED_1"), bind(ED_6, "ED_6"), bind(GroupBox3, "GroupBox3");
+    bind(GroupBox7, "GroupBox7");
+
+    TimerRead_Conf = new QTimer(this);
+    TimerRead_Conf->setObjectName(QStringLiteral("TimerRead_Conf"));
+    TimerRead_Conf->setInterval(run_.readBackIntervalMs);
+    SetTag(TimerRead_Conf, 0);
+    IdHTTP_Conf = new QNetworkAccessManager(this);
+    IdUDPClient_Conf.active = true;
+
+    wireEvents();
+    for (QObject *child : children())
+        if (child->isWidgetType())
+            child->installEventFilter(this);
+    fitToVisibleControls();
+    run([this] { FormCreate(); });
+}
+
+TForm1_Config_UDP::~TForm1_Config_UDP() = default;
+
+void TForm1_Config_UDP::run(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        notifier_.error(this, QString::fromUtf8(error.what()));
+    } catch (...) {
+        notifier_.error(this, QStringLiteral("Unknown error"));
+    }
+}
+
+void TForm1_Config_UDP::wireEvents()
+{
+    auto click = [this](QPushButton *button, void (TForm1_Config_UDP::*handler)(QObject *)) {
+        connect(button, &QPushButton::clicked, this, [this, button, handler] { run([&] { (this->*handler)(button); }); });
+    };
+    click(Button1, &TForm1_Config_UDP::Button1Click);
+    click(Button2, &TForm1_Config_UDP::Button2Click);
+    click(Button8, &TForm1_Config_UDP::Button2Click);
+    click(Button3, &TForm1_Config_UDP::Button3Click);
+    click(Button5, &TForm1_Config_UDP::Button5Click);
+    click(Button7, &TForm1_Config_UDP::Button7Click);
+    click(BitBtn1, &TForm1_Config_UDP::BitBtn1Click);
+
+    // A box's handler runs whenever its state changes, by the operator or by code, and only then.
+    auto toggled = [this](QCheckBox *box, void (TForm1_Config_UDP::*handler)(QObject *)) {
+        connect(box, &QCheckBox::toggled, this, [this, box, handler] { run([&] { (this->*handler)(box); }); });
+    };
+    toggled(CheckBox1, &TForm1_Config_UDP::CheckBox1Click);
+    toggled(CheckBox2, &TForm1_Config_UDP::CheckBox2Click);
+    toggled(CheckBox5, &TForm1_Config_UDP::CheckBox2Click);
+    toggled(CheckBox4, &TForm1_Config_UDP::CheckBox4Click);
+
+    connect(TimerRead_Conf, &QTimer::timeout, this, [this] { run([this] { TimerRead_ConfTimer(TimerRead_Conf); }); });
+    IdUDPServer_Conf.setHandler([this](const QByteArray &data, const QString &address, quint16 port) {
+        run([&] { IdUDPServer_ConfUDPRead(data, address, port); });
+    });
+    Lab_IP1->installEventFilter(this);
+    Lab_IP2->installEventFilter(this);
+
+    // Key rules of the entry fields.
+    using KeyPress = void (TForm1_Config_UDP::*)(QWidget *, QChar &);
+    const KeyPress nextOctet[] = {&TForm1_Config_UDP::Ed_1_IP_0KeyPress, &TForm1_Config_UDP::Ed_1_IP_1KeyPress,
+                                  &TForm1_Config_UDP::Ed_1_IP_2KeyPress};
+    for (const char *prefix : {"Ed_0", "Ed_1", "Ed_2", "Ed_3", "Ed_4", "Ed_6", "Ed_7", "Ed_8", "Ed_9",
+                                  "Ed_61", "Ed_62", "EdR_0"}) {
+        for (int k = 0; k < 3; ++k) {
+            const KeyPress handler = nextOctet[k];
+            control<NumericEdit>(QStringLiteral("%1_IP_%2").arg(prefix).arg(k))->hooks.keyPress =
+                [this, handler](QWidget *sender, QChar &key) { run([&] { (this->*handler)(sender, key); }); };
+        }
+    }
+    for (int panel : {5, 10}) {
+        for (HexByteEdit *field : macBytes(panel)) {
+            field->hooks.keyDown = [this](QWidget *sender, int &key) { run([&] { Ed_5_IP_0KeyDown(sender, key); }); };
+            field->hooks.keyPress = [this](QWidget *sender, QChar &key) { run([&] { Ed_5_IP_0KeyPress(sender, key); }); };
+            field->hooks.exit = [this](QWidget *sender) { run([&] { Ed_5_IP_0Exit(sender); }); };
+        }
+    }
+}
+
+bool TForm1_Config_UDP::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == Lab_IP1)
+            run([this] { Lab_IP1DblClick(Lab_IP1); });
+        else if (watched == Lab_IP2)
+            run([this] { Lab_IP2DblClick(Lab_IP2); });
+    }
+    if ((event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) &&
+        watched->parent() == this)
+        fitToVisibleControls();
+    return QWidget::eventFilter(watched, event);
+}
+
+// The window sizes itself to its visible controls.
+void TForm1_Config_UDP::fitToVisibleControls()
+{
+    QRect bounds;
+    for (QObject *child : children()) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (widget && !widget->isHidden() && !widget->isWindow())
+            bounds = bounds.united(widget->geometry());
+    }
+    setFixedSize(bounds.right() + 1, bounds.bottom() + 1);
+}
+
+void TForm1_Config_UDP::closeEvent(QCloseEvent *event)
+{
+    // A failed save is shown, and the window closes all the same: the operator is never trapped.
+    if (!closing_) {
+        closing_ = true;
+        run([this] { FormClose(); });
+    }
+    event->accept();
+}
+
+std::array<NumericEdit *, 4> TForm1_Config_UDP::octets(int panel) const
+{
+    std::array<NumericEdit *, 4> fields{};
+    for (int k = 0; k < 4; ++k)
+        fields[k] = control<NumericEdit>(QStringLiteral("Ed_%1_IP_%2").arg(panel).arg(k));
+    return fields;
+}
+
+std::array<HexByteEdit *, 6> TForm1_Config_UDP::macBytes(int panel) const
+{
+    std::array<HexByteEdit *, 6> fields{};
+    for (int k = 0; k < 6; ++k)
+        fields[k] = control<HexByteEdit>(QStringLiteral("Ed_%1_IP_%2").arg(panel).arg(k));
+    return fields;
+}
+
+bool TForm1_Config_UDP::targetIsZero() const
+{
+    for (NumericEdit *field : octets(0))
+        if (field->valueText() != QLatin1String("000"))
+            return false;
+    return true;
+}
+
+QString TForm1_Config_UDP::targetText() const
+{
+    QStringList groups;
+    for (NumericEdit *field : octets(0))
+        groups << field->valueText();
+    return groups.join(QLatin1Char('.'));
+}
+
+int TForm1_Config_UDP::userPort() const
+{
+    bool ok = false;
+    const int port = CurEd_Port->valueText().toInt(&ok);
+    return ok ? port : velmar::wire::UserPort;
+}
+
+// ---- Startup and shutdown -----------------------------------------------------------------------
+
+void TForm1_Config_UDP::FormCreate()
+{
+    run([this] { LoadSettings(); });
+    CheckBox1Click(this);
+    CheckBox2Click(this);
+    if (!IdUDPServer_Conf.isOpen() && !IdUDPServer_Conf.open())
+        notifier_.message(this, QStringLiteral("Port 6767 ERROR"));
+}
+
+void TForm1_Config_UDP::FormClose()
+{
+    Lab_IP2DblClick(this);
+    run([this] { SaveSettings(); });
+    IdUDPClient_Conf.close();
+    IdUDPServer_Conf.close();
+}

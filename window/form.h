@@ -1,0 +1,121 @@
+#pragma once
+// The configurator's one main window.
+
+#include "notifier.h"
+#include "run_settings.h"
+#include "transport.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class HexByteEdit;
+class NumericEdit;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QPushButton;
+class QTimer;
+
+class TForm1_Config_UDP : public QWidget
+{
+    Q_OBJECT
+public:
+    TForm1_Config_UDP(const RunSettings &settings, Notifier &notifier, QWidget *parent = nullptr);
+    ~TForm1_Config_UDP() override;
+
+    // Any control by its object name.
+    template <class T = QWidget> T *control(const QString &name) const
+    {
+        return qobject_cast<T *>(controls_.value(name));
+    }
+    std::array<NumericEdit *, 4> octets(int panel) const;  // Ed_<panel>_IP_0.._3
+    std::array<HexByteEdit *, 6> macBytes(int panel) const;
+    velmar::Listener &listener() { return IdUDPServer_Conf; }
+    const velmar::SendingSocket &sendingSocket() const { return IdUDPClient_Conf; }
+    QString settingsFilePath() const { return settingsWritePath_; }
+
+    // ---- Handlers (each defined in the folder of its subsystem) ----
+    // window/
+    void FormCreate();
+    void FormClose();
+    void CheckBox1Click(QObject *sender);
+    void CheckBox2Click(QObject *sender);
+    void CheckBox4Click(QObject *sender);
+    void Lab_IP1DblClick(QObject *sender);
+    void Lab_IP2DblClick(QObject *sender);
+    void Ed_1_IP_0KeyPress(QWidget *sender, QChar &key);
+    void Ed_1_IP_1KeyPress(QWidget *sender, QChar &key);
+    void Ed_1_IP_2KeyPress(QWidget *sender, QChar &key);
+    void Ed_5_IP_0KeyDown(QWidget *sender, int &key);
+    void Ed_5_IP_0KeyPress(QWidget *sender, QChar &key);
+    void Ed_5_IP_0Exit(QWidget *sender);
+    void Button5Click(QObject *sender);
+    void Button7Click(QObject *sender);
+    // exchange/
+    void Button2Click(QObject *sender);
+    void ClearReadSide();
+    void TimerRead_ConfTimer(QObject *sender);
+    void IdUDPServer_ConfUDPRead(const QByteArray &data, const QString &senderAddress, quint16 senderPort);
+    void Button1Click(QObject *sender);
+    // settings/
+    void LoadSettings();
+    void SaveSettings();
+    // maintenance/
+    void Button3Click(QObject *sender);
+    void BitBtn1Click(QObject *sender);
+
+    // Controls the handlers work with.
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox3 = nullptr, *CheckBox4 = nullptr,
+              *CheckBox5 = nullptr;
+    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button5 = nullptr,
+                *Button7 = nullptr, *Button8 = nullptr, *BitBtn1 = nullptr;
+    QLabel *Lab_IP1 = nullptr, *Lab_IP2 = nullptr, *LabIn = nullptr, *LabIdent = nullptr,
+           *Label_In_IP = nullptr, *Label_In_Port = nullptr, *Label5 = nullptr, *Lab_Ver = nullptr,
+           *Label6 = nullptr, *Label57 = nullptr, *Label11 = nullptr, *Label58 = nullptr;
+    QLineEdit *EditRs = nullptr, *Edit1 = nullptr, *Str_NL_R = nullptr;
+    NumericEdit *CurEd_Port = nullptr, *IND_MEdit = nullptr, *CurrencyEdit1 = nullptr, *Str_NL_W = nullptr;
+    QFrame *ED_1 = nullptr, *ED_6 = nullptr;
+    QGroupBox *GroupBox3 = nullptr, *GroupBox7 = nullptr;
+    QTimer *TimerRead_Conf = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void wireEvents();
+    void fitToVisibleControls();
+    // Runs a handler; an error that escapes it goes to the error box and the program goes on.
+    void run(const std::function<void()> &handler);
+
+    // Shared by the read, write and reboot.
+    bool targetIsZero() const;
+    QString targetText() const;
+    int userPort() const;
+    void stepToNextOctet(QWidget *sender, QChar &key);
+
+    RunSettings run_;
+    Notifier &notifier_;
+    QHash<QString, QWidget *> controls_;
+    velmar::Listener IdUDPServer_Conf;
+    velmar::SendingSocket IdUDPClient_Conf;
+    QNetworkAccessManager *IdHTTP_Conf = nullptr;
+    QNetworkReply *lookup_ = nullptr;
+    QStringList rememberedTarget_;
+    QString settingsWritePath_;
+    bool closing_ = false;
+};
+
+int TagOf(const QObject *object);
+void SetTag(QObject *object, int tag);
+
+// The message of an all-zero target.
+inline const char *const ZeroTargetMessage = "IP - Плати що конфігуруеться = 000.000.000.000";

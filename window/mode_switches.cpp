@@ -1,0 +1,62 @@
+// The addressing boxes that keep each other and their fields in line, and the fixed-address shortcut.
+
+#include "entry_fields.h"
+#include "form.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+
+void TForm1_Config_UDP::CheckBox1Click(QObject *)
+{
+    GroupBox3->setVisible(CheckBox1->isChecked());
+}
+
+void TForm1_Config_UDP::CheckBox2Click(QObject *)
+{
+    const bool dynamic = CheckBox2->isChecked();
+    if (dynamic) {
+        CheckBox2->setText(QStringLiteral("Динамічна IP адреса Пульта"));
+    } else {
+        CheckBox2->setText(QStringLiteral("Статична IP адреса Пульта"));
+        CheckBox4->setChecked(false);  // a board on DHCP needs a console on a dynamic address
+    }
+    ED_1->setEnabled(dynamic);
+    IND_MEdit->setEnabled(dynamic);
+    ED_1->setVisible(dynamic);
+    IND_MEdit->setVisible(dynamic);
+    Label6->setVisible(dynamic);
+    Label57->setVisible(dynamic);
+}
+
+void TForm1_Config_UDP::CheckBox4Click(QObject *)
+{
+    if (!CheckBox4->isChecked()) {
+        CheckBox4->setText(QStringLiteral("Статична IP адреса Плати"));
+        return;
+    }
+    CheckBox4->setText(QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
+    CheckBox2->setChecked(true);
+}
+
+void TForm1_Config_UDP::Lab_IP1DblClick(QObject *)
+{
+    rememberedTarget_.clear();
+    for (NumericEdit *field : octets(0))
+        rememberedTarget_ << field->valueText();
+    Lab_IP2->setText(rememberedTarget_.join(QLatin1Char('.')));
+    Lab_IP2->adjustSize();
+    const int fixed[] = {10, 0, 0, 2};
+    for (int k = 0; k < 4; ++k)
+        octets(0)[k]->setValue(fixed[k]);
+}
+
+void TForm1_Config_UDP::Lab_IP2DblClick(QObject *)
+{
+    if (rememberedTarget_.isEmpty() || rememberedTarget_.first().isEmpty() ||
+        rememberedTarget_.first() == QLatin1String("000"))
+        return;
+    for (int k = 0; k < 4; ++k)
+        octets(0)[k]->setValueText(rememberedTarget_[k]);
+}
