@@ -1,0 +1,441 @@
+#include "form_fixture.h"
+#include "loopback.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+
+using namespace test;
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsWithEveryControlAtItsDesignState();
+    void firstStartWithoutSettingsFile();
+    void windowFitsItsVisibleControls();
+    void octetFieldRules();
+    void macByteFieldRules();
+    void spaceAndEnterStepWithinTheSameAddress();
+    void boardBoxChecksConsoleBox();
+    void consoleBoxUnchecksBoardBox();
+    void fixedAddressShortcut();
+    void fixedAddressShortcutDecidesWhatIsSaved();
+    void settingsRoundTrip();
+    void storedValuesAsOldFilesHoldThem();
+    void unconvertibleValuesAreSkippedAndNamedOnce();
+    void valuesSurviveTheIniFormat();
+    void unwritableFolderFallsBackToTheUserFolder();
+    void nowhereToWriteStillLoadsAndCloses();
+    void portTakenShowsPortError();
+};
+
+void TestWindow::startsWithEveryControlAtItsDesignState()
+{
+    FormFixture f;
+    auto &form = f.open();
+    QCOMPARE(form.objectName(), QString("Form1_Config_UDP"));
+    QCOMPARE(form.windowTitle(), QString("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"));
+    QCOMPARE(form.control<QGroupBox>("GroupBox6")->title(), QString("  IP - Плати що конфігуруеться  "));
+    QCOMPARE(form.control<QGroupBox>("GroupBox7")->title(), QString("http://127.0.0.1:9/"));
+    QCOMPARE(form.Button1->text(), QString("Записати"));
+    QCOMPARE(form.Button2->text(), QString("Прочитати"));
+    QCOMPARE(TagOf(form.Button2), 0);
+    QCOMPARE(TagOf(form.Button8), 1);
+    QCOMPARE(form.Button3->geometry(), QRect(340, 41, 105, 88));
+    QCOMPARE(form.control("Button7")->geometry(), QRect(355, 136, 25, 529));
+    QCOMPARE(form.EditRs->text(), QString("__"));
+    QCOMPARE(form.LabIn->text(), QString("0"));
+    QCOMPARE(form.Edit1->text(), QString("000.000.000.000"));
+    QVERIFY(form.Edit1->isReadOnly());
+    QCOMPARE(form.Lab_Ver->text(), QString("-------------"));
+    QCOMPARE(form.CurEd_Port->valueText(), QString("8026"));
+    QCOMPARE(form.control<NumericEdit>("EdR1_0_IP_0")->valueText(), QString("000"));  // section 8 default
+    QCOMPARE(texts(form.macBytes(10)), QStringList({"AF", "AF", "AF", "AF", "AF", "AF"}));
+    QCOMPARE(form.CheckBox4->text(), QString("Статична IP адреса Плати "));
+
+    for (const char *hidden : {"CheckBox1", "Ch_Box_Conf_IP", "GroupBox3", "CoBox_Iden", "Pan_Port", "Panel5",
+                               "Memo1", "Panel3", "Panel4", "ED_11", "ED_12", "CheckBox3", "CheckBox5", "ED_6",
+                               "Label11", "Label58", "CurrencyEdit1", "ED_61", "ED_62", "Lab_Iden", "Lab_Port"})
+        QVERIFY2(form.control(hidden)->isHidden(), hidden);
+    for (const char *disabled : {"CheckBox1", "Ch_Box_Conf_IP", "Panel3", "ED_11", "ED_7", "ED_8", "ED_9",
+                                 "ED_10", "CheckBox3", "CheckBox5"})
+        QVERIFY2(!form.control(disabled)->isEnabled(), disabled);
+    // Read-side octets can be read but neither focused nor edited.
+    QVERIFY(form.octets(7)[0]->isReadOnly());
+    QVERIFY(!form.octets(62)[0]->isReadOnly());
+    QVERIFY(form.macBytes(10)[0]->isReadOnly());
+}
+
+void TestWindow::firstStartWithoutSettingsFile()
+{
+    FormFixture f;
+    auto &form = f.open();
+    QVERIFY(f.notifier.messages.isEmpty());
+    QVERIFY(f.notifier.errors.isEmpty());
+    QVERIFY(form.listener().isOpen());
+    QCOMPARE(form.pos(), QPoint(393, 137));
+    QCOMPARE(texts(form.octets(0)), QStringList({"000", "000", "000", "000"}));
+    QCOMPARE(texts(form.macBytes(5)), QStringList({"00", "1E", "00", "00", "00", "00"}));
+    QCOMPARE(form.IND_MEdit->valueText(), QString("0"));
+    QVERIFY(!form.CheckBox2->isChecked() && !form.CheckBox4->isChecked());
+    for (QWidget *w : {static_cast<QWidget *>(form.ED_1), form.control("Label6"), form.control("Label57"),
+                       static_cast<QWidget *>(form.IND_MEdit)})
+        QVERIFY(w->isHidden());
+    const QByteArray file = f.settingsText();
+    QVERIFY(file.contains("[6]"));
+    QCOMPARE(file.count('['), 1);
+}
+
+void TestWindow::windowFitsItsVisibleControls()
+{
+    FormFixture f;
+    auto &form = f.open();
+    QCOMPARE(form.size(), QSize(729, 665));  // GroupBox1's right edge, Button7's bottom
+    form.CheckBox1->setChecked(true);        // nothing does this in use; the sizing still follows
+    QCOMPARE(form.size(), QSize(729, 825));
+    form.CheckBox1->setChecked(false);
+    QCOMPARE(form.size(), QSize(729, 665));
+}
+
+void TestWindow::octetFieldRules()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    NumericEdit *first = form.octets(2)[0];
+    NumericEdit *second = form.octets(2)[1];
+
+    first->setFocus();
+    QCOMPARE(first->text(), QString());  // 0 edits as an empty box
+    typeText(first, "256");
+    QCOMPARE(first->text(), QString("256"));
+    typeText(first, "7");  // a fourth character is refused
+    QCOMPARE(first->text(), QString("256"));
+    second->setFocus();
+    QCOMPARE(first->valueText(), QString("255"));
+    QCOMPARE(first->text(), QString("255"));
+
+    typeText(second, "12");
+    typeText(second, "x");  // not a number: refused
+    QCOMPARE(second->text(), QString("12"));
+    first->setFocus();
+    QCOMPARE(second->text(), QString("012"));
+
+    QCOMPARE(first->text(), QString("255"));
+    first->selectAll();
+    typeText(first, "9");
+    type(first, Qt::Key_Escape, "\x1b");  // Escape puts the value back
+    QCOMPARE(first->value(), 255.0);
+
+    form.IND_MEdit->setValueText(" 4660 ");
+    QCOMPARE(form.IND_MEdit->valueText(), QString("4660"));
+    form.IND_MEdit->setValueText("70000");
+    QCOMPARE(form.IND_MEdit->valueText(), QString("65535"));
+    QCOMPARE(form.IND_MEdit->editText(), QString("65535"));
+    form.IND_MEdit->setValueText("");
+    QCOMPARE(form.IND_MEdit->editText(), QString());
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, form.IND_MEdit->setValueText("abc"));
+}
+
+void TestWindow::macByteFieldRules()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    const auto mac = form.macBytes(5);
+
+    mac[2]->setFocus();
+    mac[2]->clear();
+    typeText(mac[2], "1e");
+    QCOMPARE(mac[2]->text(), QString("1E"));
+    typeText(mac[2], "f");  // two characters already: refused
+    QCOMPARE(mac[2]->text(), QString("1E"));
+    type(mac[2], Qt::Key_Delete);
+    type(mac[2], Qt::Key_Left);
+    type(mac[2], Qt::Key_Home);
+    QCOMPARE(mac[2]->text(), QString("1E"));
+    QCOMPARE(mac[2]->cursorPosition(), 2);
+
+    mac[3]->setFocus();
+    mac[3]->clear();
+    typeText(mac[3], "g");
+    QCOMPARE(mac[3]->text(), QString("0"));
+    mac[3]->setText("A");
+    mac[3]->end(false);
+    type(mac[3], Qt::Key_Backspace, "\b");  // Backspace types a "0"
+    QCOMPARE(mac[3]->text(), QString("A0"));
+    mac[3]->selectAll();
+    type(mac[3], Qt::Key_C, "\x03", Qt::ControlModifier);
+    QCOMPARE(mac[3]->text(), QString("0"));
+
+    mac[3]->setText("C");
+    mac[4]->setFocus();  // leaving pads
+    QCOMPARE(mac[3]->text(), QString("0C"));
+    mac[4]->clear();
+    mac[5]->setFocus();
+    QCOMPARE(mac[4]->text(), QString("00"));
+    mac[5]->setText("C1");
+    mac[4]->setFocus();
+    QCOMPARE(mac[5]->text(), QString("C1"));
+}
+
+void TestWindow::spaceAndEnterStepWithinTheSameAddress()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    // The dispatcher address is hidden: the key still only moves within the target address.
+    form.octets(0)[0]->setFocus();
+    type(form.octets(0)[0], Qt::Key_Space, " ");
+    QCOMPARE(QApplication::focusWidget(), form.octets(0)[1]);
+    type(form.octets(0)[1], Qt::Key_Return, "\r");
+    QCOMPARE(QApplication::focusWidget(), form.octets(0)[2]);
+    type(form.octets(0)[2], Qt::Key_Return, "\r");
+    QCOMPARE(QApplication::focusWidget(), form.octets(0)[3]);
+    type(form.octets(0)[3], Qt::Key_Return, "\r");  // no next field after the fourth
+    QCOMPARE(QApplication::focusWidget(), form.octets(0)[3]);
+
+    form.CheckBox2->setChecked(true);
+    form.octets(2)[0]->setFocus();
+    typeText(form.octets(2)[0], "12");
+    type(form.octets(2)[0], Qt::Key_Space, " ");
+    QCOMPARE(QApplication::focusWidget(), form.octets(2)[1]);  // never into Ed_1
+    QCOMPARE(form.octets(2)[0]->valueText(), QString("012"));
+    form.octets(1)[2]->setFocus();
+    type(form.octets(1)[2], Qt::Key_Enter, "\r");
+    QCOMPARE(QApplication::focusWidget(), form.octets(1)[3]);
+    QVERIFY(f.notifier.errors.isEmpty());
+}
+
+void TestWindow::boardBoxChecksConsoleBox()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.CheckBox4->click();
+    QVERIFY(form.CheckBox4->isChecked() && form.CheckBox2->isChecked());
+    QCOMPARE(form.CheckBox4->text(), QString("Динамічна IP адреса Плати ( DHCP )"));
+    QCOMPARE(form.CheckBox2->text(), QString("Динамічна IP адреса Пульта"));
+    QVERIFY(!form.ED_1->isHidden() && form.ED_1->isEnabled());
+    QVERIFY(!form.IND_MEdit->isHidden() && form.IND_MEdit->isEnabled());
+    QVERIFY(!form.Label6->isHidden() && !form.Label57->isHidden());
+
+    form.CheckBox4->click();  // unchecking the board box alone leaves the console dynamic
+    QVERIFY(!form.CheckBox4->isChecked() && form.CheckBox2->isChecked());
+    QCOMPARE(form.CheckBox4->text(), QString("Статична IP адреса Плати"));
+    QVERIFY(!form.ED_1->isHidden());
+}
+
+void TestWindow::consoleBoxUnchecksBoardBox()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.CheckBox4->setChecked(true);
+    form.CheckBox2->setChecked(false);
+    QVERIFY(!form.CheckBox4->isChecked() && !form.CheckBox2->isChecked());
+    QCOMPARE(form.CheckBox2->text(), QString("Статична IP адреса Пульта"));
+    QCOMPARE(form.CheckBox4->text(), QString("Статична IP адреса Плати"));
+    for (QWidget *w : {static_cast<QWidget *>(form.ED_1), static_cast<QWidget *>(form.IND_MEdit),
+                       static_cast<QWidget *>(form.Label6), static_cast<QWidget *>(form.Label57)})
+        QVERIFY(w->isHidden());
+
+    // A change of the read-side board box re-applies the console box's own state.
+    form.CheckBox5->setChecked(true);
+    QVERIFY(form.ED_1->isHidden());
+}
+
+void TestWindow::fixedAddressShortcut()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseDClick(form.Lab_IP2, Qt::LeftButton);  // nothing remembered yet
+    QCOMPARE(texts(form.octets(0)), QStringList({"000", "000", "000", "000"}));
+
+    setOctets(form.octets(0), {192, 168, 1, 8});
+    QTest::mouseDClick(form.Lab_IP1, Qt::LeftButton);
+    QCOMPARE(texts(form.octets(0)), QStringList({"010", "000", "000", "002"}));
+    QCOMPARE(form.Lab_IP2->text(), QString("192.168.001.008"));
+    QTest::mouseDClick(form.Lab_IP2, Qt::LeftButton);
+    QCOMPARE(texts(form.octets(0)), QStringList({"192", "168", "001", "008"}));
+
+    setOctets(form.octets(0), {0, 1, 2, 3});
+    QTest::mouseDClick(form.Lab_IP1, Qt::LeftButton);
+    QCOMPARE(form.Lab_IP2->text(), QString("000.001.002.003"));
+    QTest::mouseDClick(form.Lab_IP2, Qt::LeftButton);  // remembered first group "000": nothing
+    QCOMPARE(texts(form.octets(0)), QStringList({"010", "000", "000", "002"}));
+}
+
+void TestWindow::fixedAddressShortcutDecidesWhatIsSaved()
+{
+    FormFixture f;
+    auto &form = f.open();
+    setOctets(form.octets(0), {127, 0, 0, 5});
+    form.Lab_IP1DblClick(form.Lab_IP1);
+    f.close();
+    QVERIFY(f.settingsText().contains("[0]\n1=127\n2=000\n3=000\n4=005"));
+
+    auto &again = f.open();
+    setOctets(again.octets(0), {0, 0, 0, 7});
+    again.Lab_IP1DblClick(again.Lab_IP1);
+    f.close();
+    QVERIFY(f.settingsText().contains("[0]\n1=010\n2=000\n3=000\n4=002"));
+}
+
+void TestWindow::settingsRoundTrip()
+{
+    FormFixture f;
+    {
+        auto &form = f.open();
+        setOctets(form.octets(0), {127, 0, 0, 2});
+        setOctets(form.octets(1), {10, 0, 0, 1});
+        setOctets(form.octets(2), {192, 168, 1, 10});
+        setOctets(form.octets(3), {255, 255, 255, 0});
+        setOctets(form.octets(4), {192, 168, 1, 1});
+        setOctets(form.octets(11), {9, 9, 9, 9});
+        const QStringList mac = {"02", "1E", "C0", "A8", "01", "0A"};
+        for (int k = 0; k < 6; ++k)
+            form.macBytes(5)[k]->setText(mac[k]);
+        form.IND_MEdit->setValue(300);
+        form.CheckBox4->setChecked(true);
+        form.move(50, 60);
+        f.close();
+    }
+    const QByteArray file = f.settingsText();
+    QVERIFY(file.contains("[11]\n1=009"));
+    QVERIFY(file.contains("[9]\n1=300"));
+    QVERIFY(file.contains("[10]\n1=1"));
+    QVERIFY(file.contains("[1d]\n1=1"));
+    QVERIFY(file.contains("[6]\n1=50\n2=60"));
+
+    auto &form = f.open();
+    QCOMPARE(texts(form.octets(0)), QStringList({"127", "000", "000", "002"}));
+    QCOMPARE(texts(form.octets(1)), QStringList({"010", "000", "000", "001"}));
+    QCOMPARE(texts(form.octets(2)), QStringList({"192", "168", "001", "010"}));
+    QCOMPARE(texts(form.octets(3)), QStringList({"255", "255", "255", "000"}));
+    QCOMPARE(texts(form.octets(4)), QStringList({"192", "168", "001", "001"}));
+    QCOMPARE(texts(form.octets(11)), QStringList({"000", "000", "000", "000"}));  // written, never read
+    QCOMPARE(texts(form.macBytes(5)), QStringList({"02", "1E", "C0", "A8", "01", "0A"}));
+    QCOMPARE(form.IND_MEdit->valueText(), QString("300"));
+    QVERIFY(form.CheckBox2->isChecked() && form.CheckBox4->isChecked());
+    QVERIFY(!form.ED_1->isHidden());
+    QCOMPARE(form.pos(), QPoint(393, 137));  // the saved placement is not applied
+    f.close();
+    QVERIFY(f.settingsText().contains("[9]\n1=300"));
+    auto &zero = f.open();
+    zero.IND_MEdit->setValue(0);
+    f.close();
+    QVERIFY(f.settingsText().contains("[9]\n1=\n"));  // the identifier 0 is saved as an empty text
+}
+
+void TestWindow::storedValuesAsOldFilesHoldThem()
+{
+    FormFixture f;
+    f.writeSettings("[0]\n1= 7 \n2=\n3=300\n4=-5\n[5]\n1=zz\n2=1e\n[10]\n1=0\n[1d]\n1=1\n"
+                    "[9]\n1=0x10\n[2]\n1=12.6\n");
+    auto &form = f.open();
+    QCOMPARE(texts(form.octets(0)), QStringList({"007", "000", "255", "000"}));
+    QCOMPARE(form.macBytes(5)[0]->text(), QString("zz"));  // placed unchanged
+    QCOMPARE(form.macBytes(5)[1]->text(), QString("1e"));
+    QVERIFY(form.CheckBox4->isChecked() && form.CheckBox2->isChecked());
+    QCOMPARE(form.octets(2)[0]->valueText(), QString("013"));
+    QCOMPARE(f.notifier.errors.size(), 1);  // "0x10" is no identifier
+    QVERIFY(f.notifier.errors[0].contains("[9] 1=0x10"));
+    f.close();
+
+    for (auto [flag, checked] : {std::pair{"0x10", true}, {"word", false}, {"0", false}, {"-1", true}}) {
+        f.writeSettings(QByteArray("[10]\n1=") + flag + "\n");
+        QCOMPARE(f.open().CheckBox2->isChecked(), checked);
+        f.close();
+    }
+}
+
+void TestWindow::unconvertibleValuesAreSkippedAndNamedOnce()
+{
+    FormFixture f;
+    f.writeSettings("[0]\n1=abc\n2=1\n3=2\n4=3\n[8]\n1=x\n[9]\n1=9\n[10]\n1=1\n");
+    auto &form = f.open();
+    QCOMPARE(texts(form.octets(0)), QStringList({"000", "001", "002", "003"}));
+    QCOMPARE(form.control<NumericEdit>("EdR1_0_IP_0")->valueText(), QString("000"));
+    QCOMPARE(form.IND_MEdit->valueText(), QString("9"));
+    QVERIFY(form.CheckBox2->isChecked());
+    QVERIFY(form.listener().isOpen());
+    QCOMPARE(f.notifier.errors.size(), 1);
+    QVERIFY(f.notifier.errors[0].contains("[0] 1=abc"));
+    QVERIFY(f.notifier.errors[0].contains("[8] 1=x"));
+}
+
+void TestWindow::valuesSurviveTheIniFormat()
+{
+    FormFixture f;
+    const QStringList awkward = {"a,", ";x", " 1", "=", "\"q", "Ж"};
+    {
+        auto &form = f.open();
+        for (int k = 0; k < 6; ++k)
+            form.macBytes(5)[k]->setText(awkward[k]);
+        f.close();
+    }
+    auto &form = f.open();
+    QCOMPARE(texts(form.macBytes(5)), awkward);
+    QVERIFY(f.settingsText().startsWith("[0]"));  // still a plain INI file
+}
+
+void TestWindow::unwritableFolderFallsBackToTheUserFolder()
+{
+    FormFixture f;
+    // A file where the folder should be: nobody, root included, can create the settings file there.
+    QFile blocker(f.dir.filePath("blocked"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.run.settingsPath = f.dir.filePath("blocked/VelmarCom.ini");
+    {
+        auto &form = f.open();
+        QVERIFY(f.notifier.errors.isEmpty());
+        QCOMPARE(form.settingsFilePath(), f.run.fallbackSettingsPath);
+        setOctets(form.octets(0), {127, 0, 0, 9});
+        f.close();
+    }
+    QVERIFY(f.notifier.errors.isEmpty());
+    QCOMPARE(texts(f.open().octets(0)), QStringList({"127", "000", "000", "009"}));
+    f.close();
+
+}
+
+void TestWindow::nowhereToWriteStillLoadsAndCloses()
+{
+    FormFixture f;
+    QFile blocker(f.dir.filePath("blocked"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.run.settingsPath = f.dir.filePath("blocked/VelmarCom.ini");
+    f.run.fallbackSettingsPath = f.dir.filePath("blocked/user/VelmarCom.ini");
+    auto &form = f.open();
+    QCOMPARE(f.notifier.errors.size(), 1);
+    QVERIFY(f.notifier.errors[0].startsWith("Unable to write to "));
+    QVERIFY(form.listener().isOpen());
+    QVERIFY(form.CheckBox2->isHidden() == false);
+    form.show();
+    QVERIFY(form.close());  // the window closes, with the failed save shown
+    QCOMPARE(f.notifier.errors.size(), 2);
+    QVERIFY(!form.isVisible());
+    QVERIFY(!form.listener().isOpen());
+}
+
+void TestWindow::portTakenShowsPortError()
+{
+    velmar::Listener holder(0);
+    QVERIFY(holder.open());
+    FormFixture f;
+    f.run.listenPort = holder.boundPort();
+    auto &form = f.open();
+    QCOMPARE(f.notifier.messages, QStringList({"Port 6767 ERROR"}));
+    QVERIFY(!form.listener().isOpen());
+    QVERIFY(form.isEnabled());
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
