@@ -1,0 +1,526 @@
+#include "board.h"
+#include "codec.h"
+#include "form_fixture.h"
+#include "loopback.h"
+#include "wiretap.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+using namespace test;
+using namespace velmar;
+
+namespace {
+
+void target(TForm1_Config_UDP &form, const QHostAddress &address)
+{
+    const quint32 a = address.toIPv4Address();
+    setOctets(form.octets(0), {int(a >> 24), int(a >> 16 & 0xFF), int(a >> 8 & 0xFF), int(a & 0xFF)});
+}
+
+QByteArray bytes(const Bytes &frame)
+{
+    return QByteArray(frame.data(), static_cast<qsizetype>(frame.size()));
+}
+
+QList<quint16> destinations(const QList<WireDatagram> &wire)
+{
+    QList<quint16> ports;
+    for (const auto &d : wire)
+        ports << d.destinationPort;
+    return ports;
+}
+
+#define REQUIRE_TAP(tap) \
+    if (!(tap).available()) \
+        QSKIP("a raw socket needs root or CAP_NET_RAW to watch the wire");
+
+// A board whose configuration is known, on an address of its own.
+struct BoardRig
+{
+    BoardOptions options;
+    std::unique_ptr<StandInBoard> board;
+    explicit BoardRig(int rebootMs = 1500)
+    {
+        options.address = uniqueLoopback();
+        options.rebootMs = rebootMs;
+        board = std::make_unique<StandInBoard>(options);
+        QString error;
+        if (!board->start(error))
+            qFatal("board: %s", qPrintable(error));
+    }
+    int answeringPorts() const  // of 8026, 8024 and 6767, the ones the board could bind
+    {
+        int n = 0;
+        for (quint16 port : board->ports())
+            n += port == wire::UserPort || port == wire::BoardPort || port == wire::ListenPort;
+        return n;
+    }
+};
+
+// A one-shot HTTP server on loopback that plays the echo service.
+class EchoService : public QObject
+{
+public:
+    explicit EchoService(QByteArray response) : response_(std::move(response))
+    {
+        server_.listen(QHostAddress::LocalHost);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = server_.nextPendingConnection()) {
+                ++requests;
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    request += socket->readAll();
+                    if (!request.contains("\r\n\r\n") || response_.isEmpty())
+                        return;  // an empty response: the service never answers
+                    socket->write(response_);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server_.serverPort())); }
+    int requests = 0;
+    QByteArray request;
+
+private:
+    QTcpServer server_;
+    QByteArray response_;
+};
+
+QByteArray HttpOk(const QByteArray &body)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+}
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readFillsTheReadSideFromEveryCopy();
+    void readSendsThreeCopiesFromTheListeningPort();
+    void zeroTargetShowsTheMessageAndSendsNothing();
+    void writeSendsTheWriteSideByteForByteThenReadsBack();
+    void writeReadBackShowsTheBoardsStoredValues();
+    void rebootSendsItsFramesAndReadsBackFourTimes();
+    void secondRebootRestartsTheReadBack();
+    void repliesAreTakenOverAsTheirContentSays();
+    void versionSuffixOnlyWithFreshText();
+    void ipToMac();
+    void copyBack_data();
+    void copyBack();
+    void publicAddressLookup_data();
+    void publicAddressLookup();
+    void publicAddressLookupTimesOutAndRefusesASecondClick();
+};
+
+void TestExchange::readFillsTheReadSideFromEveryCopy()
+{
+    BoardRig rig;
+    FormFixture f;
+    auto &form = f.open();
+    target(form, rig.options.address);
+    form.Button8->click();
+    QTRY_COMPARE(form.LabIn->text(), QString::number(rig.answeringPorts()));
+    QTest::qWait(50);
+    QCOMPARE(form.LabIn->text(), QString::number(rig.answeringPorts()));
+
+    const ConfigRecord &r = rig.board->working().record;
+    QStringList lift;
+    for (auto octet : r.liftIp)
+        lift << QStringLiteral("%1").arg(octet, 3, 10, QLatin1Char('0'));
+    QCOMPARE(texts(form.octets(7)), lift);
+    QCOMPARE(texts(form.octets(8)), QStringList({"255", "000", "000", "000"}));
+    QCOMPARE(texts(form.macBytes(10))[0], QString("00"));
+    QCOMPARE(texts(form.macBytes(10))[1], QString("1E"));
+    QCOMPARE(form.CurrencyEdit1->valueText(), QString::number(r.boardIdent));
+    QCOMPARE(form.Lab_Ver->text(), QString("Стенд-плата 1.0 - Версія программи"));
+    QVERIFY(!form.CheckBox3->isHidden() && !form.CheckBox5->isHidden());
+    QCOMPARE(form.CheckBox5->text(), QString("Статична IP адреса Плати "));
+    QCOMPARE(form.Label_In_IP->text(), rig.options.address.toString());
+    QCOMPARE(form.LabIdent->text(), QString::number(r.boardIdent));
+}
+
+void TestExchange::readSendsThreeCopiesFromTheListeningPort()
+{
+    WireTap tap(uniqueLoopback());
+    REQUIRE_TAP(tap);
+    const QHostAddress board = uniqueLoopback();
+    WireTap boardTap(board);
+    FormFixture f;
+    auto &form = f.open();
+    target(form, board);
+    form.Button8->click();
+    form.Button2->click();
+    QTest::qWait(20);
+    const auto wire = boardTap.take();
+    QCOMPARE(destinations(wire), (QList<quint16>{8026, 8024, 6767, 8026, 8024, 6767}));
+    for (const auto &d : wire)
+        QCOMPARE(d.sourcePort, form.listener().boundPort());
+    QCOMPARE(wire[0].data, bytes(ReadRequest('C')));
+    QCOMPARE(wire[3].data, bytes(ReadRequest('d')));
+    QCOMPARE(form.sendingSocket().port, quint16(8024));
+}
+
+void TestExchange::zeroTargetShowsTheMessageAndSendsNothing()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.octets(7)[0]->setValue(5);
+    form.EditRs->setText("Ok");
+    for (QPushButton *button : {form.Button8, form.Button1, form.Button3})
+        button->click();
+    QCOMPARE(f.notifier.messages, QStringList(3, "IP - Плати що конфігуруеться = 000.000.000.000"));
+    QCOMPARE(form.octets(7)[0]->valueText(), QString("005"));  // the read side keeps its values
+    QCOMPARE(form.EditRs->text(), QString("Ok"));
+    QVERIFY(!form.TimerRead_Conf->isActive());
+    QCOMPARE(form.Lab_Ver->text(), QString());  // the read hides and empties before its guard
+    QVERIFY(form.isEnabled());
+}
+
+void TestExchange::writeSendsTheWriteSideByteForByteThenReadsBack()
+{
+    const QHostAddress board = uniqueLoopback();
+    WireTap tap(board);
+    REQUIRE_TAP(tap);
+    FormFixture f;
+    auto &form = f.open();
+    target(form, board);
+    form.CheckBox2->setChecked(true);
+    setOctets(form.octets(1), {10, 0, 0, 1});
+    setOctets(form.octets(2), {192, 168, 1, 10});
+    setOctets(form.octets(3), {255, 255, 255, 0});
+    setOctets(form.octets(4), {192, 168, 1, 1});
+    form.Button5->click();
+    form.IND_MEdit->setValue(300);
+    form.Button1->click();
+    QVERIFY(form.isEnabled());
+    QTest::qWait(20);
+    const auto wire = tap.take();
+    QCOMPARE(destinations(wire), (QList<quint16>{8026, 8023, 8024, 6767, 8026, 8024, 6767}));
+    const QByteArray expected = QByteArray::fromHex("0a000001c0a8010affffff00c0a80101001ec0a8010a4e4c00") +
+                                "iden" + QByteArray::fromHex("2c0101") + QByteArray(8, '\0') +
+                                QByteArray(5, '\0') + "pas34567890123" + "epwrepwrepwrepwr" + QByteArray(1, '\0') +
+                                "1234" + QByteArray(30, '\xFF');
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(wire[i].data.toHex(' '), expected.toHex(' '));
+        QCOMPARE(wire[i].sourcePort, form.listener().boundPort());
+    }
+    QCOMPARE(wire[4].data, bytes(ReadRequest('d')));
+
+    form.CheckBox2->setChecked(false);  // a static console sends zeros for its block
+    form.CheckBox4->setChecked(false);
+    form.Button1->click();
+    QTest::qWait(20);
+    const QByteArray zeroed = tap.take().first().data;
+    QCOMPARE(zeroed.left(4), QByteArray(4, '\0'));
+    QCOMPARE(zeroed.mid(25, 15), "iden" + QByteArray(11, '\0'));
+}
+
+void TestExchange::writeReadBackShowsTheBoardsStoredValues()
+{
+    BoardRig rig;
+    FormFixture f;
+    auto &form = f.open();
+    target(form, rig.options.address);
+    form.Button2->click();
+    QTRY_VERIFY(form.LabIn->text() != "0");
+    form.Button7->click();  // "<-": what was read becomes what is written
+    setOctets(form.octets(3), {255, 255, 0, 0});
+    form.CheckBox4->setChecked(true);
+    form.IND_MEdit->setValue(4660);
+    setOctets(form.octets(1), {127, 0, 0, 1});
+    form.Button1->click();
+
+    QTRY_COMPARE(rig.board->stored().config.record.netMask, (Ipv4{255, 255, 0, 0}));
+    QTRY_COMPARE(form.octets(8)[1]->valueText(), QString("255"));
+    QTRY_COMPARE(form.octets(8)[2]->valueText(), QString("000"));
+    QCOMPARE(form.CurrencyEdit1->valueText(), QString("4660"));
+    QVERIFY(form.CheckBox3->isChecked());
+    QVERIFY(form.CheckBox5->isChecked());
+    QCOMPARE(form.CheckBox5->text(), QString("Динамічна IP адреса Плати ( DHCP )"));
+    QVERIFY(!form.ED_6->isHidden());
+    QCOMPARE(texts(form.octets(6)), QStringList({"127", "000", "000", "001"}));
+    QCOMPARE(rig.board->stored().config.record.mac, rig.board->working().record.mac);
+}
+
+void TestExchange::rebootSendsItsFramesAndReadsBackFourTimes()
+{
+    BoardRig rig(10);
+    WireTap tap(rig.options.address);
+    FormFixture f;
+    auto &form = f.open();
+    target(form, rig.options.address);
+    form.octets(7)[0]->setValue(9);
+    QElapsedTimer clock;
+    clock.start();
+    form.Button3->click();
+    QVERIFY(clock.elapsed() >= 390);  // four frames about 100 ms apart hold the window
+    QCOMPARE(form.octets(7)[0]->valueText(), QString("000"));
+    QCOMPARE(TagOf(form.TimerRead_Conf), 3);
+    QVERIFY(form.TimerRead_Conf->isActive());
+    QTRY_COMPARE(form.EditRs->text(), QString("Ok"));
+    QTRY_VERIFY(!form.TimerRead_Conf->isActive());
+    QTest::qWait(30);
+
+    if (!tap.available())
+        return;
+    auto wire = tap.take();
+    wire.erase(std::remove_if(wire.begin(), wire.end(),
+                              [](const WireDatagram &d) { return d.destinationPort != 8026; }),
+               wire.end());
+    QCOMPARE(wire.size(), 4 + 1 + 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(wire[i].data, bytes(i % 2 ? VsiFrame() : MsiFrame()));
+        QVERIFY(wire[i].sourcePort != form.listener().boundPort());
+    }
+    QCOMPARE(wire[4].data, bytes(RebootRequest()));
+    QCOMPARE(wire[4].sourcePort, form.listener().boundPort());
+    QString selectors;
+    for (int i = 5; i < 9; ++i)
+        selectors += QChar(wire[i].data.at(62));
+    QCOMPARE(selectors, QString("CCCd"));
+}
+
+void TestExchange::secondRebootRestartsTheReadBack()
+{
+    BoardRig rig(10);
+    FormFixture f;
+    f.run.readBackIntervalMs = 300;
+    auto &form = f.open();
+    target(form, rig.options.address);
+    form.Button3->click();
+    QTRY_COMPARE(TagOf(form.TimerRead_Conf), 2);
+    form.Button3->click();
+    QCOMPARE(TagOf(form.TimerRead_Conf), 3);
+    int ticks = 0;
+    connect(form.TimerRead_Conf, &QTimer::timeout, this, [&] { ++ticks; });
+    QTRY_VERIFY_WITH_TIMEOUT(!form.TimerRead_Conf->isActive(), 5000);
+    QCOMPARE(ticks, 4);
+}
+
+void TestExchange::repliesAreTakenOverAsTheirContentSays()
+{
+    FormFixture f;
+    auto &form = f.open();
+    QUdpSocket board;
+    QVERIFY(board.bind(QHostAddress("127.0.0.1"), 0));
+    int sent = 0;
+    auto deliver = [&](const QByteArray &datagram) {
+        board.writeDatagram(datagram, QHostAddress::LocalHost, form.listener().boundPort());
+        ++sent;
+        QTRY_COMPARE(form.LabIn->text(), QString::number(sent));
+    };
+    BoardConfig config;
+    config.record.liftIp = {127, 0, 0, 2};
+    config.record.netMask = {255, 255, 255, 0};
+    config.record.consoleDynamic = true;
+    config.record.boardIdent = 77;
+    config.versionText = "v1";
+    config.boardDhcp = true;
+    const QByteArray full = bytes(ConfigReply(config));
+
+    form.ClearReadSide();
+    deliver(full.left(10));  // 10 bytes holding "iden"? not yet: no "iden", not taken over
+    QCOMPARE(form.octets(7)[0]->valueText(), QString("000"));
+    QByteArray ten = full.left(6) + "iden";
+    deliver(ten);
+    QCOMPARE(texts(form.octets(7)), QStringList({"127", "000", "105", "100"}));  // bytes 4..5, then "id"
+    QCOMPARE(texts(form.octets(8)), QStringList({"101", "110", "000", "000"}));
+    QVERIFY(form.CheckBox5->isHidden() == false && !form.CheckBox5->isChecked());
+
+    form.ClearReadSide();
+    deliver(full.left(40));
+    QCOMPARE(texts(form.octets(7)), QStringList({"127", "000", "000", "002"}));
+    QCOMPARE(form.CurrencyEdit1->valueText(), QString("77"));
+    QVERIFY(form.CheckBox3->isChecked());
+    QVERIFY(!form.ED_6->isHidden());
+    QCOMPARE(form.Lab_Ver->text(), QString());
+    QCOMPARE(form.CheckBox5->text(), QString("Статична IP адреса Плати "));
+
+    form.ClearReadSide();
+    deliver(full + "x");  // 101 bytes
+    deliver(QByteArray(full).replace(5, 3, "otv"));
+    QCOMPARE(form.octets(7)[0]->valueText(), QString("000"));
+
+    QByteArray filtered = full;
+    filtered[10] = 4;
+    deliver(filtered);
+    QCOMPARE(form.octets(7)[0]->valueText(), QString("000"));
+    QCOMPARE(form.Lab_Ver->text(), QString("v1 - Версія программи"));
+    QVERIFY(form.CheckBox5->isChecked());
+
+    form.EditRs->setText("__");
+    deliver(bytes(RebootAck(config)));
+    QCOMPARE(form.EditRs->text(), QString("Ok"));
+    QCOMPARE(form.octets(7)[0]->valueText(), QString("000"));
+
+    QByteArray ikl("ikl\x07\x01\x02\x03", 7);
+    deliver(ikl);
+    QCOMPARE(form.control<QLabel>("Label5")->text(), QString("105*107*108*7*1*2*3*0*0*0*0*0#"));
+    ikl[4] = 0;
+    deliver(ikl);
+    QCOMPARE(form.control<QLabel>("Label5")->text(), QString("105*107*108*7*1*2*3*0*0*0*0*0#"));
+    QCOMPARE(form.Label_In_Port->text(), QString::number(board.localPort()));
+
+    QByteArray noVersion = full;
+    noVersion.replace(42, 3, "xxx");
+    form.Lab_Ver->setText(QString());
+    deliver(noVersion);  // dynamic at 75, but no version text: static
+    QVERIFY(!form.CheckBox5->isChecked());
+}
+
+void TestExchange::versionSuffixOnlyWithFreshText()
+{
+    FormFixture f;
+    auto &form = f.open();
+    BoardConfig config;
+    config.versionText = "\xC2\xE5\xF0\xF1\xB3\xFF 2";  // "Версія 2" in Windows-1251
+    form.IdUDPServer_ConfUDPRead(bytes(ConfigReply(config)), "127.0.0.2", 8024);
+    QCOMPARE(form.Lab_Ver->text(), QString("Версія 2 - Версія программи"));
+    QByteArray without = bytes(ConfigReply(config));
+    without.replace(42, 3, "---");
+    form.IdUDPServer_ConfUDPRead(without, "127.0.0.2", 8024);
+    QCOMPARE(form.Lab_Ver->text(), QString("Версія 2 - Версія программи"));  // the suffix once
+    config.versionText.clear();
+    form.IdUDPServer_ConfUDPRead(bytes(ConfigReply(config)), "127.0.0.2", 8024);
+    QCOMPARE(form.Lab_Ver->text(), QString());
+}
+
+void TestExchange::ipToMac()
+{
+    FormFixture f;
+    auto &form = f.open();
+    setOctets(form.octets(2), {192, 168, 1, 10});
+    form.Button5->click();
+    QCOMPARE(texts(form.macBytes(5)), QStringList({"00", "1E", "C0", "A8", "01", "0A"}));
+    setOctets(form.octets(2), {255, 255, 255, 255});
+    form.macBytes(5)[0]->setText("7");
+    form.Button5->click();
+    QCOMPARE(texts(form.macBytes(5)), QStringList({"7", "1E", "FF", "FF", "FF", "FF"}));
+    setOctets(form.octets(2), {0, 0, 0, 0});
+    form.Button5->click();
+    QCOMPARE(texts(form.macBytes(5)), QStringList({"7", "1E", "00", "00", "00", "00"}));
+}
+
+void TestExchange::copyBack_data()
+{
+    QTest::addColumn<bool>("board");    // CheckBox5
+    QTest::addColumn<bool>("console");  // CheckBox3
+    QTest::addColumn<bool>("board4");
+    QTest::addColumn<bool>("console2");
+    QTest::newRow("both static") << false << false << false << false;
+    QTest::newRow("DHCP board, static console") << true << false << false << false;
+    QTest::newRow("static board, dynamic console") << false << true << false << true;
+    QTest::newRow("both dynamic") << true << true << true << true;
+}
+
+void TestExchange::copyBack()
+{
+    QFETCH(bool, board);
+    QFETCH(bool, console);
+    QFETCH(bool, board4);
+    QFETCH(bool, console2);
+    FormFixture f;
+    auto &form = f.open();
+    form.CheckBox4->setChecked(!board4);  // start from the opposite states
+    form.CheckBox2->setChecked(!console2 || !board4);
+    setOctets(form.octets(7), {127, 0, 0, 2});
+    setOctets(form.octets(8), {255, 0, 0, 0});
+    setOctets(form.octets(9), {127, 0, 0, 1});
+    setOctets(form.octets(6), {10, 0, 0, 1});
+    setOctets(form.octets(61), {1, 1, 1, 1});
+    for (auto *field : form.macBytes(10))
+        field->setText("AB");
+    form.CurrencyEdit1->setValue(513);
+    form.CheckBox5->setChecked(board);
+    form.CheckBox3->setChecked(console);
+    form.Button7->click();
+    QCOMPARE(texts(form.octets(2)), QStringList({"127", "000", "000", "002"}));
+    QCOMPARE(texts(form.octets(3)), QStringList({"255", "000", "000", "000"}));
+    QCOMPARE(texts(form.octets(4)), QStringList({"127", "000", "000", "001"}));
+    QCOMPARE(texts(form.octets(1)), QStringList({"010", "000", "000", "001"}));
+    QCOMPARE(texts(form.octets(11)), QStringList({"000", "000", "000", "000"}));  // reserve: not copied
+    QCOMPARE(texts(form.macBytes(5)), QStringList(6, "AB"));
+    QCOMPARE(form.IND_MEdit->valueText(), QString("513"));
+    QCOMPARE(form.CheckBox4->isChecked(), board4);
+    QCOMPARE(form.CheckBox2->isChecked(), console2);
+    QCOMPARE(form.ED_1->isHidden(), !console2);
+
+    form.ClearReadSide();  // after a read that got no reply
+    form.Button7->click();
+    QCOMPARE(texts(form.octets(2)), QStringList({"000", "000", "000", "000"}));
+    QCOMPARE(texts(form.macBytes(5)), QStringList(6, ""));
+    QCOMPARE(form.IND_MEdit->valueText(), QString("0"));
+}
+
+void TestExchange::publicAddressLookup_data()
+{
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<QString>("shown");
+    const QString unchanged = "000.000.000.000";
+    QTest::newRow("address after the marker")
+        << HttpOk("<html><body>Current IP Address: 203.0.113.7</body></html>") << "203.0.113.7";
+    QTest::newRow("digits in markup stay out")
+        << HttpOk("<html><head><title>v2.0</title></head><body>IP Address:203.0.113.7<br/>1</body></html>")
+        << "203.0.113.7";
+    QTest::newRow("marker in lower case") << HttpOk("ip address: 203.0.113.7") << unchanged;
+    QTest::newRow("no marker") << HttpOk("<html>203.0.113.7</html>") << unchanged;
+    QTest::newRow("marker without an address") << HttpOk("IP Address: none") << QString();
+    QTest::newRow("error status")
+        << QByteArray("HTTP/1.1 500 Oops\r\nContent-Length: 22\r\nConnection: close\r\n\r\nIP Address: 203.0.113.7")
+        << unchanged;
+}
+
+void TestExchange::publicAddressLookup()
+{
+    QFETCH(QByteArray, response);
+    QFETCH(QString, shown);
+    EchoService service(response);
+    FormFixture f;
+    f.run.echoServiceUrl = service.url();
+    auto &form = f.open();
+    form.BitBtn1->click();
+    QTRY_COMPARE(service.requests, 1);
+    QTRY_VERIFY(service.request.contains("\r\n\r\n"));
+    QVERIFY(service.request.contains("User-Agent: Mozilla/3.0 (compatible; Indy Library)"));
+    QVERIFY(service.request.contains("Accept: text/html, */*"));
+    QTest::qWait(100);
+    QTRY_COMPARE(form.Edit1->text(), shown);
+    QVERIFY(f.notifier.messages.isEmpty() && f.notifier.errors.isEmpty());
+}
+
+void TestExchange::publicAddressLookupTimesOutAndRefusesASecondClick()
+{
+    EchoService silent{QByteArray()};
+    FormFixture f;
+    f.run.echoServiceUrl = silent.url();
+    f.run.lookupTimeoutMs = 300;
+    auto &form = f.open();
+    form.BitBtn1->click();
+    QTRY_COMPARE(silent.requests, 1);
+    form.BitBtn1->click();  // refused while the first one waits
+    // The window goes on handling its events meanwhile: a datagram arrives and is counted.
+    QUdpSocket peer;
+    peer.writeDatagram("x", QHostAddress::LocalHost, form.listener().boundPort());
+    QTRY_COMPARE(form.LabIn->text(), QString("1"));
+    QTest::qWait(600);
+    QCOMPARE(silent.requests, 1);
+    QCOMPARE(form.Edit1->text(), QString("000.000.000.000"));
+    QVERIFY(f.notifier.errors.isEmpty());
+
+    EchoService service(HttpOk("IP Address: 198.51.100.4"));  // a later click works again
+    f.run.echoServiceUrl = service.url();
+    f.close();
+    auto &again = f.open();
+    again.BitBtn1->click();
+    QTRY_COMPARE(again.Edit1->text(), QString("198.51.100.4"));
+}
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"
