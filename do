@@ -4,8 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD=${BUILD:-build}
-PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
-BENCH_PACKAGES=(libbenchmark-dev)
+PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
+
 
 usage() {
     cat <<'USAGE'
@@ -16,7 +16,7 @@ usage: ./do COMMAND [ARGS]
   board ARGS       run stand-in boards alone (./do board --help)
   ctl ARGS         the command-line tool (./do ctl --help)
   bench            build and run the benchmarks, write docs/PERFORMANCE.md
-  screenshot FILE  the real window under Xvfb, saved as a PNG
+  screenshot       pictures of the real window under Xvfb, in docs/
   deps             install missing Debian packages only
 USAGE
 }
@@ -92,22 +92,18 @@ case "$cmd" in
         exec "$BUILD/bin/velmarctl" "$@"
         ;;
     bench)
-        install_missing "${BENCH_PACKAGES[@]}"
+
         BUILD_TYPE=Release build
         mkdir -p docs
         "$BUILD/bin/velmar-bench" --out docs/PERFORMANCE.md
         cat docs/PERFORMANCE.md
         ;;
     screenshot)
-        install_missing xvfb xauth x11-apps imagemagick
+        install_missing xvfb xauth
         build
-        out=${1:-docs/window.png}
-        tmp=$(mktemp -d)
-        xvfb-run -a -s "-screen 0 1280x900x24" bash -c "
-            \"$BUILD/bin/velmar-board\" --address 127.0.0.2 --state \"$tmp/board.json\" --quiet &
-            VELMARCOM_DEMO=1 \"$BUILD/bin/velmarcom\" &
-            sleep 3; import -window root \"$out\"; kill %1 %2"
-        echo "saved $out"
+        mkdir -p docs
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$BUILD/bin/velmar-screenshot" docs
+        echo "saved docs/window.png and docs/window-read.png"
         ;;
     help | -h | --help) usage ;;
     *)

@@ -40,7 +40,7 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
     setObjectName(QStringLiteral("Form1_Config_UDP"));
     setWindowTitle(QStringLiteral("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"));
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(11);
     setFont(font);
 
