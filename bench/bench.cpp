@@ -55,7 +55,7 @@ std::string Format(double rate)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

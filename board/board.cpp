@@ -28,7 +28,8 @@ bool ParseIp(const QJsonObject &json, const char *key, Ipv4 &ip, QString &error)
         return false;
     }
     const quint32 value = address->toIPv4Address();
-    ip = {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8), std::uint8_t(value)};
+    ip = {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
+          std::uint8_t(value)};
     return true;
 }
 
@@ -75,14 +76,15 @@ QString Describe(const QByteArray &datagram)
     return QStringLiteral("unknown datagram of %1 bytes, ignored").arg(datagram.size());
 }
 
-} // namespace
+}  // namespace
 
 BoardState DefaultBoardState(const QHostAddress &address)
 {
     const quint32 value = address.toIPv4Address();
     BoardState state;
     ConfigRecord &r = state.config.record;
-    r.liftIp = {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8), std::uint8_t(value)};
+    r.liftIp = {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
+                std::uint8_t(value)};
     r.netMask = {255, 0, 0, 0};
     r.routerIp = {r.liftIp[0], 0, 0, 1};
     r.mac = {0x00, 0x1E, r.liftIp[0], r.liftIp[1], r.liftIp[2], r.liftIp[3]};
@@ -110,9 +112,10 @@ bool LoadBoardState(const QString &path, BoardState &state, QString &error)
     BoardState loaded;
     ConfigRecord &r = loaded.config.record;
     QString why;
-    const bool addresses = ParseIp(json, "dispatcher", r.dispatcherIp, why) && ParseIp(json, "lift", r.liftIp, why) &&
-                           ParseIp(json, "mask", r.netMask, why) && ParseIp(json, "router", r.routerIp, why) &&
-                           ParseIp(json, "reserve1", r.reserveIp1, why) && ParseIp(json, "reserve2", r.reserveIp2, why);
+    const bool addresses =
+        ParseIp(json, "dispatcher", r.dispatcherIp, why) && ParseIp(json, "lift", r.liftIp, why) &&
+        ParseIp(json, "mask", r.netMask, why) && ParseIp(json, "router", r.routerIp, why) &&
+        ParseIp(json, "reserve1", r.reserveIp1, why) && ParseIp(json, "reserve2", r.reserveIp2, why);
     const QStringList mac = json.value(QLatin1String("mac")).toString().split(QLatin1Char(':'));
     const int ident = json.value(QLatin1String("ident")).toInt(-1);
     const int ray = json.value(QLatin1String("ray")).toInt(0);
@@ -184,7 +187,8 @@ bool StandInBoard::start(QString &error)
             delete socket;
             if (port == wire::ListenPort)
                 continue;  // a configurator on this machine holds it: the board does without
-            error = QStringLiteral("cannot bind %1:%2: %3").arg(options_.address.toString()).arg(port).arg(why);
+            error =
+                QStringLiteral("cannot bind %1:%2: %3").arg(options_.address.toString()).arg(port).arg(why);
             return false;
         }
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { receive(socket); });
@@ -218,7 +222,8 @@ void StandInBoard::receive(QUdpSocket *socket)
     while (socket->hasPendingDatagrams()) {
         const qint64 size = socket->pendingDatagramSize();
         const QNetworkDatagram datagram = socket->receiveDatagram(qMax<qint64>(size, 0));
-        handle(socket, datagram.data(), datagram.senderAddress(), static_cast<quint16>(datagram.senderPort()));
+        handle(socket, datagram.data(), datagram.senderAddress(),
+               static_cast<quint16>(datagram.senderPort()));
     }
 }
 
@@ -306,4 +311,4 @@ void StandInBoard::answer(QUdpSocket *socket, Bytes frame, const QString &kind, 
         send();
 }
 
-} // namespace velmar
+}  // namespace velmar

@@ -21,13 +21,13 @@ namespace velmar {
 struct BoardFaults
 {
     int replyDelayMs = 0;
-    int dropPercent = 0;       // share of replies not sent, 0..100
-    QSet<quint16> answerPorts;  // answer only on these ports; empty means every port
-    int truncateTo = -1;        // cut replies to this many bytes; -1 keeps them whole
-    bool withOtv = false;       // replies carry "otv"
-    bool filterByte = false;    // replies carry 4 at offset 10
+    int dropPercent = 0;          // share of replies not sent, 0..100
+    QSet<quint16> answerPorts;    // answer only on these ports; empty means every port
+    int truncateTo = -1;          // cut replies to this many bytes; -1 keeps them whole
+    bool withOtv = false;         // replies carry "otv"
+    bool filterByte = false;      // replies carry 4 at offset 10
     bool withoutVersion = false;  // replies lack "VER"
-    bool ignoreWrites = false;  // writes are answered but not kept
+    bool ignoreWrites = false;    // writes are answered but not kept
 };
 
 // What a board keeps in its permanent memory.
@@ -89,4 +89,4 @@ private:
     quint32 random_;
 };
 
-} // namespace velmar
+}  // namespace velmar

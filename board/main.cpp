@@ -54,7 +54,7 @@ QString StatePathFor(const QString &path, int index, const QHostAddress &address
     return info.path() + "/" + info.completeBaseName() + "-" + address.toString() + suffix;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {
@@ -70,8 +70,10 @@ int main(int argc, char *argv[])
     parser.addOptions({
         {"address", "Address of the first board (default 127.0.0.2).", "A", "127.0.0.2"},
         {"count", "Run N boards on consecutive addresses from A (default 1).", "N", "1"},
-        {"state", "Keep the stored configuration in FILE (created on first use). With --count, the "
-                  "other boards use FILE with their address added to the name.", "FILE"},
+        {"state",
+         "Keep the stored configuration in FILE (created on first use). With --count, the "
+         "other boards use FILE with their address added to the name.",
+         "FILE"},
         {"reboot-ms", "Silence after a reboot request, in milliseconds (default 1500).", "MS", "1500"},
         {"quiet", "Do not log datagrams."},
         {"delay", "Fault: delay every reply by MS milliseconds.", "MS", "0"},

@@ -23,7 +23,7 @@ QString FromCp1251(const Bytes &bytes)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QString &senderAddress,
                                                 quint16 senderPort)

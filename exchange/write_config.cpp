@@ -29,7 +29,7 @@ private:
     QWidget *window_;
 };
 
-} // namespace
+}  // namespace
 
 void TForm1_Config_UDP::Button1Click(QObject *sender)
 {

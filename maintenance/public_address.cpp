@@ -25,7 +25,9 @@ std::optional<QString> ExtractPublicAddress(const QString &reply)
     while (i < reply.size() && (reply[i] == QLatin1Char(' ') || reply[i] == QLatin1Char('\t')))
         ++i;
     QString address;
-    for (; i < reply.size() && (reply[i].isDigit() || reply[i] == QLatin1Char('.')) && reply[i].unicode() < 128; ++i)
+    for (;
+         i < reply.size() && (reply[i].isDigit() || reply[i] == QLatin1Char('.')) && reply[i].unicode() < 128;
+         ++i)
         address += reply[i];
     return address;
 }
@@ -38,9 +40,10 @@ void TForm1_Config_UDP::BitBtn1Click(QObject *)
     request.setRawHeader("Accept", "text/html, */*");
     request.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
     request.setRawHeader("Content-Type", "text/html");
-    request.setTransferTimeout(run_.lookupTimeoutMs);
     IdHTTP_Conf->setProxy(QNetworkProxy::NoProxy);
     lookup_ = IdHTTP_Conf->get(request);
+    // A lookup that has not finished within a few seconds ends as any failure does, silently.
+    QTimer::singleShot(run_.lookupTimeoutMs, lookup_, [reply = lookup_] { reply->abort(); });
     connect(lookup_, &QNetworkReply::downloadProgress, this, [reply = lookup_](qint64 received, qint64) {
         if (received > MaxReplyBytes)
             reply->abort();  // an echo service answers in a few hundred bytes

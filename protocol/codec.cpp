@@ -49,7 +49,7 @@ constexpr std::array<char16_t, 64> Cp1251High = {
     0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
     0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
 
-} // namespace
+}  // namespace
 
 const std::array<std::string_view, 16> HexDigits = {"0", "1", "2", "3", "4", "5", "6", "7",
                                                     "8", "9", "A", "B", "C", "D", "E", "F"};
@@ -335,4 +335,4 @@ Bytes RebootAck(const BoardConfig &config)
     return frame;
 }
 
-} // namespace velmar
+}  // namespace velmar

@@ -114,9 +114,9 @@ struct ConfigReplyFields
 
 struct DecodedDatagram
 {
-    std::optional<std::string> iklText;        // "105*107*108*...#"
-    std::optional<std::uint16_t> identMark;    // after the first "ide"
-    std::optional<ConfigReplyFields> reply;    // set only when accepted as a ConfigReply
+    std::optional<std::string> iklText;      // "105*107*108*...#"
+    std::optional<std::uint16_t> identMark;  // after the first "ide"
+    std::optional<ConfigReplyFields> reply;  // set only when accepted as a ConfigReply
     bool operator==(const DecodedDatagram &) const = default;
 };
 
@@ -151,4 +151,4 @@ Bytes ConfigReply(const BoardConfig &config);
 // The same reply beginning with "rzt".
 Bytes RebootAck(const BoardConfig &config);
 
-} // namespace velmar
+}  // namespace velmar

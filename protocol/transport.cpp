@@ -17,7 +17,7 @@ namespace {
 // Datagrams handled in one go before the event loop gets its turn again.
 constexpr int DrainBatch = 64;
 
-} // namespace
+}  // namespace
 
 std::optional<QHostAddress> ParseDottedAddress(const QString &text)
 {
@@ -183,4 +183,4 @@ void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &ho
     socket.close();
 }
 
-} // namespace velmar
+}  // namespace velmar

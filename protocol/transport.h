@@ -38,8 +38,8 @@ class Listener : public QObject
 {
     Q_OBJECT
 public:
-    using Handler = std::function<void(const QByteArray &datagram, const QString &senderAddress,
-                                       quint16 senderPort)>;
+    using Handler =
+        std::function<void(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort)>;
 
     explicit Listener(quint16 port, QObject *parent = nullptr);
     ~Listener() override;
@@ -89,4 +89,4 @@ public:
 // empty. Never reports: a failed send is dropped. Leaves the sending socket closed.
 void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &host, int port);
 
-} // namespace velmar
+}  // namespace velmar

@@ -27,4 +27,4 @@ inline constexpr int ReadBackIntervalMs = 1000;
 inline constexpr int ReadBackCount = 3;  // the timer's Tag after a reboot: four reads follow
 inline constexpr int PreRebootPauseMs = 100;
 
-} // namespace velmar::wire
+}  // namespace velmar::wire

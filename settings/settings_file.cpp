@@ -104,7 +104,7 @@ bool Synced(QSettings &ini)
     return ini.status() == QSettings::NoError;
 }
 
-} // namespace
+}  // namespace
 
 // Where the file is kept: beside the executable, or, where that folder cannot be written, in the user's
 // configuration folder.
@@ -147,7 +147,8 @@ void TForm1_Config_UDP::LoadSettings()
             settingsWritePath_ = fallback;
             ini = std::move(user);
         } else {
-            ini = std::make_unique<QSettings>(QFile::exists(fallback) ? fallback : primary, QSettings::IniFormat);
+            ini = std::make_unique<QSettings>(QFile::exists(fallback) ? fallback : primary,
+                                              QSettings::IniFormat);
             notifier_.error(this, QStringLiteral("Unable to write to %1").arg(primary));
         }
     }
@@ -171,9 +172,7 @@ void TForm1_Config_UDP::LoadSettings()
             QWidget *field = control(FieldName(section, key));
             switch (section.kind) {
             case Value::Number:
-            case Value::Identifier:
-                try {
-                    qobject_cast<NumericEdit *>(field)->setValueText(text);
+            case Value::Identifier: try { qobject_cast<NumericEdit *>(field)->setValueText(text);
                 } catch (const std::invalid_argument &) {
                     qobject_cast<NumericEdit *>(field)->setValueText(QLatin1String(section.defaults[key]));
                     skipped << QStringLiteral("[%1] %2=%3").arg(QLatin1String(name)).arg(key + 1).arg(text);
@@ -185,8 +184,9 @@ void TForm1_Config_UDP::LoadSettings()
         }
     }
     if (!skipped.isEmpty())
-        notifier_.error(this, QStringLiteral("%1: ці значення не є числами, взято типові: %2")
-                                  .arg(QDir::toNativeSeparators(ini->fileName()), skipped.join(QLatin1String(", "))));
+        notifier_.error(
+            this, QStringLiteral("%1: ці значення не є числами, взято типові: %2")
+                      .arg(QDir::toNativeSeparators(ini->fileName()), skipped.join(QLatin1String(", "))));
 }
 
 void TForm1_Config_UDP::SaveSettings()
@@ -207,7 +207,8 @@ void TForm1_Config_UDP::SaveSettings()
                     case Value::Identifier: text = qobject_cast<NumericEdit *>(field)->editText(); break;
                     case Value::MacByte: text = qobject_cast<QLineEdit *>(field)->text(); break;
                     case Value::Flag:
-                        text = qobject_cast<QCheckBox *>(field)->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+                        text = qobject_cast<QCheckBox *>(field)->isChecked() ? QStringLiteral("1")
+                                                                             : QStringLiteral("0");
                         break;
                     }
                 }

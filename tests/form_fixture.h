@@ -80,8 +80,8 @@ inline void type(QWidget *widget, int key, const QString &text = QString(),
 inline void typeText(QWidget *widget, const QString &text)
 {
     for (QChar ch : text) {
-        const int key = ch.isLetter() ? Qt::Key_A + (ch.toUpper().unicode() - 'A')
-                        : ch.isDigit() ? Qt::Key_0 + (ch.unicode() - '0')
+        const int key = ch.isLetter()            ? Qt::Key_A + (ch.toUpper().unicode() - 'A')
+                        : ch.isDigit()           ? Qt::Key_0 + (ch.unicode() - '0')
                         : ch == QLatin1Char(' ') ? Qt::Key_Space
                                                  : Qt::Key_unknown;
         type(widget, key, QString(ch));
@@ -110,4 +110,4 @@ inline void setOctets(const std::array<NumericEdit *, 4> &fields, std::array<int
         fields[k]->setValue(values[k]);
 }
 
-} // namespace test
+}  // namespace test

@@ -35,7 +35,7 @@ public:
     QList<QNetworkDatagram> received;
 };
 
-} // namespace test
+}  // namespace test
 
 #include <QCoreApplication>
 
@@ -51,4 +51,4 @@ inline QHostAddress uniqueLoopback()
     return QHostAddress((127u << 24) | (second << 16) | (third << 8) | (2 + next++ % 250));
 }
 
-} // namespace test
+}  // namespace test

@@ -37,16 +37,22 @@ ConfigWriteValues sampleWrite(const QHostAddress &board)
 {
     const quint32 a = board.toIPv4Address();
     ConfigWriteValues values;
-    values.record = {{10, 0, 0, 9},     {std::uint8_t(a >> 24), std::uint8_t(a >> 16), std::uint8_t(a >> 8), 99},
-                     {255, 255, 0, 0},  {127, 0, 0, 1},
-                     {0x02, 0x1E, 1, 2, 3, 4}, 4660, true, {1, 1, 1, 1}, {2, 2, 2, 2}};
+    values.record = {{10, 0, 0, 9},
+                     {std::uint8_t(a >> 24), std::uint8_t(a >> 16), std::uint8_t(a >> 8), 99},
+                     {255, 255, 0, 0},
+                     {127, 0, 0, 1},
+                     {0x02, 0x1E, 1, 2, 3, 4},
+                     4660,
+                     true,
+                     {1, 1, 1, 1},
+                     {2, 2, 2, 2}};
     values.rayNumber = 5;
     values.consoleDynamic = true;
     values.boardDhcp = true;
     return values;
 }
 
-} // namespace
+}  // namespace
 
 class TestBoard : public QObject
 {
@@ -174,7 +180,8 @@ void TestBoard::stateSurvivesRestartsAndDamageIsReported()
         QCOMPARE(board.stored().config.record, values.record);
         QCOMPARE(board.working(), board.stored().config);
     }
-    for (const QByteArray &damage : {QByteArray("{\"lift\": "), QByteArray("[]"), QByteArray("{\"lift\":\"x\"}")}) {
+    for (const QByteArray &damage :
+         {QByteArray("{\"lift\": "), QByteArray("[]"), QByteArray("{\"lift\":\"x\"}")}) {
         QFile file(options.statePath);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(damage);
@@ -269,8 +276,7 @@ void TestBoard::garbageIsLoggedAndIgnored()
             QTest::qWait(5);
     }
     peer.send(ReadRequest('d'), options.address);
-    QTRY_VERIFY(!peer.socket.received.isEmpty() &&
-                decode(peer.socket.received.last()).reply.has_value());
+    QTRY_VERIFY(!peer.socket.received.isEmpty() && decode(peer.socket.received.last()).reply.has_value());
     QVERIFY(logged > 100);
 }
 

@@ -10,7 +10,7 @@ template <> char *toString(const DecodedDatagram &decoded)
 {
     return qstrdup(Describe(decoded).c_str());
 }
-} // namespace QTest
+}  // namespace QTest
 
 namespace {
 
@@ -32,7 +32,7 @@ QByteArray reply(int length)
     return data.left(length);
 }
 
-} // namespace
+}  // namespace
 
 class TestCodec : public QObject
 {
@@ -119,7 +119,8 @@ void TestCodec::outgoingFrames_data()
         << bytes(ReadRequest('C'))
         << QByteArray("12345678901234567890123456789012345678901234567890123456789eprC4567890"
                       "123456789012345678901234567890");
-    QTest::newRow("ReadRequest stored") << bytes(ReadRequest('d')) << QByteArray(digits).replace(59, 4, "eprd");
+    QTest::newRow("ReadRequest stored")
+        << bytes(ReadRequest('d')) << QByteArray(digits).replace(59, 4, "eprd");
     QTest::newRow("RebootRequest") << bytes(RebootRequest()) << "rzt" + digits;
     QTest::newRow("MsiFrame") << bytes(MsiFrame())
                               << QByteArray("msi0123456789") + QByteArray(10, '1') + QByteArray(10, '2') +
@@ -150,15 +151,15 @@ void TestCodec::configWriteWithStaticConsoleZeroesDispatcherBlock()
     values.record.reserveIp2 = {5, 6, 7, 8};
     values.rayNumber = 7;
     const QByteArray frame = bytes(ConfigWrite(values));
-    const QByteArray expected =
-        QByteArray::fromHex("00000000"
-                            "c0a8010a"
-                            "ffffff00"
-                            "c0a80101"
-                            "001ec0a8010a"
-                            "4e4c07") +
-        "iden" + QByteArray(11, '\0') + QByteArray(5, '\0') + "pas34567890123" + "epwr" + "epwr" + "epwr" +
-        "epwr" + QByteArray(1, '\0') + "1234" + QByteArray(30, '\xFF');
+    const QByteArray expected = QByteArray::fromHex("00000000"
+                                                    "c0a8010a"
+                                                    "ffffff00"
+                                                    "c0a80101"
+                                                    "001ec0a8010a"
+                                                    "4e4c07") +
+                                "iden" + QByteArray(11, '\0') + QByteArray(5, '\0') + "pas34567890123" +
+                                "epwr" + "epwr" + "epwr" + "epwr" + QByteArray(1, '\0') + "1234" +
+                                QByteArray(30, '\xFF');
     QCOMPARE(frame.toHex(' '), expected.toHex(' '));
     QCOMPARE(frame.size(), 110);
 }
@@ -269,8 +270,8 @@ void TestCodec::versionText_data()
     QTest::addColumn<QByteArray>("version");
     QTest::addColumn<bool>("present");
     QTest::newRow("ended by #") << QByteArray("VERv3.1#junk") << QByteArray("v3.1") << true;
-    QTest::newRow("no # takes 30 bytes") << "VER" + QByteArray("abcdefghij").repeated(4)
-                                         << QByteArray("abcdefghij").repeated(3) << true;
+    QTest::newRow("no # takes 30 bytes")
+        << "VER" + QByteArray("abcdefghij").repeated(4) << QByteArray("abcdefghij").repeated(3) << true;
     QTest::newRow("ends with the datagram") << QByteArray("VERab") << QByteArray("ab") << true;
     QTest::newRow("empty text") << QByteArray("VER#") << QByteArray() << true;
     QTest::newRow("lower-case tag") << QByteArray("verab#") << QByteArray() << false;
@@ -344,8 +345,15 @@ void TestCodec::boardSideRoundTrip()
     QVERIFY(IsMsiFrame(MsiFrame()) && IsVsiFrame(VsiFrame()) && !IsMsiFrame(VsiFrame()));
 
     BoardConfig config;
-    config.record = {{10, 0, 0, 1}, {127, 0, 0, 2}, {255, 255, 255, 0}, {127, 0, 0, 1},
-                     {0x00, 0x1E, 0x7F, 0x00, 0x00, 0x02}, 513, true, {1, 1, 1, 1}, {2, 2, 2, 2}};
+    config.record = {{10, 0, 0, 1},
+                     {127, 0, 0, 2},
+                     {255, 255, 255, 0},
+                     {127, 0, 0, 1},
+                     {0x00, 0x1E, 0x7F, 0x00, 0x00, 0x02},
+                     513,
+                     true,
+                     {1, 1, 1, 1},
+                     {2, 2, 2, 2}};
     config.boardDhcp = true;
     config.versionText = "\xC2\xC5\xCB-3";  // "ВЕЛ-3" in Windows-1251
     const Bytes frame = ConfigReply(config);
@@ -354,8 +362,8 @@ void TestCodec::boardSideRoundTrip()
     QVERIFY(decoded.reply);
     QCOMPARE(decoded.reply->kind, ReplyKind::Record);
     QCOMPARE(decoded.reply->recordHead,
-             (std::vector<std::uint8_t>{10, 0, 0, 1, 127, 0, 0, 2, 255, 255, 255, 0, 127, 0, 0, 1, 0x00, 0x1E,
-                                        0x7F, 0x00, 0x00, 0x02}));
+             (std::vector<std::uint8_t>{10, 0,   0, 1, 127, 0,    0,    2,    255,  255,  255,
+                                        0,  127, 0, 0, 1,   0x00, 0x1E, 0x7F, 0x00, 0x00, 0x02}));
     QCOMPARE(*decoded.reply->ident, (IdentBlock{513, true, {1, 1, 1, 1}, {2, 2, 2, 2}}));
     QCOMPARE(*decoded.reply->versionText, config.versionText);
     QVERIFY(decoded.reply->boardDynamic);

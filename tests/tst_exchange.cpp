@@ -34,8 +34,8 @@ QList<quint16> destinations(const QList<WireDatagram> &wire)
     return ports;
 }
 
-#define REQUIRE_TAP(tap) \
-    if (!(tap).available()) \
+#define REQUIRE_TAP(tap)                                                                                     \
+    if (!(tap).available())                                                                                  \
         QSKIP("a raw socket needs root or CAP_NET_RAW to watch the wire");
 
 // A board whose configuration is known, on an address of its own.
@@ -92,11 +92,11 @@ private:
 
 QByteArray HttpOk(const QByteArray &body)
 {
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
-} // namespace
+}  // namespace
 
 class TestExchange : public QObject
 {
@@ -205,8 +205,8 @@ void TestExchange::writeSendsTheWriteSideByteForByteThenReadsBack()
     QCOMPARE(destinations(wire), (QList<quint16>{8026, 8023, 8024, 6767, 8026, 8024, 6767}));
     const QByteArray expected = QByteArray::fromHex("0a000001c0a8010affffff00c0a80101001ec0a8010a4e4c00") +
                                 "iden" + QByteArray::fromHex("2c0101") + QByteArray(8, '\0') +
-                                QByteArray(5, '\0') + "pas34567890123" + "epwrepwrepwrepwr" + QByteArray(1, '\0') +
-                                "1234" + QByteArray(30, '\xFF');
+                                QByteArray(5, '\0') + "pas34567890123" + "epwrepwrepwrepwr" +
+                                QByteArray(1, '\0') + "1234" + QByteArray(30, '\xFF');
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(wire[i].data.toHex(' '), expected.toHex(' '));
         QCOMPARE(wire[i].sourcePort, form.listener().boundPort());
@@ -327,7 +327,7 @@ void TestExchange::repliesAreTakenOverAsTheirContentSays()
 
     form.ClearReadSide();
     form.Lab_Ver->setText(QString());  // as a read request leaves it
-    deliver(full.left(10));  // 10 bytes holding "iden"? not yet: no "iden", not taken over
+    deliver(full.left(10));            // 10 bytes holding "iden"? not yet: no "iden", not taken over
     QCOMPARE(form.octets(7)[0]->valueText(), QString("000"));
     QByteArray ten = full.left(6) + "iden";
     deliver(ten);
@@ -474,7 +474,8 @@ void TestExchange::publicAddressLookup_data()
     QTest::newRow("no marker") << HttpOk("<html>203.0.113.7</html>") << unchanged;
     QTest::newRow("marker without an address") << HttpOk("IP Address: none") << QString();
     QTest::newRow("error status")
-        << QByteArray("HTTP/1.1 500 Oops\r\nContent-Length: 22\r\nConnection: close\r\n\r\nIP Address: 203.0.113.7")
+        << QByteArray(
+               "HTTP/1.1 500 Oops\r\nContent-Length: 22\r\nConnection: close\r\n\r\nIP Address: 203.0.113.7")
         << unchanged;
 }
 

@@ -26,15 +26,24 @@ void TestTransport::dottedTextIsDecimalNeverOctal_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("address");
-    QTest::newRow("octal trap") << "010.000.000.002" << "10.0.0.2";
-    QTest::newRow("008 rejected by QHostAddress") << "192.168.001.008" << "192.168.1.8";
-    QTest::newRow("plain") << "127.0.0.1" << "127.0.0.1";
-    QTest::newRow("broadcast") << "255.255.255.255" << "255.255.255.255";
-    QTest::newRow("octet over 255") << "256.000.000.001" << "";
-    QTest::newRow("three groups") << "010.000.002" << "";
-    QTest::newRow("sign") << "+10.0.0.2" << "";
-    QTest::newRow("blank group") << "10..0.2" << "";
-    QTest::newRow("four digits") << "0010.0.0.2" << "";
+    QTest::newRow("octal trap") << "010.000.000.002"
+                                << "10.0.0.2";
+    QTest::newRow("008 rejected by QHostAddress") << "192.168.001.008"
+                                                  << "192.168.1.8";
+    QTest::newRow("plain") << "127.0.0.1"
+                           << "127.0.0.1";
+    QTest::newRow("broadcast") << "255.255.255.255"
+                               << "255.255.255.255";
+    QTest::newRow("octet over 255") << "256.000.000.001"
+                                    << "";
+    QTest::newRow("three groups") << "010.000.002"
+                                  << "";
+    QTest::newRow("sign") << "+10.0.0.2"
+                          << "";
+    QTest::newRow("blank group") << "10..0.2"
+                                 << "";
+    QTest::newRow("four digits") << "0010.0.0.2"
+                                 << "";
 }
 
 void TestTransport::dottedTextIsDecimalNeverOctal()
@@ -81,13 +90,19 @@ void TestTransport::deliversInOrderAndDropsOversize()
 
     QUdpSocket peer;
     QVERIFY(peer.bind(QHostAddress("127.0.0.1"), 0));
-    const QList<QByteArray> sent = {"first", QByteArray(), QByteArray(9000, 'x'), QByteArray(8192, 'y'),
-                                    QByteArray(8193, 'z'), QByteArray("a\0b", 3), "last"};
+    const QList<QByteArray> sent = {"first",
+                                    QByteArray(),
+                                    QByteArray(9000, 'x'),
+                                    QByteArray(8192, 'y'),
+                                    QByteArray(8193, 'z'),
+                                    QByteArray("a\0b", 3),
+                                    "last"};
     for (const QByteArray &data : sent)
         peer.writeDatagram(data, QHostAddress::LocalHost, listener.boundPort());
 
     QTRY_COMPARE(seen.size(), 5);
-    QCOMPARE(seen, (QList<QByteArray>{"first", QByteArray(), QByteArray(8192, 'y'), QByteArray("a\0b", 3), "last"}));
+    QCOMPARE(seen, (QList<QByteArray>{"first", QByteArray(), QByteArray(8192, 'y'), QByteArray("a\0b", 3),
+                                      "last"}));
     QCOMPARE(senderText, QString("127.0.0.1"));
     QCOMPARE(senderPort, peer.localPort());
 }
@@ -149,11 +164,11 @@ void TestTransport::clientSendChecksAndPads()
     test::Receiver board(QHostAddress("127.0.0.1"));
     SendingSocket socket;
     const int port = board.port();
-    ClientSend(socket, "msi", "127.0.0.1", port);         // 9 characters: nothing
-    ClientSend(socket, "msi", "127.000.0.001", port);     // 13 characters: nothing
-    ClientSend(socket, "msi", "000.000.000.000", port);   // nothing
-    ClientSend(socket, "msi", "127.000.000.001", 0);      // nothing
-    ClientSend(socket, "", "127.000.000.001", port);      // nothing
+    ClientSend(socket, "msi", "127.0.0.1", port);        // 9 characters: nothing
+    ClientSend(socket, "msi", "127.000.0.001", port);    // 13 characters: nothing
+    ClientSend(socket, "msi", "000.000.000.000", port);  // nothing
+    ClientSend(socket, "msi", "127.000.000.001", 0);     // nothing
+    ClientSend(socket, "", "127.000.000.001", port);     // nothing
     ClientSend(socket, "vsi", "127.000.000.001", port);
     ClientSend(socket, QByteArray(120, 'q'), "127.000.000.001", port);
     QTRY_COMPARE(board.received.size(), 2);

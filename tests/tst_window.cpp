@@ -53,9 +53,10 @@ void TestWindow::startsWithEveryControlAtItsDesignState()
     QCOMPARE(texts(form.macBytes(10)), QStringList({"AF", "AF", "AF", "AF", "AF", "AF"}));
     QCOMPARE(form.CheckBox4->text(), QString("Статична IP адреса Плати "));
 
-    for (const char *hidden : {"CheckBox1", "Ch_Box_Conf_IP", "GroupBox3", "CoBox_Iden", "Pan_Port", "Panel5",
-                               "Memo1", "Panel3", "Panel4", "ED_11", "ED_12", "CheckBox3", "CheckBox5", "ED_6",
-                               "Label11", "Label58", "CurrencyEdit1", "ED_61", "ED_62", "Lab_Iden", "Lab_Port"})
+    for (const char *hidden :
+         {"CheckBox1", "Ch_Box_Conf_IP", "GroupBox3",     "CoBox_Iden", "Pan_Port",  "Panel5",    "Memo1",
+          "Panel3",    "Panel4",         "ED_11",         "ED_12",      "CheckBox3", "CheckBox5", "ED_6",
+          "Label11",   "Label58",        "CurrencyEdit1", "ED_61",      "ED_62",     "Lab_Iden",  "Lab_Port"})
         QVERIFY2(form.control(hidden)->isHidden(), hidden);
     for (const char *disabled : {"CheckBox1", "Ch_Box_Conf_IP", "Panel3", "ED_11", "ED_7", "ED_8", "ED_9",
                                  "ED_10", "CheckBox3", "CheckBox5"})
@@ -402,7 +403,6 @@ void TestWindow::unwritableFolderFallsBackToTheUserFolder()
     QVERIFY(f.notifier.errors.isEmpty());
     QCOMPARE(texts(f.open().octets(0)), QStringList({"127", "000", "000", "009"}));
     f.close();
-
 }
 
 void TestWindow::nowhereToWriteStillLoadsAndCloses()

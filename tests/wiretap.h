@@ -44,7 +44,10 @@ public:
             ::close(fd_);
 #endif
     }
-    bool available() const { return fd_ >= 0; }
+    bool available() const
+    {
+        return fd_ >= 0;
+    }
 
     // What has arrived since the last call.
     QList<WireDatagram> take()
@@ -78,4 +81,4 @@ private:
     int fd_ = -1;
 };
 
-} // namespace test
+}  // namespace test

@@ -14,7 +14,7 @@ void CopyOctets(const std::array<NumericEdit *, 4> &from, const std::array<Numer
         to[k]->setValueText(from[k]->valueText());
 }
 
-} // namespace
+}  // namespace
 
 void TForm1_Config_UDP::Button5Click(QObject *)
 {

@@ -19,7 +19,7 @@ bool MovesWithinWindow(const QFocusEvent *event)
     return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<QChar> TypedCharacter(const QKeyEvent *event)
 {

@@ -40,7 +40,8 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
     setObjectName(QStringLiteral("Form1_Config_UDP"));
     setWindowTitle(QStringLiteral("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"));
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(11);
     setFont(font);
 
@@ -92,7 +93,8 @@ void TForm1_Config_UDP::run(const std::function<void()> &handler)
 void TForm1_Config_UDP::wireEvents()
 {
     auto click = [this](QPushButton *button, void (TForm1_Config_UDP::*handler)(QObject *)) {
-        connect(button, &QPushButton::clicked, this, [this, button, handler] { run([&] { (this->*handler)(button); }); });
+        connect(button, &QPushButton::clicked, this,
+                [this, button, handler] { run([&] { (this->*handler)(button); }); });
     };
     click(Button1, &TForm1_Config_UDP::Button1Click);
     click(Button2, &TForm1_Config_UDP::Button2Click);
@@ -104,14 +106,16 @@ void TForm1_Config_UDP::wireEvents()
 
     // A box's handler runs whenever its state changes, by the operator or by code, and only then.
     auto toggled = [this](QCheckBox *box, void (TForm1_Config_UDP::*handler)(QObject *)) {
-        connect(box, &QCheckBox::toggled, this, [this, box, handler] { run([&] { (this->*handler)(box); }); });
+        connect(box, &QCheckBox::toggled, this,
+                [this, box, handler] { run([&] { (this->*handler)(box); }); });
     };
     toggled(CheckBox1, &TForm1_Config_UDP::CheckBox1Click);
     toggled(CheckBox2, &TForm1_Config_UDP::CheckBox2Click);
     toggled(CheckBox5, &TForm1_Config_UDP::CheckBox2Click);
     toggled(CheckBox4, &TForm1_Config_UDP::CheckBox4Click);
 
-    connect(TimerRead_Conf, &QTimer::timeout, this, [this] { run([this] { TimerRead_ConfTimer(TimerRead_Conf); }); });
+    connect(TimerRead_Conf, &QTimer::timeout, this,
+            [this] { run([this] { TimerRead_ConfTimer(TimerRead_Conf); }); });
     IdUDPServer_Conf.setHandler([this](const QByteArray &data, const QString &address, quint16 port) {
         run([&] { IdUDPServer_ConfUDPRead(data, address, port); });
     });
@@ -120,10 +124,11 @@ void TForm1_Config_UDP::wireEvents()
 
     // Key rules of the entry fields.
     using KeyPress = void (TForm1_Config_UDP::*)(QWidget *, QChar &);
-    const KeyPress nextOctet[] = {&TForm1_Config_UDP::Ed_1_IP_0KeyPress, &TForm1_Config_UDP::Ed_1_IP_1KeyPress,
+    const KeyPress nextOctet[] = {&TForm1_Config_UDP::Ed_1_IP_0KeyPress,
+                                  &TForm1_Config_UDP::Ed_1_IP_1KeyPress,
                                   &TForm1_Config_UDP::Ed_1_IP_2KeyPress};
     for (const char *prefix : {"Ed_0", "Ed_1", "Ed_2", "Ed_3", "Ed_4", "Ed_6", "Ed_7", "Ed_8", "Ed_9",
-                                  "Ed_61", "Ed_62", "EdR_0"}) {
+                               "Ed_61", "Ed_62", "EdR_0"}) {
         for (int k = 0; k < 3; ++k) {
             const KeyPress handler = nextOctet[k];
             control<NumericEdit>(QStringLiteral("%1_IP_%2").arg(prefix).arg(k))->hooks.keyPress =
@@ -132,8 +137,12 @@ void TForm1_Config_UDP::wireEvents()
     }
     for (int panel : {5, 10}) {
         for (HexByteEdit *field : macBytes(panel)) {
-            field->hooks.keyDown = [this](QWidget *sender, int &key) { run([&] { Ed_5_IP_0KeyDown(sender, key); }); };
-            field->hooks.keyPress = [this](QWidget *sender, QChar &key) { run([&] { Ed_5_IP_0KeyPress(sender, key); }); };
+            field->hooks.keyDown = [this](QWidget *sender, int &key) {
+                run([&] { Ed_5_IP_0KeyDown(sender, key); });
+            };
+            field->hooks.keyPress = [this](QWidget *sender, QChar &key) {
+                run([&] { Ed_5_IP_0KeyPress(sender, key); });
+            };
             field->hooks.exit = [this](QWidget *sender) { run([&] { Ed_5_IP_0Exit(sender); }); };
         }
     }

@@ -15,8 +15,22 @@
 
 namespace {
 
-enum class Kind { Label, CheckBox, Button, RetryButton, Edit, GroupBox, Panel, ComboBox, Memo, Progress,
-                  Number, Identifier, AddressPanel, MacPanel };
+enum class Kind {
+    Label,
+    CheckBox,
+    Button,
+    RetryButton,
+    Edit,
+    GroupBox,
+    Panel,
+    ComboBox,
+    Memo,
+    Progress,
+    Number,
+    Identifier,
+    AddressPanel,
+    MacPanel
+};
 
 enum Flags { Shown = 0, Hidden = 1, Disabled = 2, ReadOnly = 4, Bold = 8, FieldsReadOnly = 16 };
 
@@ -24,7 +38,7 @@ struct Row
 {
     const char *name;
     Kind kind;
-    const char *parent;  // nullptr: the window
+    const char *parent;       // nullptr: the window
     int x, y, width, height;  // width 0: sized to the caption
     const char *caption = "";
     int flags = Shown;
@@ -162,7 +176,7 @@ NumericEdit::Limits OctetLimits(int maxValue = 255)
     return {true, 3, double(maxValue), 2, true};
 }
 
-} // namespace
+}  // namespace
 
 void TForm1_Config_UDP::buildControls()
 {

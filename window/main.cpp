@@ -30,7 +30,7 @@ private:
     Notifier &notifier_;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {
