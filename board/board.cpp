@@ -181,6 +181,8 @@ bool StandInBoard::start(QString &error)
     working_ = stored_.config;
 
     for (quint16 port : {wire::WritePort, wire::BoardPort, wire::UserPort, wire::ListenPort}) {
+        if (port == wire::ListenPort && !options_.bindListenPort)
+            continue;
         auto *socket = new QUdpSocket(this);
         if (!socket->bind(options_.address, port, QAbstractSocket::DontShareAddress)) {
             const QString why = socket->errorString();

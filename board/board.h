@@ -50,6 +50,9 @@ struct BoardOptions
     QHostAddress address{QStringLiteral("127.0.0.2")};
     QString statePath;  // empty: the board forgets its writes when it stops
     int rebootMs = 1500;
+    // A board in the field also listens on 6767. On the configurator's own machine that would keep the
+    // configurator from listening there, so a stand-in board takes 6767 only when asked.
+    bool bindListenPort = false;
     BoardFaults faults;
     quint32 seed = 1;
 };
@@ -63,7 +66,7 @@ public:
     explicit StandInBoard(BoardOptions options, QObject *parent = nullptr);
     ~StandInBoard() override;
 
-    // Loads or creates the state file and binds 8023, 8024, 8026, and 6767 when it is free.
+    // Loads or creates the state file and binds 8023, 8024 and 8026 (and 6767 when asked and free).
     bool start(QString &error);
     void setLog(Log log) { log_ = std::move(log); }
 

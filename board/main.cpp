@@ -63,9 +63,9 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Stand-in lift controller boards. Each board binds UDP ports 8023, 8024 and 8026 (and 6767 when it\n"
-        "is free) on its own address, answers reads, writes and reboots like a board in the field, and\n"
-        "logs every datagram to standard error.");
+        "Stand-in lift controller boards. Each board binds UDP ports 8023, 8024 and 8026 on its own\n"
+        "address, answers reads, writes and reboots like a board in the field, and logs every datagram\n"
+        "to standard error.");
     parser.addHelpOption();
     parser.addOptions({
         {"address", "Address of the first board (default 127.0.0.2).", "A", "127.0.0.2"},
@@ -76,6 +76,8 @@ int main(int argc, char *argv[])
          "FILE"},
         {"reboot-ms", "Silence after a reboot request, in milliseconds (default 1500).", "MS", "1500"},
         {"quiet", "Do not log datagrams."},
+        {"with-6767", "Also answer on port 6767 when it is free, as boards in the field do. A configurator "
+                      "started later on this machine then cannot listen on 6767."},
         {"delay", "Fault: delay every reply by MS milliseconds.", "MS", "0"},
         {"drop", "Fault: drop PERCENT of the replies.", "PERCENT", "0"},
         {"answer-ports", "Fault: answer only on these ports (comma-separated).", "LIST"},
@@ -113,6 +115,7 @@ int main(int argc, char *argv[])
             options.faults.answerPorts.insert(static_cast<quint16>(port));
         }
     }
+    options.bindListenPort = parser.isSet("with-6767");
     options.faults.withOtv = parser.isSet("otv");
     options.faults.filterByte = parser.isSet("filter4");
     options.faults.withoutVersion = parser.isSet("no-ver");
