@@ -1,5 +1,6 @@
 #include "board.h"
 
+#include "config_file.h"
 #include "transport.h"
 #include "wire.h"
 
@@ -14,48 +15,6 @@
 namespace velmar {
 
 namespace {
-
-QString IpText(const Ipv4 &ip)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(ip[0]).arg(ip[1]).arg(ip[2]).arg(ip[3]);
-}
-
-bool ParseIp(const QJsonObject &json, const char *key, Ipv4 &ip, QString &error)
-{
-    const auto address = ParseDottedAddress(json.value(QLatin1String(key)).toString());
-    if (!address) {
-        error = QStringLiteral("\"%1\" is not a dotted address").arg(QLatin1String(key));
-        return false;
-    }
-    const quint32 value = address->toIPv4Address();
-    ip = {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
-          std::uint8_t(value)};
-    return true;
-}
-
-QString MacText(const Mac &mac)
-{
-    QStringList bytes;
-    for (auto b : mac)
-        bytes << QString::fromStdString(ByteToHexPair(b));
-    return bytes.join(QLatin1Char(':'));
-}
-
-QString VersionToText(const Bytes &cp1251)
-{
-    QString text;
-    for (char ch : cp1251)
-        text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(ch)));
-    return text;
-}
-
-Bytes VersionFromText(const QString &text)
-{
-    Bytes bytes;
-    for (QChar ch : text)
-        bytes.push_back(static_cast<char>(UnicodeToCp1251(ch.unicode()).value_or('?')));
-    return bytes.substr(0, wire::VersionTextMax - 1);
-}
 
 QString Describe(const QByteArray &datagram)
 {
@@ -76,7 +35,7 @@ QString Describe(const QByteArray &datagram)
     return QStringLiteral("unknown datagram of %1 bytes, ignored").arg(datagram.size());
 }
 
-}  // namespace
+} // namespace
 
 BoardState DefaultBoardState(const QHostAddress &address)
 {
@@ -94,70 +53,6 @@ BoardState DefaultBoardState(const QHostAddress &address)
     return state;
 }
 
-bool LoadBoardState(const QString &path, BoardState &state, QString &error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.read(1 << 20), &parseError);
-    if (!document.isObject()) {
-        error = QStringLiteral("%1 is damaged (%2); remove it to start afresh")
-                    .arg(path, parseError.error ? parseError.errorString() : QStringLiteral("not an object"));
-        return false;
-    }
-    const QJsonObject json = document.object();
-    BoardState loaded;
-    ConfigRecord &r = loaded.config.record;
-    QString why;
-    const bool addresses =
-        ParseIp(json, "dispatcher", r.dispatcherIp, why) && ParseIp(json, "lift", r.liftIp, why) &&
-        ParseIp(json, "mask", r.netMask, why) && ParseIp(json, "router", r.routerIp, why) &&
-        ParseIp(json, "reserve1", r.reserveIp1, why) && ParseIp(json, "reserve2", r.reserveIp2, why);
-    const QStringList mac = json.value(QLatin1String("mac")).toString().split(QLatin1Char(':'));
-    const int ident = json.value(QLatin1String("ident")).toInt(-1);
-    const int ray = json.value(QLatin1String("ray")).toInt(0);
-    if (!addresses || mac.size() != 6 || ident < 0 || ident > 65535 || ray < 0 || ray > 255) {
-        error = QStringLiteral("%1 is damaged (%2); remove it to start afresh")
-                    .arg(path, why.isEmpty() ? QStringLiteral("bad mac, ident or ray") : why);
-        return false;
-    }
-    for (int i = 0; i < 6; ++i)
-        r.mac[i] = HexPairToByte(mac[i].toStdString());
-    r.boardIdent = static_cast<std::uint16_t>(ident);
-    r.consoleDynamic = json.value(QLatin1String("consoleDynamic")).toBool();
-    loaded.config.boardDhcp = json.value(QLatin1String("boardDhcp")).toBool();
-    loaded.config.versionText = VersionFromText(json.value(QLatin1String("version")).toString());
-    loaded.rayNumber = static_cast<std::uint8_t>(ray);
-    state = loaded;
-    return true;
-}
-
-bool SaveBoardState(const QString &path, const BoardState &state, QString &error)
-{
-    const ConfigRecord &r = state.config.record;
-    QJsonObject json{{"dispatcher", IpText(r.dispatcherIp)},
-                     {"lift", IpText(r.liftIp)},
-                     {"mask", IpText(r.netMask)},
-                     {"router", IpText(r.routerIp)},
-                     {"mac", MacText(r.mac)},
-                     {"ident", r.boardIdent},
-                     {"consoleDynamic", r.consoleDynamic},
-                     {"reserve1", IpText(r.reserveIp1)},
-                     {"reserve2", IpText(r.reserveIp2)},
-                     {"boardDhcp", state.config.boardDhcp},
-                     {"ray", state.rayNumber},
-                     {"version", VersionToText(state.config.versionText)}};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(json).toJson()) < 0 || !file.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
-}
-
 // ---- The board ----------------------------------------------------------------------------------
 
 StandInBoard::StandInBoard(BoardOptions options, QObject *parent)
@@ -172,9 +67,9 @@ bool StandInBoard::start(QString &error)
     stored_ = DefaultBoardState(options_.address);
     if (!options_.statePath.isEmpty()) {
         if (QFile::exists(options_.statePath)) {
-            if (!LoadBoardState(options_.statePath, stored_, error))
+            if (!ReadConfigFile(options_.statePath, stored_, error))
                 return false;
-        } else if (!SaveBoardState(options_.statePath, stored_, error)) {
+        } else if (!WriteConfigFile(options_.statePath, stored_, error)) {
             return false;
         }
     }
@@ -254,7 +149,7 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
             stored_.config.boardDhcp = write->boardDhcp;
             stored_.rayNumber = write->rayNumber;
             QString error;
-            if (!options_.statePath.isEmpty() && !SaveBoardState(options_.statePath, stored_, error))
+            if (!options_.statePath.isEmpty() && !WriteConfigFile(options_.statePath, stored_, error))
                 note(port, peer, peerPort, error);
         }
         answer(socket, ConfigReply(stored_.config), QStringLiteral("ConfigReply stored"), peer, peerPort);

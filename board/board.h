@@ -3,6 +3,7 @@
 // a board in the field does, keeps its stored configuration in a file, and can misbehave on request.
 
 #include "codec.h"
+#include "config_file.h"
 
 #include <QDateTime>
 #include <QHostAddress>
@@ -31,19 +32,10 @@ struct BoardFaults
 };
 
 // What a board keeps in its permanent memory.
-struct BoardState
-{
-    BoardConfig config;
-    std::uint8_t rayNumber = 0;
-    bool operator==(const BoardState &) const = default;
-};
+using BoardState = StoredConfig;
 
 // The state of a board first started on this address.
 BoardState DefaultBoardState(const QHostAddress &address);
-// Reads a state file; on failure returns false and says why.
-bool LoadBoardState(const QString &path, BoardState &state, QString &error);
-// Replaces the state file atomically.
-bool SaveBoardState(const QString &path, const BoardState &state, QString &error);
 
 struct BoardOptions
 {

@@ -2,6 +2,7 @@
 // configuration reply taken over into the read side.
 
 #include "codec.h"
+#include "config_file.h"
 #include "entry_fields.h"
 #include "form.h"
 
@@ -14,14 +15,6 @@ using namespace velmar;
 namespace {
 
 const char *const VersionSuffix = " - Версія программи";
-
-QString FromCp1251(const Bytes &bytes)
-{
-    QString text;
-    for (char ch : bytes)
-        text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(ch)));
-    return text;
-}
 
 }  // namespace
 
@@ -73,7 +66,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
 
     // The suffix goes only on a text that this datagram has just set, so it never doubles.
     if (reply.versionText) {
-        Lab_Ver->setText(FromCp1251(*reply.versionText));
+        Lab_Ver->setText(VersionToText(*reply.versionText));
         if (!Lab_Ver->text().isEmpty())
             Lab_Ver->setText(Lab_Ver->text() + QString::fromUtf8(VersionSuffix));
         Lab_Ver->adjustSize();
