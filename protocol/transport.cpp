@@ -16,6 +16,7 @@ namespace {
 
 // Datagrams handled in one go before the event loop gets its turn again.
 constexpr int DrainBatch = 64;
+constexpr int WatchIntervalMs = 10;
 
 }  // namespace
 
@@ -94,6 +95,16 @@ bool Listener::open()
     socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(1 << 20));
     connect(socket, &QUdpSocket::readyRead, this, &Listener::drain);
     socket_ = socket;
+    // With GLib's event loop a read notification is now and then lost when it is re-armed during its own
+    // dispatch, and datagrams would wait unread; a light look at the queue catches them.
+    if (!watch_) {
+        watch_ = new QTimer(this);
+        connect(watch_, &QTimer::timeout, this, [this] {
+            if (isOpen() && !delivering_ && socket_->hasPendingDatagrams())
+                drain();
+        });
+    }
+    watch_->start(WatchIntervalMs);
     return true;
 }
 
@@ -102,6 +113,8 @@ void Listener::close()
     if (!socket_)
         return;
     // Nothing waits on another thread: a delivery in progress sees the socket gone and stops.
+    if (watch_)
+        watch_->stop();
     socket_->disconnect(this);
     socket_->close();
     socket_->deleteLater();

@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 
+class QTimer;
 class QUdpSocket;
 
 namespace velmar {
@@ -61,6 +62,7 @@ private:
 
     quint16 port_;
     QUdpSocket *socket_ = nullptr;
+    QTimer *watch_ = nullptr;
     Handler handler_;
     bool delivering_ = false;
     bool drainQueued_ = false;
