@@ -121,10 +121,10 @@ void Open(Session &session)
 
 std::optional<StoredConfig> ReadOne(Session &session, const QHostAddress &target, Session::Timing timing)
 {
-    const auto replies = session.read({target}, SelectorStored, timing);
-    if (!replies.contains(target.toIPv4Address()))
+    const auto configs = session.read({target}, SelectorStored, timing);
+    if (!configs.contains(target.toIPv4Address()))
         return std::nullopt;
-    return ConfigOf(replies.value(target.toIPv4Address()));
+    return configs.value(target.toIPv4Address());
 }
 
 // ---- read ---------------------------------------------------------------------------------------
@@ -143,7 +143,7 @@ int Read(const QStringList &args)
     int silent = 0;
     for (const QHostAddress &target : targets) {
         const auto stored = replies.contains(target.toIPv4Address())
-                                ? ConfigOf(replies.value(target.toIPv4Address()))
+                                ? std::optional(replies.value(target.toIPv4Address()))
                                 : std::nullopt;
         silent += !stored;
         if (c.parser.isSet("json")) {
@@ -312,6 +312,11 @@ int Write(const QStringList &args)
     const auto board = choice("board", "static", "dhcp");
     if (console == false && board == true)
         Fail(BadUsage, QStringLiteral("a board on DHCP needs --console dynamic"));
+    const QString consoleOnly =
+        QStringLiteral("the dispatcher address, identifier and reserve addresses go only "
+                       "with a dynamic console (--console dynamic)");
+    if (console == false && (dispatcher || ident || reserve1 || reserve2))
+        Fail(BadUsage, consoleOnly);
     StoredConfig fromFile;
     if (p.isSet("from")) {
         QString error;
@@ -414,7 +419,7 @@ int Backup(const QStringList &args)
     int failed = 0;
     for (const QHostAddress &target : targets) {
         const auto stored = replies.contains(target.toIPv4Address())
-                                ? ConfigOf(replies.value(target.toIPv4Address()))
+                                ? std::optional(replies.value(target.toIPv4Address()))
                                 : std::nullopt;
         if (!stored) {
             out << target.toString() << "  no answer\n";

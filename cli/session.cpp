@@ -69,9 +69,9 @@ std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QStrin
     return targets;
 }
 
-std::optional<StoredConfig> ConfigOf(const ConfigReplyFields &reply)
+std::optional<StoredConfig> ConfigOf(const ConfigReplyFields &reply, qsizetype length)
 {
-    if (reply.kind != ReplyKind::Record || reply.recordHead.size() < 22 || !reply.ident)
+    if (length <= 75 || reply.kind != ReplyKind::Record || reply.recordHead.size() < 22 || !reply.ident)
         return std::nullopt;
     StoredConfig stored;
     ConfigRecord &r = stored.config.record;
@@ -100,9 +100,8 @@ void Session::send(const QHostAddress &target, const QList<int> &ports, const By
         listener_.send(target, static_cast<quint16>(port), data);
 }
 
-QHash<quint32, ConfigReplyFields> Session::exchange(const QList<QHostAddress> &targets, const Bytes &frame,
-                                                    const QList<int> &ports, const Accept &accept,
-                                                    Timing timing)
+QHash<quint32, QByteArray> Session::exchange(const QList<QHostAddress> &targets, const Bytes &frame,
+                                             const QList<int> &ports, const Accept &accept, Timing timing)
 {
     struct InFlight
     {
@@ -110,7 +109,7 @@ QHash<quint32, ConfigReplyFields> Session::exchange(const QList<QHostAddress> &t
         int attempts = 0;
         qint64 sentAt = 0;
     };
-    QHash<quint32, ConfigReplyFields> replies;
+    QHash<quint32, QByteArray> replies;
     QHash<quint32, InFlight> inFlight;
     qsizetype next = 0;
     QElapsedTimer clock;
@@ -144,10 +143,10 @@ QHash<quint32, ConfigReplyFields> Session::exchange(const QList<QHostAddress> &t
             return;
         const DecodedDatagram decoded =
             DecodeDatagram(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
-        if (!decoded.reply || !accept(*decoded.reply)) {
+        if (!decoded.reply || !accept(*decoded.reply, data.size())) {
             return;
         }
-        replies.insert(from, *decoded.reply);
+        replies.insert(from, data);
         inFlight.remove(from);
         refill();
     });
@@ -173,12 +172,19 @@ QHash<quint32, ConfigReplyFields> Session::exchange(const QList<QHostAddress> &t
     return replies;
 }
 
-QHash<quint32, ConfigReplyFields> Session::read(const QList<QHostAddress> &targets, char selector,
-                                                Timing timing)
+QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, char selector, Timing timing)
 {
-    return exchange(
-        targets, ReadRequest(selector), {wire::UserPort, wire::BoardPort, wire::ListenPort},
-        [](const ConfigReplyFields &reply) { return ConfigOf(reply).has_value(); }, timing);
+    const auto whole = [](const ConfigReplyFields &reply, qsizetype length) {
+        return ConfigOf(reply, length).has_value();
+    };
+    const auto replies = exchange(targets, ReadRequest(selector),
+                                  {wire::UserPort, wire::BoardPort, wire::ListenPort}, whole, timing);
+    QHash<quint32, StoredConfig> configs;
+    for (auto it = replies.begin(); it != replies.end(); ++it) {
+        const std::string_view view(it->constData(), static_cast<std::size_t>(it->size()));
+        configs.insert(it.key(), *ConfigOf(*DecodeDatagram(view).reply, it->size()));
+    }
+    return configs;
 }
 
 void Session::settle(int ms)
@@ -206,9 +212,10 @@ QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs)
         }
     }
     // A reboot request is never repeated: a second one would restart a board that is coming up.
-    const auto acks = exchange(
-        targets, RebootRequest(), {wire::UserPort, wire::BoardPort, wire::ListenPort},
-        [](const ConfigReplyFields &reply) { return reply.kind == ReplyKind::RebootAck; }, {timeoutMs, 0});
+    const auto acks =
+        exchange(targets, RebootRequest(), {wire::UserPort, wire::BoardPort, wire::ListenPort},
+                 [](const ConfigReplyFields &reply, qsizetype) { return reply.kind == ReplyKind::RebootAck; },
+                 {timeoutMs, 0});
     QSet<quint32> acknowledged;
     for (auto it = acks.begin(); it != acks.end(); ++it)
         acknowledged.insert(it.key());

@@ -21,8 +21,9 @@ namespace velmar {
 // Returns nothing and says why for text that is none of these, or names too many boards.
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error);
 
-// A reply that carries a whole configuration: the record, the identifier block and the version.
-std::optional<StoredConfig> ConfigOf(const ConfigReplyFields &reply);
+// A reply that carries a whole configuration: the record, the identifier block, the version and the
+// board's addressing at 75, so at least 76 bytes.
+std::optional<StoredConfig> ConfigOf(const ConfigReplyFields &reply, qsizetype length);
 
 class Session
 {
@@ -37,8 +38,8 @@ public:
     bool open() { return listener_.open(); }
     quint16 port() const { return listener_.port(); }
 
-    // Reads every target; a target that does not answer is missing from the result.
-    QHash<quint32, ConfigReplyFields> read(const QList<QHostAddress> &targets, char selector, Timing timing);
+    // Reads every target; a target that does not answer with a whole configuration is missing.
+    QHash<quint32, StoredConfig> read(const QList<QHostAddress> &targets, char selector, Timing timing);
     // Sends the write to every port a board takes it on, as the window does. Throws SendError.
     void write(const QHostAddress &target, const ConfigWriteValues &values);
     // Sends the pre-reboot frames and the reboot request to every target, and collects the
@@ -49,12 +50,12 @@ public:
     void settle(int ms);
 
 private:
-    using Accept = std::function<bool(const ConfigReplyFields &)>;
+    using Accept = std::function<bool(const ConfigReplyFields &, qsizetype length)>;
     void send(const QHostAddress &target, const QList<int> &ports, const Bytes &frame);
     // Sends `frame` to the targets, a few dozen at a time so that their answers never overflow the
     // socket, and asks again those that stay silent. Returns the first answer `accept` takes from each.
-    QHash<quint32, ConfigReplyFields> exchange(const QList<QHostAddress> &targets, const Bytes &frame,
-                                               const QList<int> &ports, const Accept &accept, Timing timing);
+    QHash<quint32, QByteArray> exchange(const QList<QHostAddress> &targets, const Bytes &frame,
+                                        const QList<int> &ports, const Accept &accept, Timing timing);
 
     Listener listener_;
 };
