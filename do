@@ -11,11 +11,13 @@ usage() {
     cat <<'USAGE'
 usage: ./do COMMAND [ARGS]
   run              build, start a stand-in board on 127.0.0.2 and the configurator
-  test             build and run every test (headless)
+  test             build and run every test (headless), then again built with ASan and UBSan
+  quicktest        the tests once, without the sanitizer build
   build            build only; binaries land in build/bin/
   board ARGS       run stand-in boards alone (./do board --help)
   ctl ARGS         the command-line tool (./do ctl --help)
   bench            build and run the benchmarks, write docs/PERFORMANCE.md
+  fuzz SECONDS     run the libFuzzer targets (decoder, board side, settings file) side by side
   screenshot       pictures of the real window under Xvfb, in docs/
   deps             install missing Debian packages only
 USAGE
@@ -67,6 +69,36 @@ case "$cmd" in
     test)
         build
         run_tests "$BUILD"
+        # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+        configure "$BUILD-sanitize" -DVELMAR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+        cmake --build "$BUILD-sanitize" -- -j"$(nproc)"
+        ASAN_OPTIONS=detect_stack_use_after_return=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$BUILD-sanitize"
+        ;;
+    quicktest)
+        build
+        run_tests "$BUILD"
+        ;;
+    fuzz)
+        seconds=${1:-60}
+        install_missing "${PACKAGES[@]}" clang libclang-rt-14-dev
+        CXX=clang++ configure "$BUILD-fuzz" -DVELMAR_FUZZ=ON -DVELMAR_SANITIZE=ON
+        cmake --build "$BUILD-fuzz" --target fuzz_decoder fuzz_board fuzz_settings -- -j"$(nproc)"
+        pids=()
+        for target in decoder board settings; do
+            mkdir -p "fuzz-out/$target"
+            # What the fuzzer finds lands among the findings that every test run replays.
+            "$BUILD-fuzz/bin/fuzz_$target" "fuzz-out/$target" "tests/fuzz/corpus/$target" \
+                -max_total_time="$seconds" -detect_leaks=0 -print_final_stats=1 \
+                -artifact_prefix="tests/fuzz/findings/$target/" >"fuzz-out/$target.log" 2>&1 &
+            pids+=($!)
+        done
+        failed=0
+        for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+        for target in decoder board settings; do
+            echo "== $target: $(grep -E 'stat::number_of_executed_units' "fuzz-out/$target.log" | tail -1)"
+        done
+        ls tests/fuzz/findings/*/ | grep -v '^\.keep' || true
+        exit $failed
         ;;
     run)
         build

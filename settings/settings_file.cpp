@@ -104,6 +104,25 @@ bool Synced(QSettings &ini)
     return ini.status() == QSettings::NoError;
 }
 
+constexpr qint64 MaxSettingsBytes = 1 << 20;  // what the program writes is well under 1 KiB
+
+// What is wrong with a settings file that cannot be one, or nothing.
+QString Damage(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    if (info.size() == 0)
+        return QStringLiteral("порожній");
+    if (info.size() > MaxSettingsBytes)
+        return QStringLiteral("завеликий");
+    QSettings ini(path, QSettings::IniFormat);
+    ini.childGroups();
+    if (ini.status() == QSettings::FormatError)
+        return QStringLiteral("не є файлом налаштувань");
+    return {};
+}
+
 }  // namespace
 
 // Where the file is kept: beside the executable, or, where that folder cannot be written, in the user's
@@ -125,6 +144,19 @@ void TForm1_Config_UDP::LoadSettings()
 {
     const QString primary = PrimaryPath(run_);
     const QString fallback = FallbackPath(run_);
+    // A damaged file is set aside, not read: nothing of it is lost, and the load starts from defaults.
+    for (const QString &path : {primary, fallback}) {
+        const QString why = Damage(path);
+        if (why.isEmpty())
+            continue;
+        const QString aside = path + QStringLiteral(".damaged");
+        QFile::remove(aside);
+        if (!QFile::rename(path, aside))
+            QFile::remove(path);
+        notifier_.error(this, QStringLiteral("Файл налаштувань %1 пошкоджено (%2). Взято типові значення; "
+                                             "пошкоджений файл збережено як %3.")
+                                  .arg(QDir::toNativeSeparators(path), why, QDir::toNativeSeparators(aside)));
+    }
     const QRect placement(pos(), frameGeometry().size());
     auto writePlacement = [&](QSettings &ini) {
         const int values[] = {placement.x(), placement.y(), placement.width(), placement.height()};

@@ -24,6 +24,8 @@ private slots:
     void storedValuesAsOldFilesHoldThem();
     void unconvertibleValuesAreSkippedAndNamedOnce();
     void valuesSurviveTheIniFormat();
+    void damagedFilesLoadDefaultsWithOneMessage_data();
+    void damagedFilesLoadDefaultsWithOneMessage();
     void unwritableFolderFallsBackToTheUserFolder();
     void nowhereToWriteStillLoadsAndCloses();
     void portTakenShowsPortError();
@@ -383,6 +385,35 @@ void TestWindow::valuesSurviveTheIniFormat()
     auto &form = f.open();
     QCOMPARE(texts(form.macBytes(5)), awkward);
     QVERIFY(f.settingsText().startsWith("[0]"));  // still a plain INI file
+}
+
+void TestWindow::damagedFilesLoadDefaultsWithOneMessage_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QByteArray garbage(3000, '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = char((i * 7919 + 13) % 256);
+    QTest::newRow("garbage") << garbage;
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("huge") << QByteArray("[0]\n1=127\n") + QByteArray(3 << 20, ';');
+}
+
+void TestWindow::damagedFilesLoadDefaultsWithOneMessage()
+{
+    QFETCH(QByteArray, content);
+    FormFixture f;
+    f.writeSettings(content);
+    auto &form = f.open();
+    QCOMPARE(f.notifier.errors.size(), 1);
+    QVERIFY(f.notifier.errors[0].contains("пошкоджено"));
+    QCOMPARE(texts(form.octets(0)), QStringList({"000", "000", "000", "000"}));
+    QCOMPARE(texts(form.macBytes(5)), QStringList({"00", "1E", "00", "00", "00", "00"}));
+    QVERIFY(form.listener().isOpen());
+    QFile aside(f.run.settingsPath + ".damaged");  // nothing of the operator's file is lost
+    QVERIFY(aside.open(QIODevice::ReadOnly));
+    QCOMPARE(aside.readAll(), content);
+    f.close();
+    QVERIFY(f.settingsText().contains("[0]\n1=000"));
 }
 
 void TestWindow::unwritableFolderFallsBackToTheUserFolder()
