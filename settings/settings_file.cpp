@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -98,6 +99,20 @@ bool FlagValue(const QString &text)
     return ok && value != 0;
 }
 
+// QSettings guards each save with "<file>.lock". A program killed in the instant between creating that
+// lock and writing its owner into it leaves a lock nobody can read, which QSettings would wait out for
+// half a minute. Nobody holds such a lock: it goes.
+void ClearCutOffLock(const QString &path)
+{
+    const QString lockPath = path + QStringLiteral(".lock");
+    if (!QFileInfo::exists(lockPath))
+        return;
+    qint64 pid = 0;
+    QString host, application;
+    if (!QLockFile(lockPath).getLockInfo(&pid, &host, &application))
+        QFile::remove(lockPath);
+}
+
 bool Synced(QSettings &ini)
 {
     ini.sync();
@@ -165,6 +180,8 @@ void TForm1_Config_UDP::LoadSettings()
         return Synced(ini);
     };
 
+    ClearCutOffLock(primary);
+    ClearCutOffLock(fallback);
     settingsWritePath_ = primary;
     auto ini = std::make_unique<QSettings>(primary, QSettings::IniFormat);
     bool written = writePlacement(*ini);
@@ -224,6 +241,7 @@ void TForm1_Config_UDP::LoadSettings()
 void TForm1_Config_UDP::SaveSettings()
 {
     auto save = [this](const QString &path) {
+        ClearCutOffLock(path);
         QSettings ini(path, QSettings::IniFormat);
         for (const Section &section : Sections) {
             for (int key = 0; key < section.keys; ++key) {
