@@ -33,16 +33,9 @@ void TForm1_Config_UDP::Button2Click(QObject *sender)
     }
     ClearReadSide();
     IdUDPClient_Conf.aim(targetText(), wire::BoardPort);
-    const Bytes request = ReadRequest(TagOf(sender) != 0 ? SelectorWorking : SelectorStored);
-    const QByteArray frame(request.data(), static_cast<qsizetype>(request.size()));
-    try {
-        const QString host = targetText();
-        for (int port : {userPort(), int(wire::BoardPort), int(wire::ListenPort)})
-            if (port != 0)
-                ServerSend(IdUDPServer_Conf, host, port, frame);
-    } catch (const std::exception &) {
-        // The operator's sign of a failed send is a read side that stays empty.
-    }
+    // A failed send leaves the read side empty.
+    sendToTarget(ReadRequest(TagOf(sender) != 0 ? SelectorWorking : SelectorStored),
+                 {wire::BoardPort, wire::ListenPort});
 }
 
 void TForm1_Config_UDP::TimerRead_ConfTimer(QObject *sender)

@@ -58,16 +58,8 @@ void TForm1_Config_UDP::Button1Click(QObject *sender)
         values.consoleDynamic = CheckBox2->isChecked();
         values.boardDhcp = CheckBox4->isChecked();
 
-        const Bytes write = ConfigWrite(values);
-        const QByteArray frame(write.data(), static_cast<qsizetype>(write.size()));
-        try {
-            const QString host = targetText();
-            for (int port : {userPort(), int(wire::WritePort), int(wire::BoardPort), int(wire::ListenPort)})
-                if (port != 0)
-                    ServerSend(IdUDPServer_Conf, host, port, frame);
-        } catch (const std::exception &) {
-            // As with a read: the read-back that follows shows what the board has.
-        }
+        // A failed send shows in the read-back that follows.
+        sendToTarget(ConfigWrite(values), {wire::WritePort, wire::BoardPort, wire::ListenPort});
     }
     Button2Click(sender);
 }

@@ -30,14 +30,6 @@ void TForm1_Config_UDP::Button3Click(QObject *)
     SetTag(TimerRead_Conf, wire::ReadBackCount);
     IdUDPClient_Conf.aim(targetText(), wire::UserPort);
 
-    const Bytes request = RebootRequest();
-    const QByteArray frame(request.data(), static_cast<qsizetype>(request.size()));
-    try {
-        const QString host = targetText();
-        for (int port : {userPort(), int(wire::BoardPort), int(wire::ListenPort)})
-            if (port != 0)
-                ServerSend(IdUDPServer_Conf, host, port, frame);
-    } catch (const std::exception &) {
-        // EditRs stays "__": the operator's sign that no acknowledgement came.
-    }
+    // A failed send leaves EditRs at "__": no acknowledgement came.
+    sendToTarget(RebootRequest(), {wire::BoardPort, wire::ListenPort});
 }

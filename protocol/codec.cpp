@@ -36,6 +36,18 @@ void Append(Bytes &frame, const Ipv4 &ip)
         frame.push_back(static_cast<char>(octet));
 }
 
+// Offsets 0..23: four addresses, the MAC and the ray marker "NL".
+void AppendRecordHead(Bytes &frame, const ConfigRecord &r, const Ipv4 &dispatcherIp)
+{
+    Append(frame, dispatcherIp);
+    Append(frame, r.liftIp);
+    Append(frame, r.netMask);
+    Append(frame, r.routerIp);
+    for (auto byte : r.mac)
+        frame.push_back(static_cast<char>(byte));
+    frame += "NL";
+}
+
 void Put(Bytes &frame, std::size_t offset, std::string_view text)
 {
     frame.replace(offset, text.size(), text);
@@ -122,13 +134,7 @@ Bytes ConfigWrite(const ConfigWriteValues &values)
 
     Bytes frame;
     frame.reserve(wire::ConfigWriteLength);
-    Append(frame, console ? r.dispatcherIp : zero);
-    Append(frame, r.liftIp);
-    Append(frame, r.netMask);
-    Append(frame, r.routerIp);
-    for (auto byte : r.mac)
-        frame.push_back(static_cast<char>(byte));
-    frame += "NL";
+    AppendRecordHead(frame, r, console ? r.dispatcherIp : zero);
     frame.push_back(static_cast<char>(values.rayNumber));
     frame += "iden";
     const std::uint16_t ident = console ? r.boardIdent : 0;
@@ -306,13 +312,7 @@ Bytes ConfigReply(const BoardConfig &config)
     const ConfigRecord &r = config.record;
     Bytes frame;
     frame.reserve(wire::MaxReplyLength);
-    Append(frame, r.dispatcherIp);
-    Append(frame, r.liftIp);
-    Append(frame, r.netMask);
-    Append(frame, r.routerIp);
-    for (auto byte : r.mac)
-        frame.push_back(static_cast<char>(byte));
-    frame += "NL";
+    AppendRecordHead(frame, r, r.dispatcherIp);
     frame.push_back('\0');
     frame += "iden";
     frame.push_back(static_cast<char>(r.boardIdent & 0xFF));

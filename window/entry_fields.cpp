@@ -19,6 +19,14 @@ bool MovesWithinWindow(const QFocusEvent *event)
     return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
 }
 
+// The window's hook sees a typed character first and may change or drop it; false when dropped.
+bool HookKeeps(const FieldHooks &hooks, QWidget *field, QChar &key)
+{
+    if (hooks.keyPress)
+        hooks.keyPress(field, key);
+    return !key.isNull();
+}
+
 }  // namespace
 
 std::optional<QChar> TypedCharacter(const QKeyEvent *event)
@@ -140,11 +148,8 @@ void NumericEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QChar key = *typed;
-    if (hooks.keyPress) {
-        hooks.keyPress(this, key);
-        if (key.isNull())
-            return;
-    }
+    if (!HookKeeps(hooks, this, key))
+        return;
     if (key.unicode() < 32) {
         switch (key.unicode()) {
         case Escape:
@@ -223,11 +228,8 @@ void HexByteEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QChar key = *typed;
-    if (hooks.keyPress) {
-        hooks.keyPress(this, key);
-        if (key.isNull())
-            return;
-    }
+    if (!HookKeeps(hooks, this, key))
+        return;
     if (isReadOnly())
         return;
     if (key.unicode() == Backspace) {

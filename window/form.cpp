@@ -223,6 +223,20 @@ int TForm1_Config_UDP::userPort() const
     return ok ? port : velmar::wire::UserPort;
 }
 
+void TForm1_Config_UDP::sendToTarget(const velmar::Bytes &frame, std::initializer_list<int> ports)
+{
+    const QByteArray data(frame.data(), static_cast<qsizetype>(frame.size()));
+    try {
+        const QString host = targetText();
+        QList<int> all{userPort()};
+        all.append(QList<int>(ports));
+        for (int port : all)
+            if (port != 0)
+                ServerSend(IdUDPServer_Conf, host, port, data);
+    } catch (const std::exception &) {
+    }
+}
+
 // ---- Startup and shutdown -----------------------------------------------------------------------
 
 void TForm1_Config_UDP::FormCreate()

@@ -3,6 +3,7 @@
 
 #include "notifier.h"
 #include "run_settings.h"
+#include "codec.h"
 #include "transport.h"
 
 #include <QHash>
@@ -101,6 +102,9 @@ private:
     QString targetText() const;
     int userPort() const;
     void stepToNextOctet(QWidget *sender, QChar &key);
+    // Sends the frame from the listening socket to the target: the user port first, then `ports`. A send
+    // that fails ends the sending silently; the operator's sign is a field that does not change.
+    void sendToTarget(const velmar::Bytes &frame, std::initializer_list<int> ports);
 
     RunSettings run_;
     Notifier &notifier_;
