@@ -148,10 +148,9 @@ void TestExchange::readFillsTheReadSideFromEveryCopy()
 
 void TestExchange::readSendsThreeCopiesFromTheListeningPort()
 {
-    WireTap tap(uniqueLoopback());
-    REQUIRE_TAP(tap);
     const QHostAddress board = uniqueLoopback();
     WireTap boardTap(board);
+    REQUIRE_TAP(boardTap);
     FormFixture f;
     auto &form = f.open();
     target(form, board);

@@ -6,9 +6,12 @@
 #include <QHostAddress>
 #include <QList>
 
+#include <iterator>
+
 #ifdef __linux__
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/filter.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -31,6 +34,15 @@ public:
 #ifdef __linux__
         fd_ = ::socket(AF_INET, SOCK_RAW, IPPROTO_UDP);
         if (fd_ >= 0) {
+            // Only datagrams to the one address reach the socket, whatever else loopback carries.
+            sock_filter code[] = {
+                BPF_STMT(BPF_LD | BPF_W | BPF_ABS, 16),  // the IPv4 destination
+                BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, destination_, 0, 1),
+                BPF_STMT(BPF_RET | BPF_K, 0xFFFF),
+                BPF_STMT(BPF_RET | BPF_K, 0),
+            };
+            sock_fprog program{static_cast<unsigned short>(std::size(code)), code};
+            ::setsockopt(fd_, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
             ::fcntl(fd_, F_SETFL, O_NONBLOCK);
             int size = 8 << 20;
             ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
