@@ -16,6 +16,15 @@ namespace {
 
 const char *const VersionSuffix = " - Версія программи";
 
+// Replies come in bursts of identical copies: a text that stays the same is not set again.
+template <class Control> bool Show(Control *control, const QString &text)
+{
+    if (control->text() == text)
+        return false;
+    control->setText(text);
+    return true;
+}
+
 }  // namespace
 
 void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QString &senderAddress,
@@ -26,27 +35,27 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
         DecodeDatagram(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
 
     if (decoded.iklText)
-        Label5->setText(QString::fromStdString(*decoded.iklText));
-    Label_In_IP->setText(senderAddress);
-    Label_In_Port->setText(QString::number(senderPort));
+        Show(Label5, QString::fromStdString(*decoded.iklText));
+    Show(Label_In_IP, senderAddress);
+    Show(Label_In_Port, QString::number(senderPort));
     if (decoded.identMark)
-        LabIdent->setText(QString::number(*decoded.identMark));
+        Show(LabIdent, QString::number(*decoded.identMark));
     if (!decoded.reply)
         return;
     const ConfigReplyFields &reply = *decoded.reply;
 
     if (reply.kind == ReplyKind::RebootAck)
-        EditRs->setText(QStringLiteral("Ok"));
+        Show(EditRs, QStringLiteral("Ok"));
     // Offsets 0..15 are four addresses of four octets, 16..21 the MAC.
     for (std::size_t k = 0; k < reply.recordHead.size(); ++k) {
         const std::uint8_t byte = reply.recordHead[k];
         if (k < 16)
             octets(6 + int(k / 4))[k % 4]->setValue(byte);
         else
-            macBytes(10)[k - 16]->setText(QString::fromStdString(ByteToHexPair(byte)));
+            Show(macBytes(10)[k - 16], QString::fromStdString(ByteToHexPair(byte)));
     }
     if (reply.rayNumber)
-        Str_NL_R->setText(QString::number(*reply.rayNumber));
+        Show(Str_NL_R, QString::number(*reply.rayNumber));
     if (reply.ident) {
         CurrencyEdit1->setValue(reply.ident->boardIdent);
         CheckBox3->setChecked(reply.ident->consoleDynamic);
@@ -58,7 +67,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
 
     CheckBox3->show();
     const bool consoleDynamic = CheckBox3->isChecked();
-    CheckBox3->setText(consoleDynamic ? QStringLiteral("Динамічна IP адреса Пульта")
+    Show(CheckBox3, consoleDynamic ? QStringLiteral("Динамічна IP адреса Пульта")
                                       : QStringLiteral("Статична IP адреса Пульта"));
     for (QWidget *widget : {static_cast<QWidget *>(Label11), static_cast<QWidget *>(Label58),
                             static_cast<QWidget *>(CurrencyEdit1), static_cast<QWidget *>(ED_6)})
@@ -66,18 +75,19 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
 
     // The suffix goes only on a text that this datagram has just set, so it never doubles.
     if (reply.versionText) {
-        Lab_Ver->setText(VersionToText(*reply.versionText));
-        if (!Lab_Ver->text().isEmpty())
-            Lab_Ver->setText(Lab_Ver->text() + QString::fromUtf8(VersionSuffix));
-        Lab_Ver->adjustSize();
+        QString caption = VersionToText(*reply.versionText);
+        if (!caption.isEmpty())
+            caption += QString::fromUtf8(VersionSuffix);
+        if (Show(Lab_Ver, caption))
+            Lab_Ver->adjustSize();
     }
 
     CheckBox5->show();
     if (reply.boardDynamic && !Lab_Ver->text().isEmpty()) {
         CheckBox5->setChecked(true);
-        CheckBox5->setText(QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
+        Show(CheckBox5, QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
     } else {
         CheckBox5->setChecked(false);
-        CheckBox5->setText(QStringLiteral("Статична IP адреса Плати "));
+        Show(CheckBox5, QStringLiteral("Статична IP адреса Плати "));
     }
 }

@@ -108,7 +108,9 @@ void NumericEdit::setValueText(const QString &text)
 
 void NumericEdit::refresh()
 {
-    setText(hasFocus() ? plainText() : valueText());
+    const QString shown = hasFocus() ? plainText() : valueText();
+    if (shown != text())
+        setText(shown);
 }
 
 bool NumericEdit::acceptable(const QString &text) const

@@ -184,20 +184,29 @@ void TForm1_Config_UDP::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+// The fields of a panel, looked up by name once: the reply handler reaches them for every datagram.
+template <class Field, std::size_t N>
+static const std::array<Field *, N> &PanelFields(QHash<int, std::array<Field *, N>> &cache, int panel,
+                                                 const TForm1_Config_UDP &form)
+{
+    auto found = cache.find(panel);
+    if (found == cache.end()) {
+        std::array<Field *, N> fields{};
+        for (std::size_t k = 0; k < N; ++k)
+            fields[k] = form.control<Field>(QStringLiteral("Ed_%1_IP_%2").arg(panel).arg(k));
+        found = cache.insert(panel, fields);
+    }
+    return *found;
+}
+
 std::array<NumericEdit *, 4> TForm1_Config_UDP::octets(int panel) const
 {
-    std::array<NumericEdit *, 4> fields{};
-    for (int k = 0; k < 4; ++k)
-        fields[k] = control<NumericEdit>(QStringLiteral("Ed_%1_IP_%2").arg(panel).arg(k));
-    return fields;
+    return PanelFields(octetPanels_, panel, *this);
 }
 
 std::array<HexByteEdit *, 6> TForm1_Config_UDP::macBytes(int panel) const
 {
-    std::array<HexByteEdit *, 6> fields{};
-    for (int k = 0; k < 6; ++k)
-        fields[k] = control<HexByteEdit>(QStringLiteral("Ed_%1_IP_%2").arg(panel).arg(k));
-    return fields;
+    return PanelFields(macPanels_, panel, *this);
 }
 
 bool TForm1_Config_UDP::targetIsZero() const

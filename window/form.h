@@ -109,6 +109,8 @@ private:
     RunSettings run_;
     Notifier &notifier_;
     QHash<QString, QWidget *> controls_;
+    mutable QHash<int, std::array<NumericEdit *, 4>> octetPanels_;
+    mutable QHash<int, std::array<HexByteEdit *, 6>> macPanels_;
     velmar::Listener IdUDPServer_Conf;
     velmar::SendingSocket IdUDPClient_Conf;
     QNetworkAccessManager *IdHTTP_Conf = nullptr;
