@@ -53,6 +53,14 @@ struct FormFixture
         form.reset();
     }
 
+    // A settings path nobody can write, root included: its folder is a plain file.
+    QString unwritablePath(const QString &file = QStringLiteral("VelmarCom.ini"))
+    {
+        QFile blocker(dir.filePath("blocked"));
+        blocker.open(QIODevice::WriteOnly);
+        return dir.filePath("blocked/" + file);
+    }
+
     void writeSettings(const QByteArray &text)
     {
         QFile file(run.settingsPath);

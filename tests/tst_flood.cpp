@@ -140,12 +140,14 @@ void TestFlood::pacedFloodIsCountedExactlyAndTheWindowStaysLive()
         QCOMPARE(KernelDrops(port), dropsBefore);
     QVERIFY(clicks > 0);
     qInfo("%d clicks during the flood, the slowest handled %lld ms after it was made", clicks, worstWait);
-#if !defined(__SANITIZE_ADDRESS__)
-    QVERIFY2(worstWait < 100, qPrintable(QString("a click waited %1 ms").arg(worstWait)));
-#endif
     const long long growth = ResidentKiB() - memoryAtTenth;
     qInfo("resident memory grew by %lld KiB from a tenth of the flood to its end", growth);
+    // AddressSanitizer keeps freed memory in quarantine and slows every step: there these two figures
+    // say nothing about the program.
+#if !defined(__SANITIZE_ADDRESS__)
+    QVERIFY2(worstWait < 100, qPrintable(QString("a click waited %1 ms").arg(worstWait)));
     QVERIFY2(growth < 20 * 1024, qPrintable(QString("memory grew by %1 KiB").arg(growth)));
+#endif
     QCOMPARE(form.Lab_Ver->text(), QString("flood - Версія программи"));
 }
 

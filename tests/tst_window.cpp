@@ -419,11 +419,7 @@ void TestWindow::damagedFilesLoadDefaultsWithOneMessage()
 void TestWindow::unwritableFolderFallsBackToTheUserFolder()
 {
     FormFixture f;
-    // A file where the folder should be: nobody, root included, can create the settings file there.
-    QFile blocker(f.dir.filePath("blocked"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    f.run.settingsPath = f.dir.filePath("blocked/VelmarCom.ini");
+    f.run.settingsPath = f.unwritablePath();
     {
         auto &form = f.open();
         QVERIFY(f.notifier.errors.isEmpty());
@@ -439,11 +435,8 @@ void TestWindow::unwritableFolderFallsBackToTheUserFolder()
 void TestWindow::nowhereToWriteStillLoadsAndCloses()
 {
     FormFixture f;
-    QFile blocker(f.dir.filePath("blocked"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    f.run.settingsPath = f.dir.filePath("blocked/VelmarCom.ini");
-    f.run.fallbackSettingsPath = f.dir.filePath("blocked/user/VelmarCom.ini");
+    f.run.settingsPath = f.unwritablePath();
+    f.run.fallbackSettingsPath = f.unwritablePath("user/VelmarCom.ini");
     auto &form = f.open();
     QCOMPARE(f.notifier.errors.size(), 1);
     QVERIFY(f.notifier.errors[0].startsWith("Unable to write to "));
