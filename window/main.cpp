@@ -36,8 +36,9 @@ int main(int argc, char *argv[])
 {
     MessageBoxNotifier notifier;
     Application app(argc, argv, notifier);
+    // The title of the application (its message boxes, the task manager). Not the display name: Qt would
+    // append that to the window's own caption.
     QApplication::setApplicationName(QStringLiteral("Конфігуратор V-8.6"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Конфігуратор V-8.6"));
 
     TForm1_Config_UDP Form1_Config_UDP(RunSettings{}, notifier);
     Form1_Config_UDP.show();
