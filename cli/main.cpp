@@ -352,9 +352,7 @@ int Write(const QStringList &args)
             r.consoleDynamic = true;
     }
     if (!r.consoleDynamic && (dispatcher || ident || reserve1 || reserve2))
-        Fail(BadUsage,
-             QStringLiteral("the dispatcher address, identifier and reserve addresses go only with a "
-                            "dynamic console (--console dynamic)"));
+        Fail(BadUsage, consoleOnly);
     if (dispatcher)
         r.dispatcherIp = *dispatcher;
     if (reserve1)
