@@ -1,4 +1,5 @@
 #include "board.h"
+#include "frame_bytes.h"
 
 #include "config_file.h"
 #include "transport.h"
@@ -18,7 +19,7 @@ namespace {
 
 QString Describe(const QByteArray &datagram)
 {
-    const std::string_view view(datagram.constData(), static_cast<std::size_t>(datagram.size()));
+    const std::string_view view = ViewOf(datagram);
     if (auto selector = ParseReadRequest(view))
         return QStringLiteral("ReadRequest '%1'").arg(QChar(*selector));
     if (auto write = ParseConfigWrite(view))
@@ -35,7 +36,7 @@ QString Describe(const QByteArray &datagram)
     return QStringLiteral("unknown datagram of %1 bytes, ignored").arg(datagram.size());
 }
 
-} // namespace
+}  // namespace
 
 BoardState DefaultBoardState(const QHostAddress &address)
 {
@@ -135,7 +136,7 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
     }
     note(port, peer, peerPort, QStringLiteral("<- ") + what);
 
-    const std::string_view view(datagram.constData(), static_cast<std::size_t>(datagram.size()));
+    const std::string_view view = ViewOf(datagram);
     if (auto selector = ParseReadRequest(view)) {
         if (*selector == SelectorWorking)
             answer(socket, ConfigReply(working_), QStringLiteral("ConfigReply working"), peer, peerPort);
@@ -197,7 +198,7 @@ void StandInBoard::answer(QUdpSocket *socket, Bytes frame, const QString &kind, 
     if (faults.truncateTo >= 0 && static_cast<std::size_t>(faults.truncateTo) < frame.size())
         frame.resize(static_cast<std::size_t>(faults.truncateTo));
 
-    const QByteArray data(frame.data(), static_cast<qsizetype>(frame.size()));
+    const QByteArray data = ToByteArray(frame);
     auto send = [this, socket, data, kind, peer, peerPort, port] {
         socket->writeDatagram(data, peer, peerPort);
         note(port, peer, peerPort, QStringLiteral("-> %1 (%2 bytes)").arg(kind).arg(data.size()));

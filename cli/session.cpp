@@ -1,4 +1,5 @@
 #include "session.h"
+#include "frame_bytes.h"
 
 #include "wire.h"
 
@@ -95,7 +96,7 @@ std::optional<StoredConfig> ConfigOf(const ConfigReplyFields &reply, qsizetype l
 
 void Session::send(const QHostAddress &target, const QList<int> &ports, const Bytes &frame)
 {
-    const QByteArray data(frame.data(), static_cast<qsizetype>(frame.size()));
+    const QByteArray data = ToByteArray(frame);
     for (int port : ports)
         listener_.send(target, static_cast<quint16>(port), data);
 }
@@ -141,8 +142,7 @@ QHash<quint32, QByteArray> Session::exchange(const QList<QHostAddress> &targets,
         const quint32 from = QHostAddress(sender).toIPv4Address();
         if (!inFlight.contains(from))
             return;
-        const DecodedDatagram decoded =
-            DecodeDatagram(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+        const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
         if (!decoded.reply || !accept(*decoded.reply, data.size())) {
             return;
         }
@@ -181,8 +181,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
                                   {wire::UserPort, wire::BoardPort, wire::ListenPort}, whole, timing);
     QHash<quint32, StoredConfig> configs;
     for (auto it = replies.begin(); it != replies.end(); ++it) {
-        const std::string_view view(it->constData(), static_cast<std::size_t>(it->size()));
-        configs.insert(it.key(), *ConfigOf(*DecodeDatagram(view).reply, it->size()));
+        configs.insert(it.key(), *ConfigOf(*DecodeDatagram(ViewOf(*it)).reply, it->size()));
     }
     return configs;
 }

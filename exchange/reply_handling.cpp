@@ -5,6 +5,7 @@
 #include "config_file.h"
 #include "entry_fields.h"
 #include "form.h"
+#include "frame_bytes.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -31,8 +32,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
                                                 quint16 senderPort)
 {
     LabIn->setText(QString::number(LabIn->text().toLongLong() + 1));
-    const DecodedDatagram decoded =
-        DecodeDatagram(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
 
     if (decoded.iklText)
         Show(Label5, QString::fromStdString(*decoded.iklText));
@@ -68,7 +68,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
     CheckBox3->show();
     const bool consoleDynamic = CheckBox3->isChecked();
     Show(CheckBox3, consoleDynamic ? QStringLiteral("Динамічна IP адреса Пульта")
-                                      : QStringLiteral("Статична IP адреса Пульта"));
+                                   : QStringLiteral("Статична IP адреса Пульта"));
     for (QWidget *widget : {static_cast<QWidget *>(Label11), static_cast<QWidget *>(Label58),
                             static_cast<QWidget *>(CurrencyEdit1), static_cast<QWidget *>(ED_6)})
         widget->setVisible(consoleDynamic);

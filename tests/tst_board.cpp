@@ -1,5 +1,6 @@
 #include "board.h"
 #include "codec.h"
+#include "frame_bytes.h"
 #include "loopback.h"
 #include "wire.h"
 
@@ -12,15 +13,10 @@ using namespace velmar;
 
 namespace {
 
-QByteArray bytes(const Bytes &frame)
-{
-    return QByteArray(frame.data(), static_cast<qsizetype>(frame.size()));
-}
-
 DecodedDatagram decode(const QNetworkDatagram &datagram)
 {
     const QByteArray data = datagram.data();
-    return DecodeDatagram(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    return DecodeDatagram(ViewOf(data));
 }
 
 // A plain socket playing the configurator.
@@ -29,7 +25,7 @@ struct Peer
     test::Receiver socket{QHostAddress("127.0.0.1")};
     void send(const Bytes &frame, const QHostAddress &board, quint16 port = wire::BoardPort)
     {
-        socket.socket.writeDatagram(bytes(frame), board, port);
+        socket.socket.writeDatagram(ToByteArray(frame), board, port);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "codec.h"
+#include "frame_bytes.h"
 #include "wire.h"
 
 #include <QtTest>
@@ -13,16 +14,6 @@ template <> char *toString(const DecodedDatagram &decoded)
 }  // namespace QTest
 
 namespace {
-
-QByteArray bytes(const Bytes &frame)
-{
-    return QByteArray(frame.data(), static_cast<qsizetype>(frame.size()));
-}
-
-std::string_view view(const QByteArray &data)
-{
-    return {data.constData(), static_cast<std::size_t>(data.size())};
-}
 
 // A reply of the given length with "iden" at 25, every other byte 0 unless set.
 QByteArray reply(int length)
@@ -83,7 +74,7 @@ void TestCodec::hexPairToByte()
 {
     QFETCH(QByteArray, text);
     QFETCH(int, value);
-    QCOMPARE(int(HexPairToByte(view(text))), value);
+    QCOMPARE(int(HexPairToByte(ViewOf(text))), value);
 }
 
 void TestCodec::byteToHexPairRoundTripsEveryByte()
@@ -116,18 +107,18 @@ void TestCodec::outgoingFrames_data()
     QTest::addColumn<QByteArray>("expected");
     const QByteArray digits = QByteArray("1234567890").repeated(10);
     QTest::newRow("ReadRequest working")
-        << bytes(ReadRequest('C'))
+        << ToByteArray(ReadRequest('C'))
         << QByteArray("12345678901234567890123456789012345678901234567890123456789eprC4567890"
                       "123456789012345678901234567890");
     QTest::newRow("ReadRequest stored")
-        << bytes(ReadRequest('d')) << QByteArray(digits).replace(59, 4, "eprd");
-    QTest::newRow("RebootRequest") << bytes(RebootRequest()) << "rzt" + digits;
-    QTest::newRow("MsiFrame") << bytes(MsiFrame())
+        << ToByteArray(ReadRequest('d')) << QByteArray(digits).replace(59, 4, "eprd");
+    QTest::newRow("RebootRequest") << ToByteArray(RebootRequest()) << "rzt" + digits;
+    QTest::newRow("MsiFrame") << ToByteArray(MsiFrame())
                               << QByteArray("msi0123456789") + QByteArray(10, '1') + QByteArray(10, '2') +
                                      QByteArray(10, '3') + QByteArray(10, '4') + QByteArray(10, '5') +
                                      QByteArray(10, '6') + QByteArray(10, '7') + QByteArray(10, '8') +
                                      QByteArray(7, '9');
-    QTest::newRow("VsiFrame") << bytes(VsiFrame()) << "vsi" + bytes(MsiFrame()).mid(3);
+    QTest::newRow("VsiFrame") << ToByteArray(VsiFrame()) << "vsi" + ToByteArray(MsiFrame()).mid(3);
 }
 
 void TestCodec::outgoingFrames()
@@ -135,7 +126,7 @@ void TestCodec::outgoingFrames()
     QFETCH(QByteArray, built);
     QFETCH(QByteArray, expected);
     QCOMPARE(built.toHex(' '), expected.toHex(' '));
-    QVERIFY(!DecodeDatagram(view(built)).reply);  // our own frames are never taken for replies
+    QVERIFY(!DecodeDatagram(ViewOf(built)).reply);  // our own frames are never taken for replies
 }
 
 void TestCodec::configWriteWithStaticConsoleZeroesDispatcherBlock()
@@ -150,7 +141,7 @@ void TestCodec::configWriteWithStaticConsoleZeroesDispatcherBlock()
     values.record.reserveIp1 = {1, 2, 3, 4};
     values.record.reserveIp2 = {5, 6, 7, 8};
     values.rayNumber = 7;
-    const QByteArray frame = bytes(ConfigWrite(values));
+    const QByteArray frame = ToByteArray(ConfigWrite(values));
     const QByteArray expected = QByteArray::fromHex("00000000"
                                                     "c0a8010a"
                                                     "ffffff00"
@@ -173,12 +164,12 @@ void TestCodec::configWriteCarriesEveryFieldWithDynamicConsole()
     values.record.reserveIp2 = {5, 6, 7, 8};
     values.consoleDynamic = true;
     values.boardDhcp = true;
-    const QByteArray frame = bytes(ConfigWrite(values));
+    const QByteArray frame = ToByteArray(ConfigWrite(values));
     QCOMPARE(frame.left(4), QByteArray::fromHex("0a000001"));
     QCOMPARE(frame.mid(25, 15), "iden" + QByteArray::fromHex("3412010102030405060708"));
     QCOMPARE(frame.at(75), '1');
     values.record.boardIdent = 300;
-    QCOMPARE(bytes(ConfigWrite(values)).mid(29, 3), QByteArray::fromHex("2c0101"));
+    QCOMPARE(ToByteArray(ConfigWrite(values)).mid(29, 3), QByteArray::fromHex("2c0101"));
 
     auto parsed = ParseConfigWrite(ConfigWrite(values));
     QVERIFY(parsed);
@@ -188,8 +179,8 @@ void TestCodec::configWriteCarriesEveryFieldWithDynamicConsole()
 
 void TestCodec::counterDigitPadding()
 {
-    QCOMPARE(bytes(PadWithCounterDigits("vsi")).size(), 100);
-    QCOMPARE(bytes(PadWithCounterDigits("")).left(12), QByteArray("012345678911"));
+    QCOMPARE(ToByteArray(PadWithCounterDigits("vsi")).size(), 100);
+    QCOMPARE(ToByteArray(PadWithCounterDigits("")).left(12), QByteArray("012345678911"));
     const Bytes full(100, 'x');
     QCOMPARE(PadWithCounterDigits(full), full);
     const Bytes longer(120, 'x');
@@ -208,20 +199,20 @@ void TestCodec::acceptance_data()
     QTest::newRow("vzo anywhere") << reply(100).replace(0, 3, "vzo") << false;
     QTest::newRow("ort inside the record") << reply(100).replace(4, 3, "ort") << false;
     QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("ConfigWrite is 110 bytes") << bytes(ConfigWrite({})) << false;
+    QTest::newRow("ConfigWrite is 110 bytes") << ToByteArray(ConfigWrite({})) << false;
 }
 
 void TestCodec::acceptance()
 {
     QFETCH(QByteArray, datagram);
     QFETCH(bool, accepted);
-    QCOMPARE(DecodeDatagram(view(datagram)).reply.has_value(), accepted);
+    QCOMPARE(DecodeDatagram(ViewOf(datagram)).reply.has_value(), accepted);
 }
 
 void TestCodec::shortRepliesFillOnlyWhatTheyReach()
 {
     QByteArray twelve("\x01\x02\x03\x04\x05\x06\x07\x08iden", 12);
-    auto decoded = DecodeDatagram(view(twelve));
+    auto decoded = DecodeDatagram(ViewOf(twelve));
     QVERIFY(decoded.reply);
     QCOMPARE(decoded.reply->recordHead.size(), std::size_t(12));
     QVERIFY(!decoded.reply->ident);
@@ -233,13 +224,13 @@ void TestCodec::shortRepliesFillOnlyWhatTheyReach()
     forty[30] = '\x12';
     forty[31] = 1;
     forty.replace(32, 8, QByteArray::fromHex("0102030405060708"));
-    decoded = DecodeDatagram(view(forty));
+    decoded = DecodeDatagram(ViewOf(forty));
     QCOMPARE(decoded.reply->recordHead.size(), std::size_t(22));
     QCOMPARE(*decoded.reply->ident, (IdentBlock{0x1234, true, {1, 2, 3, 4}, {5, 6, 7, 8}}));
     QVERIFY(!decoded.reply->rayNumber);
 
     QByteArray ray("xxxxxxxxxxxxxxxxxxxxxxxNl\x09iden", 30);
-    decoded = DecodeDatagram(view(ray));
+    decoded = DecodeDatagram(ViewOf(ray));
     QCOMPARE(int(decoded.reply->rayNumber.value_or(0)), 9);
     QVERIFY(!decoded.reply->ident);  // the ray number and "iden" share offset 25
 }
@@ -249,7 +240,7 @@ void TestCodec::rebootAckAndFilterByteKeepTheRecord()
     QByteArray ack = reply(100).replace(0, 3, "rzt").replace(42, 6, "VER1.2");
     ack[47] = '#';
     ack[75] = 1;
-    auto decoded = DecodeDatagram(view(ack));
+    auto decoded = DecodeDatagram(ViewOf(ack));
     QCOMPARE(decoded.reply->kind, ReplyKind::RebootAck);
     QVERIFY(decoded.reply->recordHead.empty());
     QVERIFY(!decoded.reply->ident);
@@ -258,7 +249,7 @@ void TestCodec::rebootAckAndFilterByteKeepTheRecord()
 
     QByteArray filtered = reply(100);
     filtered[10] = 4;
-    decoded = DecodeDatagram(view(filtered));
+    decoded = DecodeDatagram(ViewOf(filtered));
     QCOMPARE(decoded.reply->kind, ReplyKind::Filtered);
     QVERIFY(decoded.reply->recordHead.empty());
     QVERIFY(!decoded.reply->ident);
@@ -284,7 +275,7 @@ void TestCodec::versionText()
     QFETCH(QByteArray, version);
     QFETCH(bool, present);
     const QByteArray datagram = reply(42) + tail;
-    auto decoded = DecodeDatagram(view(datagram));
+    auto decoded = DecodeDatagram(ViewOf(datagram));
     QCOMPARE(decoded.reply->versionText.has_value(), present);
     if (present)
         QCOMPARE(QByteArray::fromStdString(*decoded.reply->versionText), version);
@@ -293,11 +284,11 @@ void TestCodec::versionText()
 void TestCodec::iklReport()
 {
     QByteArray ikl("ikl\x05\x01\x02\x03\x04\x05\x06\x07\x08\x09", 13);
-    QCOMPARE(DecodeDatagram(view(ikl)).iklText.value_or(""), std::string("105*107*108*5*1*2*3*4*5*6*7*8#"));
-    QCOMPARE(DecodeDatagram(view(ikl.left(5))).iklText.value_or(""),
+    QCOMPARE(DecodeDatagram(ViewOf(ikl)).iklText.value_or(""), std::string("105*107*108*5*1*2*3*4*5*6*7*8#"));
+    QCOMPARE(DecodeDatagram(ViewOf(ikl.left(5))).iklText.value_or(""),
              std::string("105*107*108*5*1*0*0*0*0*0*0*0#"));
     ikl[4] = 0;
-    QVERIFY(!DecodeDatagram(view(ikl)).iklText);
+    QVERIFY(!DecodeDatagram(ViewOf(ikl)).iklText);
     QVERIFY(!DecodeDatagram("xikl\x01\x01").iklText);
 }
 
@@ -315,7 +306,7 @@ void TestCodec::identMark()
 {
     QFETCH(QByteArray, datagram);
     QFETCH(int, ident);
-    auto mark = DecodeDatagram(view(datagram)).identMark;
+    auto mark = DecodeDatagram(ViewOf(datagram)).identMark;
     QCOMPARE(mark ? int(*mark) : -1, ident);
 }
 

@@ -1,6 +1,7 @@
 #include "board.h"
 #include "codec.h"
 #include "form_fixture.h"
+#include "frame_bytes.h"
 #include "loopback.h"
 #include "wiretap.h"
 
@@ -19,11 +20,6 @@ void target(TForm1_Config_UDP &form, const QHostAddress &address)
 {
     const quint32 a = address.toIPv4Address();
     setOctets(form.octets(0), {int(a >> 24), int(a >> 16 & 0xFF), int(a >> 8 & 0xFF), int(a & 0xFF)});
-}
-
-QByteArray bytes(const Bytes &frame)
-{
-    return QByteArray(frame.data(), static_cast<qsizetype>(frame.size()));
 }
 
 QList<quint16> destinations(const QList<WireDatagram> &wire)
@@ -161,8 +157,8 @@ void TestExchange::readSendsThreeCopiesFromTheListeningPort()
     QCOMPARE(destinations(wire), (QList<quint16>{8026, 8024, 6767, 8026, 8024, 6767}));
     for (const auto &d : wire)
         QCOMPARE(d.sourcePort, form.listener().boundPort());
-    QCOMPARE(wire[0].data, bytes(ReadRequest('C')));
-    QCOMPARE(wire[3].data, bytes(ReadRequest('d')));
+    QCOMPARE(wire[0].data, ToByteArray(ReadRequest('C')));
+    QCOMPARE(wire[3].data, ToByteArray(ReadRequest('d')));
     QCOMPARE(form.sendingSocket().port, quint16(8024));
 }
 
@@ -210,7 +206,7 @@ void TestExchange::writeSendsTheWriteSideByteForByteThenReadsBack()
         QCOMPARE(wire[i].data.toHex(' '), expected.toHex(' '));
         QCOMPARE(wire[i].sourcePort, form.listener().boundPort());
     }
-    QCOMPARE(wire[4].data, bytes(ReadRequest('d')));
+    QCOMPARE(wire[4].data, ToByteArray(ReadRequest('d')));
 
     form.CheckBox2->setChecked(false);  // a static console sends zeros for its block
     form.CheckBox4->setChecked(false);
@@ -275,10 +271,10 @@ void TestExchange::rebootSendsItsFramesAndReadsBackFourTimes()
                wire.end());
     QCOMPARE(wire.size(), 4 + 1 + 4);
     for (int i = 0; i < 4; ++i) {
-        QCOMPARE(wire[i].data, bytes(i % 2 ? VsiFrame() : MsiFrame()));
+        QCOMPARE(wire[i].data, ToByteArray(i % 2 ? VsiFrame() : MsiFrame()));
         QVERIFY(wire[i].sourcePort != form.listener().boundPort());
     }
-    QCOMPARE(wire[4].data, bytes(RebootRequest()));
+    QCOMPARE(wire[4].data, ToByteArray(RebootRequest()));
     QCOMPARE(wire[4].sourcePort, form.listener().boundPort());
     QString selectors;
     for (int i = 5; i < 9; ++i)
@@ -322,7 +318,7 @@ void TestExchange::repliesAreTakenOverAsTheirContentSays()
     config.record.boardIdent = 77;
     config.versionText = "v1";
     config.boardDhcp = true;
-    const QByteArray full = bytes(ConfigReply(config));
+    const QByteArray full = ToByteArray(ConfigReply(config));
 
     form.ClearReadSide();
     form.Lab_Ver->setText(QString());  // as a read request leaves it
@@ -356,7 +352,7 @@ void TestExchange::repliesAreTakenOverAsTheirContentSays()
     QVERIFY(form.CheckBox5->isChecked());
 
     form.EditRs->setText("__");
-    deliver(bytes(RebootAck(config)));
+    deliver(ToByteArray(RebootAck(config)));
     QCOMPARE(form.EditRs->text(), QString("Ok"));
     QCOMPARE(form.octets(7)[0]->valueText(), QString("000"));
 
@@ -381,14 +377,14 @@ void TestExchange::versionSuffixOnlyWithFreshText()
     auto &form = f.open();
     BoardConfig config;
     config.versionText = "\xC2\xE5\xF0\xF1\xB3\xFF 2";  // "Версія 2" in Windows-1251
-    form.IdUDPServer_ConfUDPRead(bytes(ConfigReply(config)), "127.0.0.2", 8024);
+    form.IdUDPServer_ConfUDPRead(ToByteArray(ConfigReply(config)), "127.0.0.2", 8024);
     QCOMPARE(form.Lab_Ver->text(), QString("Версія 2 - Версія программи"));
-    QByteArray without = bytes(ConfigReply(config));
+    QByteArray without = ToByteArray(ConfigReply(config));
     without.replace(42, 3, "---");
     form.IdUDPServer_ConfUDPRead(without, "127.0.0.2", 8024);
     QCOMPARE(form.Lab_Ver->text(), QString("Версія 2 - Версія программи"));  // the suffix once
     config.versionText.clear();
-    form.IdUDPServer_ConfUDPRead(bytes(ConfigReply(config)), "127.0.0.2", 8024);
+    form.IdUDPServer_ConfUDPRead(ToByteArray(ConfigReply(config)), "127.0.0.2", 8024);
     QCOMPARE(form.Lab_Ver->text(), QString());
 }
 

@@ -1,4 +1,5 @@
 #include "form.h"
+#include "frame_bytes.h"
 
 #include "entry_fields.h"
 
@@ -234,7 +235,7 @@ int TForm1_Config_UDP::userPort() const
 
 void TForm1_Config_UDP::sendToTarget(const velmar::Bytes &frame, std::initializer_list<int> ports)
 {
-    const QByteArray data(frame.data(), static_cast<qsizetype>(frame.size()));
+    const QByteArray data = velmar::ToByteArray(frame);
     try {
         const QString host = targetText();
         QList<int> all{userPort()};
