@@ -26,7 +26,7 @@ void TForm1_Config_UDP::Button2Click(QObject *sender)
 {
     CheckBox5->hide();
     CheckBox3->hide();
-    Lab_Ver->setText(QString());
+    SetCaption(Lab_Ver, QString());
     if (targetIsZero()) {
         notifier_.message(this, QString::fromUtf8(ZeroTargetMessage));
         return;

@@ -20,10 +20,14 @@ const char *const VersionSuffix = " - Версія программи";
 // Replies come in bursts of identical copies: a text that stays the same is not set again.
 template <class Control> bool Show(Control *control, const QString &text)
 {
-    if (control->text() == text)
-        return false;
-    control->setText(text);
-    return true;
+    if constexpr (std::is_base_of_v<QLabel, Control>) {
+        return SetCaption(control, text);
+    } else {
+        if (control->text() == text)
+            return false;
+        control->setText(text);
+        return true;
+    }
 }
 
 }  // namespace
@@ -31,7 +35,7 @@ template <class Control> bool Show(Control *control, const QString &text)
 void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QString &senderAddress,
                                                 quint16 senderPort)
 {
-    LabIn->setText(QString::number(LabIn->text().toLongLong() + 1));
+    SetCaption(LabIn, QString::number(LabIn->text().toLongLong() + 1));
     const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
 
     if (decoded.iklText)
@@ -78,8 +82,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
         QString caption = VersionToText(*reply.versionText);
         if (!caption.isEmpty())
             caption += QString::fromUtf8(VersionSuffix);
-        if (Show(Lab_Ver, caption))
-            Lab_Ver->adjustSize();
+        Show(Lab_Ver, caption);
     }
 
     CheckBox5->show();

@@ -1,8 +1,10 @@
 #include "form_fixture.h"
+#include "frame_bytes.h"
 #include "loopback.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 
 using namespace test;
 
@@ -16,6 +18,8 @@ private slots:
     void octetFieldRules();
     void macByteFieldRules();
     void spaceAndEnterStepWithinTheSameAddress();
+    void keyboardEntryReplacesAndOutlivesDeactivation();
+    void outsideTextsAreShownPlainAndWhole();
     void boardBoxChecksConsoleBox();
     void consoleBoxUnchecksBoardBox();
     void fixedAddressShortcut();
@@ -24,9 +28,11 @@ private slots:
     void storedValuesAsOldFilesHoldThem();
     void unconvertibleValuesAreSkippedAndNamedOnce();
     void valuesSurviveTheIniFormat();
+    void strayLinesAreSkippedAndEveryOtherValueKept();
     void damagedFilesLoadDefaultsWithOneMessage_data();
     void damagedFilesLoadDefaultsWithOneMessage();
     void unwritableFolderFallsBackToTheUserFolder();
+    void readOnlyUserCopyIsMadeWritable();
     void nowhereToWriteStillLoadsAndCloses();
     void portTakenShowsPortError();
 };
@@ -214,6 +220,74 @@ void TestWindow::spaceAndEnterStepWithinTheSameAddress()
     QVERIFY(f.notifier.errors.isEmpty());
 }
 
+// As an operator types: keys go to whichever field has the focus, and another window comes and goes.
+void TestWindow::keyboardEntryReplacesAndOutlivesDeactivation()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    const auto target = form.octets(0);
+    setOctets(target, {10, 20, 30, 40});
+    auto typeHere = [](int key, const QString &text = QString(), Qt::KeyboardModifiers mods = {}) {
+        type(QApplication::focusWidget(), key, text, mods);
+    };
+
+    QTest::mouseClick(target[0], Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), target[0]);
+    typeHere(Qt::Key_Space, " ");
+    typeText(QApplication::focusWidget(), "99");
+    typeHere(Qt::Key_Space, " ");
+    typeText(QApplication::focusWidget(), "7");
+    typeHere(Qt::Key_Backtab, QString(), Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), target[1]);
+    QCOMPARE(target[1]->selectedText(), QString("99"));
+    typeHere(Qt::Key_Tab);
+    typeText(QApplication::focusWidget(), "77");
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget(), target[2]);
+    QCOMPARE(target[2]->text(), QString("77"));  // as typed, not yet taken
+    typeHere(Qt::Key_Tab);
+    QCOMPARE(texts(target), QStringList({"010", "099", "077", "040"}));
+}
+
+// Board texts, file names and values are data: never markup, and never cut off.
+void TestWindow::outsideTextsAreShownPlainAndWhole()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    velmar::BoardConfig config;
+    config.versionText = {'<', 'b', '>', 'v', '1', '<', '/', 'b', '>'};
+    form.IdUDPServer_ConfUDPRead(velmar::ToByteArray(velmar::ConfigReply(config)), "127.0.0.2", 8024);
+    form.IdUDPServer_ConfUDPRead(QByteArray("ikl\x07\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF", 12), "127.0.0.2",
+                                 8024);
+    for (QLabel *label : form.findChildren<QLabel *>())
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    for (QLabel *label : {form.Label5, form.Lab_Ver, form.Label_In_IP, form.LabIn})
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+    QCOMPARE(form.Lab_Ver->text(), QString("<b>v1</b> - Версія программи"));
+    QVERIFY(form.rect().contains(form.Label5->geometry()));
+
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        shown = box->text();
+        box->accept();
+    });
+    MessageBoxNotifier().error(&form, "<img src=/dev/zero>");
+    QCOMPARE(shown, QString("<img src=/dev/zero>"));
+}
+
 void TestWindow::boardBoxChecksConsoleBox()
 {
     FormFixture f;
@@ -387,6 +461,27 @@ void TestWindow::valuesSurviveTheIniFormat()
     QVERIFY(f.settingsText().startsWith("[0]"));  // still a plain INI file
 }
 
+// A hand-edited file: every line the reader can use is used, the rest skipped, and nothing is set aside.
+void TestWindow::strayLinesAreSkippedAndEveryOtherValueKept()
+{
+    FormFixture f;
+    for (const QByteArray &empty : {QByteArray(), QByteArray("\r\n \n")}) {
+        f.writeSettings(empty);
+        f.open();
+        f.close();
+    }
+    f.writeSettings("\xEF\xBB\xBF# edited by hand\r\n[0]\r\n1=127\r\nno equals sign\r\n2=1\r\n2=9\r\n"
+                    "[5\n3=00\n4=3\n; comment\n[5]\n1=0A\n=7\n[1d]\n1=1\n");
+    auto &form = f.open();
+    QVERIFY2(f.notifier.errors.isEmpty(), qPrintable(f.notifier.errors.join('|')));
+    QCOMPARE(texts(form.octets(0)), QStringList({"127", "001", "000", "003"}));
+    QCOMPARE(texts(form.macBytes(5)), QStringList({"0A", "1E", "00", "00", "00", "00"}));
+    QVERIFY(form.CheckBox4->isChecked());
+    QVERIFY(!QFile::exists(f.run.settingsPath + ".damaged"));
+    f.close();
+    QVERIFY(f.settingsText().startsWith("[0]\n1=127\n2=001\n3=000\n4=003\n\n[1]\n"));
+}
+
 void TestWindow::damagedFilesLoadDefaultsWithOneMessage_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -394,7 +489,6 @@ void TestWindow::damagedFilesLoadDefaultsWithOneMessage_data()
     for (int i = 0; i < garbage.size(); ++i)
         garbage[i] = char((i * 7919 + 13) % 256);
     QTest::newRow("garbage") << garbage;
-    QTest::newRow("empty") << QByteArray();
     QTest::newRow("huge") << QByteArray("[0]\n1=127\n") + QByteArray(3 << 20, ';');
 }
 
@@ -430,6 +524,23 @@ void TestWindow::unwritableFolderFallsBackToTheUserFolder()
     QVERIFY(f.notifier.errors.isEmpty());
     QCOMPARE(texts(f.open().octets(0)), QStringList({"127", "000", "000", "009"}));
     f.close();
+}
+
+// A user copy that an older version left read-only would fail every save.
+void TestWindow::readOnlyUserCopyIsMadeWritable()
+{
+    FormFixture f;
+    f.run.settingsPath = f.unwritablePath();
+    QDir().mkpath(QFileInfo(f.run.fallbackSettingsPath).path());
+    QFile copy(f.run.fallbackSettingsPath);
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    copy.write("[0]\n1=127\n");
+    copy.close();
+    QVERIFY(copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QCOMPARE(f.open().octets(0)[0]->valueText(), QString("127"));
+    f.close();
+    QVERIFY(copy.permissions() & QFileDevice::WriteOwner);
+    QVERIFY(f.notifier.errors.isEmpty());
 }
 
 void TestWindow::nowhereToWriteStillLoadsAndCloses()

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QUdpSocket>
 
 int main(int argc, char **argv)
 {
@@ -37,6 +38,11 @@ int main(int argc, char **argv)
     form.Button8->click();
     QTest::qWait(500);
     form.Button7->click();
+    // A board's "ikl" report, as boards send them on their own.
+    QUdpSocket reporter;
+    reporter.bind(options.address, 0);
+    reporter.writeDatagram(QByteArray("ikl\x01\x02\x00\x1E\x7F\x00\x00\x02\x05", 12), QHostAddress::LocalHost,
+                           form.listener().boundPort());
     QTest::qWait(200);
     form.grab().save(folder + "/window-read.png");
     return 0;

@@ -75,7 +75,7 @@ QString NumericEdit::valueText() const
 
 QString NumericEdit::editText() const
 {
-    return hasFocus() ? text() : plainText();
+    return editing_ ? text() : plainText();
 }
 
 QString NumericEdit::plainText() const
@@ -108,7 +108,7 @@ void NumericEdit::setValueText(const QString &text)
 
 void NumericEdit::refresh()
 {
-    const QString shown = hasFocus() ? plainText() : valueText();
+    const QString shown = editing_ ? plainText() : valueText();
     if (shown != text())
         setText(shown);
 }
@@ -187,9 +187,15 @@ void NumericEdit::keyPressEvent(QKeyEvent *event)
 
 void NumericEdit::focusInEvent(QFocusEvent *event)
 {
-    valueBeforeEditing_ = value_;
     QLineEdit::focusInEvent(event);
+    if (editing_)  // back from another window or a message box: the text stays as it was typed
+        return;
+    editing_ = true;
+    valueBeforeEditing_ = value_;
     setText(plainText());
+    // Entered by keyboard or by the program, typing replaces the whole text; a click places the caret.
+    if (event->reason() != Qt::MouseFocusReason)
+        selectAll();
 }
 
 void NumericEdit::focusOutEvent(QFocusEvent *event)
@@ -197,6 +203,7 @@ void NumericEdit::focusOutEvent(QFocusEvent *event)
     QLineEdit::focusOutEvent(event);
     if (!MovesWithinWindow(event))
         return;
+    editing_ = false;
     try {
         setValueText(text());
     } catch (const std::invalid_argument &) {

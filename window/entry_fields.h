@@ -22,7 +22,9 @@ struct FieldHooks
 };
 
 // A non-negative number. Without the focus it shows its value through the display format ("010" or
-// "10"); with the focus, the plain number being edited, and an empty box for 0.
+// "10"); with the focus, the plain number being edited, and an empty box for 0. Entered by keyboard or
+// by the program it selects its whole text, so typing replaces it. The value is taken when the focus
+// moves to another control of the window; another window taking the focus leaves the text as typed.
 class NumericEdit : public QLineEdit
 {
     Q_OBJECT
@@ -66,6 +68,7 @@ private:
     Limits limits_;
     double value_ = 0;
     double valueBeforeEditing_ = 0;
+    bool editing_ = false;  // entered, and not yet left for another control of the window
 };
 
 // One MAC byte: at most two characters of plain text, centred, without a border.

@@ -25,14 +25,33 @@ void SetTag(QObject *object, int tag)
     object->setProperty("Tag", tag);
 }
 
+bool SetCaption(QLabel *label, const QString &text)
+{
+    if (label->text() == text)
+        return false;
+    label->setText(text);
+    const QSize design = label->property("designSize").toSize();
+    const QSize hint = label->sizeHint();
+    label->resize(std::max(design.width(), hint.width()), std::max(design.height(), hint.height()));
+    return true;
+}
+
+// A message names files and values that come from outside: it is shown as it stands, never as markup.
+static void ShowMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &text)
+{
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 void MessageBoxNotifier::message(QWidget *parent, const QString &text)
 {
-    QMessageBox::information(parent, QApplication::applicationName(), text);
+    ShowMessageBox(parent, QMessageBox::Information, text);
 }
 
 void MessageBoxNotifier::error(QWidget *parent, const QString &text)
 {
-    QMessageBox::critical(parent, QApplication::applicationName(), text);
+    ShowMessageBox(parent, QMessageBox::Critical, text);
 }
 
 TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &notifier, QWidget *parent)
@@ -157,7 +176,8 @@ bool TForm1_Config_UDP::eventFilter(QObject *watched, QEvent *event)
         else if (watched == Lab_IP2)
             run([this] { Lab_IP2DblClick(Lab_IP2); });
     }
-    if ((event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) &&
+    if ((event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent ||
+         event->type() == QEvent::Resize) &&
         watched->parent() == this)
         fitToVisibleControls();
     return QWidget::eventFilter(watched, event);

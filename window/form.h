@@ -1,9 +1,10 @@
 #pragma once
 // The configurator's one main window.
 
+#include "codec.h"
+#include "ini_file.h"
 #include "notifier.h"
 #include "run_settings.h"
-#include "codec.h"
 #include "transport.h"
 
 #include <QHash>
@@ -105,6 +106,7 @@ private:
     // Sends the frame from the listening socket to the target: the user port first, then `ports`. A send
     // that fails ends the sending silently; the operator's sign is a field that does not change.
     void sendToTarget(const velmar::Bytes &frame, std::initializer_list<int> ports);
+    IniFile readSettingsFile(const QString &path, bool *exists = nullptr);
 
     RunSettings run_;
     Notifier &notifier_;
@@ -117,8 +119,13 @@ private:
     QNetworkReply *lookup_ = nullptr;
     QStringList rememberedTarget_;
     QString settingsWritePath_;
+    IniFile settings_;  // the settings file as last read or written
     bool closing_ = false;
 };
+
+// Sets a label's caption when it differs and sizes the label to show all of it: a label sized to its
+// caption follows it, one with a design size never gets smaller than that. False when unchanged.
+bool SetCaption(QLabel *label, const QString &text);
 
 int TagOf(const QObject *object);
 void SetTag(QObject *object, int tag);

@@ -200,6 +200,7 @@ void TForm1_Config_UDP::buildControls()
         case Kind::Label: {
             auto *label = new QLabel(caption, parent);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setProperty("designSize", QSize(row.width, row.height));
             widget = label;
             break;
         }
@@ -312,5 +313,8 @@ void TForm1_Config_UDP::buildControls()
         widget->setHidden(row.flags & Hidden);
         widget->setEnabled(!(row.flags & Disabled));
     }
+    // Captions that change at run time come from boards and files: never read as markup.
+    for (QLabel *label : findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     move(DesignLeft, DesignTop);
 }

@@ -45,8 +45,7 @@ void TForm1_Config_UDP::Lab_IP1DblClick(QObject *)
     rememberedTarget_.clear();
     for (NumericEdit *field : octets(0))
         rememberedTarget_ << field->valueText();
-    Lab_IP2->setText(rememberedTarget_.join(QLatin1Char('.')));
-    Lab_IP2->adjustSize();
+    SetCaption(Lab_IP2, rememberedTarget_.join(QLatin1Char('.')));
     const int fixed[] = {10, 0, 0, 2};
     for (int k = 0; k < 4; ++k)
         octets(0)[k]->setValue(fixed[k]);
