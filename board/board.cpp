@@ -43,11 +43,10 @@ BoardState DefaultBoardState(const QHostAddress &address)
     const quint32 value = address.toIPv4Address();
     BoardState state;
     ConfigRecord &r = state.config.record;
-    r.liftIp = {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
-                std::uint8_t(value)};
+    r.liftIp = Ipv4FromValue(value);
     r.netMask = {255, 0, 0, 0};
     r.routerIp = {r.liftIp[0], 0, 0, 1};
-    r.mac = {0x00, 0x1E, r.liftIp[0], r.liftIp[1], r.liftIp[2], r.liftIp[3]};
+    r.mac = MacFromLift({0x00, 0x1E}, r.liftIp);
     r.dispatcherIp = {r.liftIp[0], 0, 0, 1};
     r.boardIdent = static_cast<std::uint16_t>(value & 0xFFFF);
     state.config.versionText = VersionFromText(QStringLiteral("Стенд-плата 1.0"));

@@ -1,6 +1,7 @@
 // velmar-board: stand-in lift controller boards on loopback (or any local address).
 
 #include "board.h"
+#include "command_line.h"
 #include "transport.h"
 
 #include <QCommandLineParser>
@@ -33,15 +34,11 @@ void requestStop(int)
 
 int number(const QCommandLineParser &parser, const QString &name, int low, int high)
 {
-    bool ok = false;
-    const int value = parser.value(name).toInt(&ok);
-    if (!ok || value < low || value > high)
-        fail(QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
-                 .arg(name)
-                 .arg(low)
-                 .arg(high)
-                 .arg(parser.value(name)));
-    return value;
+    QString error;
+    const auto value = NumberOption(parser, name, low, high, error);
+    if (!value)
+        fail(error);
+    return *value;
 }
 
 // "board.json" for the first board, "board-127.0.0.3.json" for the others.

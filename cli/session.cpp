@@ -1,12 +1,9 @@
 #include "session.h"
 #include "frame_bytes.h"
 
-#include "wire.h"
-
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSet>
-#include <QThread>
 #include <QTimer>
 
 namespace velmar {
@@ -70,39 +67,16 @@ std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QStrin
     return targets;
 }
 
-std::optional<StoredConfig> ConfigOf(const ConfigReplyFields &reply, qsizetype length)
+void Session::send(const QList<QHostAddress> &targets, const SendPlan &plan)
 {
-    if (length <= 75 || reply.kind != ReplyKind::Record || reply.recordHead.size() < 22 || !reply.ident)
-        return std::nullopt;
-    StoredConfig stored;
-    ConfigRecord &r = stored.config.record;
-    const auto &h = reply.recordHead;
-    for (int k = 0; k < 4; ++k) {
-        r.dispatcherIp[k] = h[k];
-        r.liftIp[k] = h[4 + k];
-        r.netMask[k] = h[8 + k];
-        r.routerIp[k] = h[12 + k];
-    }
-    for (int k = 0; k < 6; ++k)
-        r.mac[k] = h[16 + k];
-    r.boardIdent = reply.ident->boardIdent;
-    r.consoleDynamic = reply.ident->consoleDynamic;
-    r.reserveIp1 = reply.ident->reserveIp1;
-    r.reserveIp2 = reply.ident->reserveIp2;
-    stored.config.boardDhcp = reply.boardDynamic;
-    stored.config.versionText = reply.versionText.value_or(Bytes());
-    return stored;
+    std::vector<std::string> hosts;
+    for (const QHostAddress &target : targets)
+        hosts.push_back(PaddedDottedText(target).toStdString());
+    CarryOut(plan, hosts, *sender_);
 }
 
-void Session::send(const QHostAddress &target, const QList<int> &ports, const Bytes &frame)
-{
-    const QByteArray data = ToByteArray(frame);
-    for (int port : ports)
-        listener_.send(target, static_cast<quint16>(port), data);
-}
-
-QHash<quint32, QByteArray> Session::exchange(const QList<QHostAddress> &targets, const Bytes &frame,
-                                             const QList<int> &ports, const Accept &accept, Timing timing)
+QHash<quint32, QByteArray> Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
+                                             const Accept &accept, Timing timing)
 {
     struct InFlight
     {
@@ -121,7 +95,7 @@ QHash<quint32, QByteArray> Session::exchange(const QList<QHostAddress> &targets,
         board.attempts += 1;
         board.sentAt = clock.elapsed();
         try {
-            send(board.address, ports, frame);
+            send({board.address}, plan);
         } catch (const SendError &) {
             board.sentAt = -1;  // counts as silent at once
         }
@@ -175,14 +149,12 @@ QHash<quint32, QByteArray> Session::exchange(const QList<QHostAddress> &targets,
 QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, char selector, Timing timing)
 {
     const auto whole = [](const ConfigReplyFields &reply, qsizetype length) {
-        return ConfigOf(reply, length).has_value();
+        return WholeConfigOf(reply, std::size_t(length)).has_value();
     };
-    const auto replies = exchange(targets, ReadRequest(selector),
-                                  {wire::UserPort, wire::BoardPort, wire::ListenPort}, whole, timing);
+    const auto replies = exchange(targets, ReadPlan(selector), whole, timing);
     QHash<quint32, StoredConfig> configs;
-    for (auto it = replies.begin(); it != replies.end(); ++it) {
-        configs.insert(it.key(), *ConfigOf(*DecodeDatagram(ViewOf(*it)).reply, it->size()));
-    }
+    for (auto it = replies.begin(); it != replies.end(); ++it)
+        configs.insert(it.key(), *WholeConfigOf(*DecodeDatagram(ViewOf(*it)).reply, std::size_t(it->size())));
     return configs;
 }
 
@@ -197,22 +169,15 @@ void Session::settle(int ms)
 
 void Session::write(const QHostAddress &target, const ConfigWriteValues &values)
 {
-    send(target, {wire::UserPort, wire::WritePort, wire::BoardPort, wire::ListenPort}, ConfigWrite(values));
+    send({target}, WritePlan(values));
 }
 
 QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs)
 {
-    SendingSocket sender;
-    for (int pair = 0; pair < 2; ++pair) {
-        for (const Bytes &tag : {Bytes(MsiTag), Bytes(VsiTag)}) {
-            for (const QHostAddress &target : targets)
-                ClientSend(sender, QByteArray::fromStdString(tag), PaddedDottedText(target), wire::UserPort);
-            QThread::msleep(wire::PreRebootPauseMs);
-        }
-    }
+    send(targets, PreRebootPlan());
     // A reboot request is never repeated: a second one would restart a board that is coming up.
     const auto acks =
-        exchange(targets, RebootRequest(), {wire::UserPort, wire::BoardPort, wire::ListenPort},
+        exchange(targets, RebootPlan(),
                  [](const ConfigReplyFields &reply, qsizetype) { return reply.kind == ReplyKind::RebootAck; },
                  {timeoutMs, 0});
     QSet<quint32> acknowledged;

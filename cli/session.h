@@ -21,10 +21,6 @@ namespace velmar {
 // Returns nothing and says why for text that is none of these, or names too many boards.
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error);
 
-// A reply that carries a whole configuration: the record, the identifier block, the version and the
-// board's addressing at 75, so at least 76 bytes.
-std::optional<StoredConfig> ConfigOf(const ConfigReplyFields &reply, qsizetype length);
-
 class Session
 {
 public:
@@ -35,6 +31,8 @@ public:
     };
 
     explicit Session(quint16 port) : listener_(port) {}
+    // Tests: where the sends go instead of the sockets.
+    void setSender(PlanSender *sender) { sender_ = sender ? sender : &sockets_; }
     bool open() { return listener_.open(); }
     quint16 port() const { return listener_.port(); }
 
@@ -51,13 +49,16 @@ public:
 
 private:
     using Accept = std::function<bool(const ConfigReplyFields &, qsizetype length)>;
-    void send(const QHostAddress &target, const QList<int> &ports, const Bytes &frame);
-    // Sends `frame` to the targets, a few dozen at a time so that their answers never overflow the
-    // socket, and asks again those that stay silent. Returns the first answer `accept` takes from each.
-    QHash<quint32, QByteArray> exchange(const QList<QHostAddress> &targets, const Bytes &frame,
-                                        const QList<int> &ports, const Accept &accept, Timing timing);
+    void send(const QList<QHostAddress> &targets, const SendPlan &plan);
+    // Carries the plan out to the targets, a few dozen at a time so that their answers never overflow
+    // the socket, and again to those that stay silent. Returns the first answer `accept` takes from each.
+    QHash<quint32, QByteArray> exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
+                                        const Accept &accept, Timing timing);
 
     Listener listener_;
+    SendingSocket client_;
+    SocketSender sockets_{listener_, client_};
+    PlanSender *sender_ = &sockets_;
 };
 
 }  // namespace velmar

@@ -32,10 +32,9 @@ void TForm1_Config_UDP::Button2Click(QObject *sender)
         return;
     }
     ClearReadSide();
-    IdUDPClient_Conf.aim(targetText(), wire::BoardPort);
-    // A failed send leaves the read side empty.
-    sendToTarget(ReadRequest(TagOf(sender) != 0 ? SelectorWorking : SelectorStored),
-                 {wire::BoardPort, wire::ListenPort});
+    const SendPlan plan = ReadPlan(TagOf(sender) != 0 ? SelectorWorking : SelectorStored, userPort());
+    IdUDPClient_Conf.aim(targetText(), plan.aimPort);
+    carryOut(plan);  // a failed send leaves the read side empty
 }
 
 void TForm1_Config_UDP::TimerRead_ConfTimer(QObject *sender)

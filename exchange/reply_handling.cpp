@@ -17,6 +17,9 @@ namespace {
 
 const char *const VersionSuffix = " - Версія программи";
 
+// The read side's address panels for the dispatcher, lift, mask and router places of the record.
+constexpr int ReadSidePanels[] = {6, 7, 8, 9};
+
 // Replies come in bursts of identical copies: a text that stays the same is not set again.
 template <class Control> bool Show(Control *control, const QString &text)
 {
@@ -50,13 +53,13 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
 
     if (reply.kind == ReplyKind::RebootAck)
         Show(EditRs, QStringLiteral("Ok"));
-    // Offsets 0..15 are four addresses of four octets, 16..21 the MAC.
     for (std::size_t k = 0; k < reply.recordHead.size(); ++k) {
         const std::uint8_t byte = reply.recordHead[k];
-        if (k < 16)
-            octets(6 + int(k / 4))[k % 4]->setValue(byte);
+        const RecordPlace place = RecordPlaceOf(k);
+        if (place.field == RecordField::Mac)
+            Show(macBytes(10)[place.index], QString::fromStdString(ByteToHexPair(byte)));
         else
-            Show(macBytes(10)[k - 16], QString::fromStdString(ByteToHexPair(byte)));
+            octets(ReadSidePanels[int(place.field)])[place.index]->setValue(byte);
     }
     if (reply.rayNumber)
         Show(Str_NL_R, QString::number(*reply.rayNumber));

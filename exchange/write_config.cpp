@@ -40,7 +40,6 @@ void TForm1_Config_UDP::Button1Click(QObject *sender)
     ClearReadSide();
     {
         WindowDisabled disabled(this);
-        IdUDPClient_Conf.aim(targetText(), wire::WritePort);
 
         ConfigWriteValues values;
         ConfigRecord &r = values.record;
@@ -58,8 +57,9 @@ void TForm1_Config_UDP::Button1Click(QObject *sender)
         values.consoleDynamic = CheckBox2->isChecked();
         values.boardDhcp = CheckBox4->isChecked();
 
-        // A failed send shows in the read-back that follows.
-        sendToTarget(ConfigWrite(values), {wire::WritePort, wire::BoardPort, wire::ListenPort});
+        const SendPlan plan = WritePlan(values, userPort());
+        IdUDPClient_Conf.aim(targetText(), plan.aimPort);
+        carryOut(plan);  // a failed send shows in the read-back that follows
     }
     Button2Click(sender);
 }

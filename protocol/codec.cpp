@@ -30,6 +30,19 @@ Ipv4 IpAt(std::string_view datagram, std::size_t offset)
             ByteAt(datagram, offset + 3)};
 }
 
+// The 40-byte record at the start of a ConfigWrite or a ConfigReply.
+ConfigRecord RecordAt(std::string_view d)
+{
+    ConfigRecord r;
+    for (std::size_t k = 0; k < RecordHeadLength; ++k)
+        RecordByte(r, k) = ByteAt(d, k);
+    r.boardIdent = static_cast<std::uint16_t>(ByteAt(d, 29) + 256 * ByteAt(d, 30));
+    r.consoleDynamic = ByteAt(d, 31) != 0;
+    r.reserveIp1 = IpAt(d, 32);
+    r.reserveIp2 = IpAt(d, 36);
+    return r;
+}
+
 void Append(Bytes &frame, const Ipv4 &ip)
 {
     for (auto octet : ip)
@@ -37,14 +50,11 @@ void Append(Bytes &frame, const Ipv4 &ip)
 }
 
 // Offsets 0..23: four addresses, the MAC and the ray marker "NL".
-void AppendRecordHead(Bytes &frame, const ConfigRecord &r, const Ipv4 &dispatcherIp)
+void AppendRecordHead(Bytes &frame, ConfigRecord r, const Ipv4 &dispatcherIp)
 {
-    Append(frame, dispatcherIp);
-    Append(frame, r.liftIp);
-    Append(frame, r.netMask);
-    Append(frame, r.routerIp);
-    for (auto byte : r.mac)
-        frame.push_back(static_cast<char>(byte));
+    r.dispatcherIp = dispatcherIp;
+    for (std::size_t k = 0; k < RecordHeadLength; ++k)
+        frame.push_back(static_cast<char>(RecordByte(r, k)));
     frame += "NL";
 }
 
@@ -62,6 +72,24 @@ constexpr std::array<char16_t, 64> Cp1251High = {
     0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
 
 }  // namespace
+
+std::uint8_t &RecordByte(ConfigRecord &record, std::size_t offset)
+{
+    const RecordPlace place = RecordPlaceOf(offset);
+    switch (place.field) {
+    case RecordField::Dispatcher: return record.dispatcherIp[place.index];
+    case RecordField::Lift: return record.liftIp[place.index];
+    case RecordField::Mask: return record.netMask[place.index];
+    case RecordField::Router: return record.routerIp[place.index];
+    case RecordField::Mac: break;
+    }
+    return record.mac[place.index];
+}
+
+Mac MacFromLift(const Mac &mac, const Ipv4 &lift)
+{
+    return {mac[0], mac[1], lift[0], lift[1], lift[2], lift[3]};
+}
 
 const std::array<std::string_view, 16> HexDigits = {"0", "1", "2", "3", "4", "5", "6", "7",
                                                     "8", "9", "A", "B", "C", "D", "E", "F"};
@@ -207,14 +235,14 @@ DecodedDatagram DecodeDatagram(std::string_view d)
     } else if (ByteAt(d, 10) == 4) {
         reply.kind = ReplyKind::Filtered;
     } else {
-        for (std::size_t k = 0; k < std::min<std::size_t>(22, d.size()); ++k)
+        for (std::size_t k = 0; k < std::min(RecordHeadLength, d.size()); ++k)
             reply.recordHead.push_back(ByteAt(d, k));
         // The board puts the ray number after "Nl" at 25, not where the write puts it.
         if (HasAt(d, 23, "Nl"))
             reply.rayNumber = ByteAt(d, 25);
         if (HasAt(d, 25, "iden")) {
-            reply.ident = IdentBlock{static_cast<std::uint16_t>(ByteAt(d, 29) + 256 * ByteAt(d, 30)),
-                                     ByteAt(d, 31) != 0, IpAt(d, 32), IpAt(d, 36)};
+            const ConfigRecord r = RecordAt(d);
+            reply.ident = IdentBlock{r.boardIdent, r.consoleDynamic, r.reserveIp1, r.reserveIp2};
         }
     }
 
@@ -275,19 +303,9 @@ std::optional<ConfigWriteValues> ParseConfigWrite(std::string_view d)
     if (!HasAt(d, 59, "epwrepwrepwrepwr"))
         return std::nullopt;
     ConfigWriteValues v;
-    ConfigRecord &r = v.record;
-    r.dispatcherIp = IpAt(d, 0);
-    r.liftIp = IpAt(d, 4);
-    r.netMask = IpAt(d, 8);
-    r.routerIp = IpAt(d, 12);
-    for (std::size_t i = 0; i < r.mac.size(); ++i)
-        r.mac[i] = ByteAt(d, 16 + i);
+    v.record = RecordAt(d);
     v.rayNumber = ByteAt(d, 24);
-    r.boardIdent = static_cast<std::uint16_t>(ByteAt(d, 29) + 256 * ByteAt(d, 30));
-    r.consoleDynamic = ByteAt(d, 31) != 0;
-    r.reserveIp1 = IpAt(d, 32);
-    r.reserveIp2 = IpAt(d, 36);
-    v.consoleDynamic = r.consoleDynamic;
+    v.consoleDynamic = v.record.consoleDynamic;
     v.boardDhcp = ByteAt(d, 75) != 0;
     return v;
 }
@@ -305,6 +323,25 @@ bool IsMsiFrame(std::string_view d)
 bool IsVsiFrame(std::string_view d)
 {
     return HasAt(d, 0, VsiTag);
+}
+
+std::optional<StoredConfig> WholeConfigOf(const ConfigReplyFields &reply, std::size_t length)
+{
+    if (length <= 75 || reply.kind != ReplyKind::Record || reply.recordHead.size() < RecordHeadLength ||
+        !reply.ident)
+        return std::nullopt;
+    StoredConfig stored;
+    ConfigRecord &r = stored.config.record;
+    for (std::size_t k = 0; k < RecordHeadLength; ++k)
+        RecordByte(r, k) = reply.recordHead[k];
+    r.boardIdent = reply.ident->boardIdent;
+    r.consoleDynamic = reply.ident->consoleDynamic;
+    r.reserveIp1 = reply.ident->reserveIp1;
+    r.reserveIp2 = reply.ident->reserveIp2;
+    stored.config.boardDhcp = reply.boardDynamic;
+    stored.config.versionText = reply.versionText.value_or(Bytes());
+    stored.rayNumber = reply.rayNumber.value_or(0);
+    return stored;
 }
 
 Bytes ConfigReply(const BoardConfig &config)

@@ -51,6 +51,37 @@ struct ConfigRecord
     bool operator==(const ConfigRecord &) const = default;
 };
 
+// Where each of the record's first 22 bytes belongs: offsets 0..15 are four addresses of four bytes
+// (the first group first), 16..21 the MAC. Every reader and writer of the record goes by this.
+enum class RecordField { Dispatcher, Lift, Mask, Router, Mac };
+struct RecordPlace
+{
+    RecordField field;
+    int index;  // the group of the address, or the byte of the MAC
+};
+inline constexpr std::size_t RecordHeadLength = 22;
+constexpr RecordPlace RecordPlaceOf(std::size_t offset)
+{
+    return offset < 16 ? RecordPlace{static_cast<RecordField>(offset / 4), static_cast<int>(offset % 4)}
+                       : RecordPlace{RecordField::Mac, static_cast<int>(offset - 16)};
+}
+// The record's byte at an offset below RecordHeadLength.
+std::uint8_t &RecordByte(ConfigRecord &record, std::size_t offset);
+
+// The MAC of a board that follows its lift address: the first two bytes kept, the last four the address.
+Mac MacFromLift(const Mac &mac, const Ipv4 &lift);
+// A board that takes its address by DHCP needs a console on a dynamic address.
+constexpr bool AddressingAllowed(bool boardDhcp, bool consoleDynamic)
+{
+    return !boardDhcp || consoleDynamic;
+}
+// An address held as one number, first group in the highest byte.
+constexpr Ipv4 Ipv4FromValue(std::uint32_t value)
+{
+    return {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
+            std::uint8_t(value)};
+}
+
 // Everything a ConfigWrite is built from. With consoleDynamic off, the dispatcher address, the
 // identifier, the console mode and both reserve addresses go out as zeros, whatever the record holds.
 struct ConfigWriteValues
@@ -144,6 +175,18 @@ struct BoardConfig
     Bytes versionText;  // Windows-1251, at most 29 bytes so that '#' still fits before offset 75
     bool operator==(const BoardConfig &) const = default;
 };
+
+// What a board keeps in its permanent memory.
+struct StoredConfig
+{
+    BoardConfig config;
+    std::uint8_t rayNumber = 0;
+    bool operator==(const StoredConfig &) const = default;
+};
+
+// The configuration a reply carries when it carries the whole of it: the record, the identifier
+// block, the version and the board's addressing at 75, so at least 76 bytes. Nothing otherwise.
+std::optional<StoredConfig> WholeConfigOf(const ConfigReplyFields &reply, std::size_t length);
 
 // A ConfigReply as a board sends it: the record with the ray marker "NL" at 22, "iden" at 25, "VER" at
 // 42 with the version text ended by '#', the board's address mode at 75; 100 bytes.

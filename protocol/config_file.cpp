@@ -14,7 +14,7 @@ namespace {
 
 constexpr qint64 MaxFileBytes = 1 << 20;
 
-} // namespace
+}  // namespace
 
 QString IpText(const Ipv4 &ip)
 {
@@ -26,9 +26,7 @@ std::optional<Ipv4> ParseIp(const QString &text)
     const auto address = ParseDottedAddress(text);
     if (!address)
         return std::nullopt;
-    const quint32 value = address->toIPv4Address();
-    return Ipv4{std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
-                std::uint8_t(value)};
+    return Ipv4FromValue(address->toIPv4Address());
 }
 
 QString MacText(const Mac &mac)
@@ -41,7 +39,8 @@ QString MacText(const Mac &mac)
 
 std::optional<Mac> ParseMac(const QString &text)
 {
-    const QStringList pairs = QString(text).replace(QLatin1Char('-'), QLatin1Char(':')).split(QLatin1Char(':'));
+    const QStringList pairs =
+        QString(text).replace(QLatin1Char('-'), QLatin1Char(':')).split(QLatin1Char(':'));
     if (pairs.size() != 6)
         return std::nullopt;
     Mac mac{};
@@ -133,7 +132,8 @@ bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error)
         return false;
     }
     if (file.size() > MaxFileBytes) {
-        error = QStringLiteral("%1 is damaged (larger than any configuration); remove it to start afresh").arg(path);
+        error = QStringLiteral("%1 is damaged (larger than any configuration); remove it to start afresh")
+                    .arg(path);
         return false;
     }
     QJsonParseError parseError;
@@ -146,7 +146,8 @@ bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error)
     return true;
 }
 
-bool WriteConfigFile(const QString &path, const StoredConfig &stored, QString &error, const QJsonObject &extra)
+bool WriteConfigFile(const QString &path, const StoredConfig &stored, QString &error,
+                     const QJsonObject &extra)
 {
     QJsonObject json = ConfigToJson(stored);
     for (auto it = extra.begin(); it != extra.end(); ++it)
@@ -159,4 +160,4 @@ bool WriteConfigFile(const QString &path, const StoredConfig &stored, QString &e
     return true;
 }
 
-} // namespace velmar
+}  // namespace velmar

@@ -10,17 +10,9 @@
 
 namespace velmar {
 
-// What a board keeps in its permanent memory.
-struct StoredConfig
-{
-    BoardConfig config;
-    std::uint8_t rayNumber = 0;
-    bool operator==(const StoredConfig &) const = default;
-};
-
-QString IpText(const Ipv4 &ip);  // "10.0.0.2"
+QString IpText(const Ipv4 &ip);                    // "10.0.0.2"
 std::optional<Ipv4> ParseIp(const QString &text);  // decimal groups, leading zeros allowed
-QString MacText(const Mac &mac);  // "00:1E:0A:00:00:02"
+QString MacText(const Mac &mac);                   // "00:1E:0A:00:00:02"
 std::optional<Mac> ParseMac(const QString &text);  // six pairs of hexadecimal digits, ':' or '-' between
 QString VersionToText(const Bytes &cp1251);
 Bytes VersionFromText(const QString &text);  // characters Windows-1251 lacks become '?'
@@ -34,4 +26,4 @@ bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error);
 bool WriteConfigFile(const QString &path, const StoredConfig &stored, QString &error,
                      const QJsonObject &extra = {});
 
-} // namespace velmar
+}  // namespace velmar

@@ -6,6 +6,7 @@
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QStringList>
+#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QVariant>
@@ -194,6 +195,25 @@ void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &ho
         // ClientSend never reports.
     }
     socket.close();
+}
+
+}  // namespace velmar
+
+namespace velmar {
+
+void SocketSender::send(const std::string &host, const PlannedSend &send)
+{
+    const QString text = QString::fromStdString(host);
+    const QByteArray data(send.frame.data(), qsizetype(send.frame.size()));
+    if (send.socket == FromSocket::Listening)
+        ServerSend(listener_, text, send.port, data);
+    else
+        ClientSend(client_, data, text, send.port);
+}
+
+void SocketSender::pause(int ms)
+{
+    QThread::msleep(static_cast<unsigned long>(ms));
 }
 
 }  // namespace velmar

@@ -1,6 +1,8 @@
 #pragma once
 // The configurator's two UDP sockets and their send routines.
 
+#include "plan.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -90,5 +92,19 @@ public:
 // host is a 15-character text other than "000.000.000.000", the port is not 0 and the data is not
 // empty. Never reports: a failed send is dropped. Leaves the sending socket closed.
 void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &host, int port);
+
+// Carries plans out over the two sockets: ServerSend from the listener, ClientSend from the sending
+// socket; a pause blocks the thread, so nothing is received in the middle of an operation.
+class SocketSender : public PlanSender
+{
+public:
+    SocketSender(Listener &listener, SendingSocket &client) : listener_(listener), client_(client) {}
+    void send(const std::string &host, const PlannedSend &send) override;
+    void pause(int ms) override;
+
+private:
+    Listener &listener_;
+    SendingSocket &client_;
+};
 
 }  // namespace velmar

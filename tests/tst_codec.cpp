@@ -1,5 +1,6 @@
 #include "codec.h"
 #include "frame_bytes.h"
+#include "plan.h"
 #include "wire.h"
 
 #include <QtTest>
@@ -52,6 +53,9 @@ private slots:
     void decoderNeverReadsOutsideTheDatagram();
 
     void boardSideRoundTrip();
+
+    void plans_data();
+    void plans();
 };
 
 void TestCodec::hexPairToByte_data()
@@ -360,6 +364,59 @@ void TestCodec::boardSideRoundTrip()
     QVERIFY(decoded.reply->boardDynamic);
     QCOMPARE(int(*decoded.identMark), 513);
     QCOMPARE(DecodeDatagram(RebootAck(config)).reply->kind, ReplyKind::RebootAck);
+}
+
+// What each operation sends: ports in order, the socket each leaves from ('L' listening, 'F' fresh),
+// and the pause after each.
+void TestCodec::plans_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("userPort");  // -1: the window's port field holds no number
+    QTest::addColumn<QList<int>>("ports");
+    QTest::addColumn<QString>("sockets");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<int>("aimPort");
+    const QByteArray readC = QByteArray::fromStdString(ReadRequest('C'));
+    QTest::newRow("read working") << 0 << -1 << QList<int>{8026, 8024, 6767} << "LLL" << 0 << readC << 8024;
+    QTest::newRow("read stored") << 1 << -1 << QList<int>{8026, 8024, 6767} << "LLL" << 0
+                                 << QByteArray::fromStdString(ReadRequest('d')) << 8024;
+    QTest::newRow("read, user port 9000")
+        << 0 << 9000 << QList<int>{9000, 8024, 6767} << "LLL" << 0 << readC << 8024;
+    QTest::newRow("read, user port 0") << 0 << 0 << QList<int>{8024, 6767} << "LL" << 0 << readC << 8024;
+    QTest::newRow("write") << 2 << -1 << QList<int>{8026, 8023, 8024, 6767} << "LLLL" << 0
+                           << QByteArray::fromStdString(ConfigWrite({})) << 8023;
+    QTest::newRow("pre-reboot") << 3 << -1 << QList<int>{8026, 8026, 8026, 8026} << "FFFF" << 400
+                                << QByteArray("msi") << 8026;
+    QTest::newRow("reboot") << 4 << -1 << QList<int>{8026, 8024, 6767} << "LLL" << 0
+                            << QByteArray::fromStdString(RebootRequest()) << 8026;
+}
+
+void TestCodec::plans()
+{
+    QFETCH(int, operation);
+    QFETCH(int, userPort);
+    const std::optional<std::uint16_t> user =
+        userPort < 0 ? std::nullopt : std::optional<std::uint16_t>(std::uint16_t(userPort));
+    const SendPlan plan = std::array{ReadPlan('C', user), ReadPlan('d', user), WritePlan({}, user),
+                                     PreRebootPlan(), RebootPlan(user)}[operation];
+    RecordingSender recorder;
+    CarryOut(plan, {"127.000.000.002", "127.000.000.003"}, recorder);
+    QList<int> ports;
+    QString sockets;
+    for (std::size_t i = 0; i < recorder.sent.size(); i += 2) {  // each step to both boards in turn
+        QCOMPARE(recorder.sent[i].host, std::string("127.000.000.002"));
+        QCOMPARE(recorder.sent[i + 1].host, std::string("127.000.000.003"));
+        ports << recorder.sent[i].send.port;
+        sockets += recorder.sent[i].send.socket == FromSocket::Listening ? 'L' : 'F';
+    }
+    QTEST(ports, "ports");
+    QTEST(sockets, "sockets");
+    QTEST(recorder.pausedMs, "pauseMs");  // shared by the boards, not paid per board
+    QTEST(QByteArray::fromStdString(recorder.sent[0].send.frame), "frame");
+    QTEST(int(plan.aimPort), "aimPort");
+    if (operation == 3)
+        QCOMPARE(QByteArray::fromStdString(recorder.sent[2].send.frame), QByteArray("vsi"));
 }
 
 QTEST_GUILESS_MAIN(TestCodec)

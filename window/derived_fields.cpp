@@ -18,12 +18,14 @@ void CopyOctets(const std::array<NumericEdit *, 4> &from, const std::array<Numer
 
 void TForm1_Config_UDP::Button5Click(QObject *)
 {
-    const auto lift = octets(2);
+    velmar::Ipv4 lift{};
+    for (int k = 0; k < 4; ++k)
+        lift[k] = static_cast<std::uint8_t>(octets(2)[k]->valueText().toInt() & 0xFF);
+    // Only the bytes the lift address gives change: the first two keep their text as it stands.
+    const velmar::Mac derived = velmar::MacFromLift({}, lift);
     const auto mac = macBytes(5);
-    for (int k = 0; k < 4; ++k) {
-        const int octet = lift[k]->valueText().toInt() & 0xFF;
-        mac[k + 2]->setText(QString::fromStdString(velmar::ByteToHexPair(static_cast<std::uint8_t>(octet))));
-    }
+    for (int k = 2; k < 6; ++k)
+        mac[k]->setText(QString::fromStdString(velmar::ByteToHexPair(derived[k])));
 }
 
 void TForm1_Config_UDP::Button7Click(QObject *)

@@ -246,23 +246,18 @@ QString TForm1_Config_UDP::targetText() const
     return groups.join(QLatin1Char('.'));
 }
 
-int TForm1_Config_UDP::userPort() const
+std::optional<std::uint16_t> TForm1_Config_UDP::userPort() const
 {
     bool ok = false;
-    const int port = CurEd_Port->valueText().toInt(&ok);
-    return ok ? port : velmar::wire::UserPort;
+    const uint port = CurEd_Port->valueText().toUInt(&ok);
+    return ok && port <= 0xFFFF ? std::optional<std::uint16_t>(port) : std::nullopt;
 }
 
-void TForm1_Config_UDP::sendToTarget(const velmar::Bytes &frame, std::initializer_list<int> ports)
+void TForm1_Config_UDP::carryOut(const velmar::SendPlan &plan)
 {
-    const QByteArray data = velmar::ToByteArray(frame);
+    velmar::PlanSender &sender = run_.sender ? *run_.sender : sockets_;
     try {
-        const QString host = targetText();
-        QList<int> all{userPort()};
-        all.append(QList<int>(ports));
-        for (int port : all)
-            if (port != 0)
-                ServerSend(IdUDPServer_Conf, host, port, data);
+        velmar::CarryOut(plan, {targetText().toStdString()}, sender);
     } catch (const std::exception &) {
     }
 }

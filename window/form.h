@@ -101,11 +101,11 @@ private:
     // Shared by the read, write and reboot.
     bool targetIsZero() const;
     QString targetText() const;
-    int userPort() const;
+    std::optional<std::uint16_t> userPort() const;
     void stepToNextOctet(QWidget *sender, QChar &key);
-    // Sends the frame from the listening socket to the target: the user port first, then `ports`. A send
-    // that fails ends the sending silently; the operator's sign is a field that does not change.
-    void sendToTarget(const velmar::Bytes &frame, std::initializer_list<int> ports);
+    // Carries a plan out to the target. A send that fails ends the sending silently; the operator's sign
+    // is a field that does not change.
+    void carryOut(const velmar::SendPlan &plan);
     IniFile readSettingsFile(const QString &path, bool *exists = nullptr);
 
     RunSettings run_;
@@ -115,6 +115,7 @@ private:
     mutable QHash<int, std::array<HexByteEdit *, 6>> macPanels_;
     velmar::Listener IdUDPServer_Conf;
     velmar::SendingSocket IdUDPClient_Conf;
+    velmar::SocketSender sockets_{IdUDPServer_Conf, IdUDPClient_Conf};
     QNetworkAccessManager *IdHTTP_Conf = nullptr;
     QNetworkReply *lookup_ = nullptr;
     QStringList rememberedTarget_;

@@ -1,5 +1,6 @@
 // The addressing boxes that keep each other and their fields in line, and the fixed-address shortcut.
 
+#include "codec.h"
 #include "entry_fields.h"
 #include "form.h"
 
@@ -20,8 +21,9 @@ void TForm1_Config_UDP::CheckBox2Click(QObject *)
         CheckBox2->setText(QStringLiteral("Динамічна IP адреса Пульта"));
     } else {
         CheckBox2->setText(QStringLiteral("Статична IP адреса Пульта"));
-        CheckBox4->setChecked(false);  // a board on DHCP needs a console on a dynamic address
     }
+    if (!velmar::AddressingAllowed(CheckBox4->isChecked(), dynamic))
+        CheckBox4->setChecked(false);
     ED_1->setEnabled(dynamic);
     IND_MEdit->setEnabled(dynamic);
     ED_1->setVisible(dynamic);
@@ -37,7 +39,8 @@ void TForm1_Config_UDP::CheckBox4Click(QObject *)
         return;
     }
     CheckBox4->setText(QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
-    CheckBox2->setChecked(true);
+    if (!velmar::AddressingAllowed(true, CheckBox2->isChecked()))
+        CheckBox2->setChecked(true);
 }
 
 void TForm1_Config_UDP::Lab_IP1DblClick(QObject *)

@@ -1,6 +1,7 @@
 #pragma once
 // What differs between the shipped program and a test run. The shipped main() keeps the defaults.
 
+#include "plan.h"
 #include "wire.h"
 
 #include <QString>
@@ -16,4 +17,6 @@ struct RunSettings
     QUrl echoServiceUrl{QStringLiteral("http://checkip.dyndns.org/")};
     int readBackIntervalMs = velmar::wire::ReadBackIntervalMs;
     int lookupTimeoutMs = 5000;
+    // Tests: where the window's sends go instead of its sockets.
+    velmar::PlanSender *sender = nullptr;
 };

@@ -1,0 +1,67 @@
+#pragma once
+// velmarctl's commands: each takes its parsed arguments, talks to the boards and prints its rows.
+// The program around them only parses options; tests call them directly.
+
+#include "config_file.h"
+#include "session.h"
+
+#include <QDir>
+#include <QHostAddress>
+#include <QList>
+#include <QString>
+#include <QTextStream>
+
+#include <optional>
+
+namespace velmar {
+
+enum Exit { Ok = 0, SomeFailed = 1, BadUsage = 2, PortTaken = 3 };
+
+// Thrown by a command that cannot go on: the exit code and what to say on standard error.
+struct Failure
+{
+    int code;
+    QString message;
+};
+
+struct Console
+{
+    QTextStream &out;
+    QTextStream &err;
+};
+
+// How a command reaches the boards.
+struct Link
+{
+    quint16 port = 0;
+    Session::Timing timing;
+    PlanSender *sender = nullptr;  // tests: instead of the sockets
+};
+
+// Changes to a board's configuration; what is not set stays as it is.
+struct Changes
+{
+    std::optional<Ipv4> lift, mask, router, dispatcher, reserve1, reserve2;
+    std::optional<Mac> mac;
+    bool macFromLift = false;
+    std::optional<std::uint16_t> ident;
+    std::optional<bool> consoleDynamic, boardDhcp;
+};
+
+// A configuration with the changes applied, or Failure(BadUsage) naming a change that cannot go out:
+// a board on DHCP needs a dynamic console, and the console's block goes only with a dynamic console.
+StoredConfig Apply(StoredConfig config, const Changes &changes);
+
+int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json,
+                Console &console);
+// Starts from the board's stored configuration, or from `from`.
+int WriteCommand(const Link &link, const QHostAddress &target, const Changes &changes,
+                 const std::optional<StoredConfig> &from, bool dryRun, Console &console);
+// Unless `exact`, the board keeps its own lift address and MAC.
+int RestoreCommand(const Link &link, StoredConfig saved, const QHostAddress &target, bool exact, bool dryRun,
+                   Console &console);
+int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QDir &dir, Console &console);
+int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wait, int waitLimitSeconds,
+                  Console &console);
+
+}  // namespace velmar

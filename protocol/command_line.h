@@ -1,0 +1,15 @@
+#pragma once
+// Options of the project's command-line programs.
+
+#include <QCommandLineParser>
+#include <QString>
+
+#include <optional>
+
+namespace velmar {
+
+// The option's value as a whole number from low to high, or nothing with the reason in `error`.
+std::optional<int> NumberOption(const QCommandLineParser &parser, const QString &name, int low, int high,
+                                QString &error);
+
+}  // namespace velmar
