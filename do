@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD=${BUILD:-build}
-PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
+PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core clang-format)
 
 
 usage() {
@@ -56,6 +56,12 @@ build() {
     cmake --build "$BUILD" -- -j"$(nproc)"
 }
 
+# Every C++ file the project tracks is formatted by .clang-format.
+check_format() {
+    install_missing clang-format
+    git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+}
+
 run_tests() {
     local dir=$1
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
@@ -67,6 +73,7 @@ case "$cmd" in
     deps) install_missing "${PACKAGES[@]}" ;;
     build) build ;;
     test)
+        check_format
         build
         run_tests "$BUILD"
         # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -124,10 +131,10 @@ case "$cmd" in
         exec "$BUILD/bin/velmarctl" "$@"
         ;;
     bench)
-
-        BUILD_TYPE=Release build
+        # A folder of its own: the tests' build keeps its build type and stays built.
+        BUILD=build-bench BUILD_TYPE=Release build
         mkdir -p docs
-        "$BUILD/bin/velmar-bench" --out docs/PERFORMANCE.md
+        build-bench/bin/velmar-bench --out docs/PERFORMANCE.md
         cat docs/PERFORMANCE.md
         ;;
     screenshot)

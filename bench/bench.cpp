@@ -27,7 +27,6 @@
 #include <thread>
 #include <vector>
 
-
 using namespace velmar;
 using Clock = std::chrono::steady_clock;
 
@@ -108,8 +107,10 @@ std::vector<Row> Frames()
     const Bytes copySource(100, 'x');
     const double copy = Rate([&] { return Bytes(copySource).size(); });
     return {
-        {"ReadRequest built", Rate([] { return ReadRequest('C').size(); }), "100-byte string copied", copy, "/s"},
-        {"ConfigWrite built", Rate([&] { return ConfigWrite(values).size(); }), "100-byte string copied", copy, "/s"},
+        {"ReadRequest built", Rate([] { return ReadRequest('C').size(); }), "100-byte string copied", copy,
+         "/s"},
+        {"ConfigWrite built", Rate([&] { return ConfigWrite(values).size(); }), "100-byte string copied",
+         copy, "/s"},
         {"ConfigReply decoded", Rate([&] { return DecodeDatagram(reply).reply->recordHead.size(); }),
          "100-byte string copied", copy, "/s"},
         {"8192-byte junk decoded", Rate([&] { return std::size_t(DecodeDatagram(junk).reply.has_value()); }),
@@ -209,7 +210,8 @@ std::vector<Row> Window()
         sender.join();
         return Replies / (clock.nsecsElapsed() / 1e9);
     };
-    const double windowRate = throughput(form.listener().boundPort(), [&] { return form.LabIn->text().toInt(); });
+    const double windowRate =
+        throughput(form.listener().boundPort(), [&] { return form.LabIn->text().toInt(); });
     QUdpSocket plain;
     plain.bind(QHostAddress::LocalHost, 0);
     int plainCount = 0;
@@ -222,8 +224,8 @@ std::vector<Row> Window()
     const double bareRate = throughput(plain.localPort(), [&] { return plainCount; });
 
     return {
-        {"read round trip, click to read side filled", Median(window), "bare UDP request and reply", Median(bare),
-         "µs", false},
+        {"read round trip, click to read side filled", Median(window), "bare UDP request and reply",
+         Median(bare), "µs", false},
         {"replies handled by the window", windowRate, "bare receive loop on one socket", bareRate, "/s"},
     };
 }
@@ -300,7 +302,8 @@ std::vector<Row> Startup(const char *self)
     auto measure = [&](const char *kind, std::vector<double> &times, std::vector<double> &memory) {
         for (int i = 0; i < 7; ++i) {
             QProcess child;
-            child.start(QString::fromLocal8Bit(self), {QStringLiteral("--startup"), QString::fromLatin1(kind)});
+            child.start(QString::fromLocal8Bit(self),
+                        {QStringLiteral("--startup"), QString::fromLatin1(kind)});
             child.waitForFinished(30000);
             const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
             times.push_back(fields.value(0).toDouble() / 1000);
@@ -313,8 +316,8 @@ std::vector<Row> Startup(const char *self)
     return {
         {"start-up to the window shown", Median(windowTime), "a bare Qt program showing one empty window",
          Median(bareTime), "ms", false},
-        {"peak memory at that point", Median(windowMemory), "the same bare program", Median(bareMemory), "MiB",
-         false},
+        {"peak memory at that point", Median(windowMemory), "the same bare program", Median(bareMemory),
+         "MiB", false},
     };
 }
 
@@ -337,7 +340,7 @@ const char *const Notes = R"(## What the figures show
   little more than the slowest board.
 )";
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -358,14 +361,15 @@ int main(int argc, char **argv)
     }
     const std::vector<Row> startup = Startup(argv[0]);
 
-    std::string text = "# Performance\n\n"
-                       "Measured by `./do bench` on this project's 2-core machine (a Release build, the offscreen "
-                       "platform, loopback UDP). Each figure stands beside a baseline measured in the same run, so "
-                       "the ratio, not the absolute value, carries over to other machines. Rates are best of "
-                       "five half-second rounds; times are medians.\n\n"
-                       "## Frames built and decoded\n\n" +
-                       Table(frames) + "\n## The window and the tools on loopback\n\n" + Table(system) +
-                       "\n## Start-up\n\n" + Table(startup) + "\n" + Notes;
+    std::string text =
+        "# Performance\n\n"
+        "Measured by `./do bench` on this project's 2-core machine (a Release build, the offscreen "
+        "platform, loopback UDP). Each figure stands beside a baseline measured in the same run, so "
+        "the ratio, not the absolute value, carries over to other machines. Rates are best of "
+        "five half-second rounds; times are medians.\n\n"
+        "## Frames built and decoded\n\n" +
+        Table(frames) + "\n## The window and the tools on loopback\n\n" + Table(system) +
+        "\n## Start-up\n\n" + Table(startup) + "\n" + Notes;
     std::printf("%s", text.c_str());
     if (!out.empty())
         std::ofstream(out) << text;

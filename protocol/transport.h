@@ -2,6 +2,7 @@
 // The configurator's two UDP sockets and their send routines.
 
 #include "plan.h"
+#include "wire.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -80,7 +81,7 @@ class SendingSocket
 {
 public:
     QString host = QStringLiteral("1");
-    quint16 port = 8024;
+    quint16 port = wire::BoardPort;
     bool active = true;
 
     // Close, point at host:port, open again.

@@ -1,5 +1,6 @@
 #pragma once
-// The fixed numbers of the wire. Nothing else in the code spells them.
+// The fixed numbers of the wire. Which operation sends what to which port, and the pauses between,
+// are in plan.h; nothing else in the code spells them.
 
 #include <cstddef>
 #include <cstdint>

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     velmar::Describe(decoded);
     if (decoded.reply) {
         const auto &reply = *decoded.reply;
-        if (size > 100 || reply.recordHead.size() > 22 || (reply.versionText && reply.versionText->size() > 30))
+        if (size > 100 || reply.recordHead.size() > 22 ||
+            (reply.versionText && reply.versionText->size() > 30))
             std::abort();
         if (reply.kind != velmar::ReplyKind::Record && !reply.recordHead.empty())
             std::abort();
