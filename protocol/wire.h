@@ -16,12 +16,9 @@ inline constexpr std::uint16_t BoardPort = 8024;  // ReadRequest, ConfigWrite, R
 
 inline constexpr std::size_t ReceiveBufferSize = 8192;
 
-inline constexpr std::size_t ReadRequestLength = 100;
 inline constexpr std::size_t ConfigWriteLength = 110;
-inline constexpr std::size_t RebootRequestLength = 103;
 inline constexpr std::size_t PaddedFrameLength = 100;  // what ClientSend pads to
 inline constexpr std::size_t MaxReplyLength = 100;     // longer datagrams are never a ConfigReply
-inline constexpr std::size_t ConfigRecordLength = 40;
 inline constexpr std::size_t VersionTextMax = 30;
 
 inline constexpr int ReadBackIntervalMs = 1000;
