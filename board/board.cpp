@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <cstdio>
+
 namespace velmar {
 
 namespace {
@@ -145,12 +147,17 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
     }
     if (auto write = ParseConfigWrite(view)) {
         if (!options_.faults.ignoreWrites) {
-            stored_.config.record = write->record;
-            stored_.config.boardDhcp = write->boardDhcp;
-            stored_.rayNumber = write->rayNumber;
+            BoardState next = stored_;
+            next.config.record = write->record;
+            next.config.boardDhcp = write->boardDhcp;
+            next.rayNumber = write->rayNumber;
+            // A board whose memory cannot take the write keeps what it had, and answers with that.
             QString error;
-            if (!options_.statePath.isEmpty() && !WriteConfigFile(options_.statePath, stored_, error))
-                note(port, peer, peerPort, error);
+            if (options_.statePath.isEmpty() || WriteConfigFile(options_.statePath, next, error))
+                stored_ = next;
+            else
+                std::fprintf(stderr, "velmar-board %s: write not kept: %s\n",
+                             qPrintable(options_.address.toString()), qPrintable(error));
         }
         answer(socket, ConfigReply(stored_.config), QStringLiteral("ConfigReply stored"), peer, peerPort);
         return;

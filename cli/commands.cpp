@@ -1,10 +1,28 @@
 #include "commands.h"
 
+#include "frame_bytes.h"
+#include "guard.h"
+
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QSet>
 
 namespace velmar {
+
+QString Printable(const QString &text)
+{
+    QString printable;
+    for (QChar ch : text) {
+        if (ch == QLatin1Char('\\'))
+            printable += QStringLiteral("\\\\");
+        else if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            printable += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            printable += ch;
+    }
+    return printable;
+}
 
 namespace {
 
@@ -22,21 +40,67 @@ QString Text(const StoredConfig &s)
         .arg(r.boardIdent)
         .arg(r.consoleDynamic ? "dynamic" : "static", s.config.boardDhcp ? "dhcp" : "static",
              IpText(r.dispatcherIp), IpText(r.reserveIp1), IpText(r.reserveIp2),
-             VersionToText(s.config.versionText));
+             Printable(VersionToText(s.config.versionText)));
 }
+
+const char *const Unusable = "answered, but not with what was asked";
+
+// "done/total, answered, silent" on standard error, kept on one line, once an operation takes more
+// than a second and only on a terminal. Rows on standard output first clear it.
+class ProgressLine
+{
+public:
+    explicit ProgressLine(Console &console) : console_(console) { clock_.start(); }
+    ~ProgressLine() { clear(); }
+    void show(const Session::Progress &p)
+    {
+        if (!console_.progress || clock_.elapsed() < 1000)
+            return;
+        console_.err << QStringLiteral("\r%1/%2 done, %3 answered, %4 silent ")
+                            .arg(p.done)
+                            .arg(p.total)
+                            .arg(p.answered)
+                            .arg(p.silent);
+        console_.err.flush();
+        shown_ = true;
+    }
+    void clear()
+    {
+        if (!shown_)
+            return;
+        console_.err << '\r' << QString(60, QLatin1Char(' ')) << '\r';
+        console_.err.flush();
+        shown_ = false;
+    }
+
+private:
+    Console &console_;
+    QElapsedTimer clock_;
+    bool shown_ = false;
+};
 
 // A session on the link's port, open, or Failure(PortTaken).
 struct OpenSession : Session
 {
-    explicit OpenSession(const Link &link) : Session(link.port)
+    OpenSession(const Link &link, ProgressLine *progress = nullptr) : Session(link.port)
     {
         setSender(link.sender);
+        if (progress)
+            setProgress([progress](const Progress &p) { progress->show(p); });
         if (!open())
             Fail(PortTaken, QStringLiteral("port %1 is taken (a running configurator holds it?); close it or "
                                            "choose another with --port")
                                 .arg(port()));
     }
 };
+
+// Ctrl+C ends an operation with what it has printed, and says so.
+int Stopped(Console &console)
+{
+    console.out.flush();
+    console.err << "stopped\n";
+    return SomeFailed;
+}
 
 std::optional<StoredConfig> ReadOne(Session &session, const QHostAddress &target, Session::Timing timing)
 {
@@ -57,7 +121,7 @@ ConfigWriteValues ValuesFor(const StoredConfig &stored)
     return values;
 }
 
-// What a board that keeps the write reports afterwards.
+// What a board that keeps the write reports afterwards: a static console's block goes out as zeros.
 StoredConfig Expected(const ConfigWriteValues &values)
 {
     const auto parsed = ParseConfigWrite(ConfigWrite(values));
@@ -67,7 +131,9 @@ StoredConfig Expected(const ConfigWriteValues &values)
     return expected;
 }
 
-QList<std::pair<QString, std::pair<QString, QString>>> Fields(const StoredConfig &a, const StoredConfig &b)
+using FieldPairs = QList<std::pair<QString, std::pair<QString, QString>>>;
+
+FieldPairs Fields(const StoredConfig &a, const StoredConfig &b)
 {
     const ConfigRecord &x = a.config.record, &y = b.config.record;
     auto mode = [](bool dynamic, const char *on) { return QString::fromLatin1(dynamic ? on : "static"); };
@@ -85,8 +151,18 @@ QList<std::pair<QString, std::pair<QString, QString>>> Fields(const StoredConfig
     };
 }
 
-int WriteAndVerify(Session &session, const QHostAddress &target, const StoredConfig &before,
-                   const StoredConfig &wanted, bool dryRun, Session::Timing timing, Console &console)
+bool Same(const StoredConfig &a, const StoredConfig &b)
+{
+    for (const auto &[field, pair] : Fields(a, b))
+        if (pair.first != pair.second)
+            return false;
+    return true;
+}
+
+// Writes `wanted`, reads the board back and judges what it holds against `judge`: what the write carries
+// for a write, the file for a restore.
+int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
+                   const StoredConfig &wanted, const StoredConfig &judge, bool dryRun, Console &console)
 {
     QTextStream &out = console.out;
     const ConfigWriteValues values = ValuesFor(wanted);
@@ -98,8 +174,22 @@ int WriteAndVerify(Session &session, const QHostAddress &target, const StoredCon
             ++changes;
         }
     }
-    if (!changes)
-        out << "  no change\n";
+    for (const auto &[field, pair] : Fields(judge, expected))
+        if (pair.first != pair.second)
+            console.err << target.toString() << ": " << field << " " << pair.first
+                        << " cannot go out with a static console; the board will hold " << pair.second << '\n';
+    if (!changes) {
+        out << "  no change: nothing sent\n";
+        return Same(judge, expected) ? Ok : SomeFailed;
+    }
+    const QStringList problems = GuardProblems(expected, target.isLoopback());
+    for (const QString &problem : problems)
+        console.err << target.toString() << ": " << problem << '\n';
+    if (!problems.isEmpty() && !link.force)
+        Fail(BadUsage, QStringLiteral("this configuration would leave the board unreachable or broken; nothing "
+                                      "sent (--force sends it anyway)"));
+    if (!problems.isEmpty())
+        console.err << target.toString() << ": sent all the same (--force)\n";
     if (dryRun) {
         out << "dry run: nothing sent\n";
         return Ok;
@@ -110,22 +200,37 @@ int WriteAndVerify(Session &session, const QHostAddress &target, const StoredCon
     } catch (const SendError &error) {
         Fail(SomeFailed, QStringLiteral("cannot send to %1: %2").arg(target.toString(), error.what()));
     }
-    const auto after = ReadOne(session, target, timing);
+    // A slow board's late answers to the read before the write disagree; its answers to the write agree.
+    const auto after = session.readUntil(
+        target, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); }, link.timing);
+    if (StopRequested())
+        return Stopped(console);
     if (!after) {
         console.err << target.toString() << ": no answer after the write\n";
         return SomeFailed;
     }
     int lost = 0;
-    for (const auto &[field, pair] : Fields(expected, *after)) {
+    for (const auto &[field, pair] : Fields(judge, *after)) {
         const bool kept = pair.first == pair.second;
         lost += !kept;
         out << "  " << field << ": "
-            << (kept ? "kept " + pair.second : "NOT kept: sent " + pair.first + ", board has " + pair.second)
+            << (kept ? "kept " + pair.second : "NOT kept: wanted " + pair.first + ", board has " + pair.second)
             << '\n';
     }
     out << target.toString()
-        << (lost ? ": the board did not keep everything\n" : ": the board kept the write\n");
+        << (lost ? ": the board does not hold everything asked for\n" : ": the board kept the write\n");
     return lost ? SomeFailed : Ok;
+}
+
+// The board's stored configuration before a write, or Failure.
+StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
+{
+    const auto current = ReadOne(session, target, timing);
+    if (StopRequested())
+        Fail(SomeFailed, QStringLiteral("stopped"));
+    if (!current)
+        Fail(SomeFailed, target.toString() + ": no answer");
+    return *current;
 }
 
 }  // namespace
@@ -185,30 +290,34 @@ StoredConfig Apply(StoredConfig wanted, const Changes &c)
     return wanted;
 }
 
-int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json,
-                Console &console)
+int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json, Console &console)
 {
-    OpenSession session(link);
-    const auto replies = session.read(targets, selector, link.timing);
+    ProgressLine progress(console);
+    OpenSession session(link, &progress);
     int silent = 0;
-    for (const QHostAddress &target : targets) {
-        const auto stored = replies.contains(target.toIPv4Address())
-                                ? std::optional(replies.value(target.toIPv4Address()))
-                                : std::nullopt;
-        silent += !stored;
+    session.read(targets, selector, link.timing, [&](const Session::ReadOutcome &read) {
+        progress.clear();
+        silent += !read.config;
         if (json) {
-            QJsonObject object = stored ? ConfigToJson(*stored) : QJsonObject{};
-            object.insert("address", target.toString());
-            object.insert("answered", stored.has_value());
+            QJsonObject object = read.config ? ConfigToJson(*read.config) : QJsonObject{};
+            object.insert("address", read.target.toString());
+            object.insert("answered", read.config.has_value());
+            if (read.unusable)
+                object.insert("unusable", true);
             console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         } else {
-            console.out << qSetFieldWidth(15) << Qt::left << target.toString() << qSetFieldWidth(0) << "  "
-                        << (stored ? Text(*stored) : QStringLiteral("no answer")) << '\n';
+            console.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0) << "  "
+                        << (read.config     ? Text(*read.config)
+                            : read.unusable ? QString::fromLatin1(Unusable)
+                                            : QStringLiteral("no answer"))
+                        << '\n';
         }
-    }
-    console.out.flush();
+        console.out.flush();
+    });
+    if (StopRequested())
+        return Stopped(console);
     if (silent)
-        console.err << silent << " of " << targets.size() << " board(s) did not answer\n";
+        console.err << silent << " of " << targets.size() << " board(s) did not answer with their configuration\n";
     return silent ? SomeFailed : Ok;
 }
 
@@ -220,55 +329,109 @@ int WriteCommand(const Link &link, const QHostAddress &target, const Changes &ch
     if (from)
         Apply(*from, changes);
     OpenSession session(link);
-    const auto current = ReadOne(session, target, link.timing);
-    if (!current)
-        Fail(SomeFailed, target.toString() + ": no answer");
-    const StoredConfig wanted = Apply(from ? *from : *current, changes);
+    const StoredConfig current = Current(session, target, link.timing);
+    const StoredConfig wanted = Apply(from ? *from : current, changes);
     console.out << target.toString() << ":\n";
-    return WriteAndVerify(session, target, *current, wanted, dryRun, link.timing, console);
+    return WriteAndVerify(session, link, target, current, wanted, Expected(ValuesFor(wanted)), dryRun, console);
 }
 
 int RestoreCommand(const Link &link, StoredConfig saved, const QHostAddress &target, bool exact, bool dryRun,
                    Console &console)
 {
+    if (!AddressingAllowed(saved.config.boardDhcp, saved.config.record.consoleDynamic))
+        Fail(BadUsage, QStringLiteral("the file holds a board on DHCP with a static console: a board on DHCP "
+                                      "needs a dynamic console"));
     OpenSession session(link);
-    const auto current = ReadOne(session, target, link.timing);
-    if (!current)
-        Fail(SomeFailed, target.toString() + ": no answer");
+    const StoredConfig current = Current(session, target, link.timing);
     if (!exact) {
-        saved.config.record.liftIp = current->config.record.liftIp;
-        saved.config.record.mac = current->config.record.mac;
+        saved.config.record.liftIp = current.config.record.liftIp;
+        saved.config.record.mac = current.config.record.mac;
     }
     console.out << target.toString() << ":\n";
-    return WriteAndVerify(session, target, *current, saved, dryRun, link.timing, console);
+    return WriteAndVerify(session, link, target, current, saved, saved, dryRun, console);
+}
+
+int WatchCommand(const Link &link, bool json, int count, Console &console)
+{
+    OpenSession session(link);
+    if (!json)
+        console.err << "listening on port " << link.port << "; Ctrl+C ends\n";
+    int seen = 0;
+    session.watch([&](const QByteArray &data, const QString &sender, quint16 port) {
+        const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"));
+        const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+        const auto whole =
+            decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
+        QString kind = QStringLiteral("unknown");
+        if (decoded.reply) {
+            switch (decoded.reply->kind) {
+            case ReplyKind::RebootAck: kind = QStringLiteral("reboot-ack"); break;
+            case ReplyKind::Filtered: kind = QStringLiteral("filtered-reply"); break;
+            case ReplyKind::Record: kind = whole ? QStringLiteral("config") : QStringLiteral("partial-reply"); break;
+            }
+        } else if (decoded.iklText) {
+            kind = QStringLiteral("ikl");
+        } else if (decoded.identMark) {
+            kind = QStringLiteral("ident");
+        }
+        if (json) {
+            QJsonObject object{{"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};
+            if (whole)
+                object.insert("config", ConfigToJson(*whole));
+            if (decoded.iklText)
+                object.insert("ikl", QString::fromStdString(*decoded.iklText));
+            if (decoded.identMark)
+                object.insert("ident", *decoded.identMark);
+            if (kind == QLatin1String("unknown"))
+                object.insert("hex", QString::fromLatin1(data.toHex()));
+            console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+        } else {
+            QStringList parts{kind};
+            if (whole)
+                parts << Text(*whole);
+            if (decoded.iklText)
+                parts << QStringLiteral("ikl %1").arg(QString::fromStdString(*decoded.iklText));
+            if (decoded.identMark)
+                parts << QStringLiteral("ident %1").arg(*decoded.identMark);
+            if (kind == QLatin1String("unknown"))
+                parts << QString::fromLatin1(data.left(64).toHex(' ')) + (data.size() > 64 ? " ..." : "");
+            console.out << time << "  " << sender << ':' << port << "  " << data.size() << " bytes  "
+                        << parts.join(QLatin1String("  ")) << '\n';
+        }
+        console.out.flush();
+        return count == 0 || ++seen < count;
+    });
+    return Ok;
 }
 
 int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QDir &dir, Console &console)
 {
     if (!QDir().mkpath(dir.path()))
         Fail(BadUsage, QStringLiteral("cannot create %1").arg(dir.path()));
-    OpenSession session(link);
-    const auto replies = session.read(targets, SelectorStored, link.timing);
+    ProgressLine progress(console);
+    OpenSession session(link, &progress);
     int failed = 0;
-    for (const QHostAddress &target : targets) {
-        const auto stored = replies.contains(target.toIPv4Address())
-                                ? std::optional(replies.value(target.toIPv4Address()))
-                                : std::nullopt;
-        if (!stored) {
-            console.out << target.toString() << "  no answer\n";
+    session.read(targets, SelectorStored, link.timing, [&](const Session::ReadOutcome &read) {
+        progress.clear();
+        const QString address = read.target.toString();
+        if (!read.config) {
+            console.out << address << "  " << (read.unusable ? Unusable : "no answer") << '\n';
             ++failed;
-            continue;
+            return;
         }
-        const QString name = MacText(stored->config.record.mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
-                             QLatin1Char('_') + target.toString() + QStringLiteral(".json");
+        const QString name = MacText(read.config->config.record.mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
+                             QLatin1Char('_') + address + QStringLiteral(".json");
         QString error;
-        if (!WriteConfigFile(dir.filePath(name), *stored, error, {{"address", target.toString()}})) {
-            console.out << target.toString() << "  " << error << '\n';
+        if (WriteConfigFile(dir.filePath(name), *read.config, error, {{"address", address}})) {
+            console.out << address << "  " << dir.filePath(name) << '\n';
+        } else {
+            console.err << address << "  " << error << '\n';
             ++failed;
-            continue;
         }
-        console.out << target.toString() << "  " << dir.filePath(name) << '\n';
-    }
+        console.out.flush();
+    });
+    if (StopRequested())
+        return Stopped(console);
     return failed ? SomeFailed : Ok;
 }
 
@@ -276,21 +439,29 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
                   Console &console)
 {
     QTextStream &out = console.out;
-    OpenSession session(link);
+    ProgressLine progress(console);
+    OpenSession session(link, &progress);
     QElapsedTimer clock;
     clock.start();
-    const QSet<quint32> acknowledged = session.reboot(targets, link.timing.timeoutMs);
+    QList<QHostAddress> pending;  // acknowledged: only these are waited for
     int failed = 0;
-    for (const QHostAddress &target : targets) {
-        const bool ack = acknowledged.contains(target.toIPv4Address());
+    session.reboot(targets, link.timing.timeoutMs, [&](const Session::Outcome &outcome) {
+        progress.clear();
+        const bool ack = outcome.answer.has_value();
         failed += !ack;
-        out << target.toString() << (ack ? "  acknowledged\n" : "  no acknowledgement\n");
-    }
+        if (ack)
+            pending << outcome.target;
+        out << outcome.target.toString()
+            << (ack ? "  acknowledged" : outcome.unusable ? "  answered, but with no acknowledgement" : "  no acknowledgement")
+            << '\n';
+        out.flush();
+    });
+    if (StopRequested())
+        return Stopped(console);
     if (!wait)
         return failed ? SomeFailed : Ok;
 
-    QList<QHostAddress> pending = targets;
-    while (!pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL) {
+    while (!pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL && !StopRequested()) {
         const auto replies = session.read(pending, SelectorWorking, {250, 0});
         QList<QHostAddress> still;
         for (const QHostAddress &target : pending) {
@@ -302,6 +473,8 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
         pending = still;
         out.flush();
     }
+    if (StopRequested())
+        return Stopped(console);
     for (const QHostAddress &target : pending)
         out << target.toString() << "  still silent after " << waitLimitSeconds << " s\n";
     return failed || !pending.isEmpty() ? SomeFailed : Ok;

@@ -28,7 +28,11 @@ struct Console
 {
     QTextStream &out;
     QTextStream &err;
+    bool progress = false;  // standard error is a terminal: long operations show how far they are
 };
+
+// A board's text for a terminal: control characters as \xNN, a backslash doubled.
+QString Printable(const QString &text);
 
 // How a command reaches the boards.
 struct Link
@@ -36,6 +40,7 @@ struct Link
     quint16 port = 0;
     Session::Timing timing;
     PlanSender *sender = nullptr;  // tests: instead of the sockets
+    bool force = false;            // send a configuration the guard refuses, after saying what is wrong
 };
 
 // Changes to a board's configuration; what is not set stays as it is.
@@ -57,9 +62,12 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
 // Starts from the board's stored configuration, or from `from`.
 int WriteCommand(const Link &link, const QHostAddress &target, const Changes &changes,
                  const std::optional<StoredConfig> &from, bool dryRun, Console &console);
-// Unless `exact`, the board keeps its own lift address and MAC.
+// Unless `exact`, the board keeps its own lift address and MAC. What the board holds afterwards is judged
+// against the file, so saved values that a write cannot carry are named and count as not restored.
 int RestoreCommand(const Link &link, StoredConfig saved, const QHostAddress &target, bool exact, bool dryRun,
                    Console &console);
+// Prints every datagram that reaches the port, decoded, until Ctrl+C (or `count` of them, when not 0).
+int WatchCommand(const Link &link, bool json, int count, Console &console);
 int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QDir &dir, Console &console);
 int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wait, int waitLimitSeconds,
                   Console &console);

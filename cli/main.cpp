@@ -10,6 +10,16 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 using namespace velmar;
 
 namespace {
@@ -22,11 +32,24 @@ const char *const Overview =
     "  reboot TARGET...    restart boards, optionally --wait until they answer again\n"
     "  backup TARGET...    save each board's stored configuration to a file in --dir\n"
     "  restore FILE TARGET write a saved configuration to a board\n"
+    "  watch               print every datagram that reaches the port, decoded, until Ctrl+C\n"
     "\n"
     "TARGET is an address (10.0.0.2 or 010.000.000.002), a range (127.0.0.2-127.0.0.40) or a prefix\n"
     "(127.0.0.0/24). 'velmarctl COMMAND --help' tells more. Exit codes: 0 done, 1 some boards did not\n"
     "answer or did not keep what was written, 2 a value or option is not valid (nothing was sent),\n"
-    "3 the listening port is taken.\n";
+    "3 the listening port is taken. Before a write or restore, a configuration that would leave a board\n"
+    "unreachable (a mask with holes, a lift address that is no host's, a router outside the subnet, a\n"
+    "multicast MAC) is refused with exit 2 unless --force is given.\n";
+
+// The one platform-specific question: does the stream go to a terminal?
+bool IsTerminal(FILE *stream)
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stream));
+#else
+    return isatty(fileno(stream));
+#endif
+}
 
 [[noreturn]] void Fail(int code, const QString &message)
 {
@@ -57,9 +80,15 @@ void Parse(Options &o, const QStringList &args, const QString &usage, const QLis
     if (!p.parse(args))
         Fail(BadUsage, p.errorText());
     if (p.isSet("help")) {
-        out << p.helpText();
+        // Qt's first line names the program by its path; the description starts with the usage.
+        const QString help = p.helpText();
+        out << QStringLiteral("Usage: ") + help.mid(help.indexOf(QLatin1Char('\n')) + 1);
         throw Failure{Ok, QString()};
     }
+    // "--mask --port 7002" would take "--port" as the mask.
+    for (const QCommandLineOption &option : own)
+        if (!option.valueName().isEmpty() && p.isSet(option) && p.value(option).startsWith(QLatin1String("--")))
+            Fail(BadUsage, QStringLiteral("--%1 needs a value before %2").arg(option.names().last(), p.value(option)));
     auto number = [&](const char *name, int low, int high) {
         QString error;
         const auto value = NumberOption(p, QLatin1String(name), low, high, error);
@@ -171,13 +200,15 @@ int Write(const QStringList &args, Console &console)
            {"console", "Console addressing.", "static|dynamic"},
            {"board", "Board addressing.", "static|dhcp"},
            {"from", "Start from a saved configuration instead of the board's.", "FILE"},
-           {"dry-run", "Show what would change; send nothing."}},
+           {"dry-run", "Show what would change; send nothing."},
+           {"force", "Send a configuration that would leave the board unreachable, after saying why."}},
           console.out);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("write takes exactly one board address"));
     const QHostAddress target = OneTarget(o.positional[0], "write");
     const Changes changes = ChangesOf(o);
     const auto from = o.isSet("from") ? std::optional(ConfigFile(o.value("from"))) : std::nullopt;
+    o.link.force = o.isSet("force");
     return WriteCommand(o.link, target, changes, from, o.isSet("dry-run"), console);
 }
 
@@ -189,12 +220,14 @@ int Restore(const QStringList &args, Console &console)
           "Writes a saved configuration to a board. The board keeps its own lift address and MAC unless\n"
           "--exact is given.",
           {{"exact", "Copy the lift address and MAC too."},
-           {"dry-run", "Show what would change; send nothing."}},
+           {"dry-run", "Show what would change; send nothing."},
+           {"force", "Send a configuration that would leave the board unreachable, after saying why."}},
           console.out);
     if (o.positional.size() != 2)
         Fail(BadUsage, QStringLiteral("restore takes a file and one board address"));
     const StoredConfig saved = ConfigFile(o.positional[0]);
     const QHostAddress target = OneTarget(o.positional[1], "restore");
+    o.link.force = o.isSet("force");
     return RestoreCommand(o.link, saved, target, o.isSet("exact"), o.isSet("dry-run"), console);
 }
 
@@ -205,8 +238,8 @@ int Backup(const QStringList &args, Console &console)
           "velmarctl backup TARGET... --dir D\n"
           "Saves each board's stored configuration as D/<MAC>_<address>.json.",
           {{"dir", "The folder for the files (created when missing).", "D"}}, console.out);
-    if (!o.isSet("dir"))
-        Fail(BadUsage, QStringLiteral("backup needs --dir"));
+    if (o.value("dir").isEmpty())
+        Fail(BadUsage, QStringLiteral("backup needs --dir with a folder"));
     return BackupCommand(o.link, Targets(o.positional), QDir(o.value("dir")), console);
 }
 
@@ -227,6 +260,28 @@ int Reboot(const QStringList &args, Console &console)
     return RebootCommand(o.link, targets, o.isSet("wait"), limit, console);
 }
 
+int Watch(const QStringList &args, Console &console)
+{
+    Options o;
+    Parse(o, args,
+          "velmarctl watch [--json] [--count N]\n"
+          "Prints every datagram that reaches the port as it arrives: the time, the sender's address and\n"
+          "port, and what it is (a configuration reply with its fields, a reboot acknowledgement, an \"ikl\"\n"
+          "report, an identifier mark, or unknown with its bytes in hexadecimal). Ctrl+C ends.",
+          {{"json", "One JSON object per datagram and line."}, {"count", "End after N datagrams.", "N", "0"}},
+          console.out);
+    QString error;
+    const auto count = NumberOption(o.parser, QStringLiteral("count"), 0, 1000000000, error);
+    if (!count)
+        Fail(BadUsage, error);
+    return WatchCommand(o.link, o.isSet("json"), *count, console);
+}
+
+extern "C" void OnInterrupt(int)
+{
+    RequestStop();
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -235,7 +290,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("velmarctl"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    Console console{out, err};
+    Console console{out, err, IsTerminal(stderr)};
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
     QStringList args = app.arguments();
     const QString command = args.value(1);
     if (command.isEmpty() || command == QLatin1String("--help") || command == QLatin1String("-h") ||
@@ -244,22 +301,27 @@ int main(int argc, char *argv[])
         return command.isEmpty() ? BadUsage : Ok;
     }
     args.removeAt(1);
+    const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
+        {"read", Read},       {"write", Write},     {"reboot", Reboot},
+        {"backup", Backup},   {"restore", Restore}, {"watch", Watch}};
+    int code = BadUsage;
     try {
-        if (command == QLatin1String("read"))
-            return Read(args, console);
-        if (command == QLatin1String("write"))
-            return Write(args, console);
-        if (command == QLatin1String("reboot"))
-            return Reboot(args, console);
-        if (command == QLatin1String("backup"))
-            return Backup(args, console);
-        if (command == QLatin1String("restore"))
-            return Restore(args, console);
-        Fail(BadUsage, QStringLiteral("unknown command \"%1\"; see velmarctl --help").arg(command));
+        const auto found = std::find_if(commands.begin(), commands.end(),
+                                        [&](const auto &entry) { return command == QLatin1String(entry.first); });
+        if (found == commands.end())
+            Fail(BadUsage, QStringLiteral("unknown command \"%1\"; see velmarctl --help").arg(command));
+        code = found->second(args, console);
     } catch (const Failure &failure) {
+        code = failure.code;
         out.flush();
         if (!failure.message.isEmpty())
             err << "velmarctl: " << failure.message << '\n';
-        return failure.code;
     }
+    // Rows that could not reach standard output (a full disk, a closed pipe) are a failure too.
+    out.flush();
+    if (out.status() != QTextStream::Ok) {
+        err << "velmarctl: cannot write to standard output\n";
+        return code == Ok ? SomeFailed : code;
+    }
+    return code;
 }

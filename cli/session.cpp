@@ -2,17 +2,23 @@
 #include "frame_bytes.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
+
+#include <atomic>
 
 namespace velmar {
 
 namespace {
 
 constexpr int MaxTargets = 4096;
-// Boards asked at once: their answers fit the socket's queue many times over.
-constexpr int InFlightLimit = 32;
+// Every target is asked at once, in bursts of this many a tick: a burst's answers (three copies of
+// about 100 bytes from each board) fit the socket's queue many times over, and an empty /24 costs one
+// time-out and its retries, not one per batch of boards.
+constexpr int AskedPerTick = 64;
+constexpr int TickMs = 5;
 
 }  // namespace
 
@@ -75,87 +81,149 @@ void Session::send(const QList<QHostAddress> &targets, const SendPlan &plan)
     CarryOut(plan, hosts, *sender_);
 }
 
-QHash<quint32, QByteArray> Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
-                                             const Accept &accept, Timing timing)
+void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
+                       Timing timing, const OnOutcome &onOutcome)
 {
-    struct InFlight
+    struct Board
     {
         QHostAddress address;
         int attempts = 0;
-        qint64 sentAt = 0;
+        qint64 sentAt = -1;
+        bool unusable = false;  // answered, but with nothing `accept` takes
     };
-    QHash<quint32, QByteArray> replies;
-    QHash<quint32, InFlight> inFlight;
-    qsizetype next = 0;
+    QHash<quint32, Board> open;  // asked or to be asked, not yet done
+    QList<quint32> toAsk;
+    for (const QHostAddress &target : targets) {
+        const quint32 key = target.toIPv4Address();
+        if (!open.contains(key)) {
+            open.insert(key, Board{target});
+            toAsk << key;
+        }
+    }
+    const qsizetype total = open.size();
+    qsizetype asked = 0, answered = 0, done = 0;
     QElapsedTimer clock;
     clock.start();
     QEventLoop loop;
 
-    auto ask = [&](InFlight &board) {
+    auto ask = [&](Board &board) {
         board.attempts += 1;
         board.sentAt = clock.elapsed();
         try {
             send({board.address}, plan);
         } catch (const SendError &) {
-            board.sentAt = -1;  // counts as silent at once
+            board.sentAt = -timing.timeoutMs - 1;  // counts as silent at once
         }
     };
-    auto refill = [&] {
-        while (inFlight.size() < InFlightLimit && next < targets.size()) {
-            const QHostAddress &address = targets[next++];
-            if (inFlight.contains(address.toIPv4Address()) || replies.contains(address.toIPv4Address()))
-                continue;
-            InFlight board{address};
-            ask(board);
-            inFlight.insert(address.toIPv4Address(), board);
-        }
-        if (inFlight.isEmpty() && next >= targets.size())
+    auto finish = [&](quint32 key, const std::optional<QByteArray> &answer) {
+        const Board board = open.take(key);
+        ++done;
+        answered += answer.has_value();
+        if (onOutcome)
+            onOutcome({board.address, answer, board.unusable && !answer});
+        if (progress_)
+            progress_({done, total, answered, done - answered});
+        if (open.isEmpty())
             loop.quit();
     };
-    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16) {
+    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
         const quint32 from = QHostAddress(sender).toIPv4Address();
-        if (!inFlight.contains(from))
+        auto board = open.find(from);
+        if (board == open.end() || board->attempts == 0 || !IsBoardPort(port))
             return;
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
-        if (!decoded.reply || !accept(*decoded.reply, data.size())) {
+        if (decoded.reply && accept(*decoded.reply, data.size()))
+            finish(from, data);
+        else
+            board->unusable = true;
+    });
+    auto onTick = [&] {
+        if (StopRequested()) {
+            loop.quit();
             return;
         }
-        replies.insert(from, data);
-        inFlight.remove(from);
-        refill();
-    });
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        for (auto it = inFlight.begin(); it != inFlight.end();) {
-            if (it->sentAt >= 0 && clock.elapsed() - it->sentAt < timing.timeoutMs) {
-                ++it;
-            } else if (it->sentAt >= 0 && it->attempts <= timing.retries) {
-                ask(*it);
-                ++it;
-            } else {
-                it = inFlight.erase(it);
+        // New targets in bursts, so that their answers never crowd the socket's queue.
+        for (int burst = 0; burst < AskedPerTick && asked < toAsk.size(); ++asked) {
+            auto board = open.find(toAsk[asked]);
+            if (board != open.end()) {
+                ask(*board);
+                ++burst;
             }
         }
-        refill();
-    });
-    tick.start(10);
-    refill();
-    if (!inFlight.isEmpty() || next < targets.size())
+        QList<quint32> silent;
+        for (auto it = open.begin(); it != open.end(); ++it) {
+            if (it->attempts == 0 || clock.elapsed() - it->sentAt < timing.timeoutMs)
+                continue;
+            if (it->attempts <= timing.retries)
+                ask(*it);
+            else
+                silent << it.key();
+        }
+        for (quint32 key : silent)
+            finish(key, std::nullopt);
+    };
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, onTick);
+    tick.start(TickMs);
+    onTick();
+    if (!open.isEmpty())
         loop.exec();
     listener_.setHandler({});
-    return replies;
 }
 
-QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, char selector, Timing timing)
+QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, char selector, Timing timing,
+                                           const std::function<void(const ReadOutcome &)> &onRead)
 {
-    const auto whole = [](const ConfigReplyFields &reply, qsizetype length) {
-        return WholeConfigOf(reply, std::size_t(length)).has_value();
-    };
-    const auto replies = exchange(targets, ReadPlan(selector), whole, timing);
     QHash<quint32, StoredConfig> configs;
-    for (auto it = replies.begin(); it != replies.end(); ++it)
-        configs.insert(it.key(), *WholeConfigOf(*DecodeDatagram(ViewOf(*it)).reply, std::size_t(it->size())));
+    exchange(targets, ReadPlan(selector), &IsWholeConfig, timing, [&](const Outcome &outcome) {
+        ReadOutcome read{outcome.target, std::nullopt, outcome.unusable};
+        if (outcome.answer) {
+            read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
+                                         std::size_t(outcome.answer->size()));
+            configs.insert(outcome.target.toIPv4Address(), *read.config);
+        }
+        if (onRead)
+            onRead(read);
+    });
     return configs;
+}
+
+std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char selector,
+                                               const std::function<bool(const StoredConfig &)> &wanted,
+                                               Timing timing)
+{
+    std::optional<StoredConfig> last;
+    QEventLoop loop;
+    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+        if (QHostAddress(sender).toIPv4Address() != target.toIPv4Address() || !IsBoardPort(port))
+            return;
+        const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+        if (!decoded.reply || !IsWholeConfig(*decoded.reply, data.size()))
+            return;
+        last = WholeConfigOf(*decoded.reply, std::size_t(data.size()));
+        if (wanted(*last))
+            loop.quit();
+    });
+    auto ask = [&] {
+        try {
+            send({target}, ReadPlan(selector));
+        } catch (const SendError &) {
+        }
+    };
+    QTimer again;
+    QObject::connect(&again, &QTimer::timeout, &loop, ask);
+    QTimer stop;
+    QObject::connect(&stop, &QTimer::timeout, &loop, [&] {
+        if (StopRequested())
+            loop.quit();
+    });
+    QTimer::singleShot(timing.timeoutMs * (timing.retries + 1), &loop, &QEventLoop::quit);
+    again.start(timing.timeoutMs);
+    stop.start(TickMs);
+    ask();
+    loop.exec();
+    listener_.setHandler({});
+    return last;
 }
 
 void Session::settle(int ms)
@@ -167,23 +235,64 @@ void Session::settle(int ms)
     listener_.setHandler({});
 }
 
+void Session::watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram)
+{
+    QEventLoop loop;
+    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+        if (!onDatagram(data, sender, port))
+            loop.quit();
+    });
+    QTimer stop;
+    QObject::connect(&stop, &QTimer::timeout, &loop, [&] {
+        if (StopRequested())
+            loop.quit();
+    });
+    stop.start(50);
+    loop.exec();
+    listener_.setHandler({});
+}
+
 void Session::write(const QHostAddress &target, const ConfigWriteValues &values)
 {
     send({target}, WritePlan(values));
 }
 
-QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs)
+QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs,
+                              const std::function<void(const Outcome &)> &onAck)
 {
     send(targets, PreRebootPlan());
     // A reboot request is never repeated: a second one would restart a board that is coming up.
-    const auto acks =
-        exchange(targets, RebootPlan(),
-                 [](const ConfigReplyFields &reply, qsizetype) { return reply.kind == ReplyKind::RebootAck; },
-                 {timeoutMs, 0});
     QSet<quint32> acknowledged;
-    for (auto it = acks.begin(); it != acks.end(); ++it)
-        acknowledged.insert(it.key());
+    exchange(
+        targets, RebootPlan(),
+        [](const ConfigReplyFields &reply, qsizetype) { return reply.kind == ReplyKind::RebootAck; },
+        {timeoutMs, 0},
+        [&](const Outcome &outcome) {
+            if (outcome.answer)
+                acknowledged.insert(outcome.target.toIPv4Address());
+            if (onAck)
+                onAck(outcome);
+        });
     return acknowledged;
+}
+
+namespace {
+std::atomic<bool> stopRequested{false};
+}
+
+void RequestStop()
+{
+    stopRequested = true;
+}
+
+bool StopRequested()
+{
+    return stopRequested;
+}
+
+bool IsWholeConfig(const ConfigReplyFields &reply, qsizetype length)
+{
+    return WholeConfigOf(reply, std::size_t(length)).has_value();
 }
 
 }  // namespace velmar

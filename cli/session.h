@@ -21,6 +21,13 @@ namespace velmar {
 // Returns nothing and says why for text that is none of these, or names too many boards.
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error);
 
+// Ctrl+C: every exchange under way ends at its next tick, keeping what it has.
+void RequestStop();
+bool StopRequested();
+
+// A reply that carries a whole configuration.
+bool IsWholeConfig(const ConfigReplyFields &reply, qsizetype length);
+
 class Session
 {
 public:
@@ -29,36 +36,66 @@ public:
         int timeoutMs = 500;
         int retries = 2;
     };
+    // One target's end: the answer taken, or none; `unusable` when it answered only with datagrams the
+    // operation could not use.
+    struct Outcome
+    {
+        QHostAddress target;
+        std::optional<QByteArray> answer;
+        bool unusable = false;
+    };
+    struct ReadOutcome
+    {
+        QHostAddress target;
+        std::optional<StoredConfig> config;
+        bool unusable = false;
+    };
+    struct Progress
+    {
+        qsizetype done = 0, total = 0, answered = 0, silent = 0;
+    };
 
     explicit Session(quint16 port) : listener_(port) {}
-    // Tests: where the sends go instead of the sockets.
-    void setSender(PlanSender *sender) { sender_ = sender ? sender : &sockets_; }
     bool open() { return listener_.open(); }
     quint16 port() const { return listener_.port(); }
+    // Tests: where the sends go instead of the sockets.
+    void setSender(PlanSender *sender) { sender_ = sender ? sender : &sockets_; }
+    void setProgress(std::function<void(const Progress &)> progress) { progress_ = std::move(progress); }
 
-    // Reads every target; a target that does not answer with a whole configuration is missing.
-    QHash<quint32, StoredConfig> read(const QList<QHostAddress> &targets, char selector, Timing timing);
+    // Reads every target; a target that does not answer with a whole configuration is missing. Each
+    // target's end is told to `onRead` as it comes.
+    QHash<quint32, StoredConfig> read(const QList<QHostAddress> &targets, char selector, Timing timing,
+                                      const std::function<void(const ReadOutcome &)> &onRead = {});
+    // Asks again and again, within the time-out and its retries, until an answer is `wanted`; the last
+    // answer otherwise. Answers that disagree (late copies of earlier ones, say) do not end it.
+    std::optional<StoredConfig> readUntil(const QHostAddress &target, char selector,
+                                          const std::function<bool(const StoredConfig &)> &wanted, Timing timing);
     // Sends the write to every port a board takes it on, as the window does. Throws SendError.
     void write(const QHostAddress &target, const ConfigWriteValues &values);
     // Sends the pre-reboot frames and the reboot request to every target, and collects the
     // acknowledgements that arrive within the time-out.
-    QSet<quint32> reboot(const QList<QHostAddress> &targets, int timeoutMs);
+    QSet<quint32> reboot(const QList<QHostAddress> &targets, int timeoutMs,
+                         const std::function<void(const Outcome &)> &onAck = {});
 
     // Takes in and drops whatever arrives for a moment: late copies of earlier answers.
     void settle(int ms);
+    // Hands every datagram that arrives to `onDatagram` until it returns false or Ctrl+C.
+    void watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram);
 
 private:
     using Accept = std::function<bool(const ConfigReplyFields &, qsizetype length)>;
+    using OnOutcome = std::function<void(const Outcome &)>;
     void send(const QList<QHostAddress> &targets, const SendPlan &plan);
-    // Carries the plan out to the targets, a few dozen at a time so that their answers never overflow
-    // the socket, and again to those that stay silent. Returns the first answer `accept` takes from each.
-    QHash<quint32, QByteArray> exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
-                                        const Accept &accept, Timing timing);
+    // Carries the plan out to every target, in paced bursts, and again to those that stay silent.
+    // Only answers from a board's own ports count; each target's end goes to `onOutcome`.
+    void exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept, Timing timing,
+                  const OnOutcome &onOutcome);
 
     Listener listener_;
     SendingSocket client_;
     SocketSender sockets_{listener_, client_};
     PlanSender *sender_ = &sockets_;
+    std::function<void(const Progress &)> progress_;
 };
 
 }  // namespace velmar

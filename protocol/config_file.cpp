@@ -3,9 +3,9 @@
 #include "transport.h"
 #include "wire.h"
 
-#include <QFile>
+#include "whole_file.h"
+
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace velmar {
@@ -44,12 +44,12 @@ std::optional<Mac> ParseMac(const QString &text)
     if (pairs.size() != 6)
         return std::nullopt;
     Mac mac{};
+    auto isHex = [](QChar ch) { return ch.isDigit() || (ch.toUpper() >= QLatin1Char('A') && ch.toUpper() <= QLatin1Char('F')); };
     for (int i = 0; i < 6; ++i) {
-        bool ok = false;
-        const uint byte = pairs[i].toUInt(&ok, 16);
-        if (!ok || pairs[i].size() != 2)
+        // Exactly two hexadecimal digits: no blank, no sign.
+        if (pairs[i].size() != 2 || !isHex(pairs[i][0]) || !isHex(pairs[i][1]))
             return std::nullopt;
-        mac[i] = static_cast<std::uint8_t>(byte);
+        mac[i] = static_cast<std::uint8_t>(pairs[i].toUInt(nullptr, 16));
     }
     return mac;
 }
@@ -126,19 +126,24 @@ bool ConfigFromJson(const QJsonObject &json, StoredConfig &stored, QString &erro
 
 bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    QByteArray text;
+    QString why;
+    switch (ReadBoundedFile(path, MaxFileBytes, text, why)) {
+    case ReadOutcome::Missing:
+        error = QStringLiteral("cannot read %1: no such file").arg(path);
         return false;
-    }
-    if (file.size() > MaxFileBytes) {
+    case ReadOutcome::Failed:
+        error = QStringLiteral("cannot read %1: %2").arg(path, why);
+        return false;
+    case ReadOutcome::TooLarge:
         error = QStringLiteral("%1 is damaged (larger than any configuration); remove it to start afresh")
                     .arg(path);
         return false;
+    case ReadOutcome::Read: break;
     }
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
-    QString why = parseError.error ? parseError.errorString() : QStringLiteral("not an object");
+    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
+    why = parseError.error ? parseError.errorString() : QStringLiteral("not an object");
     if (!document.isObject() || !ConfigFromJson(document.object(), stored, why)) {
         error = QStringLiteral("%1 is damaged (%2); remove it to start afresh").arg(path, why);
         return false;
@@ -146,18 +151,16 @@ bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error)
     return true;
 }
 
-bool WriteConfigFile(const QString &path, const StoredConfig &stored, QString &error,
-                     const QJsonObject &extra)
+bool WriteConfigFile(const QString &path, const StoredConfig &stored, QString &error, const QJsonObject &extra)
 {
     QJsonObject json = ConfigToJson(stored);
     for (auto it = extra.begin(); it != extra.end(); ++it)
         json.insert(it.key(), it.value());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(json).toJson()) < 0 || !file.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    QString why;
+    if (WriteWholeFile(path, QJsonDocument(json).toJson(), why))
+        return true;
+    error = QStringLiteral("cannot write %1: %2").arg(path, why);
+    return false;
 }
 
 }  // namespace velmar

@@ -44,6 +44,13 @@ SendPlan WritePlan(const ConfigWriteValues &values, std::optional<std::uint16_t>
 SendPlan PreRebootPlan();
 SendPlan RebootPlan(std::optional<std::uint16_t> userPort = std::nullopt);
 
+// The ports a board sends its answers from.
+constexpr bool IsBoardPort(std::uint16_t port)
+{
+    return port == wire::UserPort || port == wire::BoardPort || port == wire::WritePort ||
+           port == wire::ListenPort;
+}
+
 // The one narrow way a plan reaches the wire.
 class PlanSender
 {

@@ -1,8 +1,8 @@
 #include "ini_file.h"
 
-#include <QFile>
+#include "whole_file.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -92,12 +92,14 @@ IniRead ReadIniFile(const QString &path)
         return {};
     if (!info.isFile())  // a folder, a device or a pipe: never opened, never read
         return {IniRead::Status::Unreadable, {}, QStringLiteral("не є звичайним файлом")};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {IniRead::Status::Unreadable, {}, file.errorString()};
-    const QByteArray text = file.read(MaxIniBytes + 1);
-    if (text.size() > MaxIniBytes)
-        return {IniRead::Status::Damaged, {}, QStringLiteral("завеликий")};
+    QByteArray text;
+    QString error;
+    switch (velmar::ReadBoundedFile(path, MaxIniBytes, text, error)) {
+    case velmar::ReadOutcome::Missing: return {};
+    case velmar::ReadOutcome::Failed: return {IniRead::Status::Unreadable, {}, error};
+    case velmar::ReadOutcome::TooLarge: return {IniRead::Status::Damaged, {}, QStringLiteral("завеликий")};
+    case velmar::ReadOutcome::Read: break;
+    }
     if (text.contains('\0'))
         return {IniRead::Status::Damaged, {}, QStringLiteral("не є текстом")};
     if (text.trimmed().isEmpty())
@@ -107,10 +109,9 @@ IniRead ReadIniFile(const QString &path)
 
 bool WriteIniFile(const QString &path, const IniFile &ini, QString *error)
 {
-    QSaveFile file(path);
-    const QByteArray text = ini.format();
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+    QString why;
+    const bool ok = velmar::WriteWholeFile(path, ini.format(), why);
     if (!ok && error)
-        *error = file.errorString();
+        *error = why;
     return ok;
 }

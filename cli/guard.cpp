@@ -1,0 +1,82 @@
+#include "guard.h"
+
+#include "config_file.h"
+
+#include <QHash>
+
+namespace velmar {
+
+namespace {
+
+std::uint32_t ValueOf(const Ipv4 &ip)
+{
+    return std::uint32_t(ip[0]) << 24 | std::uint32_t(ip[1]) << 16 | std::uint32_t(ip[2]) << 8 | ip[3];
+}
+
+// A run of ones, then zeros, and not 0.0.0.0.
+bool IsMask(std::uint32_t mask)
+{
+    return mask != 0 && (~mask & (~mask + 1)) == 0;
+}
+
+}  // namespace
+
+QStringList GuardProblems(const StoredConfig &config, bool standIn)
+{
+    const ConfigRecord &r = config.config.record;
+    QStringList problems;
+    // A board on DHCP takes its address, mask and router from the network.
+    if (!config.config.boardDhcp) {
+        const std::uint32_t lift = ValueOf(r.liftIp), mask = ValueOf(r.netMask), router = ValueOf(r.routerIp);
+        const bool maskSound = IsMask(mask);
+        const bool hostBits = maskSound && ~mask > 1;  // a subnet with a network and a broadcast address
+        const QString liftText = IpText(r.liftIp);
+        if (!maskSound)
+            problems << QStringLiteral("mask %1 is not a run of ones followed by zeros").arg(IpText(r.netMask));
+        if (lift == 0)
+            problems << QStringLiteral("lift address 0.0.0.0");
+        else if (r.liftIp[0] == 127 && !standIn)
+            problems << QStringLiteral("lift address %1 is a loopback address").arg(liftText);
+        else if (r.liftIp[0] >= 224 && r.liftIp[0] <= 239)
+            problems << QStringLiteral("lift address %1 is a multicast address").arg(liftText);
+        else if (lift == 0xFFFFFFFFu)
+            problems << QStringLiteral("lift address 255.255.255.255 is the broadcast address");
+        else if (hostBits && (lift & ~mask) == 0)
+            problems << QStringLiteral("lift address %1 is the network address of its subnet").arg(liftText);
+        else if (hostBits && (lift & ~mask) == ~mask)
+            problems << QStringLiteral("lift address %1 is the broadcast address of its subnet").arg(liftText);
+        if (router != 0 && maskSound && (router & mask) != (lift & mask))
+            problems << QStringLiteral("router %1 is outside the subnet of %2/%3")
+                            .arg(IpText(r.routerIp), liftText, IpText(r.netMask));
+    }
+    const Mac zeros{}, ones{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    if (r.mac == zeros || r.mac == ones)
+        problems << QStringLiteral("MAC %1 is no address of one board").arg(MacText(r.mac));
+    else if (r.mac[0] & 1)
+        problems << QStringLiteral("MAC %1 is a multicast address (lowest bit of the first byte set)")
+                        .arg(MacText(r.mac));
+    if (!AddressingAllowed(config.config.boardDhcp, r.consoleDynamic))
+        problems << QStringLiteral("a board on DHCP needs a dynamic console");
+    return problems;
+}
+
+QStringList DuplicateProblems(const QList<std::pair<QString, StoredConfig>> &boards)
+{
+    QStringList problems;
+    QHash<QString, QString> lifts, macs;
+    for (const auto &[name, config] : boards) {
+        const QString lift = IpText(config.config.record.liftIp);
+        const QString mac = MacText(config.config.record.mac);
+        if (lifts.contains(lift))
+            problems << QStringLiteral("%1 and %2 share the lift address %3").arg(lifts[lift], name, lift);
+        else
+            lifts.insert(lift, name);
+        if (macs.contains(mac))
+            problems << QStringLiteral("%1 and %2 share the MAC %3").arg(macs[mac], name, mac);
+        else
+            macs.insert(mac, name);
+    }
+    return problems;
+}
+
+}  // namespace velmar
