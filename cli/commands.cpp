@@ -177,7 +177,8 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
     for (const auto &[field, pair] : Fields(judge, expected))
         if (pair.first != pair.second)
             console.err << target.toString() << ": " << field << " " << pair.first
-                        << " cannot go out with a static console; the board will hold " << pair.second << '\n';
+                        << " cannot go out with a static console; the board will hold " << pair.second
+                        << '\n';
     if (!changes) {
         out << "  no change: nothing sent\n";
         return Same(judge, expected) ? Ok : SomeFailed;
@@ -186,8 +187,9 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
     for (const QString &problem : problems)
         console.err << target.toString() << ": " << problem << '\n';
     if (!problems.isEmpty() && !link.force)
-        Fail(BadUsage, QStringLiteral("this configuration would leave the board unreachable or broken; nothing "
-                                      "sent (--force sends it anyway)"));
+        Fail(BadUsage,
+             QStringLiteral("this configuration would leave the board unreachable or broken; nothing "
+                            "sent (--force sends it anyway)"));
     if (!problems.isEmpty())
         console.err << target.toString() << ": sent all the same (--force)\n";
     if (dryRun) {
@@ -202,7 +204,8 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
     }
     // A slow board's late answers to the read before the write disagree; its answers to the write agree.
     const auto after = session.readUntil(
-        target, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); }, link.timing);
+        target, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
+        link.timing);
     if (StopRequested())
         return Stopped(console);
     if (!after) {
@@ -214,7 +217,8 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
         const bool kept = pair.first == pair.second;
         lost += !kept;
         out << "  " << field << ": "
-            << (kept ? "kept " + pair.second : "NOT kept: wanted " + pair.first + ", board has " + pair.second)
+            << (kept ? "kept " + pair.second
+                     : "NOT kept: wanted " + pair.first + ", board has " + pair.second)
             << '\n';
     }
     out << target.toString()
@@ -290,7 +294,8 @@ StoredConfig Apply(StoredConfig wanted, const Changes &c)
     return wanted;
 }
 
-int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json, Console &console)
+int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json,
+                Console &console)
 {
     ProgressLine progress(console);
     OpenSession session(link, &progress);
@@ -306,7 +311,8 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
                 object.insert("unusable", true);
             console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         } else {
-            console.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0) << "  "
+            console.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0)
+                        << "  "
                         << (read.config     ? Text(*read.config)
                             : read.unusable ? QString::fromLatin1(Unusable)
                                             : QStringLiteral("no answer"))
@@ -317,7 +323,8 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
     if (StopRequested())
         return Stopped(console);
     if (silent)
-        console.err << silent << " of " << targets.size() << " board(s) did not answer with their configuration\n";
+        console.err << silent << " of " << targets.size()
+                    << " board(s) did not answer with their configuration\n";
     return silent ? SomeFailed : Ok;
 }
 
@@ -332,7 +339,8 @@ int WriteCommand(const Link &link, const QHostAddress &target, const Changes &ch
     const StoredConfig current = Current(session, target, link.timing);
     const StoredConfig wanted = Apply(from ? *from : current, changes);
     console.out << target.toString() << ":\n";
-    return WriteAndVerify(session, link, target, current, wanted, Expected(ValuesFor(wanted)), dryRun, console);
+    return WriteAndVerify(session, link, target, current, wanted, Expected(ValuesFor(wanted)), dryRun,
+                          console);
 }
 
 int RestoreCommand(const Link &link, StoredConfig saved, const QHostAddress &target, bool exact, bool dryRun,
@@ -367,7 +375,9 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
             switch (decoded.reply->kind) {
             case ReplyKind::RebootAck: kind = QStringLiteral("reboot-ack"); break;
             case ReplyKind::Filtered: kind = QStringLiteral("filtered-reply"); break;
-            case ReplyKind::Record: kind = whole ? QStringLiteral("config") : QStringLiteral("partial-reply"); break;
+            case ReplyKind::Record:
+                kind = whole ? QStringLiteral("config") : QStringLiteral("partial-reply");
+                break;
             }
         } else if (decoded.iklText) {
             kind = QStringLiteral("ikl");
@@ -375,7 +385,8 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
             kind = QStringLiteral("ident");
         }
         if (json) {
-            QJsonObject object{{"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};
+            QJsonObject object{
+                {"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};
             if (whole)
                 object.insert("config", ConfigToJson(*whole));
             if (decoded.iklText)
@@ -419,8 +430,9 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QD
             ++failed;
             return;
         }
-        const QString name = MacText(read.config->config.record.mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
-                             QLatin1Char('_') + address + QStringLiteral(".json");
+        const QString name =
+            MacText(read.config->config.record.mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
+            QLatin1Char('_') + address + QStringLiteral(".json");
         QString error;
         if (WriteConfigFile(dir.filePath(name), *read.config, error, {{"address", address}})) {
             console.out << address << "  " << dir.filePath(name) << '\n';
@@ -452,7 +464,9 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
         if (ack)
             pending << outcome.target;
         out << outcome.target.toString()
-            << (ack ? "  acknowledged" : outcome.unusable ? "  answered, but with no acknowledgement" : "  no acknowledgement")
+            << (ack                ? "  acknowledged"
+                : outcome.unusable ? "  answered, but with no acknowledgement"
+                                   : "  no acknowledgement")
             << '\n';
         out.flush();
     });

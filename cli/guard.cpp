@@ -32,7 +32,8 @@ QStringList GuardProblems(const StoredConfig &config, bool standIn)
         const bool hostBits = maskSound && ~mask > 1;  // a subnet with a network and a broadcast address
         const QString liftText = IpText(r.liftIp);
         if (!maskSound)
-            problems << QStringLiteral("mask %1 is not a run of ones followed by zeros").arg(IpText(r.netMask));
+            problems
+                << QStringLiteral("mask %1 is not a run of ones followed by zeros").arg(IpText(r.netMask));
         if (lift == 0)
             problems << QStringLiteral("lift address 0.0.0.0");
         else if (r.liftIp[0] == 127 && !standIn)
@@ -44,7 +45,8 @@ QStringList GuardProblems(const StoredConfig &config, bool standIn)
         else if (hostBits && (lift & ~mask) == 0)
             problems << QStringLiteral("lift address %1 is the network address of its subnet").arg(liftText);
         else if (hostBits && (lift & ~mask) == ~mask)
-            problems << QStringLiteral("lift address %1 is the broadcast address of its subnet").arg(liftText);
+            problems
+                << QStringLiteral("lift address %1 is the broadcast address of its subnet").arg(liftText);
         if (router != 0 && maskSound && (router & mask) != (lift & mask))
             problems << QStringLiteral("router %1 is outside the subnet of %2/%3")
                             .arg(IpText(r.routerIp), liftText, IpText(r.netMask));

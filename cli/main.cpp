@@ -87,8 +87,10 @@ void Parse(Options &o, const QStringList &args, const QString &usage, const QLis
     }
     // "--mask --port 7002" would take "--port" as the mask.
     for (const QCommandLineOption &option : own)
-        if (!option.valueName().isEmpty() && p.isSet(option) && p.value(option).startsWith(QLatin1String("--")))
-            Fail(BadUsage, QStringLiteral("--%1 needs a value before %2").arg(option.names().last(), p.value(option)));
+        if (!option.valueName().isEmpty() && p.isSet(option) &&
+            p.value(option).startsWith(QLatin1String("--")))
+            Fail(BadUsage,
+                 QStringLiteral("--%1 needs a value before %2").arg(option.names().last(), p.value(option)));
     auto number = [&](const char *name, int low, int high) {
         QString error;
         const auto value = NumberOption(p, QLatin1String(name), low, high, error);
@@ -263,13 +265,14 @@ int Reboot(const QStringList &args, Console &console)
 int Watch(const QStringList &args, Console &console)
 {
     Options o;
-    Parse(o, args,
-          "velmarctl watch [--json] [--count N]\n"
-          "Prints every datagram that reaches the port as it arrives: the time, the sender's address and\n"
-          "port, and what it is (a configuration reply with its fields, a reboot acknowledgement, an \"ikl\"\n"
-          "report, an identifier mark, or unknown with its bytes in hexadecimal). Ctrl+C ends.",
-          {{"json", "One JSON object per datagram and line."}, {"count", "End after N datagrams.", "N", "0"}},
-          console.out);
+    Parse(
+        o, args,
+        "velmarctl watch [--json] [--count N]\n"
+        "Prints every datagram that reaches the port as it arrives: the time, the sender's address and\n"
+        "port, and what it is (a configuration reply with its fields, a reboot acknowledgement, an \"ikl\"\n"
+        "report, an identifier mark, or unknown with its bytes in hexadecimal). Ctrl+C ends.",
+        {{"json", "One JSON object per datagram and line."}, {"count", "End after N datagrams.", "N", "0"}},
+        console.out);
     QString error;
     const auto count = NumberOption(o.parser, QStringLiteral("count"), 0, 1000000000, error);
     if (!count)
@@ -302,12 +305,13 @@ int main(int argc, char *argv[])
     }
     args.removeAt(1);
     const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
-        {"read", Read},       {"write", Write},     {"reboot", Reboot},
-        {"backup", Backup},   {"restore", Restore}, {"watch", Watch}};
+        {"read", Read},     {"write", Write},     {"reboot", Reboot},
+        {"backup", Backup}, {"restore", Restore}, {"watch", Watch}};
     int code = BadUsage;
     try {
-        const auto found = std::find_if(commands.begin(), commands.end(),
-                                        [&](const auto &entry) { return command == QLatin1String(entry.first); });
+        const auto found = std::find_if(commands.begin(), commands.end(), [&](const auto &entry) {
+            return command == QLatin1String(entry.first);
+        });
         if (found == commands.end())
             Fail(BadUsage, QStringLiteral("unknown command \"%1\"; see velmarctl --help").arg(command));
         code = found->second(args, console);

@@ -69,7 +69,8 @@ public:
     // Asks again and again, within the time-out and its retries, until an answer is `wanted`; the last
     // answer otherwise. Answers that disagree (late copies of earlier ones, say) do not end it.
     std::optional<StoredConfig> readUntil(const QHostAddress &target, char selector,
-                                          const std::function<bool(const StoredConfig &)> &wanted, Timing timing);
+                                          const std::function<bool(const StoredConfig &)> &wanted,
+                                          Timing timing);
     // Sends the write to every port a board takes it on, as the window does. Throws SendError.
     void write(const QHostAddress &target, const ConfigWriteValues &values);
     // Sends the pre-reboot frames and the reboot request to every target, and collects the
@@ -88,8 +89,8 @@ private:
     void send(const QList<QHostAddress> &targets, const SendPlan &plan);
     // Carries the plan out to every target, in paced bursts, and again to those that stay silent.
     // Only answers from a board's own ports count; each target's end goes to `onOutcome`.
-    void exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept, Timing timing,
-                  const OnOutcome &onOutcome);
+    void exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
+                  Timing timing, const OnOutcome &onOutcome);
 
     Listener listener_;
     SendingSocket client_;

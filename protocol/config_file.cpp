@@ -44,7 +44,10 @@ std::optional<Mac> ParseMac(const QString &text)
     if (pairs.size() != 6)
         return std::nullopt;
     Mac mac{};
-    auto isHex = [](QChar ch) { return ch.isDigit() || (ch.toUpper() >= QLatin1Char('A') && ch.toUpper() <= QLatin1Char('F')); };
+    auto isHex = [](QChar ch) {
+        const char16_t c = ch.unicode();
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    };
     for (int i = 0; i < 6; ++i) {
         // Exactly two hexadecimal digits: no blank, no sign.
         if (pairs[i].size() != 2 || !isHex(pairs[i][0]) || !isHex(pairs[i][1]))
@@ -129,12 +132,8 @@ bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error)
     QByteArray text;
     QString why;
     switch (ReadBoundedFile(path, MaxFileBytes, text, why)) {
-    case ReadOutcome::Missing:
-        error = QStringLiteral("cannot read %1: no such file").arg(path);
-        return false;
-    case ReadOutcome::Failed:
-        error = QStringLiteral("cannot read %1: %2").arg(path, why);
-        return false;
+    case ReadOutcome::Missing: error = QStringLiteral("cannot read %1: no such file").arg(path); return false;
+    case ReadOutcome::Failed: error = QStringLiteral("cannot read %1: %2").arg(path, why); return false;
     case ReadOutcome::TooLarge:
         error = QStringLiteral("%1 is damaged (larger than any configuration); remove it to start afresh")
                     .arg(path);
@@ -151,7 +150,8 @@ bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error)
     return true;
 }
 
-bool WriteConfigFile(const QString &path, const StoredConfig &stored, QString &error, const QJsonObject &extra)
+bool WriteConfigFile(const QString &path, const StoredConfig &stored, QString &error,
+                     const QJsonObject &extra)
 {
     QJsonObject json = ConfigToJson(stored);
     for (auto it = extra.begin(); it != extra.end(); ++it)

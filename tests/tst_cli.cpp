@@ -1,5 +1,8 @@
 #include "board.h"
+#include "commands.h"
 #include "config_file.h"
+#include "frame_bytes.h"
+#include "guard.h"
 #include "loopback.h"
 #include "transport.h"
 
@@ -7,6 +10,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include <memory>
@@ -84,6 +89,13 @@ private slots:
     void invalidValuesSendNothing_data();
     void invalidValuesSendNothing();
     void takenPortIsNamed();
+    void slowBoardsWriteIsJudgedByItsLaterAnswers();
+    void fullDiskLeavesOldFilesAndFails();
+    void streamsAreReadWithinABound();
+    void restoreJudgesAgainstTheFile();
+    void guardRefusesWhatLocksABoardOut_data();
+    void guardRefusesWhatLocksABoardOut();
+    void watchDecodesWhatArrives();
 };
 
 void TestCli::readsManyBoardsAndNamesTheSilentOnes()
@@ -193,8 +205,8 @@ void TestCli::backupAndRestoreRoundTrip()
     Site site;
     StandInBoard &a = site.add();
     StandInBoard &b = site.add();
-    QCOMPARE(Ctl({"write", site.at(0), "--mask", "255.255.255.0", "--router", site.near(0, 24, 1), "--console",
-                  "dynamic", "--ident", "5"})
+    QCOMPARE(Ctl({"write", site.at(0), "--mask", "255.255.255.0", "--router", site.near(0, 24, 1),
+                  "--console", "dynamic", "--ident", "5"})
                  .code,
              0);
     QTemporaryDir dir;
@@ -239,6 +251,11 @@ void TestCli::invalidValuesSendNothing_data()
     QTest::newRow("write to a range") << QStringList{"write", "127.0.0.2-127.0.0.3", "--mask", "255.0.0.0"};
     QTest::newRow("timeout not a number") << QStringList{"read", "@", "--timeout", "soon"};
     QTest::newRow("backup without a folder") << QStringList{"backup", "@"};
+    QTest::newRow("backup into an empty folder name") << QStringList{"backup", "@", "--dir", ""};
+    QTest::newRow("MAC byte with a blank") << QStringList{"write", "@", "--mac", " a:bb:cc:dd:ee:02"};
+    QTest::newRow("MAC byte with a sign") << QStringList{"write", "@", "--mac", "+a:bb:cc:dd:ee:02"};
+    QTest::newRow("value missing") << QStringList{"write", "@", "--mask", "--port", "7002"};
+    QTest::newRow("restore of a stream") << QStringList{"restore", "/dev/zero", "@"};
 }
 
 void TestCli::invalidValuesSendNothing()
@@ -265,6 +282,188 @@ void TestCli::takenPortIsNamed()
     const Run help = Ctl({"write", "--help"}, false);
     QCOMPARE(help.code, 0);
     QVERIFY(help.out.contains("--mac-from-lift"));
+}
+
+// A board slower than the time-out: late answers to the read before the write do not count as its
+// read-back.
+void TestCli::slowBoardsWriteIsJudgedByItsLaterAnswers()
+{
+    Site site;
+    BoardOptions slow;
+    slow.faults.replyDelayMs = 600;
+    StandInBoard &board = site.add(slow);
+    const Run run = Ctl({"write", site.at(0), "--router", "127.0.0.254", "--retries", "4"});
+    QCOMPARE(IpText(board.stored().config.record.routerIp), QString("127.0.0.254"));
+    QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
+    QVERIFY(run.out.contains("the board kept the write"));
+
+    // A write that changes nothing sends nothing.
+    const int before = site.log.size();
+    QCOMPARE(Ctl({"write", site.at(0), "--router", "127.0.0.254", "--retries", "4"}).code, 0);
+    QVERIFY(!site.log.mid(before).join('\n').contains("ConfigWrite"));
+}
+
+// On a full disk, a backup that cannot be written leaves the older one whole, and says so.
+void TestCli::fullDiskLeavesOldFilesAndFails()
+{
+    QTemporaryDir dir;
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", dir.path()}) != 0)
+        QSKIP("needs a small file system of its own (mount, as root)");
+    Site site;
+    site.add();
+    site.add();
+    QCOMPARE(Ctl({"backup", site.at(0), "--dir", dir.path()}).code, 0);
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    QFile old(dir.filePath(files.value(0)));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    const QByteArray saved = old.readAll();
+    old.close();
+    QFile filler(dir.filePath("filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filler.write(QByteArray(512, 'x')) > 0) {
+    }
+    filler.close();
+
+    const Run run = Ctl({"backup", site.at(0), site.at(1), "--dir", dir.path()});
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    const QByteArray after = old.readAll();
+    old.close();
+    QProcess::execute("umount", {dir.path()});
+    QCOMPARE(after, saved);
+    QCOMPARE(run.code, 1);
+    QVERIFY(run.err.contains("cannot write"));
+    QVERIFY(!run.out.contains("cannot write"));
+}
+
+void TestCli::streamsAreReadWithinABound()
+{
+    Site site;
+    site.add();
+    QElapsedTimer clock;
+    clock.start();
+    const Run run = Ctl({"write", site.at(0), "--from", "/dev/zero"});
+    QCOMPARE(run.code, 2);
+    QVERIFY(run.err.contains("larger than any configuration"));
+    QVERIFY(clock.elapsed() < 10000);
+}
+
+// A board's own backup with a static console: the identifier and dispatcher it holds cannot go out, and
+// the restore says so before and after, instead of reporting the board restored.
+void TestCli::restoreJudgesAgainstTheFile()
+{
+    Site site;
+    StandInBoard &board = site.add();
+    QTemporaryDir dir;
+    QCOMPARE(Ctl({"backup", site.at(0), "--dir", dir.path()}).code, 0);
+    const QString file = dir.filePath(QDir(dir.path()).entryList(QDir::Files).value(0));
+    QCOMPARE(Ctl({"write", site.at(0), "--router", "127.0.0.254"}).code, 0);
+
+    const Run run = Ctl({"restore", file, site.at(0)});
+    QCOMPARE(run.code, 1);
+    const ConfigRecord saved = DefaultBoardState(site.addresses[0]).config.record;
+    QVERIFY(run.err.contains(QString("ident %1 cannot go out with a static console").arg(saved.boardIdent)));
+    QVERIFY(run.out.contains("ident: NOT kept"));
+    QVERIFY(!run.out.contains("kept the write"));
+    QCOMPARE(board.stored().config.record.routerIp, saved.routerIp);  // what can go out, went
+}
+
+void TestCli::guardRefusesWhatLocksABoardOut_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("mask with holes") << "mask"
+                                     << "255.0.255.0"
+                                     << "not a run of ones";
+    QTest::newRow("mask 0") << "mask"
+                            << "0.0.0.0"
+                            << "not a run of ones";
+    QTest::newRow("lift 0") << "lift"
+                            << "0.0.0.0"
+                            << "lift address 0.0.0.0";
+    QTest::newRow("lift multicast") << "lift"
+                                    << "224.0.0.5"
+                                    << "multicast";
+    QTest::newRow("lift broadcast") << "lift"
+                                    << "255.255.255.255"
+                                    << "broadcast";
+    QTest::newRow("lift loopback, board not") << "lift"
+                                              << "127.0.0.9"
+                                              << "loopback";
+    QTest::newRow("network address") << "lift"
+                                     << "127.0.0.0"
+                                     << "network address";
+    QTest::newRow("subnet broadcast") << "lift"
+                                      << "127.255.255.255"
+                                      << "broadcast address of its subnet";
+    QTest::newRow("router outside") << "router"
+                                    << "128.0.0.1"
+                                    << "outside the subnet";
+    QTest::newRow("MAC multicast") << "mac"
+                                   << "01:1E:7F:00:00:02"
+                                   << "multicast";
+    QTest::newRow("MAC zeros") << "mac"
+                               << "00:00:00:00:00:00"
+                               << "no address of one board";
+    QTest::newRow("MAC all FF") << "mac"
+                                << "FF:FF:FF:FF:FF:FF"
+                                << "no address of one board";
+}
+
+void TestCli::guardRefusesWhatLocksABoardOut()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    StoredConfig config = DefaultBoardState(QHostAddress("127.0.0.2"));
+    ConfigRecord &r = config.config.record;
+    if (field == "mac")
+        r.mac = *ParseMac(value);
+    else
+        (field == "mask" ? r.netMask : field == "lift" ? r.liftIp : r.routerIp) = *ParseIp(value);
+    const bool standIn = QString(QTest::currentDataTag()) != "lift loopback, board not";
+    const QString problems = GuardProblems(config, standIn).join('|');
+    QFETCH(QString, problem);
+    QVERIFY2(problems.contains(problem), qPrintable(problems));
+    QVERIFY(GuardProblems(DefaultBoardState(QHostAddress("127.0.0.2")), true).isEmpty());
+
+    if (field != "router")
+        return;
+    // Refused with exit 2 and nothing sent; --force sends it after saying what is wrong.
+    Site site;
+    StandInBoard &board = site.add();
+    Run run = Ctl({"write", site.at(0), "--router", value});
+    QCOMPARE(run.code, 2);
+    QVERIFY(run.err.contains("outside the subnet"));
+    QVERIFY(!site.log.join('\n').contains("ConfigWrite"));
+    run = Ctl({"write", site.at(0), "--router", value, "--force"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(IpText(board.stored().config.record.routerIp), value);
+}
+
+void TestCli::watchDecodesWhatArrives()
+{
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    Console console{outStream, errStream};
+    Link link;
+    link.port = test::freeUdpPort();
+    QUdpSocket board;
+    board.bind(QHostAddress("127.0.0.1"), 0);
+    const StoredConfig config = DefaultBoardState(QHostAddress("127.0.0.2"));
+    QTimer::singleShot(100, [&] {
+        for (const QByteArray &datagram :
+             {ToByteArray(ConfigReply(config.config)), ToByteArray(RebootAck(config.config)),
+              QByteArray("ikl\x07\x01\x02\x03", 7), QByteArray("\x01\x02zz", 4)})
+            board.writeDatagram(datagram, QHostAddress::LocalHost, link.port);
+    });
+    QCOMPARE(WatchCommand(link, false, 4, console), 0);
+    const QStringList lines = out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[0].contains(QString("127.0.0.1:%1").arg(board.localPort())));
+    QVERIFY(lines[0].contains("config  lift 127.0.0.2"));
+    QVERIFY(lines[1].contains("reboot-ack"));
+    QVERIFY(lines[2].contains("ikl 105*107*108*7*1*2*3*0*0*0*0*0#"));
+    QVERIFY(lines[3].contains("unknown  01 02 7a 7a"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
