@@ -76,24 +76,52 @@ bool StandInBoard::start(QString &error)
         }
     }
     working_ = stored_.config;
+    if (!bindTo(options_.address, error))
+        return false;
+    moveToStoredAddress();  // a state file remembers where the board moved to
+    return true;
+}
 
+bool StandInBoard::bindTo(const QHostAddress &address, QString &error)
+{
+    QList<QUdpSocket *> bound;
     for (quint16 port : {wire::WritePort, wire::BoardPort, wire::UserPort, wire::ListenPort}) {
         if (port == wire::ListenPort && !options_.bindListenPort)
             continue;
         auto *socket = new QUdpSocket(this);
-        if (!socket->bind(options_.address, port, QAbstractSocket::DontShareAddress)) {
+        if (!socket->bind(address, port, QAbstractSocket::DontShareAddress)) {
             const QString why = socket->errorString();
             delete socket;
             if (port == wire::ListenPort)
                 continue;  // a configurator on this machine holds it: the board does without
-            error =
-                QStringLiteral("cannot bind %1:%2: %3").arg(options_.address.toString()).arg(port).arg(why);
+            error = QStringLiteral("cannot bind %1:%2: %3").arg(address.toString()).arg(port).arg(why);
+            qDeleteAll(bound);
             return false;
         }
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { receive(socket); });
-        sockets_ << socket;
+        bound << socket;
     }
+    qDeleteAll(sockets_);
+    sockets_ = bound;
+    options_.address = address;
     return true;
+}
+
+// A board comes up on the lift address it stored. A stand-in board can follow it only within loopback.
+void StandInBoard::moveToStoredAddress()
+{
+    const QHostAddress stored(IpText(stored_.config.record.liftIp));
+    if (stored == options_.address)
+        return;
+    const QString from = options_.address.toString();
+    QString error;
+    if (!stored.isLoopback())
+        std::fprintf(stderr, "velmar-board %s: stays here: the stored lift address %s is outside 127.0.0.0/8\n",
+                     qPrintable(from), qPrintable(stored.toString()));
+    else if (!bindTo(stored, error))
+        std::fprintf(stderr, "velmar-board %s: stays here: %s\n", qPrintable(from), qPrintable(error));
+    else
+        std::fprintf(stderr, "velmar-board %s: moved to %s\n", qPrintable(from), qPrintable(stored.toString()));
 }
 
 QList<quint16> StandInBoard::ports() const
@@ -178,6 +206,7 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
         QTimer::singleShot(options_.rebootMs, this, [this, port, peer, peerPort] {
             rebooting_ = false;
             working_ = stored_.config;  // a board comes up with what it stored
+            moveToStoredAddress();
             note(port, peer, peerPort, QStringLiteral("up again"));
         });
     }

@@ -65,9 +65,14 @@ public:
     const BoardState &stored() const { return stored_; }
     const BoardConfig &working() const { return working_; }
     QList<quint16> ports() const;
+    // Where it answers now: its first address, or the lift address it came up with after a reboot.
+    QHostAddress address() const { return options_.address; }
     bool rebooting() const { return rebooting_; }
 
 private:
+    // Binds the board's ports on `address` and lets go of the old ones; on failure keeps the old ones.
+    bool bindTo(const QHostAddress &address, QString &error);
+    void moveToStoredAddress();
     void receive(QUdpSocket *socket);
     void handle(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &peer, quint16 peerPort);
     void answer(QUdpSocket *socket, Bytes frame, const QString &kind, const QHostAddress &peer,

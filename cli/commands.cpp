@@ -79,28 +79,17 @@ private:
     bool shown_ = false;
 };
 
-// A session on the link's port, open, or Failure(PortTaken).
-struct OpenSession : Session
+// A session whose progress goes to the progress line.
+struct OpenSession : LinkedSession
 {
-    OpenSession(const Link &link, ProgressLine *progress = nullptr) : Session(link.port)
+    OpenSession(const Link &link, ProgressLine *progress = nullptr)
+        : LinkedSession(link, [progress](const Progress &p) {
+              if (progress)
+                  progress->show(p);
+          })
     {
-        setSender(link.sender);
-        if (progress)
-            setProgress([progress](const Progress &p) { progress->show(p); });
-        if (!open())
-            Fail(PortTaken, QStringLiteral("port %1 is taken (a running configurator holds it?); close it or "
-                                           "choose another with --port")
-                                .arg(port()));
     }
 };
-
-// Ctrl+C ends an operation with what it has printed, and says so.
-int Stopped(Console &console)
-{
-    console.out.flush();
-    console.err << "stopped\n";
-    return SomeFailed;
-}
 
 std::optional<StoredConfig> ReadOne(Session &session, const QHostAddress &target, Session::Timing timing)
 {
@@ -110,7 +99,37 @@ std::optional<StoredConfig> ReadOne(Session &session, const QHostAddress &target
     return configs.value(target.toIPv4Address());
 }
 
-// The write as the window sends it.
+// The board's stored configuration before a write, or Failure.
+StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
+{
+    const auto current = ReadOne(session, target, timing);
+    if (StopRequested())
+        Fail(SomeFailed, QStringLiteral("stopped"));
+    if (!current)
+        Fail(SomeFailed, target.toString() + ": no answer");
+    return *current;
+}
+
+}  // namespace
+
+LinkedSession::LinkedSession(const Link &link, std::function<void(const Progress &)> progress)
+    : Session(link.port)
+{
+    setSender(link.sender);
+    setProgress(std::move(progress));
+    if (!open())
+        Fail(PortTaken, QStringLiteral("port %1 is taken (a running configurator holds it?); close it or "
+                                       "choose another with --port")
+                            .arg(port()));
+}
+
+int Stopped(Console &console)
+{
+    console.out.flush();
+    console.err << "stopped\n";
+    return SomeFailed;
+}
+
 ConfigWriteValues ValuesFor(const StoredConfig &stored)
 {
     ConfigWriteValues values;
@@ -121,7 +140,6 @@ ConfigWriteValues ValuesFor(const StoredConfig &stored)
     return values;
 }
 
-// What a board that keeps the write reports afterwards: a static console's block goes out as zeros.
 StoredConfig Expected(const ConfigWriteValues &values)
 {
     const auto parsed = ParseConfigWrite(ConfigWrite(values));
@@ -130,6 +148,8 @@ StoredConfig Expected(const ConfigWriteValues &values)
     expected.config.boardDhcp = parsed->boardDhcp;
     return expected;
 }
+
+namespace {
 
 using FieldPairs = QList<std::pair<QString, std::pair<QString, QString>>>;
 
@@ -151,6 +171,8 @@ FieldPairs Fields(const StoredConfig &a, const StoredConfig &b)
     };
 }
 
+}  // namespace
+
 bool Same(const StoredConfig &a, const StoredConfig &b)
 {
     for (const auto &[field, pair] : Fields(a, b))
@@ -159,8 +181,6 @@ bool Same(const StoredConfig &a, const StoredConfig &b)
     return true;
 }
 
-// Writes `wanted`, reads the board back and judges what it holds against `judge`: what the write carries
-// for a write, the file for a restore.
 int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
                    const StoredConfig &wanted, const StoredConfig &judge, bool dryRun, Console &console)
 {
@@ -225,19 +245,6 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
         << (lost ? ": the board does not hold everything asked for\n" : ": the board kept the write\n");
     return lost ? SomeFailed : Ok;
 }
-
-// The board's stored configuration before a write, or Failure.
-StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
-{
-    const auto current = ReadOne(session, target, timing);
-    if (StopRequested())
-        Fail(SomeFailed, QStringLiteral("stopped"));
-    if (!current)
-        Fail(SomeFailed, target.toString() + ": no answer");
-    return *current;
-}
-
-}  // namespace
 
 namespace {
 

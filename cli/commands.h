@@ -57,6 +57,28 @@ struct Changes
 // a board on DHCP needs a dynamic console, and the console's block goes only with a dynamic console.
 StoredConfig Apply(StoredConfig config, const Changes &changes);
 
+// A session on the link's port, open, or Failure(PortTaken).
+class LinkedSession : public Session
+{
+public:
+    explicit LinkedSession(const Link &link, std::function<void(const Progress &)> progress = {});
+};
+
+// Ctrl+C ends an operation with what it has printed, and says so.
+int Stopped(Console &console);
+
+// The write as the window sends it, and what a board that keeps it reports afterwards (a static
+// console's block goes out as zeros).
+ConfigWriteValues ValuesFor(const StoredConfig &stored);
+StoredConfig Expected(const ConfigWriteValues &values);
+// The same in every field a write sets.
+bool Same(const StoredConfig &a, const StoredConfig &b);
+// Shows the changes from `before`, refuses what the guard refuses (unless link.force), writes `wanted`,
+// reads the board back until it answers after the write, and judges what it holds against `judge`:
+// what the write carries for a write, the file for a restore.
+int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
+                   const StoredConfig &wanted, const StoredConfig &judge, bool dryRun, Console &console);
+
 int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json,
                 Console &console);
 // Starts from the board's stored configuration, or from `from`.

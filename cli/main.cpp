@@ -3,6 +3,7 @@
 
 #include "command_line.h"
 #include "commands.h"
+#include "commission.h"
 #include "config_file.h"
 #include "session.h"
 
@@ -33,6 +34,7 @@ const char *const Overview =
     "  backup TARGET...    save each board's stored configuration to a file in --dir\n"
     "  restore FILE TARGET write a saved configuration to a board\n"
     "  watch               print every datagram that reaches the port, decoded, until Ctrl+C\n"
+    "  commission PLAN.csv set up new boards one after another from a plan of the site\n"
     "\n"
     "TARGET is an address (10.0.0.2 or 010.000.000.002), a range (127.0.0.2-127.0.0.40) or a prefix\n"
     "(127.0.0.0/24). 'velmarctl COMMAND --help' tells more. Exit codes: 0 done, 1 some boards did not\n"
@@ -280,6 +282,38 @@ int Watch(const QStringList &args, Console &console)
     return WatchCommand(o.link, o.isSet("json"), *count, console);
 }
 
+int Commission(const QStringList &args, Console &console)
+{
+    Options o;
+    Parse(o, args,
+          "velmarctl commission PLAN.csv [--check] [--at ADDRESS] [--row NAME]\n"
+          "Sets up a site's boards from a plan, one board at a time: waits until a new board answers at\n"
+          "ADDRESS (default 010.000.000.002), writes the next row of the plan not yet done, checks that the\n"
+          "board kept it, reboots it and waits until it answers on its planned address. Each row's outcome\n"
+          "is added to PLAN.log.csv beside the plan; a run started again skips the rows done.\n"
+          "PLAN.csv has a header and one row per board: name,lift,mask,router and, optionally, mac\n"
+          "(default: from the lift address), console (static|dynamic), dispatcher, ident, board\n"
+          "(static|dhcp). --check checks the whole plan and sends nothing.",
+          {{"check", "Check the plan only: every row through the guard, no two boards alike."},
+           {"at", "Where a new board answers (default 010.000.000.002).", "ADDRESS", "010.000.000.002"},
+           {"row", "Commission this row of the plan, not the next one.", "NAME"},
+           {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S", "30"}},
+          console.out);
+    if (o.positional.size() != 1)
+        Fail(BadUsage, QStringLiteral("commission takes one plan file"));
+    CommissionOptions options;
+    options.planPath = o.positional[0];
+    options.at = OneTarget(o.value("at"), "--at");
+    options.onlyRow = o.value("row");
+    options.checkOnly = o.isSet("check");
+    QString error;
+    const auto limit = NumberOption(o.parser, QStringLiteral("wait-limit"), 1, 3600, error);
+    if (!limit)
+        Fail(BadUsage, error);
+    options.waitLimitSeconds = *limit;
+    return CommissionCommand(o.link, options, console);
+}
+
 extern "C" void OnInterrupt(int)
 {
     RequestStop();
@@ -306,7 +340,7 @@ int main(int argc, char *argv[])
     args.removeAt(1);
     const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
         {"read", Read},     {"write", Write},     {"reboot", Reboot},
-        {"backup", Backup}, {"restore", Restore}, {"watch", Watch}};
+        {"backup", Backup}, {"restore", Restore}, {"watch", Watch}, {"commission", Commission}};
     int code = BadUsage;
     try {
         const auto found = std::find_if(commands.begin(), commands.end(), [&](const auto &entry) {

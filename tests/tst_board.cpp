@@ -143,13 +143,18 @@ void TestBoard::rebootAcknowledgesThenIsSilentThenRunsTheStoredConfiguration()
 
     QTRY_VERIFY(!board.rebooting());
     QCOMPARE(board.working(), board.stored().config);
+    // Up again on the lift address it stored, as a board in the field comes up.
+    const QHostAddress moved = board.address();
+    QCOMPARE(moved.toString(), IpText(board.stored().config.record.liftIp));
+    QVERIFY(moved != options.address);
     log.clear();
     for (const Bytes &frame : {MsiFrame(), VsiFrame(), MsiFrame(), VsiFrame()})
-        peer.send(frame, options.address, wire::UserPort);
-    peer.send(ReadRequest('C'), options.address);
+        peer.send(frame, moved, wire::UserPort);
+    peer.send(ReadRequest('C'), options.address);  // nobody there now
+    peer.send(ReadRequest('C'), moved);
     QTRY_COMPARE(peer.socket.received.size(), 3);
     QCOMPARE(decode(peer.socket.received[2]).reply->ident->boardIdent, 4660);
-    peer.send(RebootRequest(), options.address);
+    peer.send(RebootRequest(), moved);
     QTRY_COMPARE(peer.socket.received.size(), 4);
     QVERIFY(!log.join('\n').contains("without"));
     QVERIFY(log.join('\n').contains("MsiFrame"));

@@ -1,0 +1,50 @@
+#pragma once
+// Commissioning a site from a plan: one CSV row per board, each board connected in turn at the address
+// new boards answer on, written, rebooted and found again on its planned address.
+
+#include "commands.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace velmar {
+
+struct PlanRow
+{
+    QString name;
+    int line = 0;  // in the file, for messages
+    Changes changes;
+    bool macGiven = false;
+};
+
+struct SitePlan
+{
+    QList<PlanRow> rows;
+    QStringList problems;  // "line 3 (Lift 3, tower B): ..." for every row that cannot be used
+};
+
+// A CSV plan with a header: name, lift, mask, router; optional mac (default: from the lift address),
+// console (static/dynamic), dispatcher, ident, board (static/dhcp). Quoted fields may hold commas.
+SitePlan ParseSitePlan(const QByteArray &text);
+// Every row through the guard, and no two rows with one lift address or one MAC.
+QStringList CheckSitePlan(const SitePlan &plan, bool standIn);
+// The configuration a row gives a board that holds `current`.
+StoredConfig Planned(const PlanRow &row, const StoredConfig &current);
+
+struct CommissionOptions
+{
+    QString planPath;
+    QHostAddress at;        // where a new board answers
+    QString onlyRow;        // empty: the next row not yet done
+    bool checkOnly = false;
+    int waitLimitSeconds = 30;  // for a rebooted board to answer on its new address
+};
+
+// The record beside the plan: PLAN.log.csv.
+QString CommissionLogPath(const QString &planPath);
+
+int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console);
+
+}  // namespace velmar
