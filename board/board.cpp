@@ -116,12 +116,14 @@ void StandInBoard::moveToStoredAddress()
     const QString from = options_.address.toString();
     QString error;
     if (!stored.isLoopback())
-        std::fprintf(stderr, "velmar-board %s: stays here: the stored lift address %s is outside 127.0.0.0/8\n",
+        std::fprintf(stderr,
+                     "velmar-board %s: stays here: the stored lift address %s is outside 127.0.0.0/8\n",
                      qPrintable(from), qPrintable(stored.toString()));
     else if (!bindTo(stored, error))
         std::fprintf(stderr, "velmar-board %s: stays here: %s\n", qPrintable(from), qPrintable(error));
     else
-        std::fprintf(stderr, "velmar-board %s: moved to %s\n", qPrintable(from), qPrintable(stored.toString()));
+        std::fprintf(stderr, "velmar-board %s: moved to %s\n", qPrintable(from),
+                     qPrintable(stored.toString()));
 }
 
 QList<quint16> StandInBoard::ports() const

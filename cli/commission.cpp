@@ -46,12 +46,15 @@ QList<QStringList> CsvRecords(const QString &text)
 
 QString Csv(const QString &field)
 {
-    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) && !field.contains(QLatin1Char('\n')))
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\n')))
         return field;
-    return QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
 }
 
-const QStringList Columns = {"name", "lift", "mask", "router", "mac", "console", "dispatcher", "ident", "board"};
+const QStringList Columns = {"name",    "lift",       "mask",  "router", "mac",
+                             "console", "dispatcher", "ident", "board"};
 const QStringList Required = {"name", "lift", "mask", "router"};
 
 // The row's values, or the reason it cannot be used.
@@ -92,7 +95,8 @@ QString ParseRow(const QHash<QString, QString> &cell, PlanRow &row)
             into = text == QLatin1String(on);
             return QString();
         }
-        return QStringLiteral("%1 \"%2\" is neither %3 nor %4").arg(QLatin1String(name), text, QLatin1String(off), QLatin1String(on));
+        return QStringLiteral("%1 \"%2\" is neither %3 nor %4")
+            .arg(QLatin1String(name), text, QLatin1String(off), QLatin1String(on));
     };
     QString why = choice("console", "static", "dynamic", c.consoleDynamic);
     if (why.isEmpty())
@@ -110,7 +114,8 @@ QSet<QString> DoneRows(const QString &logPath)
         return done;
     const QList<QStringList> records = CsvRecords(QString::fromUtf8(text));
     for (const QStringList &record : records)
-        if (record.size() >= 6 && (record[5] == QLatin1String("done") || record[5] == QLatin1String("in place")))
+        if (record.size() >= 6 &&
+            (record[5] == QLatin1String("done") || record[5] == QLatin1String("in place")))
             done.insert(record[1]);
     return done;
 }
@@ -122,9 +127,12 @@ void Record(const QString &logPath, const PlanRow &row, const StoredConfig &befo
     QFile file(logPath);
     const bool fresh = !file.exists() || file.size() == 0;
     QString line = fresh ? QStringLiteral("time,row,mac_before,mac_after,version,result\n") : QString();
-    line += QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), Csv(row.name),
-                        MacText(before.config.record.mac), after ? MacText(after->config.record.mac) : QString(),
-                        Csv(VersionToText((after ? *after : before).config.versionText)), result}
+    line += QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
+                        Csv(row.name),
+                        MacText(before.config.record.mac),
+                        after ? MacText(after->config.record.mac) : QString(),
+                        Csv(VersionToText((after ? *after : before).config.versionText)),
+                        result}
                 .join(QLatin1Char(','));
     const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
     if (!file.open(QIODevice::Append | QIODevice::Unbuffered) || file.write(bytes) != bytes.size())
@@ -139,7 +147,8 @@ QHostAddress AddressOf(const Ipv4 &ip)
 }
 
 // Reads `target` until it answers, Ctrl+C, or the time is up (0: no limit).
-std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, int limitMs, Session::Timing timing,
+std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, int limitMs,
+                                  Session::Timing timing,
                                   const std::function<bool(const StoredConfig &)> &wanted)
 {
     QElapsedTimer clock;
@@ -173,7 +182,9 @@ SitePlan ParseSitePlan(const QByteArray &text)
         column = column.toLower();
     for (const QString &column : header)
         if (!Columns.contains(column))
-            plan.problems << QStringLiteral("line %1: unknown column \"%2\" (columns: %3)").arg(line).arg(column, Columns.join(QStringLiteral(", ")));
+            plan.problems << QStringLiteral("line %1: unknown column \"%2\" (columns: %3)")
+                                 .arg(line)
+                                 .arg(column, Columns.join(QStringLiteral(", ")));
     for (const QString &column : Required)
         if (!header.contains(column))
             plan.problems << QStringLiteral("line %1: no column \"%2\"").arg(line).arg(column);
@@ -246,8 +257,10 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
     QString error;
     switch (ReadBoundedFile(options.planPath, MaxPlanBytes, text, error)) {
     case ReadOutcome::Missing: Fail(BadUsage, QStringLiteral("no plan %1").arg(options.planPath));
-    case ReadOutcome::Failed: Fail(BadUsage, QStringLiteral("cannot read %1: %2").arg(options.planPath, error));
-    case ReadOutcome::TooLarge: Fail(BadUsage, QStringLiteral("%1 is larger than any plan").arg(options.planPath));
+    case ReadOutcome::Failed:
+        Fail(BadUsage, QStringLiteral("cannot read %1: %2").arg(options.planPath, error));
+    case ReadOutcome::TooLarge:
+        Fail(BadUsage, QStringLiteral("%1 is larger than any plan").arg(options.planPath));
     case ReadOutcome::Read: break;
     }
     const SitePlan plan = ParseSitePlan(text);
@@ -257,7 +270,8 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
     if (!problems.isEmpty())
         Fail(BadUsage, QStringLiteral("the plan has %1 problem(s); nothing sent").arg(problems.size()));
     if (!options.onlyRow.isEmpty() &&
-        std::none_of(plan.rows.begin(), plan.rows.end(), [&](const PlanRow &row) { return row.name == options.onlyRow; }))
+        std::none_of(plan.rows.begin(), plan.rows.end(),
+                     [&](const PlanRow &row) { return row.name == options.onlyRow; }))
         Fail(BadUsage, QStringLiteral("the plan has no row \"%1\"").arg(options.onlyRow));
     if (options.checkOnly) {
         console.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
@@ -294,7 +308,8 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         const PlanRow row = pending().first();
         console.out << "waiting for a board at " << PaddedDottedText(options.at) << " …\n";
         console.out.flush();
-        const auto current = Await(session, options.at, 0, link.timing, [](const StoredConfig &) { return true; });
+        const auto current =
+            Await(session, options.at, 0, link.timing, [](const StoredConfig &) { return true; });
         if (!current)
             return Stopped(console);
         const StoredConfig wanted = Planned(row, *current);
@@ -316,7 +331,8 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         if (StopRequested())
             return Stopped(console);
         if (!after) {
-            Record(logPath, row, *current, std::nullopt, QStringLiteral("not found on its new address"), console);
+            Record(logPath, row, *current, std::nullopt, QStringLiteral("not found on its new address"),
+                   console);
             return SomeFailed;
         }
         Record(logPath, row, *current, after, QStringLiteral("done"), console);

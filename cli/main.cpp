@@ -297,7 +297,8 @@ int Commission(const QStringList &args, Console &console)
           {{"check", "Check the plan only: every row through the guard, no two boards alike."},
            {"at", "Where a new board answers (default 010.000.000.002).", "ADDRESS", "010.000.000.002"},
            {"row", "Commission this row of the plan, not the next one.", "NAME"},
-           {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S", "30"}},
+           {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S",
+            "30"}},
           console.out);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("commission takes one plan file"));
@@ -339,8 +340,8 @@ int main(int argc, char *argv[])
     }
     args.removeAt(1);
     const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
-        {"read", Read},     {"write", Write},     {"reboot", Reboot},
-        {"backup", Backup}, {"restore", Restore}, {"watch", Watch}, {"commission", Commission}};
+        {"read", Read},       {"write", Write}, {"reboot", Reboot},        {"backup", Backup},
+        {"restore", Restore}, {"watch", Watch}, {"commission", Commission}};
     int code = BadUsage;
     try {
         const auto found = std::find_if(commands.begin(), commands.end(), [&](const auto &entry) {

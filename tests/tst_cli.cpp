@@ -1,5 +1,6 @@
 #include "board.h"
 #include "commands.h"
+#include "commission.h"
 #include "config_file.h"
 #include "frame_bytes.h"
 #include "guard.h"
@@ -96,6 +97,9 @@ private slots:
     void guardRefusesWhatLocksABoardOut_data();
     void guardRefusesWhatLocksABoardOut();
     void watchDecodesWhatArrives();
+    void commissionsBoardsOneAfterAnother();
+    void sitePlanCheck_data();
+    void sitePlanCheck();
 };
 
 void TestCli::readsManyBoardsAndNamesTheSilentOnes()
@@ -464,6 +468,85 @@ void TestCli::watchDecodesWhatArrives()
     QVERIFY(lines[1].contains("reboot-ack"));
     QVERIFY(lines[2].contains("ikl 105*107*108*7*1*2*3*0*0*0*0*0#"));
     QVERIFY(lines[3].contains("unknown  01 02 7a 7a"));
+}
+
+// Three new boards connected one at a time at the same address; each ends on its planned address.
+void TestCli::commissionsBoardsOneAfterAnother()
+{
+    const QHostAddress at = test::uniqueLoopback();
+    const quint32 net = at.toIPv4Address() & 0xFFFFFF00u;
+    auto host = [&](quint32 h) { return QHostAddress(net | h).toString(); };
+    QTemporaryDir dir;
+    const QString planPath = dir.filePath("site.csv");
+    QFile plan(planPath);
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write(
+        QStringLiteral(
+            "name,lift,mask,router\n\"Lift 1, tower B\",%1,255.255.255.0,%4\nLift 2,%2,255.255.255.0,%4\n"
+            "Lift 3,%3,255.255.255.0,%4\n")
+            .arg(host(201), host(202), host(203), host(1))
+            .toUtf8());
+    plan.close();
+
+    std::vector<std::unique_ptr<StandInBoard>> boards;
+    auto connectBoard = [&] {
+        BoardOptions options;
+        options.address = at;
+        options.rebootMs = 50;
+        boards.push_back(std::make_unique<StandInBoard>(options));
+        QString error;
+        QVERIFY2(boards.back()->start(error), qPrintable(error));
+    };
+    connectBoard();
+    QProcess ctl;
+    ctl.start(QCoreApplication::applicationDirPath() + "/velmarctl",
+              {"commission", planPath, "--at", at.toString(), "--port", "0", "--timeout", "200"});
+    QElapsedTimer clock;
+    clock.start();
+    while (ctl.state() != QProcess::NotRunning && clock.elapsed() < 60000) {
+        QTest::qWait(20);
+        if (boards.back()->address() != at && boards.size() < 3)
+            connectBoard();  // the last one has moved away: the next is plugged in
+    }
+    QCOMPARE(ctl.exitCode(), 0);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(boards[i]->address().toString(), host(201 + i));
+        QCOMPARE(IpText(boards[i]->stored().config.record.netMask), QString("255.255.255.0"));
+        QCOMPARE(boards[i]->stored().config.record.mac[5], std::uint8_t(201 + i));  // from the lift address
+    }
+    QFile log(CommissionLogPath(planPath));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(log.readAll()).trimmed().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[1].contains("\"Lift 1, tower B\"") && lines[1].endsWith(",done"));
+    QVERIFY(lines[3].endsWith(",done"));
+
+    const Run again = Ctl({"commission", planPath, "--at", at.toString()});
+    QCOMPARE(again.code, 0);
+    QVERIFY(!again.out.contains("waiting"));
+}
+
+void TestCli::sitePlanCheck_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("same lift address")
+        << QByteArray("A,127.0.1.5,255.255.255.0,0.0.0.0\nB,127.0.1.5,255.255.255.0,0.0.0.0\n")
+        << "A and B share the lift address 127.0.1.5";
+    QTest::newRow("same MAC") << QByteArray("A,127.0.1.5,255.255.255.0,0.0.0.0,02:1E:00:00:00:01\n"
+                                            "B,127.0.1.6,255.255.255.0,0.0.0.0,02:1E:00:00:00:01\n")
+                              << "A and B share the MAC 02:1E:00:00:00:01";
+    QTest::newRow("bad mask") << QByteArray("A,127.0.1.5,255.0.255.0,0.0.0.0\n")
+                              << "line 2 (A): mask 255.0.255.0";
+    QTest::newRow("bad address") << QByteArray("A,127.0.1.500,255.255.255.0,0.0.0.0\n") << "line 2 (A): lift";
+}
+
+void TestCli::sitePlanCheck()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(QString, problem);
+    const QStringList problems = CheckSitePlan(ParseSitePlan("name,lift,mask,router,mac\n" + rows), true);
+    QVERIFY2(problems.join('|').contains(problem), qPrintable(problems.join('|')));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
