@@ -17,7 +17,6 @@ namespace {
 
 // Datagrams handled in one go before the event loop gets its turn again.
 constexpr int DrainBatch = 64;
-constexpr int WatchIntervalMs = 10;
 
 }  // namespace
 
@@ -96,16 +95,6 @@ bool Listener::open()
     socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(1 << 20));
     connect(socket, &QUdpSocket::readyRead, this, &Listener::drain);
     socket_ = socket;
-    // With GLib's event loop a read notification is now and then lost when it is re-armed during its own
-    // dispatch, and datagrams would wait unread; a light look at the queue catches them.
-    if (!watch_) {
-        watch_ = new QTimer(this);
-        connect(watch_, &QTimer::timeout, this, [this] {
-            if (isOpen() && !delivering_ && socket_->hasPendingDatagrams())
-                drain();
-        });
-    }
-    watch_->start(WatchIntervalMs);
     return true;
 }
 
@@ -114,29 +103,29 @@ void Listener::close()
     if (!socket_)
         return;
     // Nothing waits on another thread: a delivery in progress sees the socket gone and stops.
-    if (watch_)
-        watch_->stop();
     socket_->disconnect(this);
     socket_->close();
     socket_->deleteLater();
     socket_ = nullptr;
 }
 
+// Reads until the queue is empty, one system call a datagram, and ends with the read that finds it
+// empty. That last read matters: a socket that has announced data which nobody then read (another
+// reader emptied the queue in the same pass of the event loop, as GLib's loop allows) keeps
+// announcing nothing until it is read once more, and datagrams would wait unread.
 void Listener::drain()
 {
-    drainQueued_ = false;
     // A handler that runs a nested event loop (a message box) must not see a second datagram before
-    // it has returned.
+    // it has returned; the outer pass reads on.
     if (delivering_)
         return;
-    for (int handled = 0; handled < DrainBatch && isOpen() && socket_->hasPendingDatagrams(); ++handled) {
-        const qint64 size = socket_->pendingDatagramSize();
-        if (size < 0 || size > static_cast<qint64>(wire::ReceiveBufferSize)) {
-            socket_->receiveDatagram(0);  // readDatagram would truncate it silently
-            continue;
-        }
-        const QNetworkDatagram datagram = socket_->receiveDatagram(size);
-        if (!handler_)
+    for (int handled = 0; handled < DrainBatch && isOpen(); ++handled) {
+        // One byte more than any datagram we take: a longer one is told by its length and dropped,
+        // never cut silently.
+        const QNetworkDatagram datagram = socket_->receiveDatagram(qint64(wire::ReceiveBufferSize) + 1);
+        if (!datagram.isValid())
+            return;  // the queue is empty
+        if (datagram.data().size() > qsizetype(wire::ReceiveBufferSize) || !handler_)
             continue;
         delivering_ = true;
         try {
@@ -148,10 +137,8 @@ void Listener::drain()
         }
         delivering_ = false;
     }
-    if (isOpen() && socket_->hasPendingDatagrams() && !drainQueued_) {
-        drainQueued_ = true;
-        QTimer::singleShot(0, this, &Listener::drain);
-    }
+    // A full batch: the rest comes with the socket's next announcement, after other events had their
+    // turn.
 }
 
 void Listener::send(const QHostAddress &address, quint16 port, const QByteArray &data)

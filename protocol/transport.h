@@ -13,7 +13,6 @@
 #include <optional>
 #include <stdexcept>
 
-class QTimer;
 class QUdpSocket;
 
 namespace velmar {
@@ -65,10 +64,8 @@ private:
 
     quint16 port_;
     QUdpSocket *socket_ = nullptr;
-    QTimer *watch_ = nullptr;
     Handler handler_;
     bool delivering_ = false;
-    bool drainQueued_ = false;
 };
 
 // Sends data unchanged as one datagram from the listening socket, opening the socket again first when

@@ -83,6 +83,7 @@ class TestCli : public QObject
     Q_OBJECT
 private slots:
     void readsManyBoardsAndNamesTheSilentOnes();
+    void aWholeSiteAnswersInFull();
     void writeShowsChangesAndVerifiesThem();
     void writeThatIsNotKeptFails();
     void rebootWaitsUntilTheBoardAnswersAgain();
@@ -145,6 +146,24 @@ void TestCli::readsManyBoardsAndNamesTheSilentOnes()
     const quint32 a = site.addresses[0].toIPv4Address();
     const QString padded = PaddedDottedText(QHostAddress(a));
     QCOMPARE(Ctl({"read", padded}).code, 0);
+}
+
+// 254 boards in another process, all asked at once: their answers come in bursts longer than one pass of
+// reading, and every one is read (under GLib's event loop a socket could stop announcing them).
+void TestCli::aWholeSiteAnswersInFull()
+{
+    const quint32 net = (test::uniqueLoopback().toIPv4Address() & 0xFFFF0000u) | 251u << 8;
+    QProcess boards;
+    boards.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    boards.start(QCoreApplication::applicationDirPath() + "/velmar-board",
+                 {"--address", QHostAddress(net | 1).toString(), "--count", "254", "--quiet"});
+    QVERIFY(boards.waitForStarted());
+    QTest::qWait(500);
+    const Run run = Ctl({"read", QHostAddress(net).toString() + "/24", "--json"});
+    boards.kill();
+    boards.waitForFinished();
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out.count("\"answered\":true"), 254);
 }
 
 void TestCli::writeShowsChangesAndVerifiesThem()
