@@ -4,7 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD=${BUILD:-build}
-PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core clang-format)
+PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libqt6svg6 fonts-liberation2 fonts-dejavu-core
+          clang-format)
+# Building and checking the Debian package: manual pages, dependencies, desktop entry and metadata.
+PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream)
 
 
 usage() {
@@ -18,6 +21,7 @@ usage: ./do COMMAND [ARGS]
   ctl ARGS         the command-line tool (./do ctl --help)
   bench            build and run the benchmarks, write docs/PERFORMANCE.md
   fuzz SECONDS     run the libFuzzer targets (decoder, board side, settings file) side by side
+  package          build the Debian package velmarcom_<version>_<arch>.deb in build-package/
   screenshot       pictures of the real window under Xvfb, in docs/
   deps             install missing Debian packages only
 USAGE
@@ -51,7 +55,7 @@ configure() {
 }
 
 build() {
-    install_missing "${PACKAGES[@]}"
+    install_missing "${PACKAGES[@]}" "${PACKAGING[@]}"
     configure "$BUILD" "$@"
     cmake --build "$BUILD" -- -j"$(nproc)"
 }
@@ -70,7 +74,12 @@ run_tests() {
 cmd=${1:-help}
 [ $# -gt 0 ] && shift
 case "$cmd" in
-    deps) install_missing "${PACKAGES[@]}" ;;
+    deps) install_missing "${PACKAGES[@]}" "${PACKAGING[@]}" ;;
+    package)
+        BUILD=build-package BUILD_TYPE=Release build
+        (cd build-package && cpack -G DEB >/dev/null)
+        ls build-package/velmarcom_*.deb
+        ;;
     build) build ;;
     test)
         check_format

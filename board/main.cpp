@@ -6,7 +6,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <atomic>
@@ -57,6 +59,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmar-board"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -64,12 +67,15 @@ int main(int argc, char *argv[])
         "address, answers reads, writes and reboots like a board in the field, and logs every datagram\n"
         "to standard error.");
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {"address", "Address of the first board (default 127.0.0.2).", "A", "127.0.0.2"},
         {"count", "Run N boards on consecutive addresses from A (default 1).", "N", "1"},
         {"state",
          "Keep the stored configuration in FILE (created on first use). With --count, the "
-         "other boards use FILE with their address added to the name.",
+         "other boards use FILE with their address added to the name. Without it, an installed board "
+         "keeps it in the user's data folder (VelmarCom/board.json), one run from the build tree "
+         "forgets its writes when it stops.",
          "FILE"},
         {"reboot-ms", "Silence after a reboot request, in milliseconds (default 1500).", "MS", "1500"},
         {"quiet", "Do not log datagrams."},
@@ -118,12 +124,19 @@ int main(int argc, char *argv[])
     options.faults.withoutVersion = parser.isSet("no-ver");
     options.faults.ignoreWrites = parser.isSet("ignore-writes");
 
+    QString statePath = parser.value("state");
+    if (statePath.isEmpty() && RunsInstalled()) {
+        const QDir data(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/VelmarCom"));
+        data.mkpath(QStringLiteral("."));
+        statePath = data.filePath(QStringLiteral("board.json"));
+    }
     const bool quiet = parser.isSet("quiet");
     std::vector<std::unique_ptr<StandInBoard>> boards;
     for (int i = 0; i < count; ++i) {
         BoardOptions own = options;
         own.address = QHostAddress(first->toIPv4Address() + quint32(i));
-        own.statePath = StatePathFor(parser.value("state"), i, own.address);
+        own.statePath = StatePathFor(statePath, i, own.address);
         auto board = std::make_unique<StandInBoard>(own);
         if (!quiet)
             board->setLog([](const QString &line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });

@@ -28,13 +28,15 @@ namespace {
 const char *const Overview =
     "usage: velmarctl COMMAND [options]\n"
     "\n"
-    "  read TARGET...      read the stored (or --working) configuration of each board\n"
-    "  write TARGET        change a board's stored configuration and check that it kept it\n"
-    "  reboot TARGET...    restart boards, optionally --wait until they answer again\n"
-    "  backup TARGET...    save each board's stored configuration to a file in --dir\n"
-    "  restore FILE TARGET write a saved configuration to a board\n"
-    "  watch               print every datagram that reaches the port, decoded, until Ctrl+C\n"
-    "  commission PLAN.csv set up new boards one after another from a plan of the site\n"
+    "  read TARGET...       read the stored (or --working) configuration of each board\n"
+    "  write TARGET         change a board's stored configuration and check that it kept it\n"
+    "  reboot TARGET...     restart boards, optionally --wait until they answer again\n"
+    "  backup TARGET...     save each board's stored configuration to a file in --dir\n"
+    "  restore FILE TARGET  write a saved configuration to a board\n"
+    "  watch                print every datagram that reaches the port, decoded, until Ctrl+C\n"
+    "  commission PLAN.csv  set up new boards one after another from a plan of the site\n"
+    "\n"
+    "  --version            say which version this is\n"
     "\n"
     "TARGET is an address (10.0.0.2 or 010.000.000.002), a range (127.0.0.2-127.0.0.40) or a prefix\n"
     "(127.0.0.0/24). 'velmarctl COMMAND --help' tells more. Exit codes: 0 done, 1 some boards did not\n"
@@ -333,6 +335,10 @@ int main(int argc, char *argv[])
     std::signal(SIGTERM, OnInterrupt);
     QStringList args = app.arguments();
     const QString command = args.value(1);
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        out << "velmarctl " << VELMAR_VERSION << '\n';
+        return Ok;
+    }
     if (command.isEmpty() || command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         out << Overview;

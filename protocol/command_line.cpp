@@ -1,5 +1,8 @@
 #include "command_line.h"
 
+#include <QCoreApplication>
+#include <QDir>
+
 namespace velmar {
 
 std::optional<int> NumberOption(const QCommandLineParser &parser, const QString &name, int low, int high,
@@ -15,6 +18,12 @@ std::optional<int> NumberOption(const QCommandLineParser &parser, const QString 
                 .arg(high)
                 .arg(parser.value(name));
     return std::nullopt;
+}
+
+bool RunsInstalled()
+{
+    return QDir(QCoreApplication::applicationDirPath())
+        .exists(QStringLiteral("../share/applications/ua.velmar.VelmarCom.desktop"));
 }
 
 }  // namespace velmar

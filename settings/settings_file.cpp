@@ -1,6 +1,7 @@
 // "VelmarCom.ini": the operator's last entries, read when the window opens and written when it closes.
 // The file's sections and keys are in settings_table; this binds them to the window's fields.
 
+#include "command_line.h"
 #include "entry_fields.h"
 #include "form.h"
 #include "settings_table.h"
@@ -17,19 +18,22 @@ namespace {
 
 const char *const FileName = "VelmarCom.ini";
 
-// Where the file is kept: beside the executable, or, where that folder cannot be written, in the user's
-// configuration folder.
-QString PrimaryPath(const RunSettings &run)
-{
-    return run.settingsPath.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).filePath(FileName)
-                                      : run.settingsPath;
-}
-
 QString FallbackPath(const RunSettings &run)
 {
     if (!run.fallbackSettingsPath.isEmpty())
         return run.fallbackSettingsPath;
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(FileName);
+}
+
+// Where the file is kept: beside the executable, or, where that folder cannot be written or the program
+// is installed, in the user's configuration folder.
+QString PrimaryPath(const RunSettings &run)
+{
+    if (!run.settingsPath.isEmpty())
+        return run.settingsPath;
+    if (velmar::RunsInstalled())
+        return FallbackPath(run);
+    return QDir(QCoreApplication::applicationDirPath()).filePath(FileName);
 }
 
 // The user's copy is the program's own file: one that an older version copied with a read-only

@@ -39,7 +39,7 @@ bool SetCaption(QLabel *label, const QString &text)
 // A message names files and values that come from outside: it is shown as it stands, never as markup.
 static void ShowMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &text)
 {
-    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, QString::fromUtf8(ApplicationTitle), text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -131,5 +131,9 @@ bool SetCaption(QLabel *label, const QString &text);
 int TagOf(const QObject *object);
 void SetTag(QObject *object, int tag);
 
+// The application's title: its message boxes carry it. The application's name, which names its folders,
+// is the plain "VelmarCom".
+inline const char *const ApplicationTitle = "Конфігуратор V-8.6";
+
 // The message of an all-zero target.
 inline const char *const ZeroTargetMessage = "IP - Плати що конфігуруеться = 000.000.000.000";

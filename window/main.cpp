@@ -3,8 +3,16 @@
 #include "form.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
 
 #include <exception>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -30,17 +38,59 @@ private:
     Notifier &notifier_;
 };
 
+#ifdef Q_OS_UNIX
+int terminationPipe[2] = {-1, -1};
+
+extern "C" void OnTermination(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(terminationPipe[0], &byte, 1);
+}
+#endif
+
+// A session ending (logout, shutdown, kill) closes the window as its close box does, so the operator's
+// entries are saved. The one platform-specific piece of the program.
+void CloseOnTermination(QWidget &window)
+{
+#ifdef Q_OS_UNIX
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(terminationPipe[1], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+        notifier->setEnabled(false);
+        window.close();
+    });
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        std::signal(signal, OnTermination);
+#else
+    Q_UNUSED(window);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
 {
+    const QString option = argc == 2 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (option == QLatin1String("--version") || option == QLatin1String("--help")) {
+        QTextStream out(stdout);
+        out << "velmarcom " << VELMAR_VERSION << '\n';
+        if (option == QLatin1String("--help"))
+            out << "The configurator of the VELMAR lift controller boards: one window, no options.\n"
+                   "Its entries are kept in VelmarCom.ini beside the program, or in the user's\n"
+                   "configuration folder when installed or when the program's folder cannot be written.\n";
+        return 0;
+    }
     MessageBoxNotifier notifier;
     Application app(argc, argv, notifier);
-    // The title of the application (its message boxes, the task manager). Not the display name: Qt would
-    // append that to the window's own caption.
-    QApplication::setApplicationName(QStringLiteral("Конфігуратор V-8.6"));
+    // The plain name names the settings folder; the title (message boxes) and the window's caption are
+    // the operator's texts.
+    QApplication::setApplicationName(QStringLiteral("VelmarCom"));
+    QApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ua.velmar.VelmarCom.svg")));
 
     TForm1_Config_UDP Form1_Config_UDP(RunSettings{}, notifier);
+    CloseOnTermination(Form1_Config_UDP);
     Form1_Config_UDP.show();
     return app.exec();
 }

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The Debian package: what it holds, its desktop entry and metadata, and the programs run from it.
+# Usage: package_test.sh BUILD_DIR. Exit 77 (skipped) where the packaging tools are missing.
+set -euo pipefail
+build=$1
+for tool in cpack dpkg-deb dpkg-shlibdeps help2man desktop-file-validate appstreamcli; do
+    command -v "$tool" >/dev/null || { echo "skipped: no $tool (./do deps installs it)"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >/dev/null
+deb=$(ls "$work"/out/velmarcom_*_*.deb)
+contents=$(dpkg-deb -c "$deb")
+for path in ./usr/bin/velmarcom ./usr/bin/velmarctl ./usr/bin/velmar-board \
+    ./usr/share/applications/ua.velmar.VelmarCom.desktop \
+    ./usr/share/icons/hicolor/scalable/apps/ua.velmar.VelmarCom.svg \
+    ./usr/share/metainfo/ua.velmar.VelmarCom.metainfo.xml \
+    ./usr/share/man/man1/velmarctl.1.gz ./usr/share/man/man1/velmar-board.1.gz; do
+    grep -q " $path" <<<"$contents" || { echo "the package lacks $path"; exit 1; }
+done
+dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || { echo "no dependencies computed from the binaries"; exit 1; }
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+desktop-file-validate "$root/usr/share/applications/ua.velmar.VelmarCom.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/ua.velmar.VelmarCom.metainfo.xml" >/dev/null
+version=$(grep -o 'release version="[^"]*"' "$root/usr/share/metainfo/ua.velmar.VelmarCom.metainfo.xml" | cut -d'"' -f2)
+for program in velmarcom velmarctl velmar-board; do
+    QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" --version | grep -q "$version" ||
+        { echo "$program --version does not say $version"; exit 1; }
+    QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" --help >/dev/null
+done
+
+# Installed, the configurator keeps its settings in the user's configuration folder.
+home=$work/home
+mkdir -p "$home"
+env -u XDG_CONFIG_HOME HOME="$home" QT_QPA_PLATFORM=offscreen "$root/usr/bin/velmarcom" &
+pid=$!
+sleep 2
+kill -TERM "$pid"
+wait "$pid" || true
+test -s "$home/.config/VelmarCom/VelmarCom.ini" || { echo "no settings in the user's folder"; exit 1; }
+grep -q '^\[0\]' "$home/.config/VelmarCom/VelmarCom.ini" || { echo "the settings were not saved at close"; exit 1; }
+test ! -e "$root/usr/bin/VelmarCom.ini" || { echo "settings written beside the installed program"; exit 1; }
