@@ -1,21 +1,30 @@
-// velmar-bench: every figure is measured beside a baseline in the same run, and written as a table.
+// velmar-bench: every figure beside a baseline doing the same work in the same run, each as the median
+// of several runs with their range. Start-up, memory and idle wake-ups are whole processes from exec;
+// boards and floods come from other processes.
 
-#include "board.h"
 #include "codec.h"
 #include "entry_fields.h"
 #include "form.h"
+#include "frame_bytes.h"
 #include "session.h"
+#include "whole_file.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QNetworkDatagram>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <QUdpSocket>
-#include <QWindow>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <atomic>
@@ -23,102 +32,71 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 using namespace velmar;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
-volatile std::size_t sink;  // keeps the optimiser from dropping work nobody reads
+constexpr int Runs = 5;
+const QString BoardAddress = QStringLiteral("127.0.77.2");
+
+qint64 NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// ---- Figures ------------------------------------------------------------------------------------
+
+struct Spread
+{
+    double median = 0, low = 0, high = 0;
+};
+
+Spread Of(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    if (values.empty())
+        return {};
+    return {values[values.size() / 2], values.front(), values.back()};
+}
 
 struct Row
 {
     std::string what;
-    double value;
+    Spread value;
     std::string baseline;
-    double baselineValue;
+    Spread baselineValue;
     std::string unit;
-    bool higherIsBetter = true;
 };
 
-std::string Number(double value, const std::string &unit)
+std::string Text(const Spread &s, const std::string &unit)
 {
-    char text[64];
-    if (unit == "/s" && value >= 1e6)
-        std::snprintf(text, sizeof text, "%.2f M/s", value / 1e6);
-    else if (unit == "/s")
-        std::snprintf(text, sizeof text, "%.0f /s", value);
-    else
-        std::snprintf(text, sizeof text, "%.2f %s", value, unit.c_str());
+    char text[128];
+    const char *format = s.median >= 100 ? "%.0f %s (%.0f–%.0f)" : "%.2f %s (%.2f–%.2f)";
+    std::snprintf(text, sizeof text, format, s.median, unit.c_str(), s.low, s.high);
     return text;
 }
 
 std::string Table(const std::vector<Row> &rows)
 {
-    std::string table = "| measured | value | beside | value | ratio |\n|---|---|---|---|---|\n";
+    std::string table = "| measured | velmarcom | beside | baseline | ratio |\n|---|---|---|---|---|\n";
     for (const Row &row : rows) {
-        char ratio[32];
-        std::snprintf(ratio, sizeof ratio, "%.2f", row.value / row.baselineValue);
-        table += "| " + row.what + " | " + Number(row.value, row.unit) + " | " + row.baseline + " | " +
-                 Number(row.baselineValue, row.unit) + " | " + ratio + " |\n";
+        char ratio[32] = "—";
+        if (row.baselineValue.median > 0)
+            std::snprintf(ratio, sizeof ratio, "%.2f", row.value.median / row.baselineValue.median);
+        table += "| " + row.what + " | " + Text(row.value, row.unit) + " | " + row.baseline + " | " +
+                 Text(row.baselineValue, row.unit) + " | " + ratio + " |\n";
     }
     return table;
 }
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// ---- Frames -------------------------------------------------------------------------------------
-
-// Operations per second of `work`, best of five half-second rounds.
-double Rate(const std::function<std::size_t()> &work)
-{
-    double best = 0;
-    for (int round = 0; round < 5; ++round) {
-        std::size_t count = 0;
-        const auto start = Clock::now();
-        auto elapsed = Clock::duration::zero();
-        while (elapsed < std::chrono::milliseconds(500)) {
-            for (int i = 0; i < 1000; ++i)
-                sink = sink + work();
-            count += 1000;
-            elapsed = Clock::now() - start;
-        }
-        best = std::max(best, count / std::chrono::duration<double>(elapsed).count());
-    }
-    return best;
-}
-
-std::vector<Row> Frames()
-{
-    BoardConfig config;
-    config.record.liftIp = {127, 0, 0, 2};
-    config.versionText = "VLM 1.0";
-    const Bytes reply = ConfigReply(config);
-    const Bytes junk(8192, 'x');
-    ConfigWriteValues values;
-    values.consoleDynamic = true;
-    const Bytes copySource(100, 'x');
-    const double copy = Rate([&] { return Bytes(copySource).size(); });
-    return {
-        {"ReadRequest built", Rate([] { return ReadRequest('C').size(); }), "100-byte string copied", copy,
-         "/s"},
-        {"ConfigWrite built", Rate([&] { return ConfigWrite(values).size(); }), "100-byte string copied",
-         copy, "/s"},
-        {"ConfigReply decoded", Rate([&] { return DecodeDatagram(reply).reply->recordHead.size(); }),
-         "100-byte string copied", copy, "/s"},
-        {"8192-byte junk decoded", Rate([&] { return std::size_t(DecodeDatagram(junk).reply.has_value()); }),
-         "8192 bytes searched for a letter", Rate([&] { return junk.find('y'); }), "/s"},
-    };
-}
-
-// ---- The window against a stand-in board --------------------------------------------------------
 
 struct Silent : Notifier
 {
@@ -126,218 +104,392 @@ struct Silent : Notifier
     void error(QWidget *, const QString &) override {}
 };
 
-void SpinUntil(const std::function<bool()> &done)
-{
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-std::vector<Row> Window()
+// The window as the program builds it, with a settings file of its own and any free port.
+struct TheWindow
 {
     QTemporaryDir dir;
-    BoardOptions options;
-    options.address = QHostAddress(QStringLiteral("127.0.77.2"));
-    StandInBoard board(options);
-    QString error;
-    if (!board.start(error))
-        qFatal("%s", qPrintable(error));
     Silent notifier;
-    RunSettings run;
-    run.listenPort = 0;
-    run.settingsPath = dir.filePath("VelmarCom.ini");
-    run.fallbackSettingsPath = dir.filePath("user.ini");
-    TForm1_Config_UDP form(run, notifier);
-    form.show();
-    const quint32 a = options.address.toIPv4Address();
-    const auto target = form.octets(0);
-    for (int k = 0; k < 4; ++k)
-        target[k]->setValue((a >> (24 - 8 * k)) & 0xFF);
-
-    // Round trip: the click on "Прочитати" to the first reply taken into the read side.
-    std::vector<double> window;
-    for (int i = 0; i < 300; ++i) {
-        const int before = form.LabIn->text().toInt();
-        QElapsedTimer clock;
-        clock.start();
-        form.Button8->click();
-        SpinUntil([&] { return form.LabIn->text().toInt() > before; });
-        window.push_back(clock.nsecsElapsed() / 1000.0);
-        SpinUntil([&] { return form.LabIn->text().toInt() >= before + 2; });  // the board answers twice
+    std::unique_ptr<TForm1_Config_UDP> form;
+    TheWindow()
+    {
+        RunSettings run;
+        run.listenPort = 0;
+        run.settingsPath = dir.filePath("VelmarCom.ini");
+        run.fallbackSettingsPath = dir.filePath("user.ini");
+        form = std::make_unique<TForm1_Config_UDP>(run, notifier);
     }
-    QUdpSocket requester, answerer;
-    requester.bind(QHostAddress::LocalHost, 0);
-    answerer.bind(QHostAddress::LocalHost, 0);
-    QObject::connect(&answerer, &QUdpSocket::readyRead, [&] {
-        while (answerer.hasPendingDatagrams()) {
-            const QNetworkDatagram d = answerer.receiveDatagram();
-            answerer.writeDatagram(QByteArray(100, 'r'), d.senderAddress(), quint16(d.senderPort()));
-        }
-    });
-    std::vector<double> bare;
-    for (int i = 0; i < 300; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        requester.writeDatagram(QByteArray::fromStdString(ReadRequest('C')), QHostAddress::LocalHost,
-                                answerer.localPort());
-        SpinUntil([&] { return requester.hasPendingDatagrams(); });
-        requester.receiveDatagram();
-        bare.push_back(clock.nsecsElapsed() / 1000.0);
+};
+
+// The bare window of every baseline: one label that shows text, as the configurator's captions do. For
+// the idle figures it also has an entry field with the focus, whose caret blinks as the configurator's
+// does.
+struct BareWindow : QWidget
+{
+    QLabel *label = new QLabel(QStringLiteral("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"), this);
+    explicit BareWindow(bool withField)
+    {
+        resize(400, 100);
+        if (withField)
+            (new QLineEdit(this))->move(0, 40);
     }
+};
 
-    // Replies handled per second, a sender thread keeping at most 48 in flight.
-    const Bytes replyFrame = ConfigReply(board.working());
-    const QByteArray reply(replyFrame.data(), qsizetype(replyFrame.size()));
-    constexpr int Replies = 30000;
-    auto throughput = [&](quint16 port, const std::function<int()> &handled) {
-        std::atomic<int> seen{0};
-        std::atomic<bool> done{false};
-        const int start = handled();
-        QElapsedTimer clock;
-        clock.start();
-        std::thread sender([&] {
-            QUdpSocket socket;
-            for (int i = 0; i < Replies; ++i) {
-                while (i - seen > 48)
-                    std::this_thread::yield();
-                socket.writeDatagram(reply, QHostAddress::LocalHost, port);
-            }
-            done = true;
-        });
-        while (handled() - start < Replies) {
-            QCoreApplication::processEvents();
-            seen = handled() - start;
+// A widget that says when it is first painted.
+class PaintWatch : public QObject
+{
+public:
+    std::function<void()> onPaint;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && onPaint) {
+            auto call = std::move(onPaint);
+            onPaint = nullptr;
+            QTimer::singleShot(0, call);
         }
-        sender.join();
-        return Replies / (clock.nsecsElapsed() / 1e9);
-    };
-    const double windowRate =
-        throughput(form.listener().boundPort(), [&] { return form.LabIn->text().toInt(); });
-    QUdpSocket plain;
-    plain.bind(QHostAddress::LocalHost, 0);
-    int plainCount = 0;
-    QObject::connect(&plain, &QUdpSocket::readyRead, [&] {
-        while (plain.hasPendingDatagrams()) {
-            sink = sink + std::size_t(plain.receiveDatagram().data().size());
-            ++plainCount;
-        }
-    });
-    const double bareRate = throughput(plain.localPort(), [&] { return plainCount; });
+        return false;
+    }
+};
 
-    return {
-        {"read round trip, click to read side filled", Median(window), "bare UDP request and reply",
-         Median(bare), "µs", false},
-        {"replies handled by the window", windowRate, "bare receive loop on one socket", bareRate, "/s"},
-    };
+QStringList ChildArgs(const QString &mode, const QString &kind, const QStringList &more = {})
+{
+    return QStringList{QStringLiteral("--child"), mode, kind} + more;
 }
 
-// ---- Many boards --------------------------------------------------------------------------------
+// ---- Child processes ----------------------------------------------------------------------------
+
+// Start-up: prints the monotonic time of the first paint and the peak memory then, and ends.
+// Idle: shows the window and stays until killed.
+int Child(const QString &mode, const QString &kind, int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    std::unique_ptr<TheWindow> window;
+    std::unique_ptr<BareWindow> bare;
+    QWidget *shown = nullptr;
+    if (kind == QLatin1String("window")) {
+        window = std::make_unique<TheWindow>();
+        shown = window->form.get();
+    } else {
+        bare = std::make_unique<BareWindow>(mode == QLatin1String("idle"));
+        shown = bare.get();
+    }
+    PaintWatch watch;
+    if (mode == QLatin1String("startup")) {
+        watch.onPaint = [] {
+            long peakKiB = 0;
+            QFile status(QStringLiteral("/proc/self/status"));
+            if (status.open(QIODevice::ReadOnly))
+                for (const QByteArray &line : status.readAll().split('\n'))
+                    if (line.startsWith("VmHWM:"))
+                        peakKiB = line.mid(6).trimmed().split(' ').value(0).toLong();
+            std::printf("%lld %ld\n", static_cast<long long>(NowNs()), peakKiB);
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        };
+        shown->installEventFilter(&watch);
+    }
+    shown->show();
+    return app.exec();
+}
+
+// Sends `count` copies of a configuration reply to 127.0.0.1:port at `rate` a second, then ends.
+int FloodChild(int port, int rate, int count)
+{
+    const QByteArray reply = ToByteArray(ConfigReply(BoardConfig{}));
+    QUdpSocket socket;
+    const qint64 start = NowNs();
+    for (int i = 0; i < count; ++i) {
+        const qint64 due = start + qint64(i) * 1000000000LL / rate;
+        while (NowNs() < due)
+            std::this_thread::yield();
+        socket.writeDatagram(reply, QHostAddress::LocalHost, quint16(port));
+    }
+    return 0;
+}
+
+// ---- Start-up and memory ------------------------------------------------------------------------
+
+std::vector<Row> Startup(const QString &self)
+{
+    std::vector<double> time[2], memory[2];
+    for (int run = 0; run < Runs; ++run) {
+        for (int k = 0; k < 2; ++k) {
+            QProcess child;
+            const qint64 start = NowNs();
+            child.start(self, ChildArgs(QStringLiteral("startup"), k ? "bare" : "window"));
+            child.waitForFinished(30000);
+            const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+            time[k].push_back((fields.value(0).toLongLong() - start) / 1e6);
+            memory[k].push_back(fields.value(1).toDouble() / 1024);
+        }
+    }
+    return {
+        {"exec → first paint", Of(time[0]), "bare window with one label", Of(time[1]), "ms"},
+        {"peak memory at first paint", Of(memory[0]), "bare window with one label", Of(memory[1]), "MiB"}};
+}
+
+// ---- Idle ---------------------------------------------------------------------------------------
+
+// Context switches of every thread of a process, and its CPU time in milliseconds.
+std::pair<long long, double> Activity(qint64 pid)
+{
+    long long switches = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task + QStringLiteral("/status")));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray &line : status.readAll().split('\n'))
+                if (line.startsWith("voluntary_ctxt_switches:") ||
+                    line.startsWith("nonvoluntary_ctxt_switches:"))
+                    switches += line.split(':').value(1).trimmed().toLongLong();
+    }
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    double cpuMs = 0;
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> fields = stat.readAll().split(')').value(1).trimmed().split(' ');
+        cpuMs = (fields.value(11).toDouble() + fields.value(12).toDouble()) * 1000.0 / sysconf(_SC_CLK_TCK);
+    }
+    return {switches, cpuMs};
+}
+
+std::vector<Row> Idle(const QString &self)
+{
+    constexpr int Seconds = 5;
+    std::vector<double> wakeups[2], cpu[2];
+    for (int run = 0; run < 3; ++run) {
+        for (int k = 0; k < 2; ++k) {
+            QProcess child;
+            child.start(self, ChildArgs(QStringLiteral("idle"), k ? "bare" : "window"));
+            child.waitForStarted();
+            QThread::sleep(1);  // settled
+            const auto before = Activity(child.processId());
+            QThread::sleep(Seconds);
+            const auto after = Activity(child.processId());
+            child.kill();
+            child.waitForFinished();
+            wakeups[k].push_back(double(after.first - before.first) / Seconds);
+            cpu[k].push_back((after.second - before.second) / Seconds);
+        }
+    }
+    const std::string bare = "bare window with a label and a focused entry field";
+    return {{"idle wake-ups a second", Of(wakeups[0]), bare, Of(wakeups[1]), "/s"},
+            {"idle CPU a second", Of(cpu[0]), bare, Of(cpu[1]), "ms"}};
+}
+
+// ---- Round trip against a board in another process ----------------------------------------------
+
+std::vector<Row> RoundTrip()
+{
+    constexpr int Trips = 200;
+    const QHostAddress address(BoardAddress);
+    std::vector<double> window, bareWindow, bareUdp;
+
+    TheWindow w;
+    TForm1_Config_UDP &form = *w.form;
+    form.show();
+    const quint32 a = address.toIPv4Address();
+    for (int k = 0; k < 4; ++k)
+        form.octets(0)[k]->setValue((a >> (24 - 8 * k)) & 0xFF);
+    QEventLoop loop;
+    form.listener().setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+        form.IdUDPServer_ConfUDPRead(data, sender, port);
+        loop.quit();
+    });
+
+    // A bare window doing the same: clear thirty fields, send, fill them from the reply.
+    QWidget bare;
+    auto *layout = new QVBoxLayout(&bare);
+    std::vector<QLineEdit *> fields;
+    for (int i = 0; i < 30; ++i)
+        layout->addWidget(fields.emplace_back(new QLineEdit(&bare)));
+    bare.show();
+    QUdpSocket socket;
+    socket.bind(QHostAddress::AnyIPv4, 0);
+    const QByteArray request = ToByteArray(ReadRequest(SelectorWorking));
+    bool fill = true;
+    QObject::connect(&socket, &QUdpSocket::readyRead, [&] {
+        while (socket.hasPendingDatagrams()) {
+            const QByteArray reply = socket.receiveDatagram().data();
+            if (fill)
+                for (int i = 0; i < 30; ++i)
+                    fields[i]->setText(QString::number(quint8(reply.at(i % reply.size()))));
+        }
+        loop.quit();
+    });
+
+    for (int run = 0; run < Runs; ++run) {
+        std::vector<double> trips[3];
+        for (int i = 0; i < Trips; ++i) {
+            // Each trip starts on a quiet loop: the other copies of an answer and the repaint of the last
+            // trip are done.
+            QTest::qWait(2);
+            QElapsedTimer clock;
+            clock.start();
+            form.Button8->click();
+            loop.exec();
+            trips[0].push_back(clock.nsecsElapsed() / 1e3);
+
+            for (int k = 1; k <= 2; ++k) {
+                fill = k == 1;
+                QTest::qWait(2);
+                clock.restart();
+                if (fill)
+                    for (QLineEdit *field : fields)
+                        field->clear();
+                socket.writeDatagram(request, address, wire::BoardPort);
+                loop.exec();
+                trips[k].push_back(clock.nsecsElapsed() / 1e3);
+            }
+        }
+        window.push_back(Of(trips[0]).median);
+        bareWindow.push_back(Of(trips[1]).median);
+        bareUdp.push_back(Of(trips[2]).median);
+    }
+    return {
+        {"click → first reply handled", Of(window), "bare window: clear, send, fill", Of(bareWindow), "µs"},
+        {"click → first reply handled", Of(window), "bare UDP across two processes", Of(bareUdp), "µs"}};
+}
+
+// ---- Floods -------------------------------------------------------------------------------------
+
+// Replies handled a second while another process offers `rate` a second, and how late a ping that
+// arrives every 10 ms on a socket of its own (as the display server's input does) is taken.
+struct FloodResult
+{
+    double handledPerSecond = 0, pingMedianMs = 0, pingP99Ms = 0;
+};
+
+FloodResult Flood(const QString &self, quint16 port, const std::function<long long()> &handled, int rate)
+{
+    constexpr int Seconds = 2;
+    QUdpSocket ping;
+    ping.bind(QHostAddress::LocalHost, 0);
+    std::vector<double> late;
+    QObject::connect(&ping, &QUdpSocket::readyRead, [&] {
+        while (ping.hasPendingDatagrams()) {
+            const QByteArray sent = ping.receiveDatagram().data();
+            late.push_back((NowNs() - sent.toLongLong()) / 1e6);
+        }
+    });
+    std::atomic<bool> stop{false};
+    std::thread pinger([&] {
+        QUdpSocket out;
+        while (!stop) {
+            out.writeDatagram(QByteArray::number(NowNs()), QHostAddress::LocalHost, ping.localPort());
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    const long long before = handled();
+    QProcess sender;
+    sender.start(self, {QStringLiteral("--flood"), QString::number(port), QString::number(rate),
+                        QString::number(rate * Seconds)});
+    sender.waitForStarted();
+    QElapsedTimer clock;
+    clock.start();
+    while (sender.state() != QProcess::NotRunning)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    QCoreApplication::processEvents();
+    stop = true;
+    pinger.join();
+    std::sort(late.begin(), late.end());
+    FloodResult result;
+    result.handledPerSecond = (handled() - before) / seconds;
+    if (!late.empty()) {
+        result.pingMedianMs = late[late.size() / 2];
+        result.pingP99Ms = late[std::min(late.size() - 1, late.size() * 99 / 100)];
+    }
+    return result;
+}
+
+std::vector<Row> Floods(const QString &self)
+{
+    TheWindow w;
+    TForm1_Config_UDP &form = *w.form;
+    form.show();
+    const quint16 formPort = form.listener().boundPort();
+    auto formCount = [&] { return form.LabIn->text().toLongLong(); };
+
+    // The bare loop: one socket, a count shown in a label.
+    QLabel label(QStringLiteral("0"));
+    label.show();
+    QUdpSocket plain;
+    plain.bind(QHostAddress::LocalHost, 0);
+    long long plainCount = 0;
+    QObject::connect(&plain, &QUdpSocket::readyRead, [&] {
+        while (plain.hasPendingDatagrams()) {
+            plain.receiveDatagram();
+            label.setText(QString::number(++plainCount));
+        }
+    });
+    auto plainHandled = [&] { return plainCount; };
+
+    constexpr int Offered = 200000;
+    std::vector<double> capacity[2], pingMedian[2], pingP99[2];
+    for (int run = 0; run < 3; ++run) {
+        const FloodResult a = Flood(self, formPort, formCount, Offered);
+        const FloodResult b = Flood(self, plain.localPort(), plainHandled, Offered);
+        capacity[0].push_back(a.handledPerSecond / 1000), capacity[1].push_back(b.handledPerSecond / 1000);
+        pingMedian[0].push_back(a.pingMedianMs), pingMedian[1].push_back(b.pingMedianMs);
+        pingP99[0].push_back(a.pingP99Ms), pingP99[1].push_back(b.pingP99Ms);
+    }
+    return {{"replies handled a second, 200 k/s offered", Of(capacity[0]), "bare loop counting into a label",
+             Of(capacity[1]), "k/s"},
+            {"input taken during that flood, median", Of(pingMedian[0]), "bare loop counting into a label",
+             Of(pingMedian[1]), "ms"},
+            {"input taken during that flood, p99", Of(pingP99[0]), "bare loop counting into a label",
+             Of(pingP99[1]), "ms"}};
+}
+
+// ---- A site -------------------------------------------------------------------------------------
 
 std::vector<Row> Site()
 {
-    std::vector<std::unique_ptr<StandInBoard>> boards;
+    QProcess boards;
+    boards.start(QCoreApplication::applicationDirPath() + "/velmar-board",
+                 {"--address", "127.0.78.1", "--count", "254", "--quiet"});
+    boards.waitForStarted();
+    QTest::qWait(500);
     QList<QHostAddress> targets;
-    for (int i = 0; i < 254; ++i) {
-        BoardOptions options;
-        options.address = QHostAddress(QStringLiteral("127.0.78.%1").arg(i + 1));
-        boards.push_back(std::make_unique<StandInBoard>(options));
-        QString error;
-        if (!boards.back()->start(error))
-            qFatal("%s", qPrintable(error));
-        targets << options.address;
-    }
+    for (int i = 1; i <= 254; ++i)
+        targets << QHostAddress(QStringLiteral("127.0.78.%1").arg(i));
     Session session(0);
     session.open();
     std::vector<double> together, oneByOne;
-    for (int round = 0; round < 5; ++round) {
+    for (int run = 0; run < Runs; ++run) {
         QElapsedTimer clock;
         clock.start();
-        if (session.read(targets, SelectorStored, {500, 2}).size() != targets.size())
-            qFatal("a board did not answer");
+        session.read(targets, SelectorStored, {500, 2});
         together.push_back(clock.nsecsElapsed() / 1e6);
         clock.restart();
         for (const QHostAddress &target : targets)
             session.read({target}, SelectorStored, {500, 2});
         oneByOne.push_back(clock.nsecsElapsed() / 1e6);
     }
-    return {{"velmarctl: 254 boards read at once", Median(together), "the same boards one at a time",
-             Median(oneByOne), "ms", false}};
+    boards.kill();
+    boards.waitForFinished();
+    return {{"velmarctl: 254 boards read at once", Of(together), "the same boards one at a time",
+             Of(oneByOne), "ms"}};
 }
 
-// ---- Start-up -----------------------------------------------------------------------------------
+const char *const Notes = R"(## How to read this
 
-// A child run: build the window (or an empty one), show it, and report when it is first exposed.
-int StartupChild(const std::string &kind, int argc, char **argv)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QApplication app(argc, argv);
-    QTemporaryDir dir;
-    Silent notifier;
-    std::unique_ptr<QWidget> window;
-    if (kind == "window") {
-        RunSettings run;
-        run.listenPort = 0;
-        run.settingsPath = dir.filePath("VelmarCom.ini");
-        run.fallbackSettingsPath = dir.filePath("user.ini");
-        window = std::make_unique<TForm1_Config_UDP>(run, notifier);
-    } else {
-        window = std::make_unique<QWidget>();
-    }
-    window->show();
-    SpinUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); });
-    QCoreApplication::processEvents();
-    // VmHWM, not getrusage(): Linux carries ru_maxrss over from the parent across exec.
-    long peakKiB = 0;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly))
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                peakKiB = line.mid(6).trimmed().split(' ').value(0).toLong();
-    std::printf("%lld %ld\n", static_cast<long long>(clock.nsecsElapsed() / 1000), peakKiB);
-    return 0;
-}
+- Every figure is the median of several runs, with the lowest and highest in brackets; the baseline beside
+  it is measured in the same run, by the same program, on the same machine. Ratios between runs on a
+  shared machine still move by some tens of per cent: compare figures of one run, and read a ratio as a
+  size, not as a constant that carries over to other machines.
+- Start-up and memory: whole processes from exec to the first paint, the configurator's window beside a
+  bare window that shows one label of text (so both load fonts). Peak memory is VmHWM at that moment.
+- Idle: the context switches of every thread of a process, and its CPU time, over five seconds after a
+  second to settle; the bare window wakes only when something happens to it.
+- Round trip: the stand-in board runs as a process of its own; the window is driven through an ordinary
+  event loop, beside a bare window that clears thirty fields, sends one request and fills them from the
+  reply, and beside a bare socket doing just the request and reply.
+- Floods: another process offers 200 000 configuration replies a second for two seconds; what is not
+  read in time the kernel drops. Beside the window, a bare loop reads the same flood and shows its count
+  in a label. "Input taken" is how late a datagram that arrives every 10 ms on a socket of its own is
+  handled, as input from the display server would be.
 
-std::vector<Row> Startup(const char *self)
-{
-    auto measure = [&](const char *kind, std::vector<double> &times, std::vector<double> &memory) {
-        for (int i = 0; i < 7; ++i) {
-            QProcess child;
-            child.start(QString::fromLocal8Bit(self),
-                        {QStringLiteral("--startup"), QString::fromLatin1(kind)});
-            child.waitForFinished(30000);
-            const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-            times.push_back(fields.value(0).toDouble() / 1000);
-            memory.push_back(fields.value(1).toDouble() / 1024);
-        }
-    };
-    std::vector<double> windowTime, windowMemory, bareTime, bareMemory;
-    measure("window", windowTime, windowMemory);
-    measure("bare", bareTime, bareMemory);
-    return {
-        {"start-up to the window shown", Median(windowTime), "a bare Qt program showing one empty window",
-         Median(bareTime), "ms", false},
-        {"peak memory at that point", Median(windowMemory), "the same bare program", Median(bareMemory),
-         "MiB", false},
-    };
-}
-
-const char *const Notes = R"(## What the figures show
-
-- Building a frame costs a few plain 100-byte copies (the digit template, then the patches); decoding a
-  reply costs about a dozen, since it searches the whole datagram for five marks before it copies fields.
-  Both are far below anything a network delivers.
-- Replies handled by the window: the handler first took about 110 µs a reply (10 000 replies a second).
-  Every record byte looked its field up by name, some 130 string formats and hash lookups a reply, and
-  every text was set again even when a copy of the same reply had just set it. The fields are now looked
-  up once and only a text that changes is set: about 6.5 µs a reply. What remains beside the bare loop is
-  Qt's own work for the labels that do change (the counter, at least) and their repainting.
-- The read round trip is the click, the emptying of the read side, three requests, the board's answer and
-  the read side filled and repainted. The UDP part of it is the bare figure beside it; the rest is the
-  window redrawing the fields it has just emptied and filled, well under a millisecond.
-- Start-up builds some two hundred controls and loads the fonts for their captions; the bare window has
-  no text at all. Both stay far below what an operator notices.
-- velmarctl keeps 32 boards asked at a time and takes each answer as it comes, so a whole site costs
-  little more than the slowest board.
+Reproduce with `./do bench` (a Release build in `build-bench/`, the offscreen platform, loopback).
 )";
 
 }  // namespace
@@ -345,33 +497,61 @@ const char *const Notes = R"(## What the figures show
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 3 && std::string(argv[1]) == "--startup")
-        return StartupChild(argv[2], argc, argv);
+    if (argc >= 4 && std::string(argv[1]) == "--child")
+        return Child(QString::fromLatin1(argv[2]), QString::fromLatin1(argv[3]), argc, argv);
+    if (argc == 5 && std::string(argv[1]) == "--flood")
+        return FloodChild(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     std::string out;
-    for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "--out" && i + 1 < argc)
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
+        } else {
+            std::printf("usage: velmar-bench [--out FILE]\n"
+                        "Measures the configurator beside fair baselines and writes a Markdown table\n"
+                        "(to FILE, and to standard output).\n");
+            return arg == "--help" || arg == "-h" ? 0 : 2;
+        }
+    }
 
-    const std::vector<Row> frames = Frames();
-    std::vector<Row> system;
+    std::vector<Row> rows;
+    QString self;
     {
         QApplication app(argc, argv);
-        for (auto rows : {Window(), Site()})
-            system.insert(system.end(), rows.begin(), rows.end());
+        self = QCoreApplication::applicationFilePath();
+        QProcess board;
+        board.start(QCoreApplication::applicationDirPath() + "/velmar-board",
+                    {"--address", BoardAddress, "--quiet"});
+        board.waitForStarted();
+        QTest::qWait(300);
+        for (auto part : {RoundTrip(), Floods(self), Site()})
+            rows.insert(rows.end(), part.begin(), part.end());
+        board.kill();
+        board.waitForFinished();
     }
-    const std::vector<Row> startup = Startup(argv[0]);
+    std::vector<Row> process;
+    for (auto part : {Startup(self), Idle(self)})
+        process.insert(process.end(), part.begin(), part.end());
 
-    std::string text =
-        "# Performance\n\n"
-        "Measured by `./do bench` on this project's 2-core machine (a Release build, the offscreen "
-        "platform, loopback UDP). Each figure stands beside a baseline measured in the same run, so "
-        "the ratio, not the absolute value, carries over to other machines. Rates are best of "
-        "five half-second rounds; times are medians.\n\n"
-        "## Frames built and decoded\n\n" +
-        Table(frames) + "\n## The window and the tools on loopback\n\n" + Table(system) +
-        "\n## Start-up\n\n" + Table(startup) + "\n" + Notes;
+    char cpu[256] = "unknown";
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; std::getline(cpuinfo, line);)
+        if (line.rfind("model name", 0) == 0) {
+            std::snprintf(cpu, sizeof cpu, "%s", line.substr(line.find(':') + 2).c_str());
+            break;
+        }
+    const std::string text = std::string("# Performance\n\nMeasured by `./do bench` on ") + cpu + ", " +
+                             std::to_string(std::thread::hardware_concurrency()) +
+                             " cores, Debian 12 with Qt " + qVersion() +
+                             " (a Release build, the offscreen platform, loopback UDP).\n\n"
+                             "## Processes: start-up, memory, idle\n\n" +
+                             Table(process) + "\n## Boards and floods\n\n" + Table(rows) + "\n" + Notes;
     std::printf("%s", text.c_str());
-    if (!out.empty())
-        std::ofstream(out) << text;
+    QString error;
+    if (!out.empty() &&
+        !WriteWholeFile(QString::fromStdString(out), QByteArray::fromStdString(text), error)) {
+        std::fprintf(stderr, "velmar-bench: cannot write %s: %s\n", out.c_str(), qPrintable(error));
+        return 1;
+    }
     return 0;
 }

@@ -12,6 +12,7 @@ using namespace velmar;
 
 void TForm1_Config_UDP::ClearReadSide()
 {
+    lastTakenOver_.clear();
     for (int panel : {6, 61, 62, 7, 8, 9})
         for (NumericEdit *field : octets(panel))
             field->clearValue();
@@ -31,10 +32,12 @@ void TForm1_Config_UDP::Button2Click(QObject *sender)
         notifier_.message(this, QString::fromUtf8(ZeroTargetMessage));
         return;
     }
-    ClearReadSide();
+    // The requests go out first: no answer is handled before this handler returns, so the operator sees
+    // the read side emptied and then filled, as before, and the board answers sooner.
     const SendPlan plan = ReadPlan(TagOf(sender) != 0 ? SelectorWorking : SelectorStored, userPort());
     IdUDPClient_Conf.aim(targetText(), plan.aimPort);
-    carryOut(plan);  // a failed send leaves the read side empty
+    carryOut(plan);
+    ClearReadSide();  // whatever the sends' outcome
 }
 
 void TForm1_Config_UDP::TimerRead_ConfTimer(QObject *sender)

@@ -49,6 +49,11 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
         Show(LabIdent, QString::number(*decoded.identMark));
     if (!decoded.reply)
         return;
+    // A board answers each request up to three times with the same bytes: a copy of the reply that has
+    // just been taken over changes nothing the first one did not.
+    if (data == lastTakenOver_)
+        return;
+    lastTakenOver_ = data;
     const ConfigReplyFields &reply = *decoded.reply;
 
     if (reply.kind == ReplyKind::RebootAck)

@@ -40,6 +40,8 @@ void TForm1_Config_UDP::BitBtn1Click(QObject *)
     request.setRawHeader("Accept", "text/html, */*");
     request.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
     request.setRawHeader("Content-Type", "text/html");
+    if (!IdHTTP_Conf)  // made at the first lookup: most runs never look up, and start faster without it
+        IdHTTP_Conf = new QNetworkAccessManager(this);
     IdHTTP_Conf->setProxy(QNetworkProxy::NoProxy);
     lookup_ = IdHTTP_Conf->get(request);
     // A lookup that has not finished within a few seconds ends as any failure does, silently.

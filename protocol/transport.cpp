@@ -127,10 +127,14 @@ void Listener::drain()
             return;  // the queue is empty
         if (datagram.data().size() > qsizetype(wire::ReceiveBufferSize) || !handler_)
             continue;
+        // A flood comes from few senders: each one's text is made once.
+        if (datagram.senderAddress() != lastSender_) {
+            lastSender_ = datagram.senderAddress();
+            lastSenderText_ = lastSender_.toString();
+        }
         delivering_ = true;
         try {
-            handler_(datagram.data(), datagram.senderAddress().toString(),
-                     static_cast<quint16>(datagram.senderPort()));
+            handler_(datagram.data(), lastSenderText_, static_cast<quint16>(datagram.senderPort()));
         } catch (...) {
             delivering_ = false;
             throw;

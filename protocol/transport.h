@@ -66,6 +66,8 @@ private:
     QUdpSocket *socket_ = nullptr;
     Handler handler_;
     bool delivering_ = false;
+    QHostAddress lastSender_;
+    QString lastSenderText_;
 };
 
 // Sends data unchanged as one datagram from the listening socket, opening the socket again first when

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <stdexcept>
@@ -99,7 +100,12 @@ void TForm1_Config_UDP::LoadSettings()
     settings_ = readSettingsFile(primary);
     IniFile written = settings_;
     SetPlacement(written, placement);
-    bool saved = WriteIniFile(primary, written);
+    // A file that already holds exactly this, and could be written, is left as it is: the same result
+    // without a write and a flush to disk at every start.
+    const QFileInfo info(primary);
+    bool saved = (written == settings_ && info.isFile() && info.isWritable() &&
+                  QFileInfo(info.absolutePath()).isWritable()) ||
+                 WriteIniFile(primary, written);
     if (!saved) {
         // The first time, the user's copy starts from the file beside the executable.
         PrepareUserCopy(fallback);

@@ -27,12 +27,17 @@ void SetTag(QObject *object, int tag)
 
 bool SetCaption(QLabel *label, const QString &text)
 {
+    const qsizetype before = label->text().size();
     if (label->text() == text)
         return false;
     label->setText(text);
-    const QSize design = label->property("designSize").toSize();
-    const QSize hint = label->sizeHint();
-    label->resize(std::max(design.width(), hint.width()), std::max(design.height(), hint.height()));
+    // Measured only when the text grows: the counter changes with every datagram, its width seldom.
+    if (text.size() > before || label->width() == 0) {
+        const QSize design = label->property("designSize").toSize();
+        const QSize hint = label->sizeHint();
+        label->resize(std::max({design.width(), hint.width(), label->width()}),
+                      std::max({design.height(), hint.height(), label->height()}));
+    }
     return true;
 }
 
@@ -86,7 +91,6 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
     TimerRead_Conf->setObjectName(QStringLiteral("TimerRead_Conf"));
     TimerRead_Conf->setInterval(run_.readBackIntervalMs);
     SetTag(TimerRead_Conf, 0);
-    IdHTTP_Conf = new QNetworkAccessManager(this);
     IdUDPClient_Conf.active = true;
 
     wireEvents();

@@ -120,7 +120,8 @@ private:
     QNetworkReply *lookup_ = nullptr;
     QStringList rememberedTarget_;
     QString settingsWritePath_;
-    IniFile settings_;  // the settings file as last read or written
+    IniFile settings_;          // the settings file as last read or written
+    QByteArray lastTakenOver_;  // the reply last shown in the read side, until the read side is emptied
     bool closing_ = false;
 };
 
