@@ -8,10 +8,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStyle>
+
+#include <vector>
 
 namespace {
 
@@ -160,15 +162,52 @@ QString FieldPrefix(const QString &panel)
     return QStringLiteral("Ed_") + panel.section(QLatin1Char('_'), 1);
 }
 
-QFrame *LoweredPanel(QWidget *parent)
+// A lowered white panel for the fields of one address or MAC, with the separators between them drawn
+// in: a drawn dot costs nothing, a label for each of some fifty dots costs the window's start.
+class LoweredPanel : public QFrame
 {
-    auto *panel = new QFrame(parent);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setAutoFillBackground(true);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    panel->setPalette(palette);
-    return panel;
+public:
+    LoweredPanel(QWidget *parent, QString separator, std::initializer_list<int> xs)
+        : QFrame(parent), separator_(std::move(separator)), xs_(xs)
+    {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setAutoFillBackground(true);
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        setPalette(palette);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        painter.setPen(
+            palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        const int baseline = 10 + fontMetrics().ascent();
+        for (int x : xs_)
+            painter.drawText(x, baseline, separator_);
+    }
+
+private:
+    QString separator_;
+    std::vector<int> xs_;
+};
+
+// The lookup button's glyph, a circular arrow, drawn here: the style's icon would be looked up in the
+// desktop's icon themes on disk while the window is built.
+QIcon RetryGlyph()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x1f, 0x6e, 0x43), 2));
+    painter.drawArc(QRectF(3, 3, 10, 10), 90 * 16, 270 * 16);
+    painter.setBrush(QColor(0x1f, 0x6e, 0x43));
+    painter.setPen(Qt::NoPen);
+    painter.drawPolygon(QPolygonF({QPointF(7, 0), QPointF(11, 3), QPointF(7, 6)}));
+    return QIcon(pixmap);
 }
 
 NumericEdit::Limits OctetLimits(int maxValue = 255)
@@ -183,12 +222,6 @@ void TForm1_Config_UDP::buildControls()
     auto add = [this](QWidget *widget, const QString &name) {
         widget->setObjectName(name);
         controls_.insert(name, widget);
-    };
-    auto separators = [](QWidget *panel, const QString &text, std::initializer_list<int> xs) {
-        for (int x : xs) {
-            auto *dot = new QLabel(text, panel);
-            dot->move(x, 10);
-        }
     };
 
     for (const Row &row : Rows) {
@@ -208,7 +241,7 @@ void TForm1_Config_UDP::buildControls()
         case Kind::Button: widget = new QPushButton(caption, parent); break;
         case Kind::RetryButton: {
             auto *button = new QPushButton(parent);
-            button->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+            button->setIcon(RetryGlyph());
             widget = button;
             break;
         }
@@ -270,7 +303,7 @@ void TForm1_Config_UDP::buildControls()
             break;
         }
         case Kind::AddressPanel: {
-            QFrame *panel = LoweredPanel(parent);
+            QFrame *panel = new LoweredPanel(parent, QStringLiteral("."), {46, 90, 134});
             const QString prefix = FieldPrefix(name);
             int k = 0;
             for (int x : {5, 49, 93, 137}) {
@@ -280,12 +313,11 @@ void TForm1_Config_UDP::buildControls()
                 field->setReadOnly(row.flags & FieldsReadOnly);
                 add(field, QStringLiteral("%1_IP_%2").arg(prefix).arg(k++));
             }
-            separators(panel, QStringLiteral("."), {46, 90, 134});
             widget = panel;
             break;
         }
         case Kind::MacPanel: {
-            QFrame *panel = LoweredPanel(parent);
+            QFrame *panel = new LoweredPanel(parent, QStringLiteral(":"), {43, 88, 134, 179, 221});
             const QString prefix = FieldPrefix(name);
             const QStringList initial = caption.split(QLatin1Char(' '));
             int k = 0;
@@ -297,7 +329,6 @@ void TForm1_Config_UDP::buildControls()
                 SetTag(field, k);
                 add(field, QStringLiteral("%1_IP_%2").arg(prefix).arg(k++));
             }
-            separators(panel, QStringLiteral(":"), {43, 88, 134, 179, 221});
             widget = panel;
             break;
         }
