@@ -121,15 +121,15 @@ struct TheWindow
     }
 };
 
-// The bare window of every baseline: one label that shows text, as the configurator's captions do. For
-// the idle figures it also has an entry field with the focus, whose caret blinks as the configurator's
-// does.
+// The bare window of every baseline: one label that shows text, as the configurator's captions do, in a
+// window of the configurator's size (the same pixels to paint and to keep). For the idle figures it also
+// has an entry field with the focus, whose caret blinks as the configurator's does.
 struct BareWindow : QWidget
 {
     QLabel *label = new QLabel(QStringLiteral("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"), this);
     explicit BareWindow(bool withField)
     {
-        resize(400, 100);
+        resize(729, 665);
         if (withField)
             (new QLineEdit(this))->move(0, 40);
     }
@@ -192,16 +192,19 @@ int Child(const QString &mode, const QString &kind, int argc, char **argv)
     return app.exec();
 }
 
-// Sends `count` copies of a configuration reply to 127.0.0.1:port at `rate` a second, then ends.
-int FloodChild(int port, int rate, int count)
+// Sends `count` configuration replies to 127.0.0.1:port at `rate` a second, then ends: copies of one
+// reply, or (`vary`) each with another identifier and lift address, as from many boards.
+int FloodChild(int port, int rate, int count, bool vary)
 {
-    const QByteArray reply = ToByteArray(ConfigReply(BoardConfig{}));
+    QByteArray reply = ToByteArray(ConfigReply(BoardConfig{}));
     QUdpSocket socket;
     const qint64 start = NowNs();
     for (int i = 0; i < count; ++i) {
         const qint64 due = start + qint64(i) * 1000000000LL / rate;
         while (NowNs() < due)
             std::this_thread::yield();
+        if (vary)
+            reply[7] = char(i), reply[29] = char(i), reply[30] = char(i >> 8);
         socket.writeDatagram(reply, QHostAddress::LocalHost, quint16(port));
     }
     return 0;
@@ -364,7 +367,8 @@ struct FloodResult
     double handledPerSecond = 0, pingMedianMs = 0, pingP99Ms = 0;
 };
 
-FloodResult Flood(const QString &self, quint16 port, const std::function<long long()> &handled, int rate)
+FloodResult Flood(const QString &self, quint16 port, const std::function<long long()> &handled, int rate,
+                  bool vary = false)
 {
     constexpr int Seconds = 2;
     QUdpSocket ping;
@@ -387,7 +391,7 @@ FloodResult Flood(const QString &self, quint16 port, const std::function<long lo
     const long long before = handled();
     QProcess sender;
     sender.start(self, {QStringLiteral("--flood"), QString::number(port), QString::number(rate),
-                        QString::number(rate * Seconds)});
+                        QString::number(rate * Seconds), QString::number(int(vary))});
     sender.waitForStarted();
     QElapsedTimer clock;
     clock.start();
@@ -430,16 +434,21 @@ std::vector<Row> Floods(const QString &self)
     auto plainHandled = [&] { return plainCount; };
 
     constexpr int Offered = 200000;
-    std::vector<double> capacity[2], pingMedian[2], pingP99[2];
+    std::vector<double> capacity[2], pingMedian[2], pingP99[2], varied[2];
     for (int run = 0; run < 3; ++run) {
         const FloodResult a = Flood(self, formPort, formCount, Offered);
         const FloodResult b = Flood(self, plain.localPort(), plainHandled, Offered);
+        varied[0].push_back(Flood(self, formPort, formCount, Offered, true).handledPerSecond / 1000);
+        varied[1].push_back(Flood(self, plain.localPort(), plainHandled, Offered, true).handledPerSecond /
+                            1000);
         capacity[0].push_back(a.handledPerSecond / 1000), capacity[1].push_back(b.handledPerSecond / 1000);
         pingMedian[0].push_back(a.pingMedianMs), pingMedian[1].push_back(b.pingMedianMs);
         pingP99[0].push_back(a.pingP99Ms), pingP99[1].push_back(b.pingP99Ms);
     }
     return {{"replies handled a second, 200 k/s offered", Of(capacity[0]), "bare loop counting into a label",
              Of(capacity[1]), "k/s"},
+            {"the same, every reply different", Of(varied[0]), "bare loop counting into a label",
+             Of(varied[1]), "k/s"},
             {"input taken during that flood, median", Of(pingMedian[0]), "bare loop counting into a label",
              Of(pingMedian[1]), "ms"},
             {"input taken during that flood, p99", Of(pingP99[0]), "bare loop counting into a label",
@@ -484,15 +493,18 @@ const char *const Notes = R"(## How to read this
   shared machine still move by some tens of per cent: compare figures of one run, and read a ratio as a
   size, not as a constant that carries over to other machines.
 - Start-up and memory: whole processes from exec to the first paint (a start after the first, when the
-  settings file exists), the configurator's window beside a
-  bare window that shows one label of text (so both load fonts). Peak memory is VmHWM at that moment.
+  settings file exists), the configurator's window beside a bare window of the same size that shows one
+  label of text (so both load fonts and paint as many pixels). Peak memory is VmHWM at that moment.
 - Idle: the context switches of every thread of a process, and its CPU time, over five seconds after a
   second to settle; the bare window wakes only when something happens to it.
 - Round trip: the stand-in board runs as a process of its own; the window is driven through an ordinary
   event loop, beside a bare window that clears thirty fields, sends one request and fills them from the
   reply, and beside a bare socket doing just the request and reply.
 - Floods: another process offers 200 000 configuration replies a second for two seconds; what is not
-  read in time the kernel drops. Beside the window, a bare loop reads the same flood and shows its count
+  read in time the kernel drops. A board answers each request with up to three identical copies, and a
+  copy of the reply just shown changes nothing, so the window takes such a flood as fast as the bare
+  loop; a flood in which every reply differs makes it fill fields anew for each one, which is Qt's text
+  layout of the changed fields. Beside the window, a bare loop reads the same flood and shows its count
   in a label. "Input taken" is how late a datagram that arrives every 10 ms on a socket of its own is
   handled, as input from the display server would be.
 
@@ -506,8 +518,9 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc >= 4 && std::string(argv[1]) == "--child")
         return Child(QString::fromLatin1(argv[2]), QString::fromLatin1(argv[3]), argc, argv);
-    if (argc == 5 && std::string(argv[1]) == "--flood")
-        return FloodChild(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc == 6 && std::string(argv[1]) == "--flood")
+        return FloodChild(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                          std::atoi(argv[5]) != 0);
     std::string out;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

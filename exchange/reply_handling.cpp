@@ -8,6 +8,8 @@
 #include "frame_bytes.h"
 
 #include <QCheckBox>
+
+#include <array>
 #include <QFrame>
 #include <QLabel>
 
@@ -19,6 +21,18 @@ const char *const VersionSuffix = " - Версія программи";
 
 // The read side's address panels for the dispatcher, lift, mask and router places of the record.
 constexpr int ReadSidePanels[] = {6, 7, 8, 9};
+
+// The text of a MAC byte, made once for each of the 256.
+const QString &HexPairText(std::uint8_t byte)
+{
+    static const std::array<QString, 256> texts = [] {
+        std::array<QString, 256> all;
+        for (int k = 0; k < 256; ++k)
+            all[k] = QString::fromStdString(ByteToHexPair(std::uint8_t(k)));
+        return all;
+    }();
+    return texts[byte];
+}
 
 // Replies come in bursts of identical copies: a text that stays the same is not set again.
 template <class Control> bool Show(Control *control, const QString &text)
@@ -62,7 +76,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
         const std::uint8_t byte = reply.recordHead[k];
         const RecordPlace place = RecordPlaceOf(k);
         if (place.field == RecordField::Mac)
-            Show(macBytes(10)[place.index], QString::fromStdString(ByteToHexPair(byte)));
+            Show(macBytes(10)[place.index], HexPairText(byte));
         else
             octets(ReadSidePanels[int(place.field)])[place.index]->setValue(byte);
     }

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QRegularExpression>
 
+#include <array>
 #include <cmath>
 #include <stdexcept>
 
@@ -68,7 +69,16 @@ void NumericEdit::setValue(double value)
 
 QString NumericEdit::valueText() const
 {
+    // Octets are shown for every byte of every reply: their texts are made once and shared.
+    static const std::array<QString, 256> octetTexts = [] {
+        std::array<QString, 256> texts;
+        for (int k = 0; k < 256; ++k)
+            texts[k] = QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0'));
+        return texts;
+    }();
     const long long rounded = std::llround(value_);
+    if (limits_.threeDigits && rounded >= 0 && rounded < 256)
+        return octetTexts[std::size_t(rounded)];
     return limits_.threeDigits ? QStringLiteral("%1").arg(rounded, 3, 10, QLatin1Char('0'))
                                : QString::number(rounded);
 }
