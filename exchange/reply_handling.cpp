@@ -9,9 +9,9 @@
 
 #include <QCheckBox>
 
-#include <array>
 #include <QFrame>
 #include <QLabel>
+#include <array>
 
 using namespace velmar;
 
@@ -52,7 +52,11 @@ template <class Control> bool Show(Control *control, const QString &text)
 void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QString &senderAddress,
                                                 quint16 senderPort)
 {
-    SetCaption(LabIn, QString::number(LabIn->text().toLongLong() + 1));
+    const qlonglong count = (pendingCount_ >= 0 ? pendingCount_ : LabIn->text().toLongLong()) + 1;
+    if (inPass_)
+        pendingCount_ = count;  // shown when the pass ends
+    else
+        SetCaption(LabIn, QString::number(count));
     const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
 
     if (decoded.iklText)

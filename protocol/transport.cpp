@@ -119,12 +119,13 @@ void Listener::drain()
     // it has returned; the outer pass reads on.
     if (delivering_)
         return;
+    int delivered = 0;
     for (int handled = 0; handled < DrainBatch && isOpen(); ++handled) {
         // One byte more than any datagram we take: a longer one is told by its length and dropped,
         // never cut silently.
         const QNetworkDatagram datagram = socket_->receiveDatagram(qint64(wire::ReceiveBufferSize) + 1);
         if (!datagram.isValid())
-            return;  // the queue is empty
+            break;  // the queue is empty
         if (datagram.data().size() > qsizetype(wire::ReceiveBufferSize) || !handler_)
             continue;
         // A flood comes from few senders: each one's text is made once.
@@ -133,6 +134,7 @@ void Listener::drain()
             lastSenderText_ = lastSender_.toString();
         }
         delivering_ = true;
+        ++delivered;
         try {
             handler_(datagram.data(), lastSenderText_, static_cast<quint16>(datagram.senderPort()));
         } catch (...) {
@@ -141,8 +143,10 @@ void Listener::drain()
         }
         delivering_ = false;
     }
-    // A full batch: the rest comes with the socket's next announcement, after other events had their
-    // turn.
+    // After a full batch, the rest comes with the socket's next announcement, once other events (input,
+    // painting) had their turn.
+    if (delivered && passDone_)
+        passDone_();
 }
 
 void Listener::send(const QHostAddress &address, quint16 port, const QByteArray &data)

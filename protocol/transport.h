@@ -48,6 +48,8 @@ public:
     ~Listener() override;
 
     void setHandler(Handler handler) { handler_ = std::move(handler); }
+    // Called once after each pass that delivered datagrams, before the event loop goes on.
+    void setPassDone(std::function<void()> passDone) { passDone_ = std::move(passDone); }
     quint16 port() const { return port_; }
     // The port actually bound (differs from port() only when port() is 0).
     quint16 boundPort() const;
@@ -65,6 +67,7 @@ private:
     quint16 port_;
     QUdpSocket *socket_ = nullptr;
     Handler handler_;
+    std::function<void()> passDone_;
     bool delivering_ = false;
     QHostAddress lastSender_;
     QString lastSenderText_;

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QRegularExpression>
 
 #include <array>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -61,9 +64,32 @@ NumericEdit::NumericEdit(const Limits &limits, QWidget *parent) : QLineEdit(pare
     refresh();
 }
 
+namespace {
+bool deferring = false;
+std::vector<QPointer<NumericEdit>> waitingToShow;
+}  // namespace
+
+void NumericEdit::deferShowing(bool on)
+{
+    deferring = on;
+    if (on)
+        return;
+    for (const QPointer<NumericEdit> &field : std::exchange(waitingToShow, {})) {
+        if (!field)
+            continue;
+        field->showPending_ = false;
+        field->refresh();
+    }
+}
+
 void NumericEdit::setValue(double value)
 {
     value_ = std::clamp(value, 0.0, limits_.maxValue);
+    if (deferring && !editing_) {
+        if (!std::exchange(showPending_, true))
+            waitingToShow.emplace_back(this);
+        return;
+    }
     refresh();
 }
 

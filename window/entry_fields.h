@@ -50,6 +50,9 @@ public:
     // Throws std::invalid_argument for a text that is not a number.
     void setValueText(const QString &text);
     void clearValue() { setValue(0); }
+    // While on, a new value is kept at once (value(), valueText()) and shown when it goes off: a burst
+    // of replies redraws each field once, not once a reply.
+    static void deferShowing(bool on);
     const Limits &limits() const { return limits_; }
 
     FieldHooks hooks;
@@ -68,6 +71,7 @@ private:
     Limits limits_;
     double value_ = 0;
     double valueBeforeEditing_ = 0;
+    bool showPending_ = false;
     bool editing_ = false;  // entered, and not yet left for another control of the window
 };
 

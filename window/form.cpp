@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <exception>
+#include <utility>
 
 int TagOf(const QObject *object)
 {
@@ -140,8 +141,18 @@ void TForm1_Config_UDP::wireEvents()
 
     connect(TimerRead_Conf, &QTimer::timeout, this,
             [this] { run([this] { TimerRead_ConfTimer(TimerRead_Conf); }); });
+    // Within one pass over the listener's queue the read side keeps every value at once and shows it at
+    // the end of the pass: a flood redraws the window once a pass, not once a datagram.
     IdUDPServer_Conf.setHandler([this](const QByteArray &data, const QString &address, quint16 port) {
+        inPass_ = true;
+        NumericEdit::deferShowing(true);
         run([&] { IdUDPServer_ConfUDPRead(data, address, port); });
+    });
+    IdUDPServer_Conf.setPassDone([this] {
+        inPass_ = false;
+        NumericEdit::deferShowing(false);
+        if (pendingCount_ >= 0)
+            SetCaption(LabIn, QString::number(std::exchange(pendingCount_, -1)));
     });
     Lab_IP1->installEventFilter(this);
     Lab_IP2->installEventFilter(this);

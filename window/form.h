@@ -120,8 +120,10 @@ private:
     QNetworkReply *lookup_ = nullptr;
     QStringList rememberedTarget_;
     QString settingsWritePath_;
-    IniFile settings_;          // the settings file as last read or written
-    QByteArray lastTakenOver_;  // the reply last shown in the read side, until the read side is emptied
+    IniFile settings_;             // the settings file as last read or written
+    QByteArray lastTakenOver_;     // the reply last shown in the read side, until the read side is emptied
+    bool inPass_ = false;          // handling a pass over the listener's queue
+    qlonglong pendingCount_ = -1;  // the datagram count to show at the end of the pass
     bool closing_ = false;
 };
 
