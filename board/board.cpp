@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QSaveFile>
 #include <QTimer>
 #include <QUdpSocket>
@@ -89,6 +90,7 @@ bool StandInBoard::bindTo(const QHostAddress &address, QString &error)
         if (port == wire::ListenPort && !options_.bindListenPort)
             continue;
         auto *socket = new QUdpSocket(this);
+        socket->setProxy(QNetworkProxy::NoProxy);  // a board answers on the local network only
         if (!socket->bind(address, port, QAbstractSocket::DontShareAddress)) {
             const QString why = socket->errorString();
             delete socket;

@@ -5,6 +5,7 @@
 
 #include <QHostInfo>
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QStringList>
 #include <QThread>
 #include <QTimer>
@@ -88,6 +89,9 @@ bool Listener::open()
     if (isOpen())
         return true;
     auto *socket = new QUdpSocket(this);
+    // Boards are on the local network: no proxy, and no look at the system's proxy settings (which on
+    // a desktop can keep the program waiting at start).
+    socket->setProxy(QNetworkProxy::NoProxy);
     if (!socket->bind(QHostAddress::AnyIPv4, port_, QAbstractSocket::DontShareAddress)) {
         delete socket;
         return false;
@@ -184,6 +188,7 @@ void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &ho
     try {
         const Bytes padded = PadWithCounterDigits(data.toStdString());
         QUdpSocket sender;
+        sender.setProxy(QNetworkProxy::NoProxy);
         sender.writeDatagram(padded.data(), static_cast<qint64>(padded.size()), ResolveHost(host),
                              static_cast<quint16>(port));
     } catch (const SendError &) {
