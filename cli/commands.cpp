@@ -24,12 +24,12 @@ QString Printable(const QString &text)
     return printable;
 }
 
-namespace {
-
 [[noreturn]] void Fail(int code, const QString &message)
 {
     throw Failure{code, message};
 }
+
+namespace {
 
 QString Text(const StoredConfig &s)
 {

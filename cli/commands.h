@@ -23,6 +23,7 @@ struct Failure
     int code;
     QString message;
 };
+[[noreturn]] void Fail(int code, const QString &message);
 
 struct Console
 {

@@ -14,11 +14,6 @@ namespace {
 
 constexpr qint64 MaxPlanBytes = 1 << 20;
 
-[[noreturn]] void Fail(int code, const QString &message)
-{
-    throw Failure{code, message};
-}
-
 // One CSV record per line; fields between double quotes may hold commas, and "" stands for a quote.
 QList<QStringList> CsvRecords(const QString &text)
 {

@@ -55,11 +55,6 @@ bool IsTerminal(FILE *stream)
 #endif
 }
 
-[[noreturn]] void Fail(int code, const QString &message)
-{
-    throw Failure{code, message};
-}
-
 // The options every command shares, parsed.
 struct Options
 {
