@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD=${BUILD:-build}
-PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libqt6svg6 fonts-liberation2 fonts-dejavu-core
+PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
           clang-format)
 # Building and checking the Debian package: manual pages, dependencies, desktop entry and metadata.
 PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream)

@@ -7,6 +7,7 @@
 #include "form.h"
 #include "frame_bytes.h"
 #include "session.h"
+#include "startup.h"
 #include "whole_file.h"
 
 #include <QApplication>
@@ -167,6 +168,7 @@ int Child(const QString &mode, const QString &kind, int argc, char **argv)
     std::unique_ptr<BareWindow> bare;
     QWidget *shown = nullptr;
     if (kind == QLatin1String("window")) {
+        PrepareApplication(app);  // as the program starts
         window = std::make_unique<TheWindow>(qEnvironmentVariable("VELMAR_BENCH_SETTINGS"));
         shown = window->form.get();
     } else {

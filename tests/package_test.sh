@@ -15,6 +15,7 @@ contents=$(dpkg-deb -c "$deb")
 for path in ./usr/bin/velmarcom ./usr/bin/velmarctl ./usr/bin/velmar-board \
     ./usr/share/applications/ua.velmar.VelmarCom.desktop \
     ./usr/share/icons/hicolor/scalable/apps/ua.velmar.VelmarCom.svg \
+    ./usr/share/icons/hicolor/48x48/apps/ua.velmar.VelmarCom.png \
     ./usr/share/metainfo/ua.velmar.VelmarCom.metainfo.xml \
     ./usr/share/man/man1/velmarctl.1.gz ./usr/share/man/man1/velmar-board.1.gz; do
     grep -q " $path" <<<"$contents" || { echo "the package lacks $path"; exit 1; }

@@ -1,10 +1,12 @@
 #include "form_fixture.h"
 #include "frame_bytes.h"
+#include "group_frames.h"
 #include "loopback.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QStyleFactory>
 
 using namespace test;
 
@@ -35,6 +37,7 @@ private slots:
     void readOnlyUserCopyIsMadeWritable();
     void nowhereToWriteStillLoadsAndCloses();
     void portTakenShowsPortError();
+    void groupFramesLookAsFusionDrawsThem();
 };
 
 void TestWindow::startsWithEveryControlAtItsDesignState()
@@ -573,4 +576,40 @@ void TestWindow::portTakenShowsPortError()
 }
 
 QTEST_MAIN(TestWindow)
+// The quicker frames give Fusion's pixels, with and without a title, small and large.
+void TestWindow::groupFramesLookAsFusionDrawsThem()
+{
+    std::unique_ptr<QStyle> quicker(GroupFrameStyle::ForApplicationStyle());
+    if (!quicker)
+        QSKIP("Fusion draws its own frames with this Qt");
+    std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
+    auto draw = [](QStyle *style, const QString &title, QSize size) {
+        QGroupBox box(title);
+        box.setStyle(style);
+        box.resize(size);
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::lightGray);
+        box.render(&image);
+        return image;
+    };
+    for (const QString &title : {QString(), QStringLiteral("Тип IP адреси")}) {
+        for (QSize size : {QSize(200, 81), QSize(345, 532)}) {
+            const QImage expected = draw(fusion.get(), title, size),
+                         actual = draw(quicker.get(), title, size);
+            int worst = 0;
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x) {
+                    const QRgb a = expected.pixel(x, y), b = actual.pixel(x, y);
+                    worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                      std::abs(qBlue(a) - qBlue(b))});
+                }
+            QVERIFY2(worst <= 1, qPrintable(QStringLiteral("\"%1\" %2x%3 differs by %4")
+                                                .arg(title)
+                                                .arg(size.width())
+                                                .arg(size.height())
+                                                .arg(worst)));
+        }
+    }
+}
+
 #include "tst_window.moc"

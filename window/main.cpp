@@ -1,6 +1,7 @@
 // velmarcom: the configurator of the lift dispatch network's controller boards.
 
 #include "form.h"
+#include "startup.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -83,11 +84,7 @@ int main(int argc, char *argv[])
     }
     MessageBoxNotifier notifier;
     Application app(argc, argv, notifier);
-    // The plain name names the settings folder; the title (message boxes) and the window's caption are
-    // the operator's texts.
-    QApplication::setApplicationName(QStringLiteral("VelmarCom"));
-    QApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ua.velmar.VelmarCom.svg")));
+    PrepareApplication(app);
 
     TForm1_Config_UDP Form1_Config_UDP(RunSettings{}, notifier);
     CloseOnTermination(Form1_Config_UDP);

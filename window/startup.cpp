@@ -1,0 +1,37 @@
+#include "startup.h"
+
+#include "group_frames.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QImageReader>
+
+namespace {
+
+// The window's icon, drawn from the program's SVG icon at the sizes title bars and task bars use. Read as
+// PNG: an SVG icon would load Qt's SVG plug-in and its library into every start.
+QIcon WindowIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128}) {
+        QImageReader reader(QStringLiteral(":/icons/velmarcom-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
+}  // namespace
+
+void PrepareApplication(QApplication &app)
+{
+    // The plain name names the settings folder; the title (message boxes) and the window's caption are
+    // the operator's texts.
+    app.setApplicationName(QStringLiteral("VelmarCom"));
+    app.setApplicationVersion(QStringLiteral(VELMAR_VERSION));
+    app.setWindowIcon(WindowIcon());
+    if (GroupFrameStyle *style = GroupFrameStyle::ForApplicationStyle())
+        app.setStyle(style);
+}

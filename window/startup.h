@@ -1,0 +1,7 @@
+#pragma once
+// What the program sets up in its application before the window: names, version, window icon and the
+// style's group box frames. The program and the start-up benchmark both start this way.
+
+class QApplication;
+
+void PrepareApplication(QApplication &app);
