@@ -38,6 +38,7 @@ private slots:
     void nowhereToWriteStillLoadsAndCloses();
     void portTakenShowsPortError();
     void groupFramesLookAsFusionDrawsThem();
+    void controlsNeverShownAreMadeWhenFirstAskedFor();
 };
 
 void TestWindow::startsWithEveryControlAtItsDesignState()
@@ -576,6 +577,24 @@ void TestWindow::portTakenShowsPortError()
 }
 
 QTEST_MAIN(TestWindow)
+// Controls the window never shows by itself cost no start; asked for, they come with their design state,
+// their key rules, and the window fitting itself to them.
+void TestWindow::controlsNeverShownAreMadeWhenFirstAskedFor()
+{
+    FormFixture f;
+    auto &form = f.open();
+    for (const char *later : {"Memo1", "CoBox_Iden", "Panel5", "ED_61", "Ed_62_IP_0", "Label76"})
+        QVERIFY2(!form.findChild<QWidget *>(later), later);
+    NumericEdit *field = form.octets(62)[0];
+    QCOMPARE(form.findChild<QWidget *>("ED_62"), field->parentWidget());
+    QCOMPARE(field->parentWidget()->geometry(), QRect(11, 212, 183, 33));
+    QVERIFY(field->parentWidget()->isHidden() && !field->isReadOnly());
+    QCOMPARE(field->valueText(), QString("000"));
+    QVERIFY(field->hooks.keyPress);
+    form.control("Panel5")->show();  // nothing does this in use; the sizing still follows
+    QCOMPARE(form.width(), 744 + 41);
+}
+
 // The quicker frames give Fusion's pixels, with and without a title, small and large.
 void TestWindow::groupFramesLookAsFusionDrawsThem()
 {

@@ -56,7 +56,9 @@ std::optional<QChar> TypedCharacter(const QKeyEvent *event)
 
 // ---- NumericEdit --------------------------------------------------------------------------------
 
-NumericEdit::NumericEdit(const Limits &limits, QWidget *parent) : QLineEdit(parent), limits_(limits)
+// Made with its text: a text set afterwards would lay the field out twice.
+NumericEdit::NumericEdit(const Limits &limits, QWidget *parent)
+    : QLineEdit(DisplayText(0, limits), parent), limits_(limits)
 {
     setMaxLength(limits.maxLength);
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -95,6 +97,11 @@ void NumericEdit::setValue(double value)
 
 QString NumericEdit::valueText() const
 {
+    return DisplayText(value_, limits_);
+}
+
+QString NumericEdit::DisplayText(double value, const Limits &limits)
+{
     // Octets are shown for every byte of every reply: their texts are made once and shared.
     static const std::array<QString, 256> octetTexts = [] {
         std::array<QString, 256> texts;
@@ -102,11 +109,11 @@ QString NumericEdit::valueText() const
             texts[k] = QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0'));
         return texts;
     }();
-    const long long rounded = std::llround(value_);
-    if (limits_.threeDigits && rounded >= 0 && rounded < 256)
+    const long long rounded = std::llround(value);
+    if (limits.threeDigits && rounded >= 0 && rounded < 256)
         return octetTexts[std::size_t(rounded)];
-    return limits_.threeDigits ? QStringLiteral("%1").arg(rounded, 3, 10, QLatin1Char('0'))
-                               : QString::number(rounded);
+    return limits.threeDigits ? QStringLiteral("%1").arg(rounded, 3, 10, QLatin1Char('0'))
+                              : QString::number(rounded);
 }
 
 QString NumericEdit::editText() const
@@ -251,7 +258,7 @@ void NumericEdit::focusOutEvent(QFocusEvent *event)
 
 // ---- HexByteEdit --------------------------------------------------------------------------------
 
-HexByteEdit::HexByteEdit(QWidget *parent) : QLineEdit(parent)
+HexByteEdit::HexByteEdit(const QString &text, QWidget *parent) : QLineEdit(text, parent)
 {
     setMaxLength(2);
     setAlignment(Qt::AlignCenter);

@@ -63,6 +63,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    static QString DisplayText(double value, const Limits &limits);
     QString plainText() const;
     bool acceptable(const QString &text) const;
     void refresh();
@@ -80,7 +81,7 @@ class HexByteEdit : public QLineEdit
 {
     Q_OBJECT
 public:
-    explicit HexByteEdit(QWidget *parent = nullptr);
+    explicit HexByteEdit(const QString &text = QString(), QWidget *parent = nullptr);
     FieldHooks hooks;
 
 protected:

@@ -95,9 +95,6 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
     IdUDPClient_Conf.active = true;
 
     wireEvents();
-    for (QObject *child : children())
-        if (child->isWidgetType())
-            child->installEventFilter(this);
     fitToVisibleControls();
     run([this] { FormCreate(); });
 }
@@ -157,19 +154,7 @@ void TForm1_Config_UDP::wireEvents()
     Lab_IP1->installEventFilter(this);
     Lab_IP2->installEventFilter(this);
 
-    // Key rules of the entry fields.
-    using KeyPress = void (TForm1_Config_UDP::*)(QWidget *, QChar &);
-    const KeyPress nextOctet[] = {&TForm1_Config_UDP::Ed_1_IP_0KeyPress,
-                                  &TForm1_Config_UDP::Ed_1_IP_1KeyPress,
-                                  &TForm1_Config_UDP::Ed_1_IP_2KeyPress};
-    for (const char *prefix : {"Ed_0", "Ed_1", "Ed_2", "Ed_3", "Ed_4", "Ed_6", "Ed_7", "Ed_8", "Ed_9",
-                               "Ed_61", "Ed_62", "EdR_0"}) {
-        for (int k = 0; k < 3; ++k) {
-            const KeyPress handler = nextOctet[k];
-            control<NumericEdit>(QStringLiteral("%1_IP_%2").arg(prefix).arg(k))->hooks.keyPress =
-                [this, handler](QWidget *sender, QChar &key) { run([&] { (this->*handler)(sender, key); }); };
-        }
-    }
+    // Key rules of the MAC fields; the octet fields have theirs as they are made.
     for (int panel : {5, 10}) {
         for (HexByteEdit *field : macBytes(panel)) {
             field->hooks.keyDown = [this](QWidget *sender, int &key) {
@@ -180,6 +165,21 @@ void TForm1_Config_UDP::wireEvents()
             };
             field->hooks.exit = [this](QWidget *sender) { run([&] { Ed_5_IP_0Exit(sender); }); };
         }
+    }
+}
+
+// An octet field steps on to the next field of its address when it is full.
+void TForm1_Config_UDP::wireOctetKeys(const std::array<NumericEdit *, 4> &fields)
+{
+    using KeyPress = void (TForm1_Config_UDP::*)(QWidget *, QChar &);
+    const KeyPress nextOctet[] = {&TForm1_Config_UDP::Ed_1_IP_0KeyPress,
+                                  &TForm1_Config_UDP::Ed_1_IP_1KeyPress,
+                                  &TForm1_Config_UDP::Ed_1_IP_2KeyPress};
+    for (int k = 0; k < 3; ++k) {
+        const KeyPress handler = nextOctet[k];
+        fields[k]->hooks.keyPress = [this, handler](QWidget *sender, QChar &key) {
+            run([&] { (this->*handler)(sender, key); });
+        };
     }
 }
 

@@ -32,10 +32,11 @@ public:
     TForm1_Config_UDP(const RunSettings &settings, Notifier &notifier, QWidget *parent = nullptr);
     ~TForm1_Config_UDP() override;
 
-    // Any control by its object name.
+    // Any control by its object name. A control the window never shows by itself is made here, the first
+    // time it is asked for, with its design values.
     template <class T = QWidget> T *control(const QString &name) const
     {
-        return qobject_cast<T *>(controls_.value(name));
+        return qobject_cast<T *>(widget(name));
     }
     std::array<NumericEdit *, 4> octets(int panel) const;  // Ed_<panel>_IP_0.._3
     std::array<HexByteEdit *, 6> macBytes(int panel) const;
@@ -93,7 +94,10 @@ protected:
 
 private:
     void buildControls();
+    void makeControl(int row);
+    QWidget *widget(const QString &name) const;
     void wireEvents();
+    void wireOctetKeys(const std::array<NumericEdit *, 4> &fields);
     void fitToVisibleControls();
     // Runs a handler; an error that escapes it goes to the error box and the program goes on.
     void run(const std::function<void()> &handler);
@@ -111,6 +115,7 @@ private:
     RunSettings run_;
     Notifier &notifier_;
     QHash<QString, QWidget *> controls_;
+    QHash<QString, int> later_;  // controls (and their fields) made when first asked for: name → row
     mutable QHash<int, std::array<NumericEdit *, 4>> octetPanels_;
     mutable QHash<int, std::array<HexByteEdit *, 6>> macPanels_;
     velmar::Listener IdUDPServer_Conf;

@@ -34,7 +34,9 @@ enum class Kind {
     MacPanel
 };
 
-enum Flags { Shown = 0, Hidden = 1, Disabled = 2, ReadOnly = 4, Bold = 8, FieldsReadOnly = 16 };
+// Later: hidden, and shown by nothing the window does; made the first time something asks for it, so
+// that no start pays for it. Such a row is the child of a row made at start and has no rows of its own.
+enum Flags { Shown = 0, Hidden = 1, Disabled = 2, ReadOnly = 4, Bold = 8, FieldsReadOnly = 16, Later = 32 };
 
 struct Row
 {
@@ -59,15 +61,15 @@ const char *const RayCaption = "№ луча\n(мережевий)";
 const Row Rows[] = {
     // Top area
     {"CheckBox1", Kind::CheckBox, nullptr, 16, 0, 169, 17, "Перезапуск масиву", Hidden | Disabled},
-    {"Ch_Box_Conf_IP", Kind::CheckBox, nullptr, 16, 24, 265, 17, "Конфігурування по Ідентифікатору", Hidden | Disabled},
+    {"Ch_Box_Conf_IP", Kind::CheckBox, nullptr, 16, 24, 265, 17, "Конфігурування по Ідентифікатору", Hidden | Later | Disabled},
     {"GroupBox6", Kind::GroupBox, nullptr, 128, 48, 200, 81, "  IP - Плати що конфігуруеться  "},
     {"Lab_IP1", Kind::Label, "GroupBox6", 8, 19, 0, 0, "010.000.000.002"},
     {"Lab_IP2", Kind::Label, "GroupBox6", 102, 19, 0, 0, "-----------------------------"},
     {"Ed_0", Kind::AddressPanel, "GroupBox6", 8, 40, 183, 33},
-    {"Lab_Iden", Kind::Label, nullptr, 19, 75, 0, 0, "Ідентифікатор", Hidden},
-    {"CoBox_Iden", Kind::ComboBox, nullptr, 12, 92, 111, 28, "", Hidden},
+    {"Lab_Iden", Kind::Label, nullptr, 19, 75, 0, 0, "Ідентифікатор", Hidden | Later},
+    {"CoBox_Iden", Kind::ComboBox, nullptr, 12, 92, 111, 28, "", Hidden | Later},
     {"Button3", Kind::Button, nullptr, 340, 41, 105, 88, "Reboot"},
-    {"Lab_Port", Kind::Label, nullptr, 365, 74, 0, 0, "Port", Hidden},
+    {"Lab_Port", Kind::Label, nullptr, 365, 74, 0, 0, "Port", Hidden | Later},
     {"Pan_Port", Kind::Panel, nullptr, 336, 89, 87, 33, "", Hidden},
     {"CurEd_Port", Kind::Identifier, "Pan_Port", 5, 8, 76, 22, "", ReadOnly, 0, 8026},
     {"EditRs", Kind::Edit, nullptr, 410, 15, 21, 21, "__"},
@@ -79,14 +81,14 @@ const Row Rows[] = {
     {"GroupBox7", Kind::GroupBox, nullptr, 456, 72, 225, 57, EchoCaption},
     {"Edit1", Kind::Edit, "GroupBox7", 10, 20, 167, 28, "000.000.000.000", ReadOnly | Bold},
     {"BitBtn1", Kind::RetryButton, "GroupBox7", 192, 20, 25, 28},
-    {"Panel5", Kind::Panel, nullptr, 744, 80, 41, 41, "Stop", Hidden},
+    {"Panel5", Kind::Panel, nullptr, 744, 80, 41, 41, "Stop", Hidden | Later},
     {"Button7", Kind::Button, nullptr, 355, 136, 25, 529, "<-"},
-    {"Memo1", Kind::Memo, nullptr, 728, 136, 288, 497, "", Hidden | ReadOnly},
+    {"Memo1", Kind::Memo, nullptr, 728, 136, 288, 497, "", Hidden | Later | ReadOnly},
 
     // Write side
     {"GroupBox2", Kind::GroupBox, nullptr, 8, 132, 345, 532},
     {"Button1", Kind::Button, "GroupBox2", 12, 25, 180, 40, "Записати"},
-    {"Label55", Kind::Label, "GroupBox2", 209, 27, 70, 33, RayCaption, Hidden | Disabled},
+    {"Label55", Kind::Label, "GroupBox2", 209, 27, 70, 33, RayCaption, Hidden | Later | Disabled},
     {"Panel3", Kind::Panel, "GroupBox2", 274, 24, 55, 33, "", Hidden | Disabled},
     {"Str_NL_W", Kind::Number, "Panel3", 5, 8, 41, 22},
     {"ED_2", Kind::AddressPanel, "GroupBox2", 10, 72, 183, 33},
@@ -105,10 +107,10 @@ const Row Rows[] = {
     {"ED_1", Kind::AddressPanel, "GroupBox4", 10, 99, 183, 33},
     {"Label57", Kind::Label, "GroupBox4", 208, 48, 104, 39, IdentifierCaption},
     {"IND_MEdit", Kind::Identifier, "GroupBox4", 220, 100, 84, 33},
-    {"Label63", Kind::Label, "GroupBox4", 17, 141, 0, 0, "IP - Резервний №1", Hidden | Disabled},
-    {"ED_11", Kind::AddressPanel, "GroupBox4", 11, 158, 183, 33, "", Hidden | Disabled},
-    {"Label68", Kind::Label, "GroupBox4", 17, 199, 0, 0, "IP - Резервний №2", Hidden | Disabled},
-    {"ED_12", Kind::AddressPanel, "GroupBox4", 11, 214, 183, 33, "", Hidden | Disabled},
+    {"Label63", Kind::Label, "GroupBox4", 17, 141, 0, 0, "IP - Резервний №1", Hidden | Later | Disabled},
+    {"ED_11", Kind::AddressPanel, "GroupBox4", 11, 158, 183, 33, "", Hidden | Later | Disabled},
+    {"Label68", Kind::Label, "GroupBox4", 17, 199, 0, 0, "IP - Резервний №2", Hidden | Later | Disabled},
+    {"ED_12", Kind::AddressPanel, "GroupBox4", 11, 214, 183, 33, "", Hidden | Later | Disabled},
 
     // Read side
     {"GroupBox1", Kind::GroupBox, nullptr, 384, 132, 345, 532},
@@ -116,7 +118,7 @@ const Row Rows[] = {
     {"Label49", Kind::Label, "GroupBox1", 168, 8, 0, 0, "робоча конфігурація"},
     {"Button2", Kind::Button, "GroupBox1", 11, 25, 126, 40, "Прочитати", Shown, 0},
     {"Button8", Kind::Button, "GroupBox1", 155, 25, 126, 40, "Прочитати", Shown, 1},
-    {"Label56", Kind::Label, "GroupBox1", 209, 27, 0, 0, RayCaption, Hidden | Disabled},
+    {"Label56", Kind::Label, "GroupBox1", 209, 27, 0, 0, RayCaption, Hidden | Later | Disabled},
     {"Panel4", Kind::Panel, "GroupBox1", 274, 24, 55, 33, "", Hidden | Disabled},
     {"Str_NL_R", Kind::Edit, "Panel4", 10, 8, 33, 21, "000", ReadOnly, 0, 3},
     {"ED_7", Kind::AddressPanel, "GroupBox1", 10, 72, 183, 33, "", Disabled | FieldsReadOnly},
@@ -135,10 +137,10 @@ const Row Rows[] = {
     {"ED_6", Kind::AddressPanel, "GroupBox5", 10, 98, 183, 33, "", Hidden | Disabled | FieldsReadOnly},
     {"Label58", Kind::Label, "GroupBox5", 209, 51, 0, 0, IdentifierCaption, Hidden},
     {"CurrencyEdit1", Kind::Identifier, "GroupBox5", 221, 99, 84, 33, "", Hidden | Disabled | ReadOnly},
-    {"Label64", Kind::Label, "GroupBox5", 17, 139, 0, 0, "IP - Резервний №1", Hidden},
-    {"ED_61", Kind::AddressPanel, "GroupBox5", 10, 157, 183, 33, "", Hidden | Disabled | FieldsReadOnly},
-    {"Label76", Kind::Label, "GroupBox5", 17, 197, 0, 0, "IP - Резервний №2", Hidden},
-    {"ED_62", Kind::AddressPanel, "GroupBox5", 11, 212, 183, 33, "", Hidden},
+    {"Label64", Kind::Label, "GroupBox5", 17, 139, 0, 0, "IP - Резервний №1", Hidden | Later},
+    {"ED_61", Kind::AddressPanel, "GroupBox5", 10, 157, 183, 33, "", Hidden | Later | Disabled | FieldsReadOnly},
+    {"Label76", Kind::Label, "GroupBox5", 17, 197, 0, 0, "IP - Резервний №2", Hidden | Later},
+    {"ED_62", Kind::AddressPanel, "GroupBox5", 11, 212, 183, 33, "", Hidden | Later},
 
     // Reboot sweep, never shown
     {"GroupBox3", Kind::GroupBox, nullptr, 0, 696, 385, 129, "", Hidden},
@@ -215,137 +217,179 @@ NumericEdit::Limits OctetLimits(int maxValue = 255)
     return {true, 3, double(maxValue), 2, true};
 }
 
+// The names of the fields an address or MAC panel holds; none for other rows.
+QStringList FieldNames(const Row &row)
+{
+    const int count = row.kind == Kind::AddressPanel ? 4 : row.kind == Kind::MacPanel ? 6 : 0;
+    const QString prefix = FieldPrefix(QString::fromUtf8(row.name));
+    QStringList names;
+    for (int k = 0; k < count; ++k)
+        names << QStringLiteral("%1_IP_%2").arg(prefix).arg(k);
+    return names;
+}
+
 }  // namespace
 
 void TForm1_Config_UDP::buildControls()
 {
+    for (int index = 0; index < int(std::size(Rows)); ++index) {
+        const Row &row = Rows[index];
+        if (!(row.flags & Later)) {
+            makeControl(index);
+            continue;
+        }
+        later_.insert(QString::fromUtf8(row.name), index);
+        for (const QString &field : FieldNames(row))
+            later_.insert(field, index);
+    }
+    move(DesignLeft, DesignTop);
+}
+
+QWidget *TForm1_Config_UDP::widget(const QString &name) const
+{
+    if (QWidget *made = controls_.value(name))
+        return made;
+    const auto later = later_.constFind(name);
+    if (later == later_.cend())
+        return nullptr;
+    // Making a control the window has not needed yet changes nothing the window shows.
+    const_cast<TForm1_Config_UDP *>(this)->makeControl(later.value());
+    return controls_.value(name);
+}
+
+void TForm1_Config_UDP::makeControl(int index)
+{
+    const Row &row = Rows[index];
     auto add = [this](QWidget *widget, const QString &name) {
         widget->setObjectName(name);
         controls_.insert(name, widget);
+        later_.remove(name);
+    };
+    // Captions that change at run time come from boards and files: never read as markup.
+    auto label = [](const QString &caption, QWidget *parent) {
+        auto *label = new QLabel(caption, parent);
+        label->setTextFormat(Qt::PlainText);
+        return label;
     };
 
-    for (const Row &row : Rows) {
-        QWidget *parent = row.parent ? controls_.value(QLatin1String(row.parent)) : this;
-        const QString name = QString::fromUtf8(row.name);
-        const QString caption = QString::fromUtf8(row.caption ? row.caption : "");
-        QWidget *widget = nullptr;
-        switch (row.kind) {
-        case Kind::Label: {
-            auto *label = new QLabel(caption, parent);
-            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            label->setProperty("designSize", QSize(row.width, row.height));
-            widget = label;
-            break;
-        }
-        case Kind::CheckBox: widget = new QCheckBox(caption, parent); break;
-        case Kind::Button: widget = new QPushButton(caption, parent); break;
-        case Kind::RetryButton: {
-            auto *button = new QPushButton(parent);
-            button->setIcon(RetryGlyph());
-            widget = button;
-            break;
-        }
-        case Kind::Edit: {
-            auto *edit = new QLineEdit(caption, parent);
-            if (row.initial)
-                edit->setMaxLength(row.initial);
-            edit->setReadOnly(row.flags & ReadOnly);
-            if (row.flags & Bold) {
-                QFont font = edit->font();
-                font.setBold(true);
-                edit->setFont(font);
-            }
-            widget = edit;
-            break;
-        }
-        case Kind::GroupBox:
-            widget = new QGroupBox(row.caption ? caption : run_.echoServiceUrl.toString(), parent);
-            break;
-        case Kind::Panel: {
-            auto *panel = new QFrame(parent);
-            panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-            if (!caption.isEmpty())
-                (new QLabel(caption, panel))->move(8, 14);
-            widget = panel;
-            break;
-        }
-        case Kind::ComboBox: {
-            auto *combo = new QComboBox(parent);
-            combo->setEditable(false);
-            widget = combo;
-            break;
-        }
-        case Kind::Memo: {
-            auto *memo = new QPlainTextEdit(parent);
-            memo->setReadOnly(true);
-            widget = memo;
-            break;
-        }
-        case Kind::Progress: {
-            auto *bar = new QProgressBar(parent);
-            bar->setRange(0, 255);
-            bar->setValue(0);
-            widget = bar;
-            break;
-        }
-        case Kind::Number:
-        case Kind::Identifier: {
-            const bool number = row.kind == Kind::Number;
-            const NumericEdit::Limits limits =
-                number ? OctetLimits(name == QLatin1String("EdR1_0_IP_0") ? 254 : 255)
-                       : NumericEdit::Limits{false, 5, 65535, 0, false};
-            auto *edit = new NumericEdit(limits, parent);
-            if (!number)
-                edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            edit->setReadOnly(row.flags & ReadOnly);
-            edit->setValue(row.initial);
-            widget = edit;
-            break;
-        }
-        case Kind::AddressPanel: {
-            QFrame *panel = new LoweredPanel(parent, QStringLiteral("."), {46, 90, 134});
-            const QString prefix = FieldPrefix(name);
-            int k = 0;
-            for (int x : {5, 49, 93, 137}) {
-                auto *field = new NumericEdit(OctetLimits(), panel);
-                field->setFrame(false);
-                field->setGeometry(x, 8, 41, 22);
-                field->setReadOnly(row.flags & FieldsReadOnly);
-                add(field, QStringLiteral("%1_IP_%2").arg(prefix).arg(k++));
-            }
-            widget = panel;
-            break;
-        }
-        case Kind::MacPanel: {
-            QFrame *panel = new LoweredPanel(parent, QStringLiteral(":"), {43, 88, 134, 179, 221});
-            const QString prefix = FieldPrefix(name);
-            const QStringList initial = caption.split(QLatin1Char(' '));
-            int k = 0;
-            for (int x : {7, 52, 96, 143, 185, 229}) {
-                auto *field = new HexByteEdit(panel);
-                field->setGeometry(x, 8, 33, 21);
-                field->setText(initial.value(k));
-                field->setReadOnly(row.flags & FieldsReadOnly);
-                SetTag(field, k);
-                add(field, QStringLiteral("%1_IP_%2").arg(prefix).arg(k++));
-            }
-            widget = panel;
-            break;
-        }
-        }
-        add(widget, name);
-        SetTag(widget, row.tag);
-        if (row.width > 0)
-            widget->setGeometry(row.x, row.y, row.width, row.height);
-        else {
-            widget->adjustSize();
-            widget->move(row.x, row.y);
-        }
-        widget->setHidden(row.flags & Hidden);
-        widget->setEnabled(!(row.flags & Disabled));
+    QWidget *parent = row.parent ? controls_.value(QLatin1String(row.parent)) : this;
+    const QString name = QString::fromUtf8(row.name);
+    const QString caption = QString::fromUtf8(row.caption ? row.caption : "");
+    const QStringList fields = FieldNames(row);
+    QWidget *widget = nullptr;
+    switch (row.kind) {
+    case Kind::Label: {
+        QLabel *text = label(caption, parent);
+        text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        text->setProperty("designSize", QSize(row.width, row.height));
+        widget = text;
+        break;
     }
-    // Captions that change at run time come from boards and files: never read as markup.
-    for (QLabel *label : findChildren<QLabel *>())
-        label->setTextFormat(Qt::PlainText);
-    move(DesignLeft, DesignTop);
+    case Kind::CheckBox: widget = new QCheckBox(caption, parent); break;
+    case Kind::Button: widget = new QPushButton(caption, parent); break;
+    case Kind::RetryButton: {
+        auto *button = new QPushButton(parent);
+        button->setIcon(RetryGlyph());
+        widget = button;
+        break;
+    }
+    case Kind::Edit: {
+        auto *edit = new QLineEdit(caption, parent);
+        if (row.initial)
+            edit->setMaxLength(row.initial);
+        edit->setReadOnly(row.flags & ReadOnly);
+        if (row.flags & Bold) {
+            QFont font = edit->font();
+            font.setBold(true);
+            edit->setFont(font);
+        }
+        widget = edit;
+        break;
+    }
+    case Kind::GroupBox:
+        widget = new QGroupBox(row.caption ? caption : run_.echoServiceUrl.toString(), parent);
+        break;
+    case Kind::Panel: {
+        auto *panel = new QFrame(parent);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        if (!caption.isEmpty())
+            label(caption, panel)->move(8, 14);
+        widget = panel;
+        break;
+    }
+    case Kind::ComboBox: {
+        auto *combo = new QComboBox(parent);
+        combo->setEditable(false);
+        widget = combo;
+        break;
+    }
+    case Kind::Memo: {
+        auto *memo = new QPlainTextEdit(parent);
+        memo->setReadOnly(true);
+        widget = memo;
+        break;
+    }
+    case Kind::Progress: {
+        auto *bar = new QProgressBar(parent);
+        bar->setRange(0, 255);
+        bar->setValue(0);
+        widget = bar;
+        break;
+    }
+    case Kind::Number:
+    case Kind::Identifier: {
+        const bool number = row.kind == Kind::Number;
+        const NumericEdit::Limits limits = number
+                                               ? OctetLimits(name == QLatin1String("EdR1_0_IP_0") ? 254 : 255)
+                                               : NumericEdit::Limits{false, 5, 65535, 0, false};
+        auto *edit = new NumericEdit(limits, parent);
+        if (!number)
+            edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        edit->setReadOnly(row.flags & ReadOnly);
+        edit->setValue(row.initial);
+        widget = edit;
+        break;
+    }
+    case Kind::AddressPanel: {
+        QFrame *panel = new LoweredPanel(parent, QStringLiteral("."), {46, 90, 134});
+        std::array<NumericEdit *, 4> octets{};
+        for (int k = 0; k < 4; ++k) {
+            auto *field = octets[k] = new NumericEdit(OctetLimits(), panel);
+            field->setFrame(false);
+            field->setGeometry(5 + 44 * k, 8, 41, 22);
+            field->setReadOnly(row.flags & FieldsReadOnly);
+            add(field, fields[k]);
+        }
+        wireOctetKeys(octets);
+        widget = panel;
+        break;
+    }
+    case Kind::MacPanel: {
+        QFrame *panel = new LoweredPanel(parent, QStringLiteral(":"), {43, 88, 134, 179, 221});
+        const QStringList initial = caption.split(QLatin1Char(' '));
+        int k = 0;
+        for (int x : {7, 52, 96, 143, 185, 229}) {
+            auto *field = new HexByteEdit(initial.value(k), panel);
+            field->setGeometry(x, 8, 33, 21);
+            field->setReadOnly(row.flags & FieldsReadOnly);
+            SetTag(field, k);
+            add(field, fields[k++]);
+        }
+        widget = panel;
+        break;
+    }
+    }
+    add(widget, name);
+    SetTag(widget, row.tag);
+    if (row.width > 0)
+        widget->setGeometry(row.x, row.y, row.width, row.height);
+    else {
+        widget->adjustSize();
+        widget->move(row.x, row.y);
+    }
+    widget->setHidden(row.flags & Hidden);
+    widget->setEnabled(!(row.flags & Disabled));
+    // The window fits itself to its controls as they are shown, hidden and resized.
+    if (parent == this)
+        widget->installEventFilter(this);
 }

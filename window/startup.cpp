@@ -8,12 +8,13 @@
 
 namespace {
 
-// The window's icon, drawn from the program's SVG icon at the sizes title bars and task bars use. Read as
-// PNG: an SVG icon would load Qt's SVG plug-in and its library into every start.
+// The window's icon, drawn from the program's SVG icon at the sizes title bars and task bars take. Read as
+// PNG: an SVG icon would load Qt's SVG plug-in and its library into every start. Larger places (docks,
+// menus) take the installed icon of the desktop entry.
 QIcon WindowIcon()
 {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128}) {
+    for (int size : {16, 32, 48}) {
         QImageReader reader(QStringLiteral(":/icons/velmarcom-%1.png").arg(size), "png");
         reader.setAutoDetectImageFormat(false);
         const QImage image = reader.read();
