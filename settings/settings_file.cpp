@@ -133,10 +133,8 @@ void TForm1_Config_UDP::LoadSettings()
     }
 
     QStringList skipped;
+    // Sections "11" and "12" are never read back: the reserve addresses keep the 0 they were made with.
     for (const char *name : SettingsLoadOrder()) {
-        if (QLatin1String(name) == QLatin1String("5"))  // the reserve addresses are never read back
-            for (int panel : {11, 12})
-                octets(panel)[0]->setValueText(QStringLiteral("0"));
         const SettingsSection &section = SettingsSectionNamed(QLatin1String(name));
         for (int key = 0; key < section.keys; ++key) {
             const QString fallbackText = QLatin1String(section.defaults[key]);
