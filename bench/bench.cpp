@@ -544,6 +544,7 @@ int main(int argc, char **argv)
     QString self;
     {
         QApplication app(argc, argv);
+        PrepareApplication(app);  // the window's exchanges run in an application set up as the program's
         self = QCoreApplication::applicationFilePath();
         QProcess board;
         board.start(QCoreApplication::applicationDirPath() + "/velmar-board",
