@@ -34,8 +34,8 @@ enum class Kind {
     MacPanel
 };
 
-// Later: hidden, and shown by nothing the window does; made the first time something asks for it, so
-// that no start pays for it. Such a row is the child of a row made at start and has no rows of its own.
+// Later: hidden, and shown by nothing the window does; made the first time something asks for it (with
+// its parent, should that be made later too), so that no start pays for it.
 enum Flags { Shown = 0, Hidden = 1, Disabled = 2, ReadOnly = 4, Bold = 8, FieldsReadOnly = 16, Later = 32 };
 
 struct Row
@@ -272,7 +272,7 @@ void TForm1_Config_UDP::makeControl(int index)
         return label;
     };
 
-    QWidget *parent = row.parent ? controls_.value(QLatin1String(row.parent)) : this;
+    QWidget *parent = row.parent ? widget(QLatin1String(row.parent)) : this;
     const QString name = QString::fromUtf8(row.name);
     const QString caption = QString::fromUtf8(row.caption ? row.caption : "");
     const QStringList fields = FieldNames(row);
@@ -353,12 +353,13 @@ void TForm1_Config_UDP::makeControl(int index)
     case Kind::AddressPanel: {
         QFrame *panel = new LoweredPanel(parent, QStringLiteral("."), {46, 90, 134});
         std::array<NumericEdit *, 4> octets{};
-        for (int k = 0; k < 4; ++k) {
+        int k = 0;
+        for (int x : {5, 49, 93, 137}) {
             auto *field = octets[k] = new NumericEdit(OctetLimits(), panel);
             field->setFrame(false);
-            field->setGeometry(5 + 44 * k, 8, 41, 22);
+            field->setGeometry(x, 8, 41, 22);
             field->setReadOnly(row.flags & FieldsReadOnly);
-            add(field, fields[k]);
+            add(field, fields[k++]);
         }
         wireOctetKeys(octets);
         widget = panel;
