@@ -35,19 +35,46 @@ const QString &HexPairText(std::uint8_t byte)
 }
 
 // Replies come in bursts of identical copies: a text that stays the same is not set again.
-template <class Control> bool Show(Control *control, const QString &text)
+template <class Control> void Show(Control *control, const QString &text)
 {
-    if constexpr (std::is_base_of_v<QLabel, Control>) {
-        return SetCaption(control, text);
-    } else {
-        if (control->text() == text)
-            return false;
+    if (control->text() != text)
         control->setText(text);
-        return true;
-    }
 }
 
 }  // namespace
+
+void TForm1_Config_UDP::showCaption(QLabel *label, const QString &text)
+{
+    if (!inPass_) {
+        SetCaption(label, text);
+        return;
+    }
+    for (auto &[pending, pendingText] : pendingCaptions_)
+        if (pending == label) {
+            pendingText = text;
+            return;
+        }
+    if (label->text() != text)
+        pendingCaptions_.emplace_back(label, text);
+}
+
+QString TForm1_Config_UDP::caption(QLabel *label) const
+{
+    for (const auto &[pending, pendingText] : pendingCaptions_)
+        if (pending == label)
+            return pendingText;
+    return label->text();
+}
+
+void TForm1_Config_UDP::endPass()
+{
+    inPass_ = false;
+    NumericEdit::deferShowing(false);
+    if (pendingCount_ >= 0)
+        SetCaption(LabIn, QString::number(std::exchange(pendingCount_, -1)));
+    for (const auto &[label, text] : std::exchange(pendingCaptions_, {}))
+        SetCaption(label, text);
+}
 
 void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QString &senderAddress,
                                                 quint16 senderPort)
@@ -60,11 +87,11 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
     const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
 
     if (decoded.iklText)
-        Show(Label5, QString::fromStdString(*decoded.iklText));
-    Show(Label_In_IP, senderAddress);
-    Show(Label_In_Port, QString::number(senderPort));
+        showCaption(Label5, QString::fromStdString(*decoded.iklText));
+    showCaption(Label_In_IP, senderAddress);
+    showCaption(Label_In_Port, QString::number(senderPort));
     if (decoded.identMark)
-        Show(LabIdent, QString::number(*decoded.identMark));
+        showCaption(LabIdent, QString::number(*decoded.identMark));
     if (!decoded.reply)
         return;
     // A board answers each request up to three times with the same bytes: a copy of the reply that has
@@ -76,13 +103,17 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
 
     if (reply.kind == ReplyKind::RebootAck)
         Show(EditRs, QStringLiteral("Ok"));
+    const std::array<HexByteEdit *, 6> mac = macBytes(10);
+    std::array<std::array<NumericEdit *, 4>, std::size(ReadSidePanels)> addresses;
+    for (std::size_t k = 0; k < addresses.size(); ++k)
+        addresses[k] = octets(ReadSidePanels[k]);
     for (std::size_t k = 0; k < reply.recordHead.size(); ++k) {
         const std::uint8_t byte = reply.recordHead[k];
         const RecordPlace place = RecordPlaceOf(k);
         if (place.field == RecordField::Mac)
-            Show(macBytes(10)[place.index], HexPairText(byte));
+            Show(mac[place.index], HexPairText(byte));
         else
-            octets(ReadSidePanels[int(place.field)])[place.index]->setValue(byte);
+            addresses[int(place.field)][place.index]->setValue(byte);
     }
     if (reply.rayNumber)
         Show(Str_NL_R, QString::number(*reply.rayNumber));
@@ -105,14 +136,14 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
 
     // The suffix goes only on a text that this datagram has just set, so it never doubles.
     if (reply.versionText) {
-        QString caption = VersionToText(*reply.versionText);
-        if (!caption.isEmpty())
-            caption += QString::fromUtf8(VersionSuffix);
-        Show(Lab_Ver, caption);
+        QString version = VersionToText(*reply.versionText);
+        if (!version.isEmpty())
+            version += QString::fromUtf8(VersionSuffix);
+        showCaption(Lab_Ver, version);
     }
 
     CheckBox5->show();
-    if (reply.boardDynamic && !Lab_Ver->text().isEmpty()) {
+    if (reply.boardDynamic && !caption(Lab_Ver).isEmpty()) {
         CheckBox5->setChecked(true);
         Show(CheckBox5, QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
     } else {

@@ -30,16 +30,24 @@ Ipv4 IpAt(std::string_view datagram, std::size_t offset)
             ByteAt(datagram, offset + 3)};
 }
 
+// Offsets 29..39 of a ConfigWrite or a ConfigReply, after "iden".
+IdentBlock IdentAt(std::string_view d)
+{
+    return {static_cast<std::uint16_t>(ByteAt(d, 29) + 256 * ByteAt(d, 30)), ByteAt(d, 31) != 0, IpAt(d, 32),
+            IpAt(d, 36)};
+}
+
 // The 40-byte record at the start of a ConfigWrite or a ConfigReply.
 ConfigRecord RecordAt(std::string_view d)
 {
     ConfigRecord r;
     for (std::size_t k = 0; k < RecordHeadLength; ++k)
         RecordByte(r, k) = ByteAt(d, k);
-    r.boardIdent = static_cast<std::uint16_t>(ByteAt(d, 29) + 256 * ByteAt(d, 30));
-    r.consoleDynamic = ByteAt(d, 31) != 0;
-    r.reserveIp1 = IpAt(d, 32);
-    r.reserveIp2 = IpAt(d, 36);
+    const IdentBlock ident = IdentAt(d);
+    r.boardIdent = ident.boardIdent;
+    r.consoleDynamic = ident.consoleDynamic;
+    r.reserveIp1 = ident.reserveIp1;
+    r.reserveIp2 = ident.reserveIp2;
     return r;
 }
 
@@ -214,11 +222,14 @@ DecodedDatagram DecodeDatagram(std::string_view d)
 {
     DecodedDatagram decoded;
 
-    if (d.find("ikl") == 0 && ByteAt(d, 4) != 0) {
-        std::string text;
-        for (std::size_t i = 0; i < 12; ++i)
-            text += (i ? "*" : "") + std::to_string(ByteAt(d, i));
-        decoded.iklText = text + "#";
+    if (d.starts_with("ikl") && ByteAt(d, 4) != 0) {
+        std::string &text = decoded.iklText.emplace();
+        for (std::size_t i = 0; i < 12; ++i) {
+            if (i)
+                text += '*';
+            text += std::to_string(ByteAt(d, i));
+        }
+        text += '#';
     }
 
     if (auto q = d.find("ide"); q != std::string_view::npos)
@@ -229,31 +240,27 @@ DecodedDatagram DecodeDatagram(std::string_view d)
     if (!accepted)
         return decoded;
 
-    ConfigReplyFields reply;
+    // Every reply of a flood passes here: each part is made in one go, nothing is copied twice.
+    ConfigReplyFields &reply = decoded.reply.emplace();
     if (HasAt(d, 0, "rzt")) {
         reply.kind = ReplyKind::RebootAck;
     } else if (ByteAt(d, 10) == 4) {
         reply.kind = ReplyKind::Filtered;
     } else {
-        for (std::size_t k = 0; k < std::min(RecordHeadLength, d.size()); ++k)
-            reply.recordHead.push_back(ByteAt(d, k));
+        const std::string_view head = d.substr(0, RecordHeadLength);
+        reply.recordHead.assign(head.begin(), head.end());
         // The board puts the ray number after "Nl" at 25, not where the write puts it.
         if (HasAt(d, 23, "Nl"))
             reply.rayNumber = ByteAt(d, 25);
-        if (HasAt(d, 25, "iden")) {
-            const ConfigRecord r = RecordAt(d);
-            reply.ident = IdentBlock{r.boardIdent, r.consoleDynamic, r.reserveIp1, r.reserveIp2};
-        }
+        if (HasAt(d, 25, "iden"))
+            reply.ident = IdentAt(d);
     }
 
     if (HasAt(d, 42, "VER")) {
-        Bytes text;
-        for (std::size_t k = 45; k < 45 + wire::VersionTextMax && k < d.size() && d[k] != '#'; ++k)
-            text.push_back(d[k]);
-        reply.versionText = text;
+        const std::string_view text = d.substr(std::min<std::size_t>(45, d.size()), wire::VersionTextMax);
+        reply.versionText.emplace(text.substr(0, text.find('#')));
     }
     reply.boardDynamic = ByteAt(d, 75) != 0;
-    decoded.reply = reply;
     return decoded;
 }
 

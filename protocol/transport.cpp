@@ -3,6 +3,7 @@
 #include "codec.h"
 #include "wire.h"
 
+#include <QElapsedTimer>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
@@ -16,8 +17,10 @@ namespace velmar {
 
 namespace {
 
-// Datagrams handled in one go before the event loop gets its turn again.
-constexpr int DrainBatch = 64;
+// How long one pass over the queue may take before the event loop gets its turn again (input,
+// painting), and how many datagrams it may take at most.
+constexpr qint64 PassBudgetNs = 2'000'000;
+constexpr int PassMost = 4096;
 
 }  // namespace
 
@@ -124,7 +127,11 @@ void Listener::drain()
     if (delivering_)
         return;
     int delivered = 0;
-    for (int handled = 0; handled < DrainBatch && isOpen(); ++handled) {
+    QElapsedTimer pass;
+    pass.start();
+    for (int handled = 0; handled < PassMost && isOpen(); ++handled) {
+        if (handled % 16 == 15 && pass.nsecsElapsed() > PassBudgetNs)
+            break;  // the clock is read every 16 datagrams: a pass runs over its budget a little at most
         // One byte more than any datagram we take: a longer one is told by its length and dropped,
         // never cut silently.
         const QNetworkDatagram datagram = socket_->receiveDatagram(qint64(wire::ReceiveBufferSize) + 1);
@@ -147,7 +154,7 @@ void Listener::drain()
         }
         delivering_ = false;
     }
-    // After a full batch, the rest comes with the socket's next announcement, once other events (input,
+    // After a full pass, the rest comes with the socket's next announcement, once other events (input,
     // painting) had their turn.
     if (delivered && passDone_)
         passDone_();

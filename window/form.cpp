@@ -145,12 +145,7 @@ void TForm1_Config_UDP::wireEvents()
         NumericEdit::deferShowing(true);
         run([&] { IdUDPServer_ConfUDPRead(data, address, port); });
     });
-    IdUDPServer_Conf.setPassDone([this] {
-        inPass_ = false;
-        NumericEdit::deferShowing(false);
-        if (pendingCount_ >= 0)
-            SetCaption(LabIn, QString::number(std::exchange(pendingCount_, -1)));
-    });
+    IdUDPServer_Conf.setPassDone([this] { endPass(); });
     Lab_IP1->installEventFilter(this);
     Lab_IP2->installEventFilter(this);
 

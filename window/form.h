@@ -12,6 +12,8 @@
 
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class HexByteEdit;
 class NumericEdit;
@@ -111,6 +113,10 @@ private:
     // is a field that does not change.
     void carryOut(const velmar::SendPlan &plan);
     IniFile readSettingsFile(const QString &path, bool *exists = nullptr);
+    // Within a pass over the listener's queue a caption is kept and set when the pass ends.
+    void showCaption(QLabel *label, const QString &text);
+    QString caption(QLabel *label) const;
+    void endPass();
 
     RunSettings run_;
     Notifier &notifier_;
@@ -129,6 +135,7 @@ private:
     QByteArray lastTakenOver_;     // the reply last shown in the read side, until the read side is emptied
     bool inPass_ = false;          // handling a pass over the listener's queue
     qlonglong pendingCount_ = -1;  // the datagram count to show at the end of the pass
+    std::vector<std::pair<QLabel *, QString>> pendingCaptions_;  // the other captions shown then
     bool closing_ = false;
 };
 
