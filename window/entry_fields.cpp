@@ -56,9 +56,9 @@ std::optional<QChar> TypedCharacter(const QKeyEvent *event)
 
 // ---- NumericEdit --------------------------------------------------------------------------------
 
-// Made with its text: a text set afterwards would lay the field out twice.
-NumericEdit::NumericEdit(const Limits &limits, QWidget *parent)
-    : QLineEdit(DisplayText(0, limits), parent), limits_(limits)
+// A QLineEdit made with a text lays it out in the application's font before it takes the window's, and
+// again after: the text comes once the field is made (here from refresh()).
+NumericEdit::NumericEdit(const Limits &limits, QWidget *parent) : QLineEdit(parent), limits_(limits)
 {
     setMaxLength(limits.maxLength);
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -258,13 +258,14 @@ void NumericEdit::focusOutEvent(QFocusEvent *event)
 
 // ---- HexByteEdit --------------------------------------------------------------------------------
 
-HexByteEdit::HexByteEdit(const QString &text, QWidget *parent) : QLineEdit(text, parent)
+HexByteEdit::HexByteEdit(const QString &text, QWidget *parent) : QLineEdit(parent)
 {
     setMaxLength(2);
     setAlignment(Qt::AlignCenter);
     setFrame(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
+    setText(text);  // once the field is made, as for NumericEdit
 }
 
 void HexByteEdit::keyPressEvent(QKeyEvent *event)

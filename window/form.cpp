@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -60,16 +61,30 @@ void MessageBoxNotifier::error(QWidget *parent, const QString &text)
     ShowMessageBox(parent, QMessageBox::Critical, text);
 }
 
+// The window's font: the first of its families that the system has. A family the system lacks is left
+// out of the list, since the font database would look for a substitute of it for every script and
+// weight the window draws in, only to settle on the next family of the list.
+static QFont InterfaceFont()
+{
+    const QStringList wanted = {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                                QStringLiteral("DejaVu Sans")};
+    const QStringList installed = QFontDatabase::families();
+    QStringList present;
+    for (const QString &family : wanted)
+        if (installed.contains(family, Qt::CaseInsensitive))
+            present << family;
+    QFont font;
+    font.setFamilies(present.isEmpty() ? wanted : present);
+    font.setPixelSize(11);
+    return font;
+}
+
 TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &notifier, QWidget *parent)
     : QWidget(parent), run_(settings), notifier_(notifier), IdUDPServer_Conf(settings.listenPort)
 {
     setObjectName(QStringLiteral("Form1_Config_UDP"));
     setWindowTitle(QStringLiteral("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"));
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(InterfaceFont());
 
     buildControls();
     auto bind = [this](auto *&member, const char *name) {

@@ -294,7 +294,7 @@ void TForm1_Config_UDP::makeControl(int index)
         break;
     }
     case Kind::Edit: {
-        auto *edit = new QLineEdit(caption, parent);
+        auto *edit = new QLineEdit(parent);
         if (row.initial)
             edit->setMaxLength(row.initial);
         edit->setReadOnly(row.flags & ReadOnly);
@@ -303,6 +303,7 @@ void TForm1_Config_UDP::makeControl(int index)
             font.setBold(true);
             edit->setFont(font);
         }
+        edit->setText(caption);  // laid out once, in its own font
         widget = edit;
         break;
     }
