@@ -273,8 +273,11 @@ void TestWindow::outsideTextsAreShownPlainAndWhole()
     form.IdUDPServer_ConfUDPRead(velmar::ToByteArray(velmar::ConfigReply(config)), "127.0.0.2", 8024);
     form.IdUDPServer_ConfUDPRead(QByteArray("ikl\x07\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF", 12), "127.0.0.2",
                                  8024);
-    for (QLabel *label : form.findChildren<QLabel *>())
+    for (QLabel *label : form.findChildren<QLabel *>()) {
         QCOMPARE(label->textFormat(), Qt::PlainText);
+        if (label->property("designSize").toSize().isNull())  // sized to its caption alone
+            QCOMPARE(label->size(), label->sizeHint());
+    }
     for (QLabel *label : {form.Label5, form.Lab_Ver, form.Label_In_IP, form.LabIn})
         QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
     QCOMPARE(form.Lab_Ver->text(), QString("<b>v1</b> - Версія программи"));

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 #include <exception>
@@ -27,6 +28,23 @@ void SetTag(QObject *object, int tag)
     object->setProperty("Tag", tag);
 }
 
+QSize CaptionSize(const QLabel *label)
+{
+    // QLabel::sizeHint() lays its text out three times (at no width, at one line's width and at any
+    // width); a plain caption on one line, with no frame, margin or indent, needs one layout.
+    constexpr auto selectable = Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard;
+    if (label->textFormat() != Qt::PlainText || label->wordWrap() || label->text().isEmpty() ||
+        label->frameWidth() != 0 || label->margin() != 0 || label->indent() > 0 ||
+        (label->textInteractionFlags() & selectable) || label->contentsMargins() != QMargins() ||
+        label->minimumSize() != QSize(0, 0))
+        return label->sizeHint();
+    // As QLabel measures: left or right, top or bottom, tabs expanded, in a 2000-pixel square.
+    const int flags = int(QStyle::visualAlignment(label->layoutDirection(), label->alignment()) &
+                          ~(Qt::AlignVCenter | Qt::AlignHCenter)) |
+                      Qt::TextExpandTabs;
+    return label->fontMetrics().boundingRect(0, 0, 2000, 2000, flags, label->text()).size();
+}
+
 bool SetCaption(QLabel *label, const QString &text)
 {
     const qsizetype before = label->text().size();
@@ -36,7 +54,7 @@ bool SetCaption(QLabel *label, const QString &text)
     // Measured only when the text grows: the counter changes with every datagram, its width seldom.
     if (text.size() > before || label->width() == 0) {
         const QSize design = label->property("designSize").toSize();
-        const QSize hint = label->sizeHint();
+        const QSize hint = CaptionSize(label);
         label->resize(std::max({design.width(), hint.width(), label->width()}),
                       std::max({design.height(), hint.height(), label->height()}));
     }

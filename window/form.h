@@ -142,6 +142,8 @@ private:
 // Sets a label's caption when it differs and sizes the label to show all of it: a label sized to its
 // caption follows it, one with a design size never gets smaller than that. False when unchanged.
 bool SetCaption(QLabel *label, const QString &text);
+// What QLabel::sizeHint() gives for the label's caption, measured at less cost where it can be.
+QSize CaptionSize(const QLabel *label);
 
 int TagOf(const QObject *object);
 void SetTag(QObject *object, int tag);

@@ -385,6 +385,8 @@ void TForm1_Config_UDP::makeControl(int index)
     SetTag(widget, row.tag);
     if (row.width > 0)
         widget->setGeometry(row.x, row.y, row.width, row.height);
+    else if (auto *text = qobject_cast<QLabel *>(widget))
+        text->setGeometry(QRect(QPoint(row.x, row.y), CaptionSize(text)));
     else {
         widget->adjustSize();
         widget->move(row.x, row.y);
