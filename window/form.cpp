@@ -109,16 +109,13 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
         member = control<std::remove_reference_t<decltype(*member)>>(QLatin1String(name));
         Q_ASSERT(member);
     };
-    bind(CheckBox1, "CheckBox1"), bind(CheckBox2, "CheckBox2"), bind(CheckBox3, "CheckBox3");
-    bind(CheckBox4, "CheckBox4"), bind(CheckBox5, "CheckBox5");
+    bind(CheckBox1, "CheckBox1"), bind(CheckBox2, "CheckBox2"), bind(CheckBox4, "CheckBox4");
     bind(Button1, "Button1"), bind(Button2, "Button2"), bind(Button3, "Button3"), bind(Button5, "Button5");
     bind(Button7, "Button7"), bind(Button8, "Button8"), bind(BitBtn1, "BitBtn1");
     bind(Lab_IP1, "Lab_IP1"), bind(Lab_IP2, "Lab_IP2"), bind(LabIn, "LabIn"), bind(LabIdent, "LabIdent");
     bind(Label_In_IP, "Label_In_IP"), bind(Label_In_Port, "Label_In_Port"), bind(Label5, "Label5");
-    bind(Lab_Ver, "Lab_Ver"), bind(Label6, "Label6"), bind(Label57, "Label57"), bind(Label11, "Label11");
-    bind(Label58, "Label58"), bind(EditRs, "EditRs"), bind(Edit1, "Edit1"), bind(Str_NL_R, "Str_NL_R");
-    bind(CurEd_Port, "CurEd_Port"), bind(IND_MEdit, "IND_MEdit"), bind(CurrencyEdit1, "CurrencyEdit1");
-    bind(Str_NL_W, "Str_NL_W"), bind(ED_1, "ED_1"), bind(ED_6, "ED_6"), bind(GroupBox3, "GroupBox3");
+    bind(Lab_Ver, "Lab_Ver"), bind(Label6, "Label6"), bind(Label57, "Label57"), bind(EditRs, "EditRs");
+    bind(Edit1, "Edit1"), bind(IND_MEdit, "IND_MEdit"), bind(ED_1, "ED_1"), bind(GroupBox3, "GroupBox3");
     bind(GroupBox7, "GroupBox7");
 
     TimerRead_Conf = new QTimer(this);
@@ -145,6 +142,14 @@ void TForm1_Config_UDP::run(const std::function<void()> &handler)
     }
 }
 
+void TForm1_Config_UDP::whenMade(const QString &name, std::function<void(QWidget *)> wire)
+{
+    if (QWidget *made = controls_.value(name))
+        wire(made);
+    else
+        wireWhenMade_.insert(name, std::move(wire));
+}
+
 void TForm1_Config_UDP::wireEvents()
 {
     auto click = [this](QPushButton *button, void (TForm1_Config_UDP::*handler)(QObject *)) {
@@ -166,7 +171,9 @@ void TForm1_Config_UDP::wireEvents()
     };
     toggled(CheckBox1, &TForm1_Config_UDP::CheckBox1Click);
     toggled(CheckBox2, &TForm1_Config_UDP::CheckBox2Click);
-    toggled(CheckBox5, &TForm1_Config_UDP::CheckBox2Click);
+    whenMade(QStringLiteral("CheckBox5"), [toggled](QWidget *box) {
+        toggled(qobject_cast<QCheckBox *>(box), &TForm1_Config_UDP::CheckBox2Click);
+    });
     toggled(CheckBox4, &TForm1_Config_UDP::CheckBox4Click);
 
     connect(TimerRead_Conf, &QTimer::timeout, this,

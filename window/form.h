@@ -26,6 +26,26 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QPushButton;
 class QTimer;
+class TForm1_Config_UDP;
+
+// A control the window makes only when something first needs it: used as a pointer to it, which makes
+// it then.
+template <class T> class LaterControl
+{
+public:
+    LaterControl(const TForm1_Config_UDP &form, const char *name) : form_(form), name_(name) {}
+    LaterControl(const LaterControl &) = delete;
+    LaterControl &operator=(const LaterControl &) = delete;
+
+    T *get() const;
+    T *operator->() const { return get(); }
+    operator T *() const { return get(); }
+
+private:
+    const TForm1_Config_UDP &form_;
+    const char *name_;
+    mutable T *control_ = nullptr;
+};
 
 class TForm1_Config_UDP : public QWidget
 {
@@ -77,18 +97,24 @@ public:
     void BitBtn1Click(QObject *sender);
 
     // Controls the handlers work with.
-    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox3 = nullptr, *CheckBox4 = nullptr,
-              *CheckBox5 = nullptr;
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox4 = nullptr;
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button5 = nullptr,
                 *Button7 = nullptr, *Button8 = nullptr, *BitBtn1 = nullptr;
     QLabel *Lab_IP1 = nullptr, *Lab_IP2 = nullptr, *LabIn = nullptr, *LabIdent = nullptr,
            *Label_In_IP = nullptr, *Label_In_Port = nullptr, *Label5 = nullptr, *Lab_Ver = nullptr,
-           *Label6 = nullptr, *Label57 = nullptr, *Label11 = nullptr, *Label58 = nullptr;
-    QLineEdit *EditRs = nullptr, *Edit1 = nullptr, *Str_NL_R = nullptr;
-    NumericEdit *CurEd_Port = nullptr, *IND_MEdit = nullptr, *CurrencyEdit1 = nullptr, *Str_NL_W = nullptr;
-    QFrame *ED_1 = nullptr, *ED_6 = nullptr;
+           *Label6 = nullptr, *Label57 = nullptr;
+    QLineEdit *EditRs = nullptr, *Edit1 = nullptr;
+    NumericEdit *IND_MEdit = nullptr;
+    QFrame *ED_1 = nullptr;
     QGroupBox *GroupBox3 = nullptr, *GroupBox7 = nullptr;
     QTimer *TimerRead_Conf = nullptr;
+    // Hidden at the start, and shown by a board's reply or read by a send: made when first used.
+    LaterControl<QCheckBox> CheckBox3{*this, "CheckBox3"}, CheckBox5{*this, "CheckBox5"};
+    LaterControl<QLabel> Label11{*this, "Label11"}, Label58{*this, "Label58"};
+    LaterControl<QLineEdit> Str_NL_R{*this, "Str_NL_R"};
+    LaterControl<NumericEdit> CurEd_Port{*this, "CurEd_Port"}, CurrencyEdit1{*this, "CurrencyEdit1"},
+        Str_NL_W{*this, "Str_NL_W"};
+    LaterControl<QFrame> ED_6{*this, "ED_6"};
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -99,6 +125,8 @@ private:
     void makeControl(int row);
     QWidget *widget(const QString &name) const;
     void wireEvents();
+    // Runs `wire` on the control as soon as it is made (at once when it is).
+    void whenMade(const QString &name, std::function<void(QWidget *)> wire);
     void wireOctetKeys(const std::array<NumericEdit *, 4> &fields);
     void fitToVisibleControls();
     // Runs a handler; an error that escapes it goes to the error box and the program goes on.
@@ -122,6 +150,7 @@ private:
     Notifier &notifier_;
     QHash<QString, QWidget *> controls_;
     QHash<QString, int> later_;  // controls (and their fields) made when first asked for: name → row
+    QHash<QString, std::function<void(QWidget *)>> wireWhenMade_;
     mutable QHash<int, std::array<NumericEdit *, 4>> octetPanels_;
     mutable QHash<int, std::array<HexByteEdit *, 6>> macPanels_;
     velmar::Listener IdUDPServer_Conf;
@@ -138,6 +167,15 @@ private:
     std::vector<std::pair<QLabel *, QString>> pendingCaptions_;  // the other captions shown then
     bool closing_ = false;
 };
+
+template <class T> T *LaterControl<T>::get() const
+{
+    if (!control_) {
+        control_ = form_.template control<T>(QLatin1String(name_));
+        Q_ASSERT(control_);
+    }
+    return control_;
+}
 
 // Sets a label's caption when it differs and sizes the label to show all of it: a label sized to its
 // caption follows it, one with a design size never gets smaller than that. False when unchanged.

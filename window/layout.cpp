@@ -34,8 +34,9 @@ enum class Kind {
     MacPanel
 };
 
-// Later: hidden, and shown by nothing the window does; made the first time something asks for it (with
-// its parent, should that be made later too), so that no start pays for it.
+// Later: hidden at the start (shown, if ever, by a board's reply or read by a send); made the first time
+// something asks for it, with its parent and with the rows inside it that are made later too, so that no
+// start pays for it.
 enum Flags { Shown = 0, Hidden = 1, Disabled = 2, ReadOnly = 4, Bold = 8, FieldsReadOnly = 16, Later = 32 };
 
 struct Row
@@ -70,8 +71,8 @@ const Row Rows[] = {
     {"CoBox_Iden", Kind::ComboBox, nullptr, 12, 92, 111, 28, "", Hidden | Later},
     {"Button3", Kind::Button, nullptr, 340, 41, 105, 88, "Reboot"},
     {"Lab_Port", Kind::Label, nullptr, 365, 74, 0, 0, "Port", Hidden | Later},
-    {"Pan_Port", Kind::Panel, nullptr, 336, 89, 87, 33, "", Hidden},
-    {"CurEd_Port", Kind::Identifier, "Pan_Port", 5, 8, 76, 22, "", ReadOnly, 0, 8026},
+    {"Pan_Port", Kind::Panel, nullptr, 336, 89, 87, 33, "", Hidden | Later},
+    {"CurEd_Port", Kind::Identifier, "Pan_Port", 5, 8, 76, 22, "", ReadOnly | Later, 0, 8026},
     {"EditRs", Kind::Edit, nullptr, 410, 15, 21, 21, "__"},
     {"Label_In_IP", Kind::Label, nullptr, 463, 30, 97, 13, ""},
     {"Label_In_Port", Kind::Label, nullptr, 568, 30, 57, 13, ""},
@@ -89,8 +90,8 @@ const Row Rows[] = {
     {"GroupBox2", Kind::GroupBox, nullptr, 8, 132, 345, 532},
     {"Button1", Kind::Button, "GroupBox2", 12, 25, 180, 40, "Записати"},
     {"Label55", Kind::Label, "GroupBox2", 209, 27, 70, 33, RayCaption, Hidden | Later | Disabled},
-    {"Panel3", Kind::Panel, "GroupBox2", 274, 24, 55, 33, "", Hidden | Disabled},
-    {"Str_NL_W", Kind::Number, "Panel3", 5, 8, 41, 22},
+    {"Panel3", Kind::Panel, "GroupBox2", 274, 24, 55, 33, "", Hidden | Later | Disabled},
+    {"Str_NL_W", Kind::Number, "Panel3", 5, 8, 41, 22, "", Later},
     {"ED_2", Kind::AddressPanel, "GroupBox2", 10, 72, 183, 33},
     {"Lab_ED_2", Kind::Label, "GroupBox2", 219, 80, 0, 0, "IP - Ліфта"},
     {"ED_3", Kind::AddressPanel, "GroupBox2", 10, 112, 183, 33},
@@ -119,8 +120,8 @@ const Row Rows[] = {
     {"Button2", Kind::Button, "GroupBox1", 11, 25, 126, 40, "Прочитати", Shown, 0},
     {"Button8", Kind::Button, "GroupBox1", 155, 25, 126, 40, "Прочитати", Shown, 1},
     {"Label56", Kind::Label, "GroupBox1", 209, 27, 0, 0, RayCaption, Hidden | Later | Disabled},
-    {"Panel4", Kind::Panel, "GroupBox1", 274, 24, 55, 33, "", Hidden | Disabled},
-    {"Str_NL_R", Kind::Edit, "Panel4", 10, 8, 33, 21, "000", ReadOnly, 0, 3},
+    {"Panel4", Kind::Panel, "GroupBox1", 274, 24, 55, 33, "", Hidden | Later | Disabled},
+    {"Str_NL_R", Kind::Edit, "Panel4", 10, 8, 33, 21, "000", ReadOnly | Later, 0, 3},
     {"ED_7", Kind::AddressPanel, "GroupBox1", 10, 72, 183, 33, "", Disabled | FieldsReadOnly},
     {"Lab_ED_7", Kind::Label, "GroupBox1", 219, 80, 0, 0, "IP - Ліфта"},
     {"ED_8", Kind::AddressPanel, "GroupBox1", 10, 112, 183, 33, "", Disabled | FieldsReadOnly},
@@ -131,12 +132,12 @@ const Row Rows[] = {
     {"Lab_ED_10", Kind::Label, "GroupBox1", 289, 206, 0, 0, "MAC"},
     {"Lab_Ver", Kind::Label, "GroupBox1", 16, 240, 0, 0, "-------------"},
     {"GroupBox5", Kind::GroupBox, "GroupBox1", 16, 264, 321, 255, "Тип IP адреси"},
-    {"CheckBox5", Kind::CheckBox, "GroupBox5", 11, 22, 302, 17, "Статична IP адреса Плати ( DHCP )", Hidden | Disabled},
-    {"CheckBox3", Kind::CheckBox, "GroupBox5", 11, 45, 166, 17, "Статична IP адреса Пульта", Hidden | Disabled},
-    {"Label11", Kind::Label, "GroupBox5", 24, 77, 0, 0, "IP - Комп'ютера диспетч.", Hidden},
-    {"ED_6", Kind::AddressPanel, "GroupBox5", 10, 98, 183, 33, "", Hidden | Disabled | FieldsReadOnly},
-    {"Label58", Kind::Label, "GroupBox5", 209, 51, 0, 0, IdentifierCaption, Hidden},
-    {"CurrencyEdit1", Kind::Identifier, "GroupBox5", 221, 99, 84, 33, "", Hidden | Disabled | ReadOnly},
+    {"CheckBox5", Kind::CheckBox, "GroupBox5", 11, 22, 302, 17, "Статична IP адреса Плати ( DHCP )", Hidden | Later | Disabled},
+    {"CheckBox3", Kind::CheckBox, "GroupBox5", 11, 45, 166, 17, "Статична IP адреса Пульта", Hidden | Later | Disabled},
+    {"Label11", Kind::Label, "GroupBox5", 24, 77, 0, 0, "IP - Комп'ютера диспетч.", Hidden | Later},
+    {"ED_6", Kind::AddressPanel, "GroupBox5", 10, 98, 183, 33, "", Hidden | Later | Disabled | FieldsReadOnly},
+    {"Label58", Kind::Label, "GroupBox5", 209, 51, 0, 0, IdentifierCaption, Hidden | Later},
+    {"CurrencyEdit1", Kind::Identifier, "GroupBox5", 221, 99, 84, 33, "", Hidden | Later | Disabled | ReadOnly},
     {"Label64", Kind::Label, "GroupBox5", 17, 139, 0, 0, "IP - Резервний №1", Hidden | Later},
     {"ED_61", Kind::AddressPanel, "GroupBox5", 10, 157, 183, 33, "", Hidden | Later | Disabled | FieldsReadOnly},
     {"Label76", Kind::Label, "GroupBox5", 17, 197, 0, 0, "IP - Резервний №2", Hidden | Later},
@@ -396,4 +397,12 @@ void TForm1_Config_UDP::makeControl(int index)
     // The window fits itself to its controls as they are shown, hidden and resized.
     if (parent == this)
         widget->installEventFilter(this);
+    if (wireWhenMade_.contains(name))
+        wireWhenMade_.take(name)(widget);
+    if (row.flags & Later) {
+        for (int inside = index + 1; inside < int(std::size(Rows)); ++inside)
+            if (Rows[inside].parent && name == QLatin1String(Rows[inside].parent) &&
+                later_.contains(QString::fromUtf8(Rows[inside].name)))
+                makeControl(inside);
+    }
 }
