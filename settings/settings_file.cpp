@@ -139,20 +139,22 @@ void TForm1_Config_UDP::LoadSettings()
         for (int key = 0; key < section.keys; ++key) {
             const QString fallbackText = QLatin1String(section.defaults[key]);
             const QString text = settings_.value(QLatin1String(name), SettingsKeyName(key), fallbackText);
-            QWidget *field = control(SettingsFieldName(section, key));
+            const QString fieldName = SettingsFieldName(section, key);
             switch (section.kind) {
             case SettingKind::Octet:
-            case SettingKind::Identifier: try { qobject_cast<NumericEdit *>(field)->setValueText(text);
-                } catch (const std::invalid_argument &) {
-                    qobject_cast<NumericEdit *>(field)->setValueText(fallbackText);
+            case SettingKind::Identifier: {
+                const bool number = NumericEdit::IsValueText(text);
+                if (!number)
                     skipped
                         << QStringLiteral("[%1] %2=%3").arg(QLatin1String(name), SettingsKeyName(key), text);
-                }
+                // A field hidden at the start may be made only later: it takes its value then.
+                whenMade(fieldName, [value = number ? text : fallbackText](QWidget *field) {
+                    qobject_cast<NumericEdit *>(field)->setValueText(value);
+                });
                 break;
-            case SettingKind::MacByte: qobject_cast<QLineEdit *>(field)->setText(text); break;
-            case SettingKind::Flag:
-                qobject_cast<QCheckBox *>(field)->setChecked(SettingsFlagValue(text));
-                break;
+            }
+            case SettingKind::MacByte: control<QLineEdit>(fieldName)->setText(text); break;
+            case SettingKind::Flag: control<QCheckBox>(fieldName)->setChecked(SettingsFlagValue(text)); break;
             case SettingKind::Pixels: break;
             }
         }

@@ -586,8 +586,24 @@ void TestWindow::controlsNeverShownAreMadeWhenFirstAskedFor()
 {
     FormFixture f;
     auto &form = f.open();
-    for (const char *later : {"Memo1", "CoBox_Iden", "Panel5", "ED_61", "Ed_62_IP_0", "Label76"})
+    for (const char *later : {"Memo1", "CoBox_Iden", "Panel5", "ED_61", "Ed_62_IP_0", "Label76", "GroupBox3",
+                              "CurEd_Port", "ED_1", "IND_MEdit", "CheckBox5"})
         QVERIFY2(!form.findChild<QWidget *>(later), later);
+    // A field asked for before its panel comes once, in the panel made for it, with its value then.
+    QCOMPARE(form.CurEd_Port->valueText(), QString("8026"));
+    QCOMPARE(form.findChildren<QWidget *>("CurEd_Port").size(), 1);
+    QCOMPARE(form.findChildren<QWidget *>("Pan_Port").size(), 1);
+    // Fields a mode switch shows take their place in the Tab order.
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.CheckBox2->setFocus();
+    type(form.CheckBox2, Qt::Key_Space, " ");
+    QVERIFY(form.ED_1->isVisible() && form.IND_MEdit->isEnabled());
+    type(form.CheckBox2, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.octets(1)[0]);
+    form.octets(1)[3]->setFocus();
+    type(form.octets(1)[3], Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.IND_MEdit.get());
     NumericEdit *field = form.octets(62)[0];
     QCOMPARE(form.findChild<QWidget *>("ED_62"), field->parentWidget());
     QCOMPARE(field->parentWidget()->geometry(), QRect(11, 212, 183, 33));

@@ -135,18 +135,32 @@ QString NumericEdit::plainText() const
     return plain;
 }
 
-void NumericEdit::setValueText(const QString &text)
+namespace {
+// The number a value text stands for: 0 for an empty one, nothing for one that is no number.
+std::optional<double> NumberOf(const QString &text)
 {
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
-        setValue(0);
-        return;
-    }
+    if (trimmed.isEmpty())
+        return 0;
     bool ok = false;
     const double number = QString(trimmed).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     if (!ok || !std::isfinite(number))
+        return std::nullopt;
+    return number;
+}
+}  // namespace
+
+void NumericEdit::setValueText(const QString &text)
+{
+    const std::optional<double> number = NumberOf(text);
+    if (!number)
         throw std::invalid_argument(QStringLiteral("'%1' is not a valid number").arg(text).toStdString());
-    setValue(number);
+    setValue(*number);
+}
+
+bool NumericEdit::IsValueText(const QString &text)
+{
+    return NumberOf(text).has_value();
 }
 
 void NumericEdit::refresh()

@@ -49,6 +49,8 @@ public:
     // Drops blanks at both ends, takes an empty text as 0 and clamps into 0..MaxValue.
     // Throws std::invalid_argument for a text that is not a number.
     void setValueText(const QString &text);
+    // Whether setValueText() takes the text.
+    static bool IsValueText(const QString &text);
     void clearValue() { setValue(0); }
     // While on, a new value is kept at once (value(), valueText()) and shown when it goes off: a burst
     // of replies redraws each field once, not once a reply.

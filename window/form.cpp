@@ -114,9 +114,7 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
     bind(Button7, "Button7"), bind(Button8, "Button8"), bind(BitBtn1, "BitBtn1");
     bind(Lab_IP1, "Lab_IP1"), bind(Lab_IP2, "Lab_IP2"), bind(LabIn, "LabIn"), bind(LabIdent, "LabIdent");
     bind(Label_In_IP, "Label_In_IP"), bind(Label_In_Port, "Label_In_Port"), bind(Label5, "Label5");
-    bind(Lab_Ver, "Lab_Ver"), bind(Label6, "Label6"), bind(Label57, "Label57"), bind(EditRs, "EditRs");
-    bind(Edit1, "Edit1"), bind(IND_MEdit, "IND_MEdit"), bind(ED_1, "ED_1"), bind(GroupBox3, "GroupBox3");
-    bind(GroupBox7, "GroupBox7");
+    bind(Lab_Ver, "Lab_Ver"), bind(EditRs, "EditRs"), bind(Edit1, "Edit1"), bind(GroupBox7, "GroupBox7");
 
     TimerRead_Conf = new QTimer(this);
     TimerRead_Conf->setObjectName(QStringLiteral("TimerRead_Conf"));
@@ -147,7 +145,7 @@ void TForm1_Config_UDP::whenMade(const QString &name, std::function<void(QWidget
     if (QWidget *made = controls_.value(name))
         wire(made);
     else
-        wireWhenMade_.insert(name, std::move(wire));
+        wireWhenMade_[name].push_back(std::move(wire));
 }
 
 void TForm1_Config_UDP::wireEvents()

@@ -40,6 +40,7 @@ public:
     T *get() const;
     T *operator->() const { return get(); }
     operator T *() const { return get(); }
+    bool made() const;
 
 private:
     const TForm1_Config_UDP &form_;
@@ -60,6 +61,7 @@ public:
     {
         return qobject_cast<T *>(widget(name));
     }
+    bool made(const QString &name) const { return controls_.contains(name); }
     std::array<NumericEdit *, 4> octets(int panel) const;  // Ed_<panel>_IP_0.._3
     std::array<HexByteEdit *, 6> macBytes(int panel) const;
     velmar::Listener &listener() { return IdUDPServer_Conf; }
@@ -101,28 +103,30 @@ public:
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button5 = nullptr,
                 *Button7 = nullptr, *Button8 = nullptr, *BitBtn1 = nullptr;
     QLabel *Lab_IP1 = nullptr, *Lab_IP2 = nullptr, *LabIn = nullptr, *LabIdent = nullptr,
-           *Label_In_IP = nullptr, *Label_In_Port = nullptr, *Label5 = nullptr, *Lab_Ver = nullptr,
-           *Label6 = nullptr, *Label57 = nullptr;
+           *Label_In_IP = nullptr, *Label_In_Port = nullptr, *Label5 = nullptr, *Lab_Ver = nullptr;
     QLineEdit *EditRs = nullptr, *Edit1 = nullptr;
-    NumericEdit *IND_MEdit = nullptr;
-    QFrame *ED_1 = nullptr;
-    QGroupBox *GroupBox3 = nullptr, *GroupBox7 = nullptr;
+    QGroupBox *GroupBox7 = nullptr;
     QTimer *TimerRead_Conf = nullptr;
-    // Hidden at the start, and shown by a board's reply or read by a send: made when first used.
+    // Hidden at the start, and shown by a mode switch or a board's reply, or read by a send: made when
+    // first used.
     LaterControl<QCheckBox> CheckBox3{*this, "CheckBox3"}, CheckBox5{*this, "CheckBox5"};
-    LaterControl<QLabel> Label11{*this, "Label11"}, Label58{*this, "Label58"};
+    LaterControl<QLabel> Label6{*this, "Label6"}, Label57{*this, "Label57"}, Label11{*this, "Label11"},
+        Label58{*this, "Label58"};
     LaterControl<QLineEdit> Str_NL_R{*this, "Str_NL_R"};
-    LaterControl<NumericEdit> CurEd_Port{*this, "CurEd_Port"}, CurrencyEdit1{*this, "CurrencyEdit1"},
-        Str_NL_W{*this, "Str_NL_W"};
-    LaterControl<QFrame> ED_6{*this, "ED_6"};
+    LaterControl<NumericEdit> CurEd_Port{*this, "CurEd_Port"}, IND_MEdit{*this, "IND_MEdit"},
+        CurrencyEdit1{*this, "CurrencyEdit1"}, Str_NL_W{*this, "Str_NL_W"};
+    LaterControl<QFrame> ED_1{*this, "ED_1"}, ED_6{*this, "ED_6"};
+    LaterControl<QGroupBox> GroupBox3{*this, "GroupBox3"};
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
     void makeControl(int row);
+    void keepTabOrder();
     QWidget *widget(const QString &name) const;
     void wireEvents();
     // Runs `wire` on the control as soon as it is made (at once when it is).
@@ -150,7 +154,7 @@ private:
     Notifier &notifier_;
     QHash<QString, QWidget *> controls_;
     QHash<QString, int> later_;  // controls (and their fields) made when first asked for: name → row
-    QHash<QString, std::function<void(QWidget *)>> wireWhenMade_;
+    QHash<QString, std::vector<std::function<void(QWidget *)>>> wireWhenMade_;
     mutable QHash<int, std::array<NumericEdit *, 4>> octetPanels_;
     mutable QHash<int, std::array<HexByteEdit *, 6>> macPanels_;
     velmar::Listener IdUDPServer_Conf;
@@ -166,7 +170,13 @@ private:
     qlonglong pendingCount_ = -1;  // the datagram count to show at the end of the pass
     std::vector<std::pair<QLabel *, QString>> pendingCaptions_;  // the other captions shown then
     bool closing_ = false;
+    bool tabOrderStale_ = false;  // a control has been made since the Tab order was last put right
 };
+
+template <class T> bool LaterControl<T>::made() const
+{
+    return control_ || form_.made(QLatin1String(name_));
+}
 
 template <class T> T *LaterControl<T>::get() const
 {

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -104,10 +105,10 @@ const Row Rows[] = {
     {"GroupBox4", Kind::GroupBox, "GroupBox2", 8, 264, 321, 257, "Тип IP адреси"},
     {"CheckBox4", Kind::CheckBox, "GroupBox4", 12, 24, 293, 17, "Статична IP адреса Плати "},
     {"CheckBox2", Kind::CheckBox, "GroupBox4", 12, 56, 173, 17, "Статична IP адреса Пульта"},
-    {"Label6", Kind::Label, "GroupBox4", 16, 78, 0, 0, "IP - Комп'ютера диспетч."},
-    {"ED_1", Kind::AddressPanel, "GroupBox4", 10, 99, 183, 33},
-    {"Label57", Kind::Label, "GroupBox4", 208, 48, 104, 39, IdentifierCaption},
-    {"IND_MEdit", Kind::Identifier, "GroupBox4", 220, 100, 84, 33},
+    {"Label6", Kind::Label, "GroupBox4", 16, 78, 0, 0, "IP - Комп'ютера диспетч.", Hidden | Later},
+    {"ED_1", Kind::AddressPanel, "GroupBox4", 10, 99, 183, 33, "", Hidden | Later | Disabled},
+    {"Label57", Kind::Label, "GroupBox4", 208, 48, 104, 39, IdentifierCaption, Hidden | Later},
+    {"IND_MEdit", Kind::Identifier, "GroupBox4", 220, 100, 84, 33, "", Hidden | Later | Disabled},
     {"Label63", Kind::Label, "GroupBox4", 17, 141, 0, 0, "IP - Резервний №1", Hidden | Later | Disabled},
     {"ED_11", Kind::AddressPanel, "GroupBox4", 11, 158, 183, 33, "", Hidden | Later | Disabled},
     {"Label68", Kind::Label, "GroupBox4", 17, 199, 0, 0, "IP - Резервний №2", Hidden | Later | Disabled},
@@ -143,17 +144,17 @@ const Row Rows[] = {
     {"Label76", Kind::Label, "GroupBox5", 17, 197, 0, 0, "IP - Резервний №2", Hidden | Later},
     {"ED_62", Kind::AddressPanel, "GroupBox5", 11, 212, 183, 33, "", Hidden | Later},
 
-    // Reboot sweep, never shown
-    {"GroupBox3", Kind::GroupBox, nullptr, 0, 696, 385, 129, "", Hidden},
-    {"Label53", Kind::Label, "GroupBox3", 25, 9, 0, 0, "IP - першої плати"},
-    {"Panel1", Kind::AddressPanel, "GroupBox3", 7, 23, 183, 33},
-    {"Label54", Kind::Label, "GroupBox3", 68, 67, 0, 0, "кількість плат"},
-    {"Panel2", Kind::Panel, "GroupBox3", 141, 58, 49, 33},
-    {"EdR1_0_IP_0", Kind::Number, "Panel2", 4, 8, 41, 22, "", Shown, 0, 1},
-    {"Button4", Kind::Button, "GroupBox3", 195, 16, 89, 73, "Reboot START"},
-    {"Button6", Kind::Button, "GroupBox3", 286, 16, 89, 73, "Reboot STOP"},
-    {"Edit2", Kind::Edit, "GroupBox3", 11, 92, 113, 21, ""},
-    {"ProgressBar1", Kind::Progress, "GroupBox3", 136, 100, 241, 17, "", Hidden},
+    // Reboot sweep, never shown: made only should something ask for it (its settings are kept till then)
+    {"GroupBox3", Kind::GroupBox, nullptr, 0, 696, 385, 129, "", Hidden | Later},
+    {"Label53", Kind::Label, "GroupBox3", 25, 9, 0, 0, "IP - першої плати", Later},
+    {"Panel1", Kind::AddressPanel, "GroupBox3", 7, 23, 183, 33, "", Later},
+    {"Label54", Kind::Label, "GroupBox3", 68, 67, 0, 0, "кількість плат", Later},
+    {"Panel2", Kind::Panel, "GroupBox3", 141, 58, 49, 33, "", Later},
+    {"EdR1_0_IP_0", Kind::Number, "Panel2", 4, 8, 41, 22, "", Later, 0, 1},
+    {"Button4", Kind::Button, "GroupBox3", 195, 16, 89, 73, "Reboot START", Later},
+    {"Button6", Kind::Button, "GroupBox3", 286, 16, 89, 73, "Reboot STOP", Later},
+    {"Edit2", Kind::Edit, "GroupBox3", 11, 92, 113, 21, "", Later},
+    {"ProgressBar1", Kind::Progress, "GroupBox3", 136, 100, 241, 17, "", Hidden | Later},
 };
 // clang-format on
 
@@ -254,8 +255,37 @@ QWidget *TForm1_Config_UDP::widget(const QString &name) const
     if (later == later_.cend())
         return nullptr;
     // Making a control the window has not needed yet changes nothing the window shows.
-    const_cast<TForm1_Config_UDP *>(this)->makeControl(later.value());
+    auto *self = const_cast<TForm1_Config_UDP *>(this);
+    self->makeControl(later.value());
+    self->tabOrderStale_ = true;
     return controls_.value(name);
+}
+
+// Tab goes through the controls in the order of the rows (a panel's fields in their order), as it would
+// had every control been made at the start: one made later is not left at the end. Put right when Tab
+// is next pressed.
+bool TForm1_Config_UDP::focusNextPrevChild(bool next)
+{
+    if (std::exchange(tabOrderStale_, false))
+        keepTabOrder();
+    return QWidget::focusNextPrevChild(next);
+}
+
+void TForm1_Config_UDP::keepTabOrder()
+{
+    QWidget *previous = nullptr;
+    for (const Row &row : Rows) {
+        QStringList names = FieldNames(row);
+        names.prepend(QString::fromUtf8(row.name));
+        for (const QString &name : names) {
+            QWidget *stop = controls_.value(name);
+            if (!stop || stop->focusPolicy() == Qt::NoFocus)
+                continue;
+            if (previous)
+                setTabOrder(previous, stop);
+            previous = stop;
+        }
+    }
 }
 
 void TForm1_Config_UDP::makeControl(int index)
@@ -264,7 +294,6 @@ void TForm1_Config_UDP::makeControl(int index)
     auto add = [this](QWidget *widget, const QString &name) {
         widget->setObjectName(name);
         controls_.insert(name, widget);
-        later_.remove(name);
     };
     // Captions that change at run time come from boards and files: never read as markup.
     auto label = [](const QString &caption, QWidget *parent) {
@@ -273,10 +302,14 @@ void TForm1_Config_UDP::makeControl(int index)
         return label;
     };
 
-    QWidget *parent = row.parent ? widget(QLatin1String(row.parent)) : this;
     const QString name = QString::fromUtf8(row.name);
     const QString caption = QString::fromUtf8(row.caption ? row.caption : "");
     const QStringList fields = FieldNames(row);
+    // No longer to be made later: a parent made for it now does not make it a second time.
+    later_.remove(name);
+    for (const QString &field : fields)
+        later_.remove(field);
+    QWidget *parent = row.parent ? widget(QLatin1String(row.parent)) : this;
     QWidget *widget = nullptr;
     switch (row.kind) {
     case Kind::Label: {
@@ -397,8 +430,11 @@ void TForm1_Config_UDP::makeControl(int index)
     // The window fits itself to its controls as they are shown, hidden and resized.
     if (parent == this)
         widget->installEventFilter(this);
-    if (wireWhenMade_.contains(name))
-        wireWhenMade_.take(name)(widget);
+    QStringList made = fields;
+    made << name;
+    for (const QString &one : made)
+        for (const auto &wire : wireWhenMade_.take(one))
+            wire(controls_.value(one));
     if (row.flags & Later) {
         for (int inside = index + 1; inside < int(std::size(Rows)); ++inside)
             if (Rows[inside].parent && name == QLatin1String(Rows[inside].parent) &&

@@ -9,9 +9,19 @@
 #include <QGroupBox>
 #include <QLabel>
 
+// A control not made yet is hidden, and disabled where its design says so: hiding it needs no control.
+template <class T> static void ShowIf(const LaterControl<T> &control, bool shown, bool enable = false)
+{
+    if (!shown && !control.made())
+        return;
+    if (enable)
+        control->setEnabled(shown);
+    control->setVisible(shown);
+}
+
 void TForm1_Config_UDP::CheckBox1Click(QObject *)
 {
-    GroupBox3->setVisible(CheckBox1->isChecked());
+    ShowIf(GroupBox3, CheckBox1->isChecked());
 }
 
 void TForm1_Config_UDP::CheckBox2Click(QObject *)
@@ -24,12 +34,10 @@ void TForm1_Config_UDP::CheckBox2Click(QObject *)
     }
     if (!velmar::AddressingAllowed(CheckBox4->isChecked(), dynamic))
         CheckBox4->setChecked(false);
-    ED_1->setEnabled(dynamic);
-    IND_MEdit->setEnabled(dynamic);
-    ED_1->setVisible(dynamic);
-    IND_MEdit->setVisible(dynamic);
-    Label6->setVisible(dynamic);
-    Label57->setVisible(dynamic);
+    ShowIf(ED_1, dynamic, true);
+    ShowIf(IND_MEdit, dynamic, true);
+    ShowIf(Label6, dynamic);
+    ShowIf(Label57, dynamic);
 }
 
 void TForm1_Config_UDP::CheckBox4Click(QObject *)
