@@ -509,9 +509,11 @@ const char *const Notes = R"(## How to read this
 - Start-up and memory: whole processes from exec to the first paint (a start after the first, when the
   settings file exists), the configurator started as the program starts (application set-up, window
   icon, style, window) beside a bare window of the same size that shows one label of text (so both load
-  the font database and paint as many pixels). Peak memory is VmHWM at that moment. What the window adds
-  is Qt making its controls and painting them once: the text layout of some sixty entry fields and
-  twenty labels, Fusion's buttons and group boxes, and the settings file written at every start.
+  the font database and paint as many pixels). Peak memory is VmHWM at that moment; 21 starts of each.
+  What the window adds is Qt making the controls it shows and painting them once (controls hidden at the
+  start are made when first used): some forty entry fields and twenty labels, each text laid out; the
+  bold face of the public-address field; Fusion's buttons, whose two tall ones Qt's raster engine fills
+  in pieces on its thread pool; the group frames; and the settings file written at every start.
 - Idle: the context switches of every thread of a process, and its CPU time, over five seconds after a
   second to settle; the bare window wakes only when something happens to it.
 - Round trip: the stand-in board runs as a process of its own; the window is driven through an ordinary
