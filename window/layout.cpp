@@ -35,9 +35,9 @@ enum class Kind {
     MacPanel
 };
 
-// Later: hidden at the start (shown, if ever, by a board's reply or read by a send); made the first time
-// something asks for it, with its parent and with the rows inside it that are made later too, so that no
-// start pays for it.
+// Later: hidden at the start (shown, if ever, by a mode switch or a board's reply; read by a send or the
+// settings); made the first time something asks for it, with its parent and with the rows inside it that
+// are made later too, so that no start pays for it.
 enum Flags { Shown = 0, Hidden = 1, Disabled = 2, ReadOnly = 4, Bold = 8, FieldsReadOnly = 16, Later = 32 };
 
 struct Row
