@@ -1,11 +1,12 @@
 #include "form_fixture.h"
 #include "frame_bytes.h"
-#include "group_frames.h"
 #include "loopback.h"
+#include "quick_fusion.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStyleFactory>
 
 using namespace test;
@@ -614,10 +615,10 @@ void TestWindow::controlsNeverShownAreMadeWhenFirstAskedFor()
     QCOMPARE(form.width(), 744 + 41);
 }
 
-// The quicker frames give Fusion's pixels, with and without a title, small and large.
+// The quicker frames and panels give Fusion's pixels, with and without a title, small and large.
 void TestWindow::groupFramesLookAsFusionDrawsThem()
 {
-    std::unique_ptr<QStyle> quicker(GroupFrameStyle::ForApplicationStyle());
+    std::unique_ptr<QStyle> quicker(QuickFusionStyle::ForApplicationStyle());
     if (!quicker)
         QSKIP("Fusion draws its own frames with this Qt");
     std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
@@ -648,6 +649,17 @@ void TestWindow::groupFramesLookAsFusionDrawsThem()
                                                 .arg(worst)));
         }
     }
+    // Tall buttons, drawn on a pool thread: Fusion's own pixels, plain and as the default button.
+    auto button = [](QStyle *style, QSize size, bool isDefault) {
+        QPushButton button(QStringLiteral("<-"));
+        button.setStyle(style);
+        button.setDefault(isDefault);
+        button.resize(size);
+        return button.grab().toImage();
+    };
+    for (QSize size : {QSize(25, 529), QSize(105, 88)})
+        for (bool isDefault : {false, true})
+            QCOMPARE(button(quicker.get(), size, isDefault), button(fusion.get(), size, isDefault));
 }
 
 #include "tst_window.moc"

@@ -1,6 +1,6 @@
 #include "startup.h"
 
-#include "group_frames.h"
+#include "quick_fusion.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -33,6 +33,6 @@ void PrepareApplication(QApplication &app)
     app.setApplicationName(QStringLiteral("VelmarCom"));
     app.setApplicationVersion(QStringLiteral(VELMAR_VERSION));
     app.setWindowIcon(WindowIcon());
-    if (GroupFrameStyle *style = GroupFrameStyle::ForApplicationStyle())
+    if (QuickFusionStyle *style = QuickFusionStyle::ForApplicationStyle())
         app.setStyle(style);
 }
