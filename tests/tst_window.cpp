@@ -6,8 +6,10 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
 
 using namespace test;
 
@@ -649,17 +651,33 @@ void TestWindow::groupFramesLookAsFusionDrawsThem()
                                                 .arg(worst)));
         }
     }
-    // Tall buttons, drawn on a pool thread: Fusion's own pixels, plain and as the default button.
-    auto button = [](QStyle *style, QSize size, bool isDefault) {
-        QPushButton button(QStringLiteral("<-"));
-        button.setStyle(style);
-        button.setDefault(isDefault);
-        button.resize(size);
-        return button.grab().toImage();
-    };
-    for (QSize size : {QSize(25, 529), QSize(105, 88)})
-        for (bool isDefault : {false, true})
-            QCOMPARE(button(quicker.get(), size, isDefault), button(fusion.get(), size, isDefault));
+    // Tall button panels, drawn on a pool thread ahead (as the button is polished, for an active window) or
+    // when painted: Fusion's own pixels, plain and as the default button.
+    for (QSize size : {QSize(25, 529), QSize(105, 88)}) {
+        for (bool isDefault : {false, true}) {
+            QWidget window;
+            QPushButton button(QStringLiteral("<-"), &window);
+            button.resize(size);
+            button.setDefault(isDefault);
+            button.setStyle(quicker.get());
+            button.ensurePolished();  // as when its window is shown
+            for (QStyle::State active : {QStyle::State_Active, QStyle::State_None}) {
+                QStyleOptionButton option;
+                option.initFrom(&button);
+                option.state |= active | QStyle::State_Raised;
+                if (isDefault)
+                    option.features |= QStyleOptionButton::DefaultButton;
+                auto panel = [&](QStyle *style) {
+                    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+                    image.fill(Qt::lightGray);
+                    QPainter painter(&image);
+                    style->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter, &button);
+                    return image;
+                };
+                QCOMPARE(panel(quicker.get()), panel(fusion.get()));
+            }
+        }
+    }
 }
 
 #include "tst_window.moc"

@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QPushButton>
 #include <QSemaphore>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -68,35 +69,80 @@ void QuickFusionStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
                       QTileRules(Qt::RepeatTile));
 }
 
+QString QuickFusionStyle::PanelKey(const QStyleOptionButton &option, qreal ratio)
+{
+    return QStringLiteral("velmar-button-%1-%2-%3-%4-%5x%6@%7")
+        .arg(uint(option.state))
+        .arg(int(option.direction))
+        .arg(int(option.features))
+        .arg(option.palette.cacheKey())
+        .arg(option.rect.width())
+        .arg(option.rect.height())
+        .arg(ratio);
+}
+
+std::shared_ptr<QuickFusionStyle::PanelDrawing>
+QuickFusionStyle::drawPanelOnPool(const QStyleOptionButton &option, qreal ratio) const
+{
+    auto drawing = std::make_shared<PanelDrawing>();
+    drawing->image = QImage(option.rect.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    drawing->image.setDevicePixelRatio(ratio);
+    drawing->image.fill(Qt::transparent);
+    QStyleOptionButton atOrigin(option);
+    atOrigin.rect.moveTo(0, 0);
+    // Qt's raster engine hands every fill of a hundred lines or more from the window's thread to its thread
+    // pool and waits for it, which for a tall button costs more than the drawing; on a thread of that pool
+    // it fills them itself. Fusion draws the same panel either way.
+    QThreadPool::globalInstance()->start([fusion = baseStyle(), drawing, atOrigin] {
+        QPainter onImage(&drawing->image);
+        fusion->drawPrimitive(PE_PanelButtonCommand, &atOrigin, &onImage, nullptr);
+        onImage.end();
+        drawing->done.release();
+    });
+    return drawing;
+}
+
+void QuickFusionStyle::polish(QWidget *widget)
+{
+    QProxyStyle::polish(widget);
+    // A tall button's panel is drawn on the pool as the window is shown, so that its first paint finds it
+    // ready: as QPushButton paints it in a window that has become active, as a window being shown does. A
+    // panel drawn for another state is drawn again when it is painted.
+    auto *button = qobject_cast<QPushButton *>(widget);
+    if (!button || button->height() < TallButton || !button->isVisibleTo(button->window()) ||
+        button->isFlat() || button->isDown() || button->isChecked())
+        return;
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.state |= State_Active | State_Raised;
+    if (button->isDefault())
+        option.features |= QStyleOptionButton::DefaultButton;
+    if (button->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    const qreal ratio = button->devicePixelRatio();
+    const QString key = PanelKey(option, ratio);
+    QPixmap ready;
+    if (!panels_.contains(key) && !QPixmapCache::find(key, &ready))
+        panels_.insert(key, drawPanelOnPool(option, ratio));
+}
+
+QuickFusionStyle::~QuickFusionStyle()
+{
+    for (const auto &drawing : std::as_const(panels_))
+        drawing->done.acquire();  // they draw with the Fusion style this one deletes
+}
+
 void QuickFusionStyle::drawTallButtonPanel(const QStyleOptionButton &option, QPainter *painter) const
 {
-    const QString key = QStringLiteral("velmar-button-%1-%2-%3-%4-%5x%6")
-                            .arg(uint(option.state))
-                            .arg(int(option.direction))
-                            .arg(int(option.features))
-                            .arg(option.palette.cacheKey())
-                            .arg(option.rect.width())
-                            .arg(option.rect.height());
+    const qreal ratio = painter->device()->devicePixelRatio();
+    const QString key = PanelKey(option, ratio);
     QPixmap panel;
     if (!QPixmapCache::find(key, &panel)) {
-        const qreal ratio = painter->device()->devicePixelRatio();
-        QImage image(option.rect.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::transparent);
-        QStyleOptionButton atOrigin(option);
-        atOrigin.rect.moveTo(0, 0);
-        // Qt's raster engine hands every fill of a hundred lines or more from this thread to its thread pool
-        // and waits for it, which for a tall button costs more than the drawing; on a thread of that pool it
-        // fills them itself. Fusion draws the same panel either way.
-        QSemaphore drawn;
-        QThreadPool::globalInstance()->start([&] {
-            QPainter onImage(&image);
-            baseStyle()->drawPrimitive(PE_PanelButtonCommand, &atOrigin, &onImage, nullptr);
-            onImage.end();
-            drawn.release();
-        });
-        drawn.acquire();
-        panel = QPixmap::fromImage(image);
+        std::shared_ptr<PanelDrawing> drawing = panels_.take(key);
+        if (!drawing)
+            drawing = drawPanelOnPool(option, ratio);
+        drawing->done.acquire();
+        panel = QPixmap::fromImage(drawing->image);
         QPixmapCache::insert(key, panel);
     }
     painter->drawPixmap(option.rect.topLeft(), panel);
