@@ -512,8 +512,8 @@ const char *const Notes = R"(## How to read this
   the font database and paint as many pixels). Peak memory is VmHWM at that moment; 21 starts of each.
   What the window adds is Qt making the controls it shows and painting them once (controls hidden at the
   start are made when first used): some forty entry fields and twenty labels, each text laid out; the
-  bold face of the public-address field; Fusion's buttons, whose two tall ones Qt's raster engine fills
-  in pieces on its thread pool; the group frames; and the settings file written at every start.
+  bold face of the public-address field; Fusion's buttons (the two tall ones drawn ahead on a second
+  thread as the window is shown); the group frames; and the settings file written at every start.
 - Idle: the context switches of every thread of a process, and its CPU time, over five seconds after a
   second to settle; the bare window wakes only when something happens to it.
 - Round trip: the stand-in board runs as a process of its own; the window is driven through an ordinary
