@@ -8,9 +8,9 @@
 #include "frame_bytes.h"
 
 #include <QCheckBox>
-
 #include <QFrame>
 #include <QLabel>
+
 #include <array>
 
 using namespace velmar;

@@ -37,18 +37,26 @@ IdentBlock IdentAt(std::string_view d)
             IpAt(d, 36)};
 }
 
-// The 40-byte record at the start of a ConfigWrite or a ConfigReply.
-ConfigRecord RecordAt(std::string_view d)
+// A record from its first RecordHeadLength bytes and its identifier block, wherever they were read from.
+ConfigRecord RecordOf(const std::uint8_t *head, const IdentBlock &ident)
 {
     ConfigRecord r;
     for (std::size_t k = 0; k < RecordHeadLength; ++k)
-        RecordByte(r, k) = ByteAt(d, k);
-    const IdentBlock ident = IdentAt(d);
+        RecordByte(r, k) = head[k];
     r.boardIdent = ident.boardIdent;
     r.consoleDynamic = ident.consoleDynamic;
     r.reserveIp1 = ident.reserveIp1;
     r.reserveIp2 = ident.reserveIp2;
     return r;
+}
+
+// The 40-byte record at the start of a ConfigWrite or a ConfigReply.
+ConfigRecord RecordAt(std::string_view d)
+{
+    std::array<std::uint8_t, RecordHeadLength> head{};
+    for (std::size_t k = 0; k < RecordHeadLength; ++k)
+        head[k] = ByteAt(d, k);
+    return RecordOf(head.data(), IdentAt(d));
 }
 
 void Append(Bytes &frame, const Ipv4 &ip)
@@ -338,13 +346,7 @@ std::optional<StoredConfig> WholeConfigOf(const ConfigReplyFields &reply, std::s
         !reply.ident)
         return std::nullopt;
     StoredConfig stored;
-    ConfigRecord &r = stored.config.record;
-    for (std::size_t k = 0; k < RecordHeadLength; ++k)
-        RecordByte(r, k) = reply.recordHead[k];
-    r.boardIdent = reply.ident->boardIdent;
-    r.consoleDynamic = reply.ident->consoleDynamic;
-    r.reserveIp1 = reply.ident->reserveIp1;
-    r.reserveIp2 = reply.ident->reserveIp2;
+    stored.config.record = RecordOf(reply.recordHead.data(), *reply.ident);
     stored.config.boardDhcp = reply.boardDynamic;
     stored.config.versionText = reply.versionText.value_or(Bytes());
     stored.rayNumber = reply.rayNumber.value_or(0);

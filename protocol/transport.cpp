@@ -204,10 +204,6 @@ void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &ho
     socket.close();
 }
 
-}  // namespace velmar
-
-namespace velmar {
-
 void SocketSender::send(const std::string &host, const PlannedSend &send)
 {
     const QString text = QString::fromStdString(host);

@@ -230,6 +230,14 @@ QStringList FieldNames(const Row &row)
     return names;
 }
 
+// Every name a row makes: its control's, then its fields'.
+QStringList RowNames(const Row &row)
+{
+    QStringList names = FieldNames(row);
+    names.prepend(QString::fromUtf8(row.name));
+    return names;
+}
+
 }  // namespace
 
 void TForm1_Config_UDP::buildControls()
@@ -240,9 +248,8 @@ void TForm1_Config_UDP::buildControls()
             makeControl(index);
             continue;
         }
-        later_.insert(QString::fromUtf8(row.name), index);
-        for (const QString &field : FieldNames(row))
-            later_.insert(field, index);
+        for (const QString &name : RowNames(row))
+            later_.insert(name, index);
     }
     move(DesignLeft, DesignTop);
 }
@@ -275,9 +282,7 @@ void TForm1_Config_UDP::keepTabOrder()
 {
     QWidget *previous = nullptr;
     for (const Row &row : Rows) {
-        QStringList names = FieldNames(row);
-        names.prepend(QString::fromUtf8(row.name));
-        for (const QString &name : names) {
+        for (const QString &name : RowNames(row)) {
             QWidget *stop = controls_.value(name);
             if (!stop || stop->focusPolicy() == Qt::NoFocus)
                 continue;
@@ -306,9 +311,8 @@ void TForm1_Config_UDP::makeControl(int index)
     const QString caption = QString::fromUtf8(row.caption ? row.caption : "");
     const QStringList fields = FieldNames(row);
     // No longer to be made later: a parent made for it now does not make it a second time.
-    later_.remove(name);
-    for (const QString &field : fields)
-        later_.remove(field);
+    for (const QString &one : RowNames(row))
+        later_.remove(one);
     QWidget *parent = row.parent ? widget(QLatin1String(row.parent)) : this;
     QWidget *widget = nullptr;
     switch (row.kind) {
@@ -430,9 +434,7 @@ void TForm1_Config_UDP::makeControl(int index)
     // The window fits itself to its controls as they are shown, hidden and resized.
     if (parent == this)
         widget->installEventFilter(this);
-    QStringList made = fields;
-    made << name;
-    for (const QString &one : made)
+    for (const QString &one : RowNames(row))
         for (const auto &wire : wireWhenMade_.take(one))
             wire(controls_.value(one));
     if (row.flags & Later) {
