@@ -17,7 +17,8 @@ usage: ./do COMMAND [ARGS]
   test             build and run every test (headless), then again built with ASan and UBSan
   quicktest        the tests once, without the sanitizer build
   build            build only; binaries land in build/bin/
-  board ARGS       run stand-in boards alone (./do board --help)
+  board ARGS       run stand-in boards alone (./do board --help); --background first: return once
+                   they listen, their log in a file
   ctl ARGS         the command-line tool (./do ctl --help)
   bench            build and run the benchmarks, write docs/PERFORMANCE.md
   fuzz SECONDS     run the libFuzzer targets (decoder, board side, settings file) side by side
@@ -34,16 +35,27 @@ missing() {
     done
 }
 
+# apt's own output goes to a log, shown whole only when it fails.
 install_missing() {
     local need
     need=$(missing "$@")
     [ -z "$need" ] && return 0
-    echo "installing: $need"
+    local count
+    count=$(wc -w <<<"$need")
+    echo "installing $count Debian package(s), this takes a minute or two: $(tr '\n' ' ' <<<"$need")"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get update -qq
+    local log
+    log=$(mktemp)
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $need >/dev/null
+    if ! { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+            $sudo apt-get install -y -qq --no-install-recommends $need; } >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "./do: installing the packages failed (above)" >&2
+        exit 1
+    fi
+    rm -f "$log"
 }
 
 configure() {
@@ -54,16 +66,45 @@ configure() {
         -DVELMAR_WERROR=$werror "$@" >/dev/null
 }
 
-build() {
-    install_missing "${PACKAGES[@]}" "${PACKAGING[@]}"
-    configure "$BUILD" "$@"
-    cmake --build "$BUILD" -- -j"$(nproc)"
+# One build of a tree at a time: a board started in the background and a command started right after it
+# would otherwise configure and build the same tree at once. A tree already configured is only brought
+# up to date (ninja configures again by itself when a CMakeLists.txt changed).
+# Usage: build_targets DIR always|once [TARGET...]: configure always, or only a tree not configured yet;
+# no target builds everything.
+build_targets() {
+    local dir=$1 when=$2; shift 2
+    mkdir -p "$dir"
+    exec 9>"$dir/.build-lock"
+    flock 9
+    if [ "$when" = always ] || [ ! -f "$dir/build.ninja" ]; then
+        echo "configuring $dir/ ..."
+        configure "$dir"
+    fi
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    echo "building ${*:-everything} in $dir/ ..."
+    cmake --build "$dir" "${targets[@]}" -- -j"$(nproc)" >"$dir/build.log" 2>&1 ||
+        { cat "$dir/build.log" >&2; echo "./do: the build failed (above)" >&2; exit 1; }
+    flock -u 9
 }
 
-# Every C++ file the project tracks is formatted by .clang-format.
+build() {
+    install_missing "${PACKAGES[@]}" "${PACKAGING[@]}"
+    build_targets "$BUILD" always "$@"
+}
+
+# The same, quietly, for commands whose own output is what the user reads.
+build_quietly() {
+    install_missing "${PACKAGES[@]}" >&2
+    build_targets "$BUILD" once "$@" >/dev/null
+}
+
+# Every C++ file of the project is formatted by .clang-format: those on disk, so that a source archive
+# without git, or a clone owned by another user, is checked alike.
 check_format() {
     install_missing clang-format
-    git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+    find . -path './build*' -prune -o -path ./fuzz-out -prune -o -path ./.git -prune -o \
+        \( -name '*.cpp' -o -name '*.h' \) -type f -print0 | xargs -0 clang-format --dry-run -Werror
 }
 
 run_tests() {
@@ -86,8 +127,10 @@ case "$cmd" in
         build
         run_tests "$BUILD"
         # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+        echo "building the sanitizer build in $BUILD-sanitize/ ..."
         configure "$BUILD-sanitize" -DVELMAR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-        cmake --build "$BUILD-sanitize" -- -j"$(nproc)"
+        cmake --build "$BUILD-sanitize" -- -j"$(nproc)" >"$BUILD-sanitize/build.log" 2>&1 ||
+            { cat "$BUILD-sanitize/build.log" >&2; exit 1; }
         ASAN_OPTIONS=detect_stack_use_after_return=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$BUILD-sanitize"
         ;;
     quicktest)
@@ -117,7 +160,7 @@ case "$cmd" in
         exit $failed
         ;;
     run)
-        build
+        build velmarcom velmar-board
         if [ ! -x "$BUILD/bin/velmarcom" ]; then
             echo "velmarcom is not built yet" >&2
             exit 1
@@ -132,11 +175,26 @@ case "$cmd" in
         "$BUILD/bin/velmarcom"
         ;;
     board)
-        build >/dev/null
-        exec "$BUILD/bin/velmar-board" "$@"
+        build_quietly velmar-board
+        if [ "${1:-}" != --background ]; then
+            exec "$BUILD/bin/velmar-board" "$@"
+        fi
+        # Returns once the boards listen; what they log goes to a file, not into the terminal.
+        shift
+        log=$(mktemp "${TMPDIR:-/tmp}/velmar-board.XXXXXX")
+        "$BUILD/bin/velmar-board" "$@" 2>"$log" &
+        pid=$!
+        until grep -q ' listening; ' "$log"; do
+            if ! kill -0 "$pid" 2>/dev/null; then
+                cat "$log" >&2
+                exit 2
+            fi
+            sleep 0.05
+        done
+        echo "$(grep ' listening; ' "$log" | head -1) (pid $pid, log $log; stop with: kill $pid)"
         ;;
     ctl)
-        build >/dev/null
+        build_quietly velmarctl
         exec "$BUILD/bin/velmarctl" "$@"
         ;;
     bench)

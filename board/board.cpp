@@ -240,6 +240,8 @@ void StandInBoard::answer(QUdpSocket *socket, Bytes frame, const QString &kind, 
     const QByteArray data = ToByteArray(frame);
     auto send = [this, socket, data, kind, peer, peerPort, port] {
         socket->writeDatagram(data, peer, peerPort);
+        if (!options_.reportTo.isNull())
+            socket->writeDatagram(data, options_.reportTo, options_.reportPort);
         note(port, peer, peerPort, QStringLiteral("-> %1 (%2 bytes)").arg(kind).arg(data.size()));
     };
     if (faults.replyDelayMs > 0)

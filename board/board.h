@@ -47,6 +47,9 @@ struct BoardOptions
     bool bindListenPort = false;
     BoardFaults faults;
     quint32 seed = 1;
+    // Where a copy of every reply goes as well (say `velmarctl watch`); a null address sends none.
+    QHostAddress reportTo;
+    quint16 reportPort = 0;
 };
 
 class StandInBoard : public QObject

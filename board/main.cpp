@@ -90,6 +90,10 @@ int main(int argc, char *argv[])
         {"no-ver", "Fault: replies lack the \"VER\" version block."},
         {"ignore-writes", "Fault: answer configuration writes without keeping them."},
         {"seed", "Seed of the --drop choice (default 1).", "N", "1"},
+        {"report-to",
+         "Send a copy of every reply to ADDRESS:PORT as well, where velmarctl watch --port PORT "
+         "shows it.",
+         "ADDRESS:PORT"},
     });
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
@@ -123,6 +127,17 @@ int main(int argc, char *argv[])
     options.faults.filterByte = parser.isSet("filter4");
     options.faults.withoutVersion = parser.isSet("no-ver");
     options.faults.ignoreWrites = parser.isSet("ignore-writes");
+    if (parser.isSet("report-to")) {
+        const QString text = parser.value("report-to");
+        const qsizetype colon = text.lastIndexOf(':');
+        const auto address = ParseDottedAddress(text.left(colon));
+        bool ok = false;
+        const uint port = text.mid(colon + 1).toUInt(&ok);
+        if (colon < 0 || !address || !ok || port == 0 || port > 65535)
+            fail("--report-to takes ADDRESS:PORT, say 127.0.0.1:7000, not \"" + text + "\"");
+        options.reportTo = *address;
+        options.reportPort = static_cast<quint16>(port);
+    }
 
     QString statePath = parser.value("state");
     if (statePath.isEmpty() && RunsInstalled()) {
@@ -145,9 +160,10 @@ int main(int argc, char *argv[])
             fail(error);
         boards.push_back(std::move(board));
     }
-    if (!quiet)
-        std::fprintf(stderr, "velmar-board: %d board(s) from %s; target %s in the configurator\n", count,
-                     qPrintable(first->toString()), qPrintable(PaddedDottedText(*first)));
+    // Said even with --quiet: whoever started the boards in the background waits for this line.
+    std::fprintf(stderr, "velmar-board: %d board(s) from %s listening; target %s in the configurator\n",
+                 count, qPrintable(first->toString()), qPrintable(PaddedDottedText(*first)));
+    std::fflush(stderr);
 
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);

@@ -370,7 +370,7 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
 {
     OpenSession session(link);
     if (!json)
-        console.err << "listening on port " << link.port << "; Ctrl+C ends\n";
+        console.err << "listening on port " << link.port << "; Ctrl+C ends" << Qt::endl;
     int seen = 0;
     session.watch([&](const QByteArray &data, const QString &sender, quint16 port) {
         const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"));

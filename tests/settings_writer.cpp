@@ -15,6 +15,8 @@ int main(int argc, char **argv)
     run.settingsPath = QString::fromLocal8Bit(argv[1]);
     run.fallbackSettingsPath = run.settingsPath + ".user";
     TForm1_Config_UDP form(run, notifier);
+    // One whole save before the test may kill this: from then on the file is always there.
+    form.SaveSettings();
     std::puts("saving");
     std::fflush(stdout);
     for (int round = 0;; ++round) {

@@ -1,19 +1,14 @@
 // velmarcom: the configurator of the lift dispatch network's controller boards.
 
+#include "desktop_session.h"
 #include "form.h"
 #include "startup.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTextStream>
 
+#include <cstdio>
 #include <exception>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -39,35 +34,6 @@ private:
     Notifier &notifier_;
 };
 
-#ifdef Q_OS_UNIX
-int terminationPipe[2] = {-1, -1};
-
-extern "C" void OnTermination(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(terminationPipe[0], &byte, 1);
-}
-#endif
-
-// A session ending (logout, shutdown, kill) closes the window as its close box does, so the operator's
-// entries are saved. The one platform-specific piece of the program.
-void CloseOnTermination(QWidget &window)
-{
-#ifdef Q_OS_UNIX
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(terminationPipe[1], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
-        notifier->setEnabled(false);
-        window.close();
-    });
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        std::signal(signal, OnTermination);
-#else
-    Q_UNUSED(window);
-#endif
-}
-
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -82,12 +48,16 @@ int main(int argc, char *argv[])
                    "configuration folder when installed or when the program's folder cannot be written.\n";
         return 0;
     }
+    if (const char *why = NoGraphicalSession()) {
+        std::fputs(why, stderr);
+        return 1;
+    }
     MessageBoxNotifier notifier;
     Application app(argc, argv, notifier);
     PrepareApplication(app);
 
     TForm1_Config_UDP Form1_Config_UDP(RunSettings{}, notifier);
-    CloseOnTermination(Form1_Config_UDP);
+    CloseWhenSessionEnds(Form1_Config_UDP);
     Form1_Config_UDP.show();
     return app.exec();
 }

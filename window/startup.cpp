@@ -32,6 +32,8 @@ void PrepareApplication(QApplication &app)
     // the operator's texts.
     app.setApplicationName(QStringLiteral("VelmarCom"));
     app.setApplicationVersion(QStringLiteral(VELMAR_VERSION));
+    // Docks and task bars group the running window with the menu entry of this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("ua.velmar.VelmarCom"));
     app.setWindowIcon(WindowIcon());
     if (QuickFusionStyle *style = QuickFusionStyle::ForApplicationStyle())
         app.setStyle(style);
