@@ -7,7 +7,10 @@ BUILD=${BUILD:-build}
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
           clang-format)
 # Building and checking the Debian package: manual pages, dependencies, desktop entry and metadata.
-PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream)
+PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream lintian)
+# Building for Windows with MinGW-w64 and a Qt built for it, the installer, and running it all under Wine.
+WINDOWS=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools nsis wine wine64 libwine-dev dpkg-dev)
+CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/velmarcom
 
 
 usage() {
@@ -23,6 +26,7 @@ usage: ./do COMMAND [ARGS]
   bench            build and run the benchmarks, write docs/PERFORMANCE.md
   fuzz SECONDS     run the libFuzzer targets (decoder, board side, settings file) side by side
   package          build the Debian package velmarcom_<version>_<arch>.deb in build-package/
+  windows          build the Windows programs: a zip and an installer in build-windows/
   screenshot       pictures of the real window under Xvfb, in docs/
   deps             install missing Debian packages only
 USAGE
@@ -107,6 +111,87 @@ check_format() {
         \( -name '*.cpp' -o -name '*.h' \) -type f -print0 | xargs -0 clang-format --dry-run -Werror
 }
 
+# The Qt for Windows, printed as a folder: VELMAR_WINDOWS_QT (a folder, or a .tar.xz unpacked once into
+# the cache), else the one built before into the cache. A Qt whose DLLs are not whole is not taken.
+# Usage: windows_qt build|find — build one from Debian's source when none is found (35-45 minutes on two
+# cores), or only find one (exit 1 and the reason on standard error when there is none).
+windows_qt() {
+    local given=${VELMAR_WINDOWS_QT:-} dir=""
+    if [ -n "$given" ]; then
+        if [ -d "$given" ]; then
+            dir=$given
+        elif [ -f "$given" ]; then
+            dir=$CACHE/unpacked-$(sha256sum "$given" | cut -c1-16)
+            if [ ! -d "$dir" ]; then
+                mkdir -p "$dir.part"
+                tar -xJf "$given" -C "$dir.part" && mv "$dir.part" "$dir"
+            fi
+            dir=$(dirname "$(ls -d "$dir"/*/bin/Qt6Core.dll "$dir"/bin/Qt6Core.dll 2>/dev/null | head -1)")/..
+        fi
+        if [ -n "$dir" ] && whole_windows_qt "$dir"; then
+            (cd "$dir" && pwd)
+            return 0
+        fi
+        echo "the Qt for Windows in $given is not usable: $(whole_windows_qt "${dir:-$given}" 2>&1 || true)" >&2
+    fi
+    local built=$CACHE/qt-6.4.2-mingw-w64-built
+    if ! whole_windows_qt "$built" 2>/dev/null; then
+        if [ "$1" = find ]; then
+            echo "no Qt for Windows (VELMAR_WINDOWS_QT names none that is whole, and none was built into $CACHE; ./do windows builds one)" >&2
+            return 1
+        fi
+        echo "building Qt for Windows from Debian's qt6-base source into $built (35-45 minutes on two cores) ..." >&2
+        rm -rf "$built"
+        packaging/windows/build-qt.sh "$built" >&2
+    fi
+    echo "$built"
+}
+
+# A Qt for Windows is whole when its tools are there and every DLL reads as a Windows library.
+whole_windows_qt() {
+    local dir=$1 dll
+    [ -x "$dir/bin/qt-cmake" ] || { echo "no $dir/bin/qt-cmake" >&2; return 1; }
+    for dll in "$dir"/bin/*.dll "$dir"/plugins/*/*.dll; do
+        x86_64-w64-mingw32-objdump -p "$dll" >/dev/null 2>&1 || { echo "$(basename "$dll") is damaged" >&2; return 1; }
+    done
+}
+
+# Configures and builds the Windows programs and tests in build-windows/ against the Qt named.
+build_windows() {
+    local qt=$1
+    mkdir -p "$BUILD-windows"
+    exec 9>"$BUILD-windows/.build-lock"
+    flock 9
+    if [ ! -f "$BUILD-windows/build.ninja" ] || ! grep -q "$qt" "$BUILD-windows/CMakeCache.txt"; then
+        echo "configuring $BUILD-windows/ against $qt ..."
+        rm -rf "$BUILD-windows/CMakeCache.txt" "$BUILD-windows/CMakeFiles"
+        "$qt/bin/qt-cmake" -S . -B "$BUILD-windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+            -DVELMAR_WERROR="$([ "${CI:-}" = true ] && echo ON || echo OFF)" \
+            -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh" >/dev/null
+    fi
+    echo "building the Windows programs and tests in $BUILD-windows/ ..."
+    cmake --build "$BUILD-windows" -- -j"$(nproc)" >"$BUILD-windows/build.log" 2>&1 ||
+        { cat "$BUILD-windows/build.log" >&2; echo "./do: the Windows build failed (above)" >&2; exit 1; }
+    flock -u 9
+}
+
+# Every test executable of the Windows build, under Wine.
+windows_tests() {
+    local qt why
+    why=$(mktemp)
+    if ! qt=$(windows_qt find 2>"$why"); then
+        echo "Windows pass skipped: $(tr '\n' ' ' <"$why")"
+        rm -f "$why"
+        return 0
+    fi
+    cat "$why"
+    rm -f "$why"
+    install_missing "${WINDOWS[@]}"
+    build_windows "$qt"
+    echo "running the tests under Wine ..."
+    VELMAR_WINDOWS_QT_DIR=$qt ctest --test-dir "$BUILD-windows" --output-on-failure -j"$(nproc)"
+}
+
 run_tests() {
     local dir=$1
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
@@ -132,6 +217,15 @@ case "$cmd" in
         cmake --build "$BUILD-sanitize" -- -j"$(nproc)" >"$BUILD-sanitize/build.log" 2>&1 ||
             { cat "$BUILD-sanitize/build.log" >&2; exit 1; }
         ASAN_OPTIONS=detect_stack_use_after_return=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$BUILD-sanitize"
+        # The whole suite once more, built for Windows and run under Wine, where a Qt for Windows is at hand.
+        windows_tests
+        ;;
+    windows)
+        install_missing "${WINDOWS[@]}" cmake ninja-build
+        qt=$(windows_qt build)
+        build_windows "$qt"
+        (cd "$BUILD-windows" && cpack >cpack.log 2>&1) || { cat "$BUILD-windows/cpack.log" >&2; exit 1; }
+        ls "$BUILD-windows"/VelmarCom-*-win64.zip "$BUILD-windows"/VelmarCom-*-setup.exe
         ;;
     quicktest)
         build

@@ -2,6 +2,8 @@
 
 #include "board.h"
 #include "command_line.h"
+#include "console.h"
+#include "installation.h"
 #include "transport.h"
 
 #include <QCommandLineParser>
@@ -12,7 +14,6 @@
 #include <QTimer>
 
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -23,7 +24,7 @@ namespace {
 
 std::atomic<bool> stopRequested{false};
 
-void requestStop(int)
+void requestStop()
 {
     stopRequested = true;
 }
@@ -58,6 +59,7 @@ QString StatePathFor(const QString &path, int index, const QHostAddress &address
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    PrepareConsole();
     QCoreApplication::setApplicationName(QStringLiteral("velmar-board"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
 
@@ -165,8 +167,7 @@ int main(int argc, char *argv[])
                  count, qPrintable(first->toString()), qPrintable(PaddedDottedText(*first)));
     std::fflush(stderr);
 
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
+    OnInterrupt(requestStop);
     QTimer stopPoll;
     QObject::connect(&stopPoll, &QTimer::timeout, &app, [] {
         if (stopRequested)

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "commission.h"
 #include "config_file.h"
+#include "console.h"
 #include "session.h"
 
 #include <QCommandLineParser>
@@ -12,14 +13,7 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 using namespace velmar;
 
@@ -44,16 +38,6 @@ const char *const Overview =
     "3 the listening port is taken. Before a write or restore, a configuration that would leave a board\n"
     "unreachable (a mask with holes, a lift address that is no host's, a router outside the subnet, a\n"
     "multicast MAC) is refused with exit 2 unless --force is given.\n";
-
-// The one platform-specific question: does the stream go to a terminal?
-bool IsTerminal(FILE *stream)
-{
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stream));
-#else
-    return isatty(fileno(stream));
-#endif
-}
 
 // The options every command shares, parsed.
 struct Options
@@ -312,11 +296,6 @@ int Commission(const QStringList &args, Console &console)
     return CommissionCommand(o.link, options, console);
 }
 
-extern "C" void OnInterrupt(int)
-{
-    RequestStop();
-}
-
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -326,8 +305,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     Console console{out, err, IsTerminal(stderr)};
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    PrepareConsole();
+    OnInterrupt(RequestStop);
     QStringList args = app.arguments();
     const QString command = args.value(1);
     if (command == QLatin1String("--version") || command == QLatin1String("-v")) {

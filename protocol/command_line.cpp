@@ -1,8 +1,5 @@
 #include "command_line.h"
 
-#include <QCoreApplication>
-#include <QDir>
-
 namespace velmar {
 
 std::optional<int> NumberOption(const QCommandLineParser &parser, const QString &name, int low, int high,
@@ -18,12 +15,6 @@ std::optional<int> NumberOption(const QCommandLineParser &parser, const QString 
                 .arg(high)
                 .arg(parser.value(name));
     return std::nullopt;
-}
-
-bool RunsInstalled()
-{
-    return QDir(QCoreApplication::applicationDirPath())
-        .exists(QStringLiteral("../share/applications/ua.velmar.VelmarCom.desktop"));
 }
 
 }  // namespace velmar

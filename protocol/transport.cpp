@@ -132,9 +132,10 @@ void Listener::drain()
     for (int handled = 0; handled < PassMost && isOpen(); ++handled) {
         if (handled % 16 == 15 && pass.nsecsElapsed() > PassBudgetNs)
             break;  // the clock is read every 16 datagrams: a pass runs over its budget a little at most
-        // One byte more than any datagram we take: a longer one is told by its length and dropped,
-        // never cut silently.
-        const QNetworkDatagram datagram = socket_->receiveDatagram(qint64(wire::ReceiveBufferSize) + 1);
+        // Room for the largest UDP datagram there is, so that every datagram arrives whole and a longer
+        // one than we take is told by its length and dropped. (Asked for less, systems differ: Linux
+        // cuts the datagram silently, Windows reports an error that Qt passes on as a cut datagram.)
+        const QNetworkDatagram datagram = socket_->receiveDatagram(qint64(wire::LargestDatagram));
         if (!datagram.isValid())
             break;  // the queue is empty
         if (datagram.data().size() > qsizetype(wire::ReceiveBufferSize) || !handler_)

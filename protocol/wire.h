@@ -14,7 +14,8 @@ inline constexpr std::uint16_t UserPort = 8026;
 inline constexpr std::uint16_t WritePort = 8023;  // ConfigWrite only
 inline constexpr std::uint16_t BoardPort = 8024;  // ReadRequest, ConfigWrite, RebootRequest
 
-inline constexpr std::size_t ReceiveBufferSize = 8192;
+inline constexpr std::size_t ReceiveBufferSize = 8192;  // longer datagrams are dropped
+inline constexpr std::size_t LargestDatagram = 65536;   // more than any UDP datagram over IPv4
 
 inline constexpr std::size_t ConfigWriteLength = 110;
 inline constexpr std::size_t PaddedFrameLength = 100;  // what ClientSend pads to

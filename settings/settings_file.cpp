@@ -1,9 +1,9 @@
 // "VelmarCom.ini": the operator's last entries, read when the window opens and written when it closes.
 // The file's sections and keys are in settings_table; this binds them to the window's fields.
 
-#include "command_line.h"
 #include "entry_fields.h"
 #include "form.h"
+#include "installation.h"
 #include "settings_table.h"
 
 #include <QCheckBox>
@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <stdexcept>
 
@@ -23,7 +22,7 @@ QString FallbackPath(const RunSettings &run)
 {
     if (!run.fallbackSettingsPath.isEmpty())
         return run.fallbackSettingsPath;
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(FileName);
+    return QDir(velmar::UserSettingsFolder()).filePath(FileName);
 }
 
 // Where the file is kept: beside the executable, or, where that folder cannot be written or the program

@@ -1,0 +1,42 @@
+# Installing the programs like desktop software on Linux, and a Debian package of them.
+include(GNUInstallDirs)
+
+install(TARGETS velmarcom velmarctl velmar-board RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ua.velmar.VelmarCom.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ua.velmar.VelmarCom.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 24 32 48 64 128)
+  install(FILES icons/velmarcom-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME ua.velmar.VelmarCom.png)
+endforeach()
+configure_file(ua.velmar.VelmarCom.metainfo.xml ${CMAKE_CURRENT_BINARY_DIR}/ua.velmar.VelmarCom.metainfo.xml @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ua.velmar.VelmarCom.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manual pages from the tools' own --help and --version.
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  foreach(tool velmarctl velmar-board)
+    set(page ${CMAKE_CURRENT_BINARY_DIR}/${tool}.1)
+    add_custom_command(OUTPUT ${page}.gz
+      COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+              ${HELP2MAN} --no-info --no-discard-stderr --section=1 --output=${page} $<TARGET_FILE:${tool}>
+      COMMAND gzip -9nf ${page}
+      DEPENDS ${tool}
+      COMMENT "Manual page of ${tool}")
+    list(APPEND pages ${page}.gz)
+  endforeach()
+  add_custom_target(manual_pages ALL DEPENDS ${pages})
+  install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME velmarcom)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "VelmarCom developers <velmarcom@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configurator of the VELMAR lift controller boards")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Reads, edits and writes the network configuration of the controller boards of a lift dispatch\nnetwork over UDP; velmarctl does the same from the command line for a whole site, and\nvelmar-board is a stand-in board for training and tests.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)

@@ -1,0 +1,17 @@
+#pragma once
+// Where the programs run from, and where a user's files go. What differs between systems is in
+// installation_unix.cpp and installation_windows.cpp; CMake builds the one for the target.
+
+#include <QString>
+
+namespace velmar {
+
+// Installed as desktop software, the program's folder is nobody's to write in: settings and state go
+// to the user's folders. Run from a build tree or an unpacked folder, they stay beside the program.
+bool RunsInstalled();
+
+// The folder of the user's settings: ~/.config/VelmarCom on Linux, %APPDATA%\VelmarCom (the roaming
+// profile) on Windows.
+QString UserSettingsFolder();
+
+}  // namespace velmar
