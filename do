@@ -162,13 +162,15 @@ build_windows() {
     mkdir -p "$BUILD-windows"
     exec 9>"$BUILD-windows/.build-lock"
     flock 9
-    if [ ! -f "$BUILD-windows/build.ninja" ] || ! grep -q "$qt" "$BUILD-windows/CMakeCache.txt"; then
-        echo "configuring $BUILD-windows/ against $qt ..."
+    # A tree configured against another Qt starts afresh.
+    if [ -f "$BUILD-windows/CMakeCache.txt" ] && ! grep -q "$qt" "$BUILD-windows/CMakeCache.txt"; then
         rm -rf "$BUILD-windows/CMakeCache.txt" "$BUILD-windows/CMakeFiles"
-        "$qt/bin/qt-cmake" -S . -B "$BUILD-windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DVELMAR_WERROR="$([ "${CI:-}" = true ] && echo ON || echo OFF)" \
-            -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh" >/dev/null
     fi
+    echo "configuring $BUILD-windows/ against $qt ..."
+    "$qt/bin/qt-cmake" -S . -B "$BUILD-windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DVELMAR_WERROR="$([ "${CI:-}" = true ] && echo ON || echo OFF)" \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh" >"$BUILD-windows/configure.log" 2>&1 ||
+        { cat "$BUILD-windows/configure.log" >&2; echo "./do: configuring the Windows build failed (above)" >&2; exit 1; }
     echo "building the Windows programs and tests in $BUILD-windows/ ..."
     cmake --build "$BUILD-windows" -- -j"$(nproc)" >"$BUILD-windows/build.log" 2>&1 ||
         { cat "$BUILD-windows/build.log" >&2; echo "./do: the Windows build failed (above)" >&2; exit 1; }

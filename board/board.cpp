@@ -85,7 +85,25 @@ bool StandInBoard::start(QString &error)
 
 bool StandInBoard::bindTo(const QHostAddress &address, QString &error)
 {
-    QList<QUdpSocket *> bound;
+    // The old ports are let go first: where the system takes a socket bound to one loopback address as
+    // bound to all of them (Wine does), the new ports could not be had while the old are held.
+    const QHostAddress old = options_.address;
+    const bool moving = !sockets_.isEmpty();
+    qDeleteAll(sockets_);
+    sockets_.clear();
+    if (bindPorts(address, error)) {
+        options_.address = address;
+        return true;
+    }
+    if (moving) {
+        QString again;
+        bindPorts(old, again);
+    }
+    return false;
+}
+
+bool StandInBoard::bindPorts(const QHostAddress &address, QString &error)
+{
     for (quint16 port : {wire::WritePort, wire::BoardPort, wire::UserPort, wire::ListenPort}) {
         if (port == wire::ListenPort && !options_.bindListenPort)
             continue;
@@ -97,15 +115,13 @@ bool StandInBoard::bindTo(const QHostAddress &address, QString &error)
             if (port == wire::ListenPort)
                 continue;  // a configurator on this machine holds it: the board does without
             error = QStringLiteral("cannot bind %1:%2: %3").arg(address.toString()).arg(port).arg(why);
-            qDeleteAll(bound);
+            qDeleteAll(sockets_);
+            sockets_.clear();
             return false;
         }
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { receive(socket); });
-        bound << socket;
+        sockets_ << socket;
     }
-    qDeleteAll(sockets_);
-    sockets_ = bound;
-    options_.address = address;
     return true;
 }
 

@@ -73,8 +73,9 @@ public:
     bool rebooting() const { return rebooting_; }
 
 private:
-    // Binds the board's ports on `address` and lets go of the old ones; on failure keeps the old ones.
+    // Moves the board's ports to `address`; where they cannot be bound there, they stay where they were.
     bool bindTo(const QHostAddress &address, QString &error);
+    bool bindPorts(const QHostAddress &address, QString &error);
     void moveToStoredAddress();
     void receive(QUdpSocket *socket);
     void handle(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &peer, quint16 peerPort);

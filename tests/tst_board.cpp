@@ -150,7 +150,8 @@ void TestBoard::rebootAcknowledgesThenIsSilentThenRunsTheStoredConfiguration()
     log.clear();
     for (const Bytes &frame : {MsiFrame(), VsiFrame(), MsiFrame(), VsiFrame()})
         peer.send(frame, moved, wire::UserPort);
-    peer.send(ReadRequest('C'), options.address);  // nobody there now
+    if (!test::underWine())                            // there, every loopback address is the board's
+        peer.send(ReadRequest('C'), options.address);  // nobody there now
     peer.send(ReadRequest('C'), moved);
     QTRY_COMPARE(peer.socket.received.size(), 3);
     QCOMPARE(decode(peer.socket.received[2]).reply->ident->boardIdent, 4660);
@@ -292,11 +293,15 @@ void TestBoard::programStopsOnSigtermAndRejectsBadOptions()
     QVERIFY(bad.exitCode() != 0);
     QVERIFY(bad.readAllStandardError().contains("--count"));
 
-    QProcess busy;  // an address that is not on this machine cannot be bound
-    busy.start(program, {"--address", "203.0.113.7"});
-    QVERIFY(busy.waitForFinished(10000));
-    QVERIFY(busy.exitCode() != 0);
-    QVERIFY(busy.readAllStandardError().contains("cannot bind"));
+    if (test::underWine()) {
+        qInfo("not checked under Wine: it binds an address that is not on the machine");
+    } else {
+        QProcess busy;  // an address that is not on this machine cannot be bound
+        busy.start(program, {"--address", "203.0.113.7"});
+        QVERIFY(busy.waitForFinished(10000));
+        QVERIFY(busy.exitCode() != 0);
+        QVERIFY(busy.readAllStandardError().contains("cannot bind"));
+    }
 
 #ifdef Q_OS_UNIX
     QProcess running;

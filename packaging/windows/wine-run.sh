@@ -2,7 +2,9 @@
 # Runs a Windows program of the Windows build under Wine, as it runs on Windows: the Qt DLLs and the
 # compiler's runtime found on the PATH, a Wine prefix of its own (made on first use) whose graphics
 # driver is Wine's null driver, so that nothing needs an X display (the Qt programs draw offscreen).
-# Usage: wine-run.sh PROGRAM.exe [ARGS...]. VELMAR_WINDOWS_QT_DIR names the cross Qt's folder.
+# Usage: wine-run.sh [--qtest] PROGRAM.exe [ARGS...]. VELMAR_WINDOWS_QT_DIR names the cross Qt's folder.
+# --qtest: a QtTest program, whose report is written to a file and shown when it ends (under Wine,
+# QtTest's report to a pipe is lost).
 set -euo pipefail
 qt=${VELMAR_WINDOWS_QT_DIR:?the cross Qt folder}
 export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/velmarcom/wine-headless}
@@ -21,5 +23,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineserver -w
     fi
     flock -u 8
+fi
+if [ "${1:-}" = --qtest ]; then
+    shift
+    report=$(mktemp "${TMPDIR:-/tmp}/qtest.XXXXXX")
+    status=0
+    wine "$@" -o "$(winepath -w "$report" 2>/dev/null),txt" || status=$?
+    cat "$report"
+    rm -f "$report"
+    exit $status
 fi
 exec wine "$@"
