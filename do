@@ -27,7 +27,7 @@ usage: ./do COMMAND [ARGS]
   fuzz SECONDS     run the libFuzzer targets (decoder, board side, settings file) side by side
   package          build the Debian package velmarcom_<version>_<arch>.deb in build-package/
   windows          build the Windows programs: a zip and an installer in build-windows/
-  screenshot       pictures of the real window under Xvfb, in docs/
+  screenshot [DIR] pictures of the real window under Xvfb, in build/screenshots/ or DIR
   deps             install missing Debian packages only
 USAGE
 }
@@ -301,11 +301,13 @@ case "$cmd" in
         cat docs/PERFORMANCE.md
         ;;
     screenshot)
+        # Into build/screenshots/, or the folder named (./do screenshot docs renews the README's pictures).
+        folder=${1:-$BUILD/screenshots}
         install_missing xvfb xauth
-        build
-        mkdir -p docs
-        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$BUILD/bin/velmar-screenshot" docs
-        echo "saved docs/window.png and docs/window-read.png"
+        build velmar-screenshot
+        mkdir -p "$folder"
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$BUILD/bin/velmar-screenshot" "$folder"
+        echo "saved $folder/window.png and $folder/window-read.png"
         ;;
     help | -h | --help) usage ;;
     *)

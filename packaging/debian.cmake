@@ -11,16 +11,18 @@ endforeach()
 configure_file(ua.velmar.VelmarCom.metainfo.xml ${CMAKE_CURRENT_BINARY_DIR}/ua.velmar.VelmarCom.metainfo.xml @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ua.velmar.VelmarCom.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# Manual pages from the tools' own --help and --version.
+# Manual pages from the programs' own --help and --version, with a description and examples of each.
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
-  foreach(tool velmarctl velmar-board)
+  foreach(tool velmarcom velmarctl velmar-board)
     set(page ${CMAKE_CURRENT_BINARY_DIR}/${tool}.1)
+    set(include ${CMAKE_CURRENT_SOURCE_DIR}/man/${tool}.h2m)
     add_custom_command(OUTPUT ${page}.gz
       COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-              ${HELP2MAN} --no-info --no-discard-stderr --section=1 --output=${page} $<TARGET_FILE:${tool}>
+              ${HELP2MAN} --no-info --no-discard-stderr --section=1 --include=${include} --output=${page}
+              $<TARGET_FILE:${tool}>
       COMMAND gzip -9nf ${page}
-      DEPENDS ${tool}
+      DEPENDS ${tool} ${include}
       COMMENT "Manual page of ${tool}")
     list(APPEND pages ${page}.gz)
   endforeach()
@@ -28,15 +30,30 @@ if(HELP2MAN)
   install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
+# What Debian asks of every package: the copyright and the changelog.
+install(FILES COPYRIGHT RENAME copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmarcom)
+set(changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${changelog} COMMAND gzip -9nc ${CMAKE_CURRENT_SOURCE_DIR}/changelog > ${changelog}
+                   DEPENDS changelog)
+add_custom_target(changelog ALL DEPENDS ${changelog})
+install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmarcom)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmarcom)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "VelmarCom developers <velmarcom@localhost>")
+set(CPACK_PACKAGE_CONTACT "VelmarCom developers <velmarcom@velmar.ua>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configurator of the VELMAR lift controller boards")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Reads, edits and writes the network configuration of the controller boards of a lift dispatch\nnetwork over UDP; velmarctl does the same from the command line for a whole site, and\nvelmar-board is a stand-in board for training and tests.")
+    "Reads, edits and writes the network configuration of the controller boards\n\
+of a lift dispatch network over UDP. velmarctl does the same from the command\n\
+line for a whole site, and velmar-board is a stand-in board for training and\n\
+tests.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Beside the libraries the programs link: the fonts the window is laid out for, and Qt's platform
+# plug-ins, without which no window can open (Qt only recommends them).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-qpa-plugins")
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

@@ -3,7 +3,7 @@
 # Usage: package_test.sh BUILD_DIR. Exit 77 (skipped) where the packaging tools are missing.
 set -euo pipefail
 build=$1
-for tool in cpack dpkg-deb dpkg-shlibdeps help2man desktop-file-validate appstreamcli; do
+for tool in cpack dpkg-deb dpkg-shlibdeps help2man desktop-file-validate appstreamcli lintian; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool (./do deps installs it)"; exit 77; }
 done
 work=$(mktemp -d)
@@ -17,10 +17,21 @@ for path in ./usr/bin/velmarcom ./usr/bin/velmarctl ./usr/bin/velmar-board \
     ./usr/share/icons/hicolor/scalable/apps/ua.velmar.VelmarCom.svg \
     ./usr/share/icons/hicolor/48x48/apps/ua.velmar.VelmarCom.png \
     ./usr/share/metainfo/ua.velmar.VelmarCom.metainfo.xml \
-    ./usr/share/man/man1/velmarctl.1.gz ./usr/share/man/man1/velmar-board.1.gz; do
+    ./usr/share/man/man1/velmarcom.1.gz ./usr/share/man/man1/velmarctl.1.gz ./usr/share/man/man1/velmar-board.1.gz \
+    ./usr/share/doc/velmarcom/copyright ./usr/share/doc/velmarcom/changelog.gz; do
     grep -q " $path" <<<"$contents" || { echo "the package lacks $path"; exit 1; }
 done
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || { echo "no dependencies computed from the binaries"; exit 1; }
+# The window cannot open without Qt's platform plug-ins, nor show its captions whole without its fonts.
+for need in qt6-qpa-plugins fonts-liberation2; do
+    dpkg-deb -f "$deb" Depends | grep -q "$need" || { echo "the package does not depend on $need"; exit 1; }
+done
+# Debian's own checks: no error and no warning.
+if ! report=$(lintian --fail-on error,warning "$deb" 2>&1); then
+    echo "$report"
+    echo "lintian reports errors or warnings (above)"
+    exit 1
+fi
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"

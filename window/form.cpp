@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -82,6 +83,10 @@ void MessageBoxNotifier::error(QWidget *parent, const QString &text)
 // The window's font: the first of its families that the system has. A family the system lacks is left
 // out of the list, since the font database would look for a substitute of it for every script and
 // weight the window draws in, only to settle on the next family of the list.
+// The controls' places are designed for the widths of Liberation Sans (Arial's widths) at 11 pixels. A
+// family that draws wider, such as DejaVu Sans where no other font is installed, is taken at the
+// largest size that keeps a typical caption within a few pixels of its designed width, so that every
+// caption is shown whole.
 static QFont InterfaceFont()
 {
     const QStringList wanted = {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
@@ -93,7 +98,14 @@ static QFont InterfaceFont()
             present << family;
     QFont font;
     font.setFamilies(present.isEmpty() ? wanted : present);
-    font.setPixelSize(11);
+    const QString typical = QStringLiteral("Статична IP адреса Пульта");
+    constexpr int DesignedWidth = 139;  // `typical` in Liberation Sans at 11 pixels
+    constexpr int Tolerance = 5;
+    for (int pixels = 11; pixels >= 8; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(typical) <= DesignedWidth + Tolerance)
+            break;
+    }
     return font;
 }
 
