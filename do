@@ -191,7 +191,8 @@ windows_tests() {
     install_missing "${WINDOWS[@]}"
     build_windows "$qt"
     echo "running the tests under Wine ..."
-    VELMAR_WINDOWS_QT_DIR=$qt ctest --test-dir "$BUILD-windows" --output-on-failure -j"$(nproc)"
+    VELMAR_WINDOWS_QT_DIR=$qt VELMAR_LINUX_BIN=$PWD/$BUILD/bin \
+        ctest --test-dir "$BUILD-windows" --output-on-failure -j"$(nproc)"
 }
 
 run_tests() {

@@ -97,7 +97,17 @@ int main(int argc, char *argv[])
          "shows it.",
          "ADDRESS:PORT"},
     });
-    parser.process(app);
+    // Help and version go to standard output on every system (on Windows, Qt's own would show a message
+    // box where the program has no console window).
+    if (!parser.parse(app.arguments()))
+        fail(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
+        const QString text = parser.isSet(QStringLiteral("help"))
+                                 ? parser.helpText()
+                                 : QStringLiteral("velmar-board %1\n").arg(QStringLiteral(VELMAR_VERSION));
+        std::fputs(text.toUtf8().constData(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
     if (!parser.positionalArguments().isEmpty())
         fail("unexpected argument: " + parser.positionalArguments().first() + " (see --help)");
 

@@ -41,7 +41,8 @@ set(CPACK_PACKAGE_FILE_NAME VelmarCom-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-per-generator.cmake)
 
-set(CPACK_NSIS_DEFINES "Unicode true")
+# A 64-bit installer, as the programs are (and Unicode, for the Ukrainian names).
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_PACKAGE_NAME "Конфігуратор плат ВЕЛМАР")
 set(CPACK_NSIS_DISPLAY_NAME "Конфігуратор плат ВЕЛМАР")

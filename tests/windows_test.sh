@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The Windows build under Wine against the Linux one, and its packages: the wire bytes are the same on
+# both systems, the zip's programs start from where it is unpacked, and the installer installs silently.
+# Usage: windows_test.sh WINDOWS_BUILD_DIR. VELMAR_LINUX_BIN names the Linux programs' folder; exit 77
+# (skipped) without it.
+set -euo pipefail
+build=$1
+here=$(cd "$(dirname "$0")/.." && pwd)
+wine_run=$here/packaging/windows/wine-run.sh
+linux=${VELMAR_LINUX_BIN:-}
+[ -x "$linux/velmarctl" ] || { echo "skipped: no Linux build to talk to (VELMAR_LINUX_BIN)"; exit 77; }
+work=$(mktemp -d)
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# A Windows board answers the Linux velmarctl (under Wine a board's replies leave from 127.0.0.1).
+"$wine_run" "$build/bin/velmar-board.exe" --address 127.0.0.1 --quiet 2>"$work/board.log" &
+pids+=($!)
+for _ in $(seq 200); do grep -q ' listening; ' "$work/board.log" && break; sleep 0.1; done
+out=$("$linux/velmarctl" read 127.0.0.1 --port 0 --json) || fail "Linux velmarctl did not read the Windows board: $out"
+grep -q '"answered":true' <<<"$out" || fail "no answer from the Windows board: $out"
+grep -q '"version":"Стенд-плата 1.0"' <<<"$out" || fail "the Windows board's version text arrived changed: $out"
+kill "${pids[0]}"; wait "${pids[0]}" 2>/dev/null || true; pids=()
+
+# The Windows velmarctl reads a Linux board, and says so in UTF-8 through a pipe.
+"$linux/velmar-board" --address 127.0.0.1 --quiet 2>"$work/board.log" &
+pids+=($!)
+for _ in $(seq 100); do grep -q ' listening; ' "$work/board.log" && break; sleep 0.1; done
+out=$("$wine_run" "$build/bin/velmarctl.exe" read 127.0.0.1 --port 0 --json | tr -d '\r') ||
+    fail "the Windows velmarctl did not read the Linux board: $out"
+grep -q '"version":"Стенд-плата 1.0"' <<<"$out" || fail "the Windows velmarctl's text arrived changed: $out"
+kill "${pids[0]}"; wait "${pids[0]}" 2>/dev/null || true; pids=()
+
+# The packages.
+(cd "$build" && cpack >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
+zip=$(ls "$build"/VelmarCom-*-win64.zip)
+setup=$(ls "$build"/VelmarCom-*-setup.exe)
+version=$(basename "$zip" | cut -d- -f2)
+
+# Unzipped anywhere, the programs start with nothing but what the zip holds (no Qt or runtime folders
+# on the PATH), and the configurator keeps its settings beside itself.
+(cd "$work" && cmake -E tar xf "$zip")
+folder=$work/VelmarCom-$version-win64
+for program in velmarcom velmarctl velmar-board; do
+    said=$(WINEPATH= VELMAR_WINDOWS_QT_DIR=/nonexistent WINEDEBUG=-all wine "$folder/$program.exe" --version 2>&1 |
+        tr -d '\r') || fail "$program.exe from the zip does not start: $said"
+    grep -q "$version" <<<"$said" || fail "$program.exe --version says \"$said\""
+done
+for file in platforms/qwindows.dll styles/qwindowsvistastyle.dll licenses/LGPL-3.txt COPYRIGHT.txt; do
+    [ -f "$folder/$file" ] || fail "the zip lacks $file"
+done
+WINEPATH= QT_QPA_PLATFORM=offscreen wine "$folder/velmarcom.exe" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 150); do [ -s "$folder/VelmarCom.ini" ] && break; sleep 0.1; done
+[ -s "$folder/VelmarCom.ini" ] || fail "the unzipped configurator kept no VelmarCom.ini beside itself"
+kill "${pids[0]}" 2>/dev/null || true; wait 2>/dev/null || true; pids=()
+wineserver -k 2>/dev/null || true
+
+# Installed silently, it lands in Program Files with its mark, and keeps its settings in %APPDATA%.
+export WINEPREFIX=$work/prefix
+"$wine_run" "$setup" /S >/dev/null 2>&1 || fail "the installer failed"
+installed=$WINEPREFIX/drive_c/Program\ Files/VelmarCom
+[ -f "$installed/velmarcom.exe" ] && [ -f "$installed/velmarcom.installed" ] || fail "nothing installed in $installed"
+[ -f "$installed/Uninstall.exe" ] || fail "no uninstaller"
+wineserver -w
+grep -q 'Uninstall\\\\VelmarCom' "$WINEPREFIX/system.reg" || fail "no uninstaller registered (Apps & features)"
+find "$WINEPREFIX/drive_c" -name '*.lnk' | grep -q 'Конфігуратор плат ВЕЛМАР' || fail "no Start-menu entry"
+QT_QPA_PLATFORM=offscreen "$wine_run" "$installed/velmarcom.exe" >/dev/null 2>&1 &
+pids+=($!)
+appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*AppData/Roaming' | head -1)
+for _ in $(seq 150); do [ -s "$appdata/VelmarCom/VelmarCom.ini" ] && break; sleep 0.1; done
+[ -s "$appdata/VelmarCom/VelmarCom.ini" ] || fail "the installed configurator kept no settings in %APPDATA%\\VelmarCom"
+[ ! -e "$installed/VelmarCom.ini" ] || fail "settings written beside the installed program"
+kill "${pids[0]}" 2>/dev/null || true
+wineserver -k 2>/dev/null || true
+echo "the Windows programs talk to the Linux ones; the zip and the installer work"
