@@ -6,7 +6,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSet>
+#include <QStringDecoder>
 
 namespace velmar {
 
@@ -14,8 +16,9 @@ namespace {
 
 constexpr qint64 MaxPlanBytes = 1 << 20;
 
-// One CSV record per line; fields between double quotes may hold commas, and "" stands for a quote.
-QList<QStringList> CsvRecords(const QString &text)
+// One CSV record per line; fields between double quotes may hold the separator, and "" stands for a
+// quote.
+QList<QStringList> CsvRecords(const QString &text, QChar separator = QLatin1Char(','))
 {
     QList<QStringList> records;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
@@ -27,7 +30,7 @@ QList<QStringList> CsvRecords(const QString &text)
                 fields.last() += line[++i];
             else if (ch == QLatin1Char('"'))
                 quoted = !quoted;
-            else if (ch == QLatin1Char(',') && !quoted)
+            else if (ch == separator && !quoted)
                 fields << QString();
             else if (ch != QLatin1Char('\r'))
                 fields.last() += ch;
@@ -39,8 +42,11 @@ QList<QStringList> CsvRecords(const QString &text)
     return records;
 }
 
-QString Csv(const QString &field)
+// A field for the record beside the plan. A board's own text is shown as a terminal may show it
+// (control characters as \xNN), so that no line break or escape sequence of a board's reaches the file.
+QString Csv(const QString &text)
 {
+    const QString field = Printable(text);
     if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
         !field.contains(QLatin1Char('\n')))
         return field;
@@ -99,42 +105,100 @@ QString ParseRow(const QHash<QString, QString> &cell, PlanRow &row)
     return why;
 }
 
-// The rows the record beside the plan names as done.
-QSet<QString> DoneRows(const QString &logPath)
-{
-    QByteArray text;
-    QString error;
-    QSet<QString> done;
-    if (ReadBoundedFile(logPath, MaxPlanBytes * 16, text, error) != ReadOutcome::Read)
-        return done;
-    const QList<QStringList> records = CsvRecords(QString::fromUtf8(text));
-    for (const QStringList &record : records)
-        if (record.size() >= 6 &&
-            (record[5] == QLatin1String("done") || record[5] == QLatin1String("in place")))
-            done.insert(record[1]);
-    return done;
-}
+const QString Done = QStringLiteral("done");
+const QString InPlace = QStringLiteral("in place");
+const QString Written = QStringLiteral("written");  // the row went to a board; its reboot not yet seen
 
-// One line appended whole; the header first when the record is new.
-void Record(const QString &logPath, const PlanRow &row, const StoredConfig &before,
-            const std::optional<StoredConfig> &after, const QString &result, Console &console)
+// The record beside the plan, PLAN.log.csv: one line per outcome, the last line of a row saying where
+// it stands. It is held locked for the whole run, so that two runs never work through one plan, and
+// every line goes to disk whole (the file is written anew through a temporary file) before the run
+// touches a board again.
+class CommissionLog
 {
-    QFile file(logPath);
-    const bool fresh = !file.exists() || file.size() == 0;
-    QString line = fresh ? QStringLiteral("time,row,mac_before,mac_after,version,result\n") : QString();
-    line += QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
-                        Csv(row.name),
-                        MacText(before.config.record.mac),
-                        after ? MacText(after->config.record.mac) : QString(),
-                        Csv(VersionToText((after ? *after : before).config.versionText)),
-                        result}
-                .join(QLatin1Char(','));
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    if (!file.open(QIODevice::Append | QIODevice::Unbuffered) || file.write(bytes) != bytes.size())
-        Fail(SomeFailed, QStringLiteral("cannot add to %1: %2").arg(logPath, file.errorString()));
-    console.out << row.name << ": " << result << '\n';
-    console.out.flush();
-}
+public:
+    struct Entry
+    {
+        QString result;
+        QString mac;  // the MAC the board has after the row was written
+    };
+
+    explicit CommissionLog(const QString &path) : path_(path), lock_(path + QStringLiteral(".lock"))
+    {
+        lock_.setStaleLockTime(0);
+        if (!lock_.tryLock(0))
+            Fail(SomeFailed, QStringLiteral("another commission run works on this plan (%1 is locked)")
+                                 .arg(lock_.error() == QLockFile::LockFailedError ? path_ + ".lock" : path_));
+        QString error;
+        switch (ReadBoundedFile(path_, MaxPlanBytes * 16, text_, error)) {
+        case ReadOutcome::Missing: break;
+        case ReadOutcome::Read: break;
+        case ReadOutcome::TooLarge:
+            Fail(SomeFailed, QStringLiteral("%1 is larger than any record").arg(path_));
+        case ReadOutcome::Failed: Fail(SomeFailed, QStringLiteral("cannot read %1: %2").arg(path_, error));
+        }
+        // A line cut short (a full disk, a crash of an older version) stays, ended, as a line of its own.
+        if (!text_.isEmpty() && !text_.endsWith('\n'))
+            text_ += '\n';
+        if (text_.isEmpty())
+            text_ = "time,row,mac_before,mac_after,version,result\n";
+        for (const QStringList &record : CsvRecords(QString::fromUtf8(text_)))
+            if (record.size() >= 6)
+                entries_.insert(record[1], {record[5], record[3]});
+        // Written at once, before any board is touched: a record that cannot be kept stops the run here.
+        save();
+    }
+
+    std::optional<Entry> entry(const QString &row) const
+    {
+        const auto found = entries_.find(row);
+        return found == entries_.end() ? std::nullopt : std::optional<Entry>(*found);
+    }
+    bool finished(const QString &row) const
+    {
+        const auto e = entry(row);
+        return e && (e->result == Done || e->result == InPlace);
+    }
+    // The MACs that rows were written with: a board showing one of them is no new board.
+    QSet<QString> writtenMacs() const
+    {
+        QSet<QString> macs;
+        for (const Entry &e : entries_)
+            if ((e.result == Done || e.result == Written) && !e.mac.isEmpty())
+                macs.insert(e.mac);
+        return macs;
+    }
+
+    void add(const PlanRow &row, const StoredConfig &before, const std::optional<StoredConfig> &after,
+             const QString &result, Console &console)
+    {
+        const QString mac = after ? MacText(after->config.record.mac) : QString();
+        const QString line = QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
+                                         Csv(row.name),
+                                         MacText(before.config.record.mac),
+                                         mac,
+                                         Csv(VersionToText((after ? *after : before).config.versionText)),
+                                         result}
+                                 .join(QLatin1Char(','));
+        text_ += (line + QLatin1Char('\n')).toUtf8();
+        save();
+        entries_.insert(row.name, {result, mac});
+        console.out << row.name << ": " << result << '\n';
+        console.out.flush();
+    }
+
+private:
+    void save()
+    {
+        QString error;
+        if (!WriteWholeFile(path_, text_, error))
+            Fail(SomeFailed, QStringLiteral("cannot write %1: %2").arg(path_, error));
+    }
+
+    QString path_;
+    QLockFile lock_;
+    QByteArray text_;
+    QHash<QString, Entry> entries_;
+};
 
 QHostAddress AddressOf(const Ipv4 &ip)
 {
@@ -158,10 +222,33 @@ std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, 
 
 }  // namespace
 
-SitePlan ParseSitePlan(const QByteArray &text)
+SitePlan ParseSitePlan(const QByteArray &bytes)
 {
     SitePlan plan;
-    QList<QStringList> records = CsvRecords(QString::fromUtf8(text).remove(QChar(0xFEFF)));
+    // As spreadsheets save a plan: UTF-8 (a byte-order mark or not), or else Windows-1251; separated by
+    // commas, or by semicolons where the header has no comma or a first line "sep=;" says so.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    plan.reading = QStringLiteral("UTF-8");
+    if (utf8.hasError()) {
+        text.clear();
+        for (const char byte : bytes)
+            text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(byte)));
+        plan.reading = QStringLiteral("Windows-1251");
+    }
+    text.remove(QChar(0xFEFF));
+    QChar separator = QLatin1Char(',');
+    if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive) && text.size() > 4) {
+        separator = text[4];
+        text = text.mid(text.indexOf(QLatin1Char('\n')) + 1);
+    } else {
+        const QString header = text.left(text.indexOf(QLatin1Char('\n')));
+        if (header.contains(QLatin1Char(';')) && !header.contains(QLatin1Char(',')))
+            separator = QLatin1Char(';');
+    }
+    plan.reading += separator == QLatin1Char(',') ? QStringLiteral(", comma-separated")
+                                                  : QStringLiteral(", separated by \"%1\"").arg(separator);
+    QList<QStringList> records = CsvRecords(text, separator);
     int line = 0;
     while (!records.isEmpty() && records.first().join(QString()).isEmpty()) {
         records.removeFirst();
@@ -175,6 +262,9 @@ SitePlan ParseSitePlan(const QByteArray &text)
     ++line;
     for (QString &column : header)
         column = column.toLower();
+    for (qsizetype i = 0; i < header.size(); ++i)
+        if (header.indexOf(header[i]) < i)
+            plan.problems << QStringLiteral("line %1: column \"%2\" twice").arg(line).arg(header[i]);
     for (const QString &column : header)
         if (!Columns.contains(column))
             plan.problems << QStringLiteral("line %1: unknown column \"%2\" (columns: %3)")
@@ -208,6 +298,8 @@ SitePlan ParseSitePlan(const QByteArray &text)
         names.insert(row.name);
         plan.rows << row;
     }
+    if (plan.rows.isEmpty() && plan.problems.isEmpty())
+        plan.problems << QStringLiteral("the plan has a header but no rows");
     return plan;
 }
 
@@ -218,11 +310,18 @@ StoredConfig Planned(const PlanRow &row, const StoredConfig &current)
     return Apply(current, changes);
 }
 
-QStringList CheckSitePlan(const SitePlan &plan, bool standIn)
+QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress &at)
 {
     QStringList problems = plan.problems;
     QList<std::pair<QString, StoredConfig>> boards;
     for (const PlanRow &row : plan.rows) {
+        // A board given the address new boards answer on could not be told from the next new board.
+        if (!at.isNull() && AddressOf(*row.changes.lift) == at)
+            problems << QStringLiteral("line %1 (%2): its lift address %3 is where new boards answer (--at); "
+                                       "give the row another address (and set it by hand later), or "
+                                       "commission new boards at another --at")
+                            .arg(row.line)
+                            .arg(row.name, at.toString());
         // A board as it comes new: the MAC's first bytes 00:1E, static addressing unless the row says.
         StoredConfig base;
         base.config.record.mac = {0x00, 0x1E};
@@ -259,7 +358,8 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
     case ReadOutcome::Read: break;
     }
     const SitePlan plan = ParseSitePlan(text);
-    const QStringList problems = CheckSitePlan(plan, options.at.isLoopback());
+    console.err << options.planPath << ": read as " << plan.reading << '\n';
+    const QStringList problems = CheckSitePlan(plan, options.at.isLoopback(), options.at);
     for (const QString &problem : problems)
         console.err << options.planPath << ": " << problem << '\n';
     if (!problems.isEmpty())
@@ -273,18 +373,52 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         return Ok;
     }
 
-    const QString logPath = CommissionLogPath(options.planPath);
-    QSet<QString> done = DoneRows(logPath);
+    CommissionLog log(CommissionLogPath(options.planPath));
+    QSet<QString> skipped;  // rows whose planned address another board already holds
     auto pending = [&] {
         QList<PlanRow> rows;
         for (const PlanRow &row : plan.rows)
-            if (!done.contains(row.name) && (options.onlyRow.isEmpty() || row.name == options.onlyRow))
+            if (!log.finished(row.name) && !skipped.contains(row.name) &&
+                (options.onlyRow.isEmpty() || row.name == options.onlyRow))
                 rows << row;
         return rows;
     };
     LinkedSession session(link);
 
-    // Boards already on their planned addresses, with their planned configuration, are done.
+    // A row written before but never seen on its planned address (the run was stopped, or the power
+    // went) is finished first: its board may still be rebooting, and must not be taken for a new one.
+    for (const PlanRow &row : pending()) {
+        const auto entry = log.entry(row.name);
+        if (!entry || entry->result != Written)
+            continue;
+        const QHostAddress target = AddressOf(*row.changes.lift);
+        // Stopped before its reboot, the board still answers where new boards do: it is rebooted now.
+        const auto waiting = session.read({options.at}, SelectorStored, link.timing);
+        if (!waiting.isEmpty() && MacText(waiting.begin()->config.record.mac) == entry->mac) {
+            console.out << row.name << ": board " << entry->mac
+                        << " was written but not rebooted; rebooting it\n";
+            session.reboot({options.at}, link.timing.timeoutMs);
+        }
+        console.out << row.name << ": written to board " << entry->mac << " before; waiting for it at "
+                    << target.toString() << " …\n";
+        console.out.flush();
+        const auto after = Await(session, target, options.waitLimitSeconds * 1000, link.timing,
+                                 [&](const StoredConfig &config) {
+                                     return MacText(config.config.record.mac) == entry->mac &&
+                                            Same(config, Expected(ValuesFor(Planned(row, config))));
+                                 });
+        if (StopRequested())
+            return Stopped(console);
+        if (!after)
+            Fail(SomeFailed,
+                 QStringLiteral("%1 was written to board %2, which does not answer at %3 as planned; "
+                                "find that board before connecting another")
+                     .arg(row.name, entry->mac, target.toString()));
+        log.add(row, *after, after, Done, console);
+    }
+
+    // Boards already on their planned addresses, with their planned configuration, are done. Another
+    // board on a planned address would clash with the row's: that row is not written.
     QList<QHostAddress> planned;
     for (const PlanRow &row : pending())
         planned << AddressOf(*row.changes.lift);
@@ -292,9 +426,15 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         const auto found = session.read(planned, SelectorStored, link.timing);
         for (const PlanRow &row : pending()) {
             const auto there = found.find(AddressOf(*row.changes.lift).toIPv4Address());
-            if (there != found.end() && Same(*there, Expected(ValuesFor(Planned(row, *there))))) {
-                Record(logPath, row, *there, *there, QStringLiteral("in place"), console);
-                done.insert(row.name);
+            if (there == found.end())
+                continue;
+            if (Same(*there, Expected(ValuesFor(Planned(row, *there))))) {
+                log.add(row, *there, *there, InPlace, console);
+            } else {
+                console.err << row.name << ": board " << MacText(there->config.record.mac)
+                            << " already answers at " << AddressOf(*row.changes.lift).toString()
+                            << " with another configuration: an address clash; this row is not written\n";
+                skipped.insert(row.name);
             }
         }
     }
@@ -303,19 +443,30 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         const PlanRow row = pending().first();
         console.out << "waiting for a board at " << PaddedDottedText(options.at) << " …\n";
         console.out.flush();
-        const auto current =
-            Await(session, options.at, 0, link.timing, [](const StoredConfig &) { return true; });
+        // A board that shows the MAC of a row written already is that row's board, not a new one.
+        const QSet<QString> written = log.writtenMacs();
+        const auto current = Await(session, options.at, 0, link.timing, [&](const StoredConfig &config) {
+            return !written.contains(MacText(config.config.record.mac));
+        });
         if (!current)
             return Stopped(console);
         const StoredConfig wanted = Planned(row, *current);
         const StoredConfig expected = Expected(ValuesFor(wanted));
         console.out << row.name << ": board " << MacText(current->config.record.mac) << ", \""
                     << Printable(VersionToText(current->config.versionText)) << "\"\n";
-        if (WriteAndVerify(session, link, options.at, *current, wanted, expected, false, console) != Ok) {
-            Record(logPath, row, *current, std::nullopt, QStringLiteral("not kept"), console);
+        const int kept =
+            WriteAndVerify(session, link, options.at, *current, wanted, expected, false, console);
+        if (StopRequested())
+            return Stopped(console);
+        if (kept != Ok) {
+            log.add(row, *current, std::nullopt, QStringLiteral("not kept"), console);
             return SomeFailed;
         }
+        // Recorded before the reboot: a run stopped from here on finishes this row before any other.
+        log.add(row, *current, expected, Written, console);
         const bool acknowledged = !session.reboot({options.at}, link.timing.timeoutMs).isEmpty();
+        if (StopRequested())
+            return Stopped(console);
         if (!acknowledged)
             console.err << row.name << ": no acknowledgement of the reboot; waiting for it all the same\n";
         const QHostAddress target = AddressOf(expected.config.record.liftIp);
@@ -326,14 +477,18 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         if (StopRequested())
             return Stopped(console);
         if (!after) {
-            Record(logPath, row, *current, std::nullopt, QStringLiteral("not found on its new address"),
-                   console);
+            // The row stays written: a run started again waits for this board before taking another.
+            console.err << row.name << ": not found on its new address " << target.toString() << " within "
+                        << options.waitLimitSeconds << " s; a run started again waits for it there first\n";
             return SomeFailed;
         }
-        Record(logPath, row, *current, after, QStringLiteral("done"), console);
-        done.insert(row.name);
+        log.add(row, *current, after, Done, console);
         if (!pending().isEmpty())
             console.out << "connect the next board\n";
+    }
+    if (!skipped.isEmpty()) {
+        console.err << skipped.size() << " row(s) not written: their addresses are taken\n";
+        return SomeFailed;
     }
     console.out << "every row of " << options.planPath << " is done\n";
     return Ok;

@@ -23,13 +23,15 @@ struct SitePlan
 {
     QList<PlanRow> rows;
     QStringList problems;  // "line 3 (Lift 3, tower B): ..." for every row that cannot be used
+    QString reading;  // how the file was read: "UTF-8, comma-separated", "Windows-1251, separated by ";""
 };
 
 // A CSV plan with a header: name, lift, mask, router; optional mac (default: from the lift address),
-// console (static/dynamic), dispatcher, ident, board (static/dhcp). Quoted fields may hold commas.
+// console (static/dynamic), dispatcher, ident, board (static/dhcp). Quoted fields may hold the separator.
 SitePlan ParseSitePlan(const QByteArray &text);
-// Every row through the guard, and no two rows with one lift address or one MAC.
-QStringList CheckSitePlan(const SitePlan &plan, bool standIn);
+// Every row through the guard, no two rows with one lift address or one MAC, and none on `at`, where
+// new boards answer.
+QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress &at = QHostAddress());
 // The configuration a row gives a board that holds `current`.
 StoredConfig Planned(const PlanRow &row, const StoredConfig &current);
 
