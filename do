@@ -113,8 +113,8 @@ check_format() {
 
 # The Qt for Windows, printed as a folder: VELMAR_WINDOWS_QT (a folder, or a .tar.xz unpacked once into
 # the cache), else the one built before into the cache. A Qt whose DLLs are not whole is not taken.
-# Usage: windows_qt build|find — build one from Debian's source when none is found (35-45 minutes on two
-# cores), or only find one (exit 1 and the reason on standard error when there is none).
+# Usage: windows_qt build|find — build one from Debian's source when none is found (20 to 45 minutes on
+# two cores), or only find one (exit 1 and the reason on standard error when there is none).
 windows_qt() {
     local given=${VELMAR_WINDOWS_QT:-} dir=""
     if [ -n "$given" ]; then
@@ -140,7 +140,7 @@ windows_qt() {
             echo "no Qt for Windows (VELMAR_WINDOWS_QT names none that is whole, and none was built into $CACHE; ./do windows builds one)" >&2
             return 1
         fi
-        echo "building Qt for Windows from Debian's qt6-base source into $built (35-45 minutes on two cores) ..." >&2
+        echo "building Qt for Windows from Debian's qt6-base source into $built (20 to 45 minutes on two cores) ..." >&2
         rm -rf "$built"
         packaging/windows/build-qt.sh "$built" >&2
     fi
@@ -180,6 +180,10 @@ build_windows() {
 # Every test executable of the Windows build, under Wine.
 windows_tests() {
     local qt why
+    # The tools that tell a whole Qt for Windows from a damaged one come with the cross compiler.
+    if [ -n "${VELMAR_WINDOWS_QT:-}" ] || [ -d "$CACHE/qt-6.4.2-mingw-w64-built" ]; then
+        install_missing "${WINDOWS[@]}"
+    fi
     why=$(mktemp)
     if ! qt=$(windows_qt find 2>"$why"); then
         echo "Windows pass skipped: $(tr '\n' ' ' <"$why")"
@@ -188,7 +192,6 @@ windows_tests() {
     fi
     cat "$why"
     rm -f "$why"
-    install_missing "${WINDOWS[@]}"
     build_windows "$qt"
     echo "running the tests under Wine ..."
     VELMAR_WINDOWS_QT_DIR=$qt VELMAR_LINUX_BIN=$PWD/$BUILD/bin \
@@ -224,7 +227,7 @@ case "$cmd" in
         windows_tests
         ;;
     windows)
-        install_missing "${WINDOWS[@]}" cmake ninja-build
+        install_missing "${PACKAGES[@]}" "${WINDOWS[@]}"
         qt=$(windows_qt build)
         build_windows "$qt"
         (cd "$BUILD-windows" && cpack >cpack.log 2>&1) || { cat "$BUILD-windows/cpack.log" >&2; exit 1; }
