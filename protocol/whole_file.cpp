@@ -1,12 +1,22 @@
 #include "whole_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace velmar {
 
 bool WriteWholeFile(const QString &path, const QByteArray &data, QString &error)
 {
+    // Never through a link (it would replace another file, maybe another user's), nor onto a device or
+    // a pipe (the rename would put a file in its place).
+    const QFileInfo info(path);
+    if (info.isSymLink() || (info.exists() && !info.isFile())) {
+        error = QStringLiteral("%1 is %2; nothing written there")
+                    .arg(path,
+                         info.isSymLink() ? QStringLiteral("a link") : QStringLiteral("not a regular file"));
+        return false;
+    }
     // Unbuffered, so that a write the disk has no room for fails here: through a buffer, the failure
     // would come only when the buffer is flushed at the commit, and be lost there.
     QSaveFile file(path);
@@ -23,6 +33,11 @@ ReadOutcome ReadBoundedFile(const QString &path, qint64 limit, QByteArray &data,
     QFile file(path);
     if (!file.exists())
         return ReadOutcome::Missing;
+    // A pipe with no writer would block the open for ever, and a device never ends.
+    if (!QFileInfo(path).isFile()) {
+        error = QStringLiteral("not a regular file");
+        return ReadOutcome::Failed;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
         return ReadOutcome::Failed;

@@ -6,6 +6,7 @@
 #include "guard.h"
 #include "loopback.h"
 #include "transport.h"
+#include "whole_file.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +17,10 @@
 #include <QtTest>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace velmar;
 
@@ -367,22 +372,33 @@ void TestCli::streamsAreReadWithinABound()
 {
     Site site;
     site.add();
-#ifdef Q_OS_WIN
-    // Windows has no endless file: one far larger than any configuration stands for it.
     QTemporaryDir dir;
-    const QString endless = dir.filePath("zeros");
-    QFile zeros(endless);
+    const QString large = dir.filePath("zeros");
+    QFile zeros(large);
     QVERIFY(zeros.open(QIODevice::WriteOnly) && zeros.write(QByteArray(64 << 20, '\0')) == 64 << 20);
     zeros.close();
-#else
-    const QString endless = "/dev/zero";
-#endif
     QElapsedTimer clock;
     clock.start();
-    const Run run = Ctl({"write", site.at(0), "--from", endless});
+    Run run = Ctl({"write", site.at(0), "--from", large});
     QCOMPARE(run.code, 2);
     QVERIFY(run.err.contains("larger than any configuration"));
     QVERIFY(clock.elapsed() < 10000);
+
+#ifdef Q_OS_UNIX
+    // Neither a device nor a pipe that nobody writes to is read; neither is written through a link.
+    const QString fifo = dir.filePath("fifo");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &stream : {QString("/dev/zero"), fifo}) {
+        run = Ctl({"write", site.at(0), "--from", stream});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains("not a regular file"), qPrintable(run.err));
+    }
+    QVERIFY(QFile::link(large, dir.filePath("link")));
+    QString error;
+    QVERIFY(!WriteWholeFile(dir.filePath("link"), "replaced", error));
+    QVERIFY(!WriteWholeFile(fifo, "replaced", error));
+    QCOMPARE(QFileInfo(large).size(), qint64(64 << 20));
+#endif
 }
 
 // A board's own backup with a static console: the identifier and dispatcher it holds cannot go out, and
