@@ -1,6 +1,5 @@
 #include "desktop_session.h"
 
-#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -36,9 +35,10 @@ const char *NoGraphicalSession()
            "In a terminal, velmarctl does the same reads, writes and reboots: see velmarctl --help.\n";
 }
 
+// A desktop session ends its programs with SIGTERM (SIGHUP when a terminal closes); the handler only
+// writes to a socket, and the window closes when the event loop reads it.
 void CloseWhenSessionEnds(QWidget &window)
 {
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window, [&window] { window.close(); });
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0)
         return;
     auto *notifier = new QSocketNotifier(terminationPipe[1], QSocketNotifier::Read, &window);
