@@ -11,10 +11,13 @@ trap 'echo "building Qt failed; its logs are in $work/build" >&2' ERR
 cd "$work"
 
 # The source package, through a sources list of our own: the system's apt settings stay as they are.
-mkdir -p lists/partial
-sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >debian-src.sources
+mkdir -p lists/partial parts
+if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >parts/debian-src.sources
+else
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >parts/debian-src.list
+fi
 apt_own=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$work/parts" -o Dir::State::Lists="$work/lists")
-mkdir -p parts && mv debian-src.sources parts/
 apt-get "${apt_own[@]}" update -qq
 apt-get "${apt_own[@]}" source -qq qt6-base >/dev/null
 src=$(ls -d qt6-base-*/ | head -1)
