@@ -329,10 +329,14 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
     });
     if (StopRequested())
         return Stopped(console);
+    // Two boards behind one address take one configuration between them: a clash to be told at once.
+    for (const QHostAddress &target : targets)
+        if (const QString two = session.twoBoardsAt(target); !two.isEmpty())
+            console.err << two << '\n';
     if (silent)
         console.err << silent << " of " << targets.size()
                     << " board(s) did not answer with their configuration\n";
-    return silent ? SomeFailed : Ok;
+    return silent || !session.twoBoards().isEmpty() ? SomeFailed : Ok;
 }
 
 int WriteCommand(const Link &link, const QHostAddress &target, const Changes &changes,

@@ -450,6 +450,11 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         });
         if (!current)
             return Stopped(console);
+        // Two new boards connected at once would both take this row: the run stops instead.
+        session.settle(50);
+        session.read({options.at}, SelectorStored, link.timing);
+        if (const QString two = session.twoBoardsAt(options.at); !two.isEmpty())
+            Fail(SomeFailed, two);
         const StoredConfig wanted = Planned(row, *current);
         const StoredConfig expected = Expected(ValuesFor(wanted));
         console.out << row.name << ": board " << MacText(current->config.record.mac) << ", \""

@@ -19,6 +19,7 @@ constexpr int MaxTargets = 4096;
 // time-out and its retries, not one per batch of boards.
 constexpr int AskedPerTick = 64;
 constexpr int TickMs = 5;
+constexpr int LingerMs = 100;  // after a read, for the answers still on their way
 
 }  // namespace
 
@@ -82,7 +83,7 @@ void Session::send(const QList<QHostAddress> &targets, const SendPlan &plan)
 }
 
 void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
-                       Timing timing, const OnOutcome &onOutcome)
+                       Timing timing, const OnOutcome &onOutcome, const OnOther &onOther)
 {
     struct Board
     {
@@ -129,6 +130,8 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
     listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
         const quint32 from = QHostAddress(sender).toIPv4Address();
         auto board = open.find(from);
+        if (board == open.end() && onOther)
+            onOther(data, from, port);
         if (board == open.end() || board->attempts == 0 || !IsBoardPort(port))
             return;
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
@@ -175,17 +178,56 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
                                            const std::function<void(const ReadOutcome &)> &onRead)
 {
     QHash<quint32, StoredConfig> configs;
-    exchange(targets, ReadPlan(selector), &IsWholeConfig, timing, [&](const Outcome &outcome) {
-        ReadOutcome read{outcome.target, std::nullopt, outcome.unusable};
-        if (outcome.answer) {
-            read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
-                                         std::size_t(outcome.answer->size()));
-            configs.insert(outcome.target.toIPv4Address(), *read.config);
-        }
-        if (onRead)
-            onRead(read);
+    twoBoards_.clear();
+    auto seen = [&](quint32 target, const StoredConfig &config) {
+        const QString mac = MacText(config.config.record.mac);
+        const auto known = configs.find(target);
+        if (known == configs.end() || MacText(known->config.record.mac) == mac)
+            return;
+        QStringList &macs = twoBoards_[target];
+        if (macs.isEmpty())
+            macs << MacText(known->config.record.mac);
+        if (!macs.contains(mac))
+            macs << mac;
+    };
+    // Each board answers every copy of the request (one per port): the other copies, and another
+    // board's answers, arrive within moments of the first, also after the read has ended.
+    auto other = [&](const QByteArray &data, quint32 from, quint16 port) {
+        const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+        if (IsBoardPort(port) && decoded.reply && IsWholeConfig(*decoded.reply, data.size()))
+            seen(from, *WholeConfigOf(*decoded.reply, std::size_t(data.size())));
+    };
+    exchange(
+        targets, ReadPlan(selector), &IsWholeConfig, timing,
+        [&](const Outcome &outcome) {
+            ReadOutcome read{outcome.target, std::nullopt, outcome.unusable};
+            if (outcome.answer) {
+                read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
+                                             std::size_t(outcome.answer->size()));
+                configs.insert(outcome.target.toIPv4Address(), *read.config);
+            }
+            if (onRead)
+                onRead(read);
+        },
+        other);
+    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+        other(data, QHostAddress(sender).toIPv4Address(), port);
     });
+    QEventLoop linger;
+    QTimer::singleShot(std::min(timing.timeoutMs, LingerMs), &linger, &QEventLoop::quit);
+    linger.exec();
+    listener_.setHandler({});
     return configs;
+}
+
+QString Session::twoBoardsAt(const QHostAddress &target) const
+{
+    const QStringList macs = twoBoards_.value(target.toIPv4Address());
+    if (macs.size() < 2)
+        return QString();
+    return QStringLiteral("%1 boards (MACs %2) answer at %3 — connect one at a time")
+        .arg(macs.size() == 2 ? QStringLiteral("two") : QString::number(macs.size()),
+             macs.join(QStringLiteral(" and ")), target.toString());
 }
 
 std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char selector,

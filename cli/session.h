@@ -63,9 +63,16 @@ public:
     void setProgress(std::function<void(const Progress &)> progress) { progress_ = std::move(progress); }
 
     // Reads every target; a target that does not answer with a whole configuration is missing. Each
-    // target's end is told to `onRead` as it comes.
+    // target's end is told to `onRead` as it comes. Answers that keep coming for a short while after
+    // the last target's end are looked at too: a target answered with two MACs has two boards behind
+    // its address (see twoBoards()).
     QHash<quint32, StoredConfig> read(const QList<QHostAddress> &targets, char selector, Timing timing,
                                       const std::function<void(const ReadOutcome &)> &onRead = {});
+    // The targets of the last read() that answered with more than one MAC, with those MACs.
+    const QHash<quint32, QStringList> &twoBoards() const { return twoBoards_; }
+    // "two boards (MACs 00:1E:7F:00:00:05 and 00:1E:7F:00:00:06) answer at 10.0.0.2 — connect one at a
+    // time", or empty.
+    QString twoBoardsAt(const QHostAddress &target) const;
     // Asks again and again, within the time-out and its retries, until an answer is `wanted`; the last
     // answer otherwise. Answers that disagree (late copies of earlier ones, say) do not end it.
     std::optional<StoredConfig> readUntil(const QHostAddress &target, char selector,
@@ -86,17 +93,20 @@ public:
 private:
     using Accept = std::function<bool(const ConfigReplyFields &, qsizetype length)>;
     using OnOutcome = std::function<void(const Outcome &)>;
+    using OnOther = std::function<void(const QByteArray &, quint32 from, quint16 port)>;
     void send(const QList<QHostAddress> &targets, const SendPlan &plan);
     // Carries the plan out to every target, in paced bursts, and again to those that stay silent.
     // Only answers from a board's own ports count; each target's end goes to `onOutcome`.
+    // Datagrams from targets already ended (or from elsewhere) go to `onOther`.
     void exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
-                  Timing timing, const OnOutcome &onOutcome);
+                  Timing timing, const OnOutcome &onOutcome, const OnOther &onOther = {});
 
     Listener listener_;
     SendingSocket client_;
     SocketSender sockets_{listener_, client_};
     PlanSender *sender_ = &sockets_;
     std::function<void(const Progress &)> progress_;
+    QHash<quint32, QStringList> twoBoards_;
 };
 
 }  // namespace velmar

@@ -81,6 +81,42 @@ struct Site
     }
 };
 
+// Stands at one address and passes every datagram to two boards and their answers back: two boards
+// behind one address, as when two new boards are plugged in at once.
+class Relay
+{
+public:
+    Relay(const QHostAddress &at, const QList<QHostAddress> &boards) : boards_(boards)
+    {
+        for (quint16 port : {wire::WritePort, wire::BoardPort, wire::UserPort}) {
+            auto socket = std::make_unique<QUdpSocket>();
+            if (!socket->bind(at, port))
+                qFatal("relay: cannot bind %s:%d", qPrintable(at.toString()), port);
+            QUdpSocket *s = socket.get();
+            QObject::connect(s, &QUdpSocket::readyRead, [this, s, port] {
+                while (s->hasPendingDatagrams()) {
+                    const QNetworkDatagram d = s->receiveDatagram();
+                    if (boards_.contains(d.senderAddress())) {
+                        s->writeDatagram(d.data(), peer_, peerPort_);
+                        continue;
+                    }
+                    peer_ = d.senderAddress();
+                    peerPort_ = quint16(d.senderPort());
+                    for (const QHostAddress &board : boards_)
+                        s->writeDatagram(d.data(), board, port);
+                }
+            });
+            sockets_.push_back(std::move(socket));
+        }
+    }
+
+private:
+    QList<QHostAddress> boards_;
+    std::vector<std::unique_ptr<QUdpSocket>> sockets_;
+    QHostAddress peer_;
+    quint16 peerPort_ = 0;
+};
+
 }  // namespace
 
 class TestCli : public QObject
@@ -105,6 +141,7 @@ private slots:
     void watchDecodesWhatArrives();
     void commissionsBoardsOneAfterAnother();
     void sitePlansAsSpreadsheetsSaveThem();
+    void twoBoardsBehindOneAddressAreNamed();
     void sitePlanCheck_data();
     void sitePlanCheck();
 };
@@ -624,6 +661,36 @@ void TestCli::sitePlansAsSpreadsheetsSaveThem()
         CheckSitePlan(ParseSitePlan("name,lift,mask,router\nB,127.0.1.2,255.255.255.0,0.0.0.0\n"), true,
                       QHostAddress("127.0.1.2"));
     QVERIFY2(atKnown.join('|').contains("where new boards answer"), qPrintable(atKnown.join('|')));
+}
+
+// Two boards answering at one address are told, by a read and by commissioning, which writes nothing.
+void TestCli::twoBoardsBehindOneAddressAreNamed()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Site site;
+    site.add();
+    site.add();
+    const QHostAddress at = test::uniqueLoopback();
+    Relay relay(at, site.addresses);
+    const QString macs = MacText(site.boards[0]->stored().config.record.mac) + " and " +
+                         MacText(site.boards[1]->stored().config.record.mac);
+    Run run = Ctl({"read", at.toString()});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains("two boards (MACs " + macs + ") answer at " + at.toString()),
+             qPrintable(run.err));
+
+    QTemporaryDir dir;
+    QFile plan(dir.filePath("site.csv"));
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write(QStringLiteral("name,lift,mask,router\nA,%1,255.255.255.0,0.0.0.0\n")
+                   .arg(QHostAddress((at.toIPv4Address() & 0xFFFFFF00u) | 200u).toString())
+                   .toUtf8());
+    plan.close();
+    const StoredConfig before = site.boards[0]->stored();
+    run = Ctl({"commission", plan.fileName(), "--at", at.toString(), "--port", "0"});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains("connect one at a time"), qPrintable(run.err));
+    QCOMPARE(site.boards[0]->stored().config.record, before.config.record);
 }
 
 void TestCli::sitePlanCheck()
