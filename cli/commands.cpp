@@ -348,7 +348,19 @@ int WriteCommand(const Link &link, const QHostAddress &target, const Changes &ch
         Apply(*from, changes);
     OpenSession session(link);
     const StoredConfig current = Current(session, target, link.timing);
-    const StoredConfig wanted = Apply(from ? *from : current, changes);
+    StoredConfig base = from ? *from : current;
+    // Another board's file must not make this board its twin: its identity stays unless asked for.
+    const ConfigRecord &own = current.config.record;
+    if (from && !changes.lift && !changes.macFromLift && !changes.mac &&
+        (base.config.record.liftIp != own.liftIp || base.config.record.mac != own.mac)) {
+        console.err << target.toString() << ": keeping its own lift address " << IpText(own.liftIp)
+                    << " and MAC " << MacText(own.mac) << " (the file has "
+                    << IpText(base.config.record.liftIp) << " and " << MacText(base.config.record.mac)
+                    << "; --lift and --mac change them)\n";
+        base.config.record.liftIp = own.liftIp;
+        base.config.record.mac = own.mac;
+    }
+    const StoredConfig wanted = Apply(base, changes);
     console.out << target.toString() << ":\n";
     return WriteAndVerify(session, link, target, current, wanted, Expected(ValuesFor(wanted)), dryRun,
                           console);

@@ -34,14 +34,21 @@ QStringList GuardProblems(const StoredConfig &config, bool standIn)
         if (!maskSound)
             problems
                 << QStringLiteral("mask %1 is not a run of ones followed by zeros").arg(IpText(r.netMask));
+        else if (mask == 0xFFFFFFFFu)
+            problems << QStringLiteral("mask 255.255.255.255 leaves the board no subnet to reach its router "
+                                       "or dispatcher through");
         if (lift == 0)
             problems << QStringLiteral("lift address 0.0.0.0");
+        else if (r.liftIp[0] == 0)
+            problems << QStringLiteral("lift address %1 is in 0.0.0.0/8, which names no host").arg(liftText);
         else if (r.liftIp[0] == 127 && !standIn)
             problems << QStringLiteral("lift address %1 is a loopback address").arg(liftText);
         else if (r.liftIp[0] >= 224 && r.liftIp[0] <= 239)
             problems << QStringLiteral("lift address %1 is a multicast address").arg(liftText);
         else if (lift == 0xFFFFFFFFu)
             problems << QStringLiteral("lift address 255.255.255.255 is the broadcast address");
+        else if (r.liftIp[0] >= 240)
+            problems << QStringLiteral("lift address %1 is in the reserved range 240.0.0.0/4").arg(liftText);
         else if (hostBits && (lift & ~mask) == 0)
             problems << QStringLiteral("lift address %1 is the network address of its subnet").arg(liftText);
         else if (hostBits && (lift & ~mask) == ~mask)
@@ -50,6 +57,12 @@ QStringList GuardProblems(const StoredConfig &config, bool standIn)
         if (router != 0 && maskSound && (router & mask) != (lift & mask))
             problems << QStringLiteral("router %1 is outside the subnet of %2/%3")
                             .arg(IpText(r.routerIp), liftText, IpText(r.netMask));
+        else if (router != 0 && router == lift)
+            problems << QStringLiteral("router %1 is the lift address itself").arg(IpText(r.routerIp));
+        else if (router != 0 && hostBits && ((router & ~mask) == ~mask || (router & ~mask) == 0))
+            problems << QStringLiteral("router %1 is the %2 address of its subnet")
+                            .arg(IpText(r.routerIp), (router & ~mask) == 0 ? QStringLiteral("network")
+                                                                           : QStringLiteral("broadcast"));
     }
     const Mac zeros{}, ones{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     if (r.mac == zeros || r.mac == ones)

@@ -296,6 +296,11 @@ void TestCli::backupAndRestoreRoundTrip()
     QCOMPARE(b.stored().config.record.boardIdent, 5);
     QCOMPARE(b.stored().config.record.liftIp, ownB.liftIp);  // never copied without --exact
     QCOMPARE(b.stored().config.record.mac, ownB.mac);
+    run = Ctl({"write", site.at(1), "--from", fileA, "--ident", "6"});  // nor by a write from a file
+    QCOMPARE(run.code, 0);
+    QVERIFY2(run.err.contains("keeping its own lift address"), qPrintable(run.err));
+    QCOMPARE(b.stored().config.record.liftIp, ownB.liftIp);
+    QCOMPARE(b.stored().config.record.mac, ownB.mac);
 
     QCOMPARE(Ctl({"restore", fileA, site.at(1), "--exact"}).code, 0);
     QCOMPARE(b.stored().config.record, a.stored().config.record);
@@ -490,6 +495,21 @@ void TestCli::guardRefusesWhatLocksABoardOut_data()
     QTest::newRow("router outside") << "router"
                                     << "128.0.0.1"
                                     << "outside the subnet";
+    QTest::newRow("mask all ones") << "mask"
+                                   << "255.255.255.255"
+                                   << "no subnet";
+    QTest::newRow("lift reserved") << "lift"
+                                   << "240.0.0.5"
+                                   << "reserved range";
+    QTest::newRow("lift in 0/8") << "lift"
+                                 << "0.1.2.3"
+                                 << "names no host";
+    QTest::newRow("router is the lift") << "router"
+                                        << "127.0.0.2"
+                                        << "the lift address itself";
+    QTest::newRow("router subnet broadcast") << "router"
+                                             << "127.255.255.255"
+                                             << "broadcast address of its subnet";
     QTest::newRow("MAC multicast") << "mac"
                                    << "01:1E:7F:00:00:02"
                                    << "multicast";
@@ -517,7 +537,7 @@ void TestCli::guardRefusesWhatLocksABoardOut()
     QVERIFY2(problems.contains(problem), qPrintable(problems));
     QVERIFY(GuardProblems(DefaultBoardState(QHostAddress("127.0.0.2")), true).isEmpty());
 
-    if (field != "router")
+    if (QString(QTest::currentDataTag()) != "router outside")
         return;
     // Refused with exit 2 and nothing sent; --force sends it after saying what is wrong.
     Site site;
