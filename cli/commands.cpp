@@ -379,6 +379,12 @@ int RestoreCommand(const Link &link, StoredConfig saved, const QHostAddress &tar
         saved.config.record.mac = current.config.record.mac;
     }
     console.out << target.toString() << ":\n";
+    // A board that holds what the file holds gets nothing: a write would also send what a static
+    // console cannot carry (zeros for its dispatcher and identifier).
+    if (Same(current, saved)) {
+        console.out << "  the board already holds what the file holds: nothing sent\n";
+        return Ok;
+    }
     return WriteAndVerify(session, link, target, current, saved, saved, dryRun, console);
 }
 
