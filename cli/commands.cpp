@@ -16,7 +16,7 @@ QString Printable(const QString &text)
     for (QChar ch : text) {
         if (ch == QLatin1Char('\\'))
             printable += QStringLiteral("\\\\");
-        else if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+        else if (ch.unicode() < 0x20 || (ch.unicode() >= 0x7F && ch.unicode() <= 0x9F))  // C0, DEL, C1
             printable += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
         else
             printable += ch;

@@ -153,9 +153,10 @@ Changes ChangesOf(const Options &o)
     auto choice = [&](const char *name, const char *off, const char *on) -> std::optional<bool> {
         if (!o.isSet(name))
             return std::nullopt;
-        if (o.value(name) == QLatin1String(off))
+        const QString value = o.value(name).toLower();  // as plans take them: in any case
+        if (value == QLatin1String(off))
             return false;
-        if (o.value(name) == QLatin1String(on))
+        if (value == QLatin1String(on))
             return true;
         Fail(BadUsage, QStringLiteral("--%1 takes %2 or %3")
                            .arg(QLatin1String(name), QLatin1String(off), QLatin1String(on)));

@@ -26,6 +26,7 @@ constexpr int LingerMs = 100;  // after a read, for the answers still on their w
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error)
 {
     QList<QHostAddress> targets;
+    QSet<quint32> seen;
     for (const QString &text : texts) {
         quint32 first = 0, last = 0;
         if (text.contains(QLatin1Char('-'))) {
@@ -64,8 +65,16 @@ std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QStrin
             error = QStringLiteral("more than %1 boards named; split the list").arg(MaxTargets);
             return std::nullopt;
         }
+        if (first == last && (first == 0 || first == 0xFFFFFFFFu)) {
+            error = QStringLiteral("\"%1\" names no board").arg(text);
+            return std::nullopt;
+        }
+        // A board named twice (in two ranges, say) is asked once.
         for (quint64 a = first; a <= last; ++a)
-            targets << QHostAddress(quint32(a));
+            if (!seen.contains(quint32(a))) {
+                seen.insert(quint32(a));
+                targets << QHostAddress(quint32(a));
+            }
     }
     if (targets.isEmpty()) {
         error = QStringLiteral("no board named");

@@ -330,6 +330,7 @@ void TestCli::invalidValuesSendNothing_data()
     QTest::newRow("MAC byte with a sign") << QStringList{"write", "@", "--mac", "+a:bb:cc:dd:ee:02"};
     QTest::newRow("value missing") << QStringList{"write", "@", "--mask", "--port", "7002"};
     QTest::newRow("restore of a stream") << QStringList{"restore", "/dev/zero", "@"};
+    QTest::newRow("no board at 0.0.0.0") << QStringList{"read", "0.0.0.0"};
 }
 
 void TestCli::invalidValuesSendNothing()
@@ -558,6 +559,8 @@ void TestCli::guardRefusesWhatLocksABoardOut()
 
 void TestCli::watchDecodesWhatArrives()
 {
+    // A board's text reaches a terminal as marks: C0 and C1 controls alike (0x98 in Windows-1251).
+    QCOMPARE(Printable(QString("a\x1B[31m") + QChar(0x98)), QString("a\\x1b[31m\\x98"));
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
     Console console{outStream, errStream};
