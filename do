@@ -128,7 +128,7 @@ windows_qt() {
             fi
             dir=$(dirname "$(ls -d "$dir"/*/bin/Qt6Core.dll "$dir"/bin/Qt6Core.dll 2>/dev/null | head -1)")/..
         fi
-        if [ -n "$dir" ] && whole_windows_qt "$dir"; then
+        if [ -n "$dir" ] && whole_windows_qt "$dir" 2>/dev/null; then
             (cd "$dir" && pwd)
             return 0
         fi
