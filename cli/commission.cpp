@@ -374,13 +374,21 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
     }
 
     CommissionLog log(CommissionLogPath(options.planPath));
+    if (!options.onlyRow.isEmpty() && !options.redo && log.finished(options.onlyRow))
+        Fail(BadUsage,
+             QStringLiteral("\"%1\" is done already; --redo \"%1\" commissions it again, on the board "
+                            "that replaces its own")
+                 .arg(options.onlyRow));
     QSet<QString> skipped;  // rows whose planned address another board already holds
+    bool redone = false;    // --redo: the row is done again in this run
     auto pending = [&] {
         QList<PlanRow> rows;
-        for (const PlanRow &row : plan.rows)
-            if (!log.finished(row.name) && !skipped.contains(row.name) &&
+        for (const PlanRow &row : plan.rows) {
+            const bool again = options.redo && !redone;
+            if ((!log.finished(row.name) || again) && !skipped.contains(row.name) &&
                 (options.onlyRow.isEmpty() || row.name == options.onlyRow))
                 rows << row;
+        }
         return rows;
     };
     LinkedSession session(link);
@@ -415,6 +423,7 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
                                 "find that board before connecting another")
                      .arg(row.name, entry->mac, target.toString()));
         log.add(row, *after, after, Done, console);
+        redone = true;
     }
 
     // Boards already on their planned addresses, with their planned configuration, are done. Another
@@ -430,6 +439,7 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
                 continue;
             if (Same(*there, Expected(ValuesFor(Planned(row, *there))))) {
                 log.add(row, *there, *there, InPlace, console);
+                redone = true;
             } else {
                 console.err << row.name << ": board " << MacText(there->config.record.mac)
                             << " already answers at " << AddressOf(*row.changes.lift).toString()
@@ -488,6 +498,7 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
             return SomeFailed;
         }
         log.add(row, *current, after, Done, console);
+        redone = true;
         if (!pending().isEmpty())
             console.out << "connect the next board\n";
     }

@@ -38,8 +38,9 @@ StoredConfig Planned(const PlanRow &row, const StoredConfig &current);
 struct CommissionOptions
 {
     QString planPath;
-    QHostAddress at;  // where a new board answers
-    QString onlyRow;  // empty: the next row not yet done
+    QHostAddress at;    // where a new board answers
+    QString onlyRow;    // empty: the next row not yet done
+    bool redo = false;  // onlyRow again, although it is done (its board was replaced)
     bool checkOnly = false;
     int waitLimitSeconds = 30;  // for a rebooted board to answer on its new address
 };

@@ -268,7 +268,7 @@ int Commission(const QStringList &args, Console &console)
 {
     Options o;
     Parse(o, args,
-          "velmarctl commission PLAN.csv [--check] [--at ADDRESS] [--row NAME]\n"
+          "velmarctl commission PLAN.csv [--check] [--at ADDRESS] [--row NAME | --redo NAME]\n"
           "Sets up a site's boards from a plan, one board at a time: waits until a new board answers at\n"
           "ADDRESS (default 010.000.000.002), writes the next row of the plan not yet done, checks that the\n"
           "board kept it, reboots it and waits until it answers on its planned address. Each row's outcome\n"
@@ -279,6 +279,7 @@ int Commission(const QStringList &args, Console &console)
           {{"check", "Check the plan only: every row through the guard, no two boards alike."},
            {"at", "Where a new board answers (default 010.000.000.002).", "ADDRESS", "010.000.000.002"},
            {"row", "Commission this row of the plan, not the next one.", "NAME"},
+           {"redo", "Commission this row again although it is done: its board was replaced.", "NAME"},
            {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S",
             "30"}},
           console.out);
@@ -287,7 +288,10 @@ int Commission(const QStringList &args, Console &console)
     CommissionOptions options;
     options.planPath = o.positional[0];
     options.at = OneTarget(o.value("at"), "--at");
-    options.onlyRow = o.value("row");
+    if (o.isSet("row") && o.isSet("redo"))
+        Fail(BadUsage, QStringLiteral("--row and --redo name one row each; give one of them"));
+    options.onlyRow = o.isSet("redo") ? o.value("redo") : o.value("row");
+    options.redo = o.isSet("redo");
     options.checkOnly = o.isSet("check");
     QString error;
     const auto limit = NumberOption(o.parser, QStringLiteral("wait-limit"), 1, 3600, error);

@@ -649,6 +649,14 @@ void TestCli::commissionsBoardsOneAfterAnother()
     const Run again = Ctl({"commission", planPath, "--at", at.toString()});
     QCOMPARE(again.code, 0);
     QVERIFY(!again.out.contains("waiting"));
+
+    // A done row is done again only when asked to, on the board that replaces its own.
+    QVERIFY(Ctl({"commission", planPath, "--at", at.toString(), "--row", "Lift 2"}).err.contains("--redo"));
+    boards[1].reset();
+    connectBoard();
+    const Run redo = Ctl({"commission", planPath, "--at", at.toString(), "--redo", "Lift 2"});
+    QVERIFY2(redo.code == 0, qPrintable(redo.out + redo.err));
+    QCOMPARE(boards.back()->address().toString(), host(202));
 }
 
 void TestCli::sitePlanCheck_data()
