@@ -173,6 +173,15 @@ FieldPairs Fields(const StoredConfig &a, const StoredConfig &b)
 
 }  // namespace
 
+QStringList Differences(const StoredConfig &have, const StoredConfig &want)
+{
+    QStringList differences;
+    for (const auto &[field, pair] : Fields(have, want))
+        if (pair.first != pair.second)
+            differences << QStringLiteral("%1 %2 (planned %3)").arg(field, pair.first, pair.second);
+    return differences;
+}
+
 bool Same(const StoredConfig &a, const StoredConfig &b)
 {
     for (const auto &[field, pair] : Fields(a, b))

@@ -74,6 +74,8 @@ ConfigWriteValues ValuesFor(const StoredConfig &stored);
 StoredConfig Expected(const ConfigWriteValues &values);
 // The same in every field a write sets.
 bool Same(const StoredConfig &a, const StoredConfig &b);
+// "mask 255.0.0.0 (planned 255.255.255.0)" for every field in which `have` differs from `want`.
+QStringList Differences(const StoredConfig &have, const StoredConfig &want);
 // Shows the changes from `before`, refuses what the guard refuses (unless link.force), writes `wanted`,
 // reads the board back until it answers after the write, and judges what it holds against `judge`:
 // what the write carries for a write, the file for a restore.

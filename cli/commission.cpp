@@ -345,25 +345,29 @@ QString CommissionLogPath(const QString &planPath)
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".log.csv"));
 }
 
-int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console)
+SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at, Console &console)
 {
     QByteArray text;
     QString error;
-    switch (ReadBoundedFile(options.planPath, MaxPlanBytes, text, error)) {
-    case ReadOutcome::Missing: Fail(BadUsage, QStringLiteral("no plan %1").arg(options.planPath));
-    case ReadOutcome::Failed:
-        Fail(BadUsage, QStringLiteral("cannot read %1: %2").arg(options.planPath, error));
-    case ReadOutcome::TooLarge:
-        Fail(BadUsage, QStringLiteral("%1 is larger than any plan").arg(options.planPath));
+    switch (ReadBoundedFile(path, MaxPlanBytes, text, error)) {
+    case ReadOutcome::Missing: Fail(BadUsage, QStringLiteral("no plan %1").arg(path));
+    case ReadOutcome::Failed: Fail(BadUsage, QStringLiteral("cannot read %1: %2").arg(path, error));
+    case ReadOutcome::TooLarge: Fail(BadUsage, QStringLiteral("%1 is larger than any plan").arg(path));
     case ReadOutcome::Read: break;
     }
-    const SitePlan plan = ParseSitePlan(text);
-    console.err << options.planPath << ": read as " << plan.reading << '\n';
-    const QStringList problems = CheckSitePlan(plan, options.at.isLoopback(), options.at);
+    SitePlan plan = ParseSitePlan(text);
+    console.err << path << ": read as " << plan.reading << '\n';
+    const QStringList problems = CheckSitePlan(plan, standIn, at);
     for (const QString &problem : problems)
-        console.err << options.planPath << ": " << problem << '\n';
+        console.err << path << ": " << problem << '\n';
     if (!problems.isEmpty())
         Fail(BadUsage, QStringLiteral("the plan has %1 problem(s); nothing sent").arg(problems.size()));
+    return plan;
+}
+
+int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console)
+{
+    const SitePlan plan = LoadSitePlan(options.planPath, options.at.isLoopback(), options.at, console);
     if (!options.onlyRow.isEmpty() &&
         std::none_of(plan.rows.begin(), plan.rows.end(),
                      [&](const PlanRow &row) { return row.name == options.onlyRow; }))

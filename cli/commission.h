@@ -45,6 +45,11 @@ struct CommissionOptions
     int waitLimitSeconds = 30;  // for a rebooted board to answer on its new address
 };
 
+// The plan in the file, read as a spreadsheet may have saved it (which way is said on standard error) and
+// checked (loopback lift addresses allowed for stand-in boards), or Failure(BadUsage) naming every
+// problem. `at`: where new boards answer, or null.
+SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at, Console &console);
+
 // The record beside the plan: PLAN.log.csv.
 QString CommissionLogPath(const QString &planPath);
 

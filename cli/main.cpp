@@ -1,6 +1,7 @@
 // velmarctl: the configurator's board operations from the command line, for one board or a whole site.
 // This file parses the options; the commands live in commands.cpp.
 
+#include "audit.h"
 #include "command_line.h"
 #include "commands.h"
 #include "commission.h"
@@ -29,6 +30,7 @@ const char *const Overview =
     "  restore FILE TARGET  write a saved configuration to a board\n"
     "  watch                print every datagram that reaches the port, decoded, until Ctrl+C\n"
     "  commission PLAN.csv  set up new boards one after another from a plan of the site\n"
+    "  audit PLAN.csv       check a commissioned site against its plan\n"
     "\n"
     "  --version            say which version this is\n"
     "\n"
@@ -301,6 +303,21 @@ int Commission(const QStringList &args, Console &console)
     return CommissionCommand(o.link, options, console);
 }
 
+int Audit(const QStringList &args, Console &console)
+{
+    Options o;
+    Parse(o, args,
+          "velmarctl audit PLAN.csv [--json]\n"
+          "Checks a commissioned site against its plan, reading the whole site at once: one row per lift\n"
+          "(as planned, differs with the fields, reboot pending, silent, two boards) and one per board on\n"
+          "the planned subnets that the plan does not know. Exit 0 when all is as planned, 1 otherwise.\n"
+          "The plan is read as commission reads it.",
+          {{"json", "One JSON object per line."}}, console.out);
+    if (o.positional.size() != 1)
+        Fail(BadUsage, QStringLiteral("audit takes one plan file"));
+    return AuditCommand(o.link, o.positional[0], o.isSet("json"), console);
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -325,8 +342,8 @@ int main(int argc, char *argv[])
     }
     args.removeAt(1);
     const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
-        {"read", Read},       {"write", Write}, {"reboot", Reboot},        {"backup", Backup},
-        {"restore", Restore}, {"watch", Watch}, {"commission", Commission}};
+        {"read", Read},       {"write", Write}, {"reboot", Reboot},         {"backup", Backup},
+        {"restore", Restore}, {"watch", Watch}, {"commission", Commission}, {"audit", Audit}};
     int code = BadUsage;
     try {
         const auto found = std::find_if(commands.begin(), commands.end(), [&](const auto &entry) {

@@ -657,6 +657,17 @@ void TestCli::commissionsBoardsOneAfterAnother()
     const Run redo = Ctl({"commission", planPath, "--at", at.toString(), "--redo", "Lift 2"});
     QVERIFY2(redo.code == 0, qPrintable(redo.out + redo.err));
     QCOMPARE(boards.back()->address().toString(), host(202));
+
+    // The site against its plan: all as planned, then one board changed.
+    Run audit = Ctl({"audit", planPath});
+    QVERIFY2(audit.code == 0, qPrintable(audit.out + audit.err));
+    QCOMPARE(audit.out.count("as planned"), 3);
+    QCOMPARE(Ctl({"write", host(203), "--mask", "255.255.0.0"}).code, 0);
+    audit = Ctl({"audit", planPath, "--json"});
+    QCOMPARE(audit.code, 1);
+    QVERIFY2(audit.out.contains("\"state\":\"differs\"") &&
+                 audit.out.contains("mask 255.255.0.0 (planned 255.255.255.0)"),
+             qPrintable(audit.out));
 }
 
 void TestCli::sitePlanCheck_data()
