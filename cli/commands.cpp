@@ -336,6 +336,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
         }
         console.out.flush();
     });
+    progress.clear();  // the summary on a line of its own
     if (StopRequested())
         return Stopped(console);
     // Two boards behind one address take one configuration between them: a clash to be told at once.

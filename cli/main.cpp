@@ -235,12 +235,26 @@ int Reboot(const QStringList &args, Console &console)
 {
     Options o;
     Parse(o, args,
-          "velmarctl reboot TARGET... [--wait]\n"
-          "Sends the pre-reboot frames and the reboot request as the configurator does.",
+          "velmarctl reboot TARGET... [--wait] [--yes]\n"
+          "Sends the pre-reboot frames and the reboot request as the configurator does. Rebooting more\n"
+          "than one board asks first on a terminal, and needs --yes elsewhere.",
           {{"wait", "Read each board until it answers again, and say how long it took."},
-           {"wait-limit", "Give up waiting after S seconds (default 30).", "S", "30"}},
+           {"wait-limit", "Give up waiting after S seconds (default 30).", "S", "30"},
+           {"yes", "Reboot several boards without asking."}},
           console.out);
     const auto targets = Targets(o.positional);
+    // A range restarts a whole building's lifts at once: never by a slip of the keyboard.
+    if (targets.size() > 1 && !o.isSet("yes")) {
+        if (!IsTerminal(stdin) || !console.progress)
+            Fail(BadUsage, QStringLiteral("rebooting %1 boards at once needs --yes").arg(targets.size()));
+        console.err << "reboot " << targets.size() << " boards (" << targets.first().toString() << " to "
+                    << targets.last().toString() << ")? [y/N] ";
+        console.err.flush();
+        QTextStream in(stdin);
+        const QString answer = in.readLine().trimmed().toLower();
+        if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
+            Fail(BadUsage, QStringLiteral("nothing rebooted"));
+    }
     bool ok = false;
     const int limit = o.value("wait-limit").toInt(&ok);
     if (!ok || limit < 1 || limit > 3600)

@@ -331,6 +331,7 @@ void TestCli::invalidValuesSendNothing_data()
     QTest::newRow("value missing") << QStringList{"write", "@", "--mask", "--port", "7002"};
     QTest::newRow("restore of a stream") << QStringList{"restore", "/dev/zero", "@"};
     QTest::newRow("no board at 0.0.0.0") << QStringList{"read", "0.0.0.0"};
+    QTest::newRow("a range rebooted without --yes") << QStringList{"reboot", "@", "127.0.0.3"};
 }
 
 void TestCli::invalidValuesSendNothing()
