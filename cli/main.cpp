@@ -345,14 +345,22 @@ int main(int argc, char *argv[])
     OnInterrupt(RequestStop);
     QStringList args = app.arguments();
     const QString command = args.value(1);
+    // Rows that could not reach standard output (a full disk, a closed pipe) are a failure too.
+    auto finish = [&](int code) {
+        out.flush();
+        if (out.status() == QTextStream::Ok)
+            return code;
+        err << "velmarctl: cannot write to standard output\n";
+        return code == Ok ? int(SomeFailed) : code;
+    };
     if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
         out << "velmarctl " << VELMAR_VERSION << '\n';
-        return Ok;
+        return finish(Ok);
     }
     if (command.isEmpty() || command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         out << Overview;
-        return command.isEmpty() ? BadUsage : Ok;
+        return finish(command.isEmpty() ? BadUsage : Ok);
     }
     args.removeAt(1);
     const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
@@ -372,11 +380,5 @@ int main(int argc, char *argv[])
         if (!failure.message.isEmpty())
             err << "velmarctl: " << failure.message << '\n';
     }
-    // Rows that could not reach standard output (a full disk, a closed pipe) are a failure too.
-    out.flush();
-    if (out.status() != QTextStream::Ok) {
-        err << "velmarctl: cannot write to standard output\n";
-        return code == Ok ? SomeFailed : code;
-    }
-    return code;
+    return finish(code);
 }

@@ -442,6 +442,13 @@ void TestCli::streamsAreReadWithinABound()
     QVERIFY(!WriteWholeFile(dir.filePath("link"), "replaced", error));
     QVERIFY(!WriteWholeFile(fifo, "replaced", error));
     QCOMPARE(QFileInfo(large).size(), qint64(64 << 20));
+    for (const char *what : {"--version", "--help"}) {  // said to nowhere is no success
+        QProcess full;
+        full.setStandardOutputFile("/dev/full");
+        full.start(QCoreApplication::applicationDirPath() + "/velmarctl", {what});
+        QVERIFY(full.waitForFinished(10000));
+        QCOMPARE(full.exitCode(), 1);
+    }
 #endif
 }
 
