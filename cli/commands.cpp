@@ -330,7 +330,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
             console.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0)
                         << "  "
                         << (read.config     ? Text(*read.config)
-                            : read.unusable ? QString::fromLatin1(Unusable)
+                            : read.unusable ? QString::fromLatin1(Unusable) + QStringLiteral(": ") + read.why
                                             : QStringLiteral("no answer"))
                         << '\n';
         }
@@ -465,7 +465,10 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QD
         progress.clear();
         const QString address = read.target.toString();
         if (!read.config) {
-            console.out << address << "  " << (read.unusable ? Unusable : "no answer") << '\n';
+            console.out << address << "  "
+                        << (read.unusable ? QString::fromLatin1(Unusable) + QStringLiteral(": ") + read.why
+                                          : QStringLiteral("no answer"))
+                        << '\n';
             ++failed;
             return;
         }

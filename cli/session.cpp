@@ -21,6 +21,27 @@ constexpr int AskedPerTick = 64;
 constexpr int TickMs = 5;
 constexpr int LingerMs = 100;  // after a read, for the answers still on their way
 
+// An answer that is not what was asked, told as the operator can act on it.
+QString WhatItWas(const QByteArray &data, const DecodedDatagram &decoded)
+{
+    if (!decoded.reply) {
+        for (const char *marker : {"otv", "vzo", "ort"})
+            if (data.contains(marker))
+                return QStringLiteral("its reply carries \"%1\", which a configurator ignores")
+                    .arg(QLatin1String(marker));
+        return QStringLiteral("%1 bytes that are no configuration reply").arg(data.size());
+    }
+    switch (decoded.reply->kind) {
+    case ReplyKind::Filtered:
+        return QStringLiteral("its reply carries 4 at offset 10, which a configurator ignores");
+    case ReplyKind::RebootAck: return QStringLiteral("a reboot acknowledgement");
+    case ReplyKind::Record: break;
+    }
+    if (!decoded.reply->versionText && data.size() >= qsizetype(wire::MaxReplyLength))
+        return QStringLiteral("a reply of %1 bytes without the version block").arg(data.size());
+    return QStringLiteral("a reply of %1 bytes, short of a whole configuration").arg(data.size());
+}
+
 }  // namespace
 
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error)
@@ -100,6 +121,7 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
         int attempts = 0;
         qint64 sentAt = -1;
         bool unusable = false;  // answered, but with nothing `accept` takes
+        QString why;            // what that answer was
     };
     QHash<quint32, Board> open;  // asked or to be asked, not yet done
     QList<quint32> toAsk;
@@ -130,7 +152,7 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
         ++done;
         answered += answer.has_value();
         if (onOutcome)
-            onOutcome({board.address, answer, board.unusable && !answer});
+            onOutcome({board.address, answer, board.unusable && !answer, answer ? QString() : board.why});
         if (progress_)
             progress_({done, total, answered, done - answered});
         if (open.isEmpty())
@@ -144,10 +166,12 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
         if (board == open.end() || board->attempts == 0 || !IsBoardPort(port))
             return;
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
-        if (decoded.reply && accept(*decoded.reply, data.size()))
+        if (decoded.reply && accept(*decoded.reply, data.size())) {
             finish(from, data);
-        else
+        } else {
             board->unusable = true;
+            board->why = WhatItWas(data, decoded);
+        }
     });
     auto onTick = [&] {
         if (StopRequested()) {
@@ -209,7 +233,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     exchange(
         targets, ReadPlan(selector), &IsWholeConfig, timing,
         [&](const Outcome &outcome) {
-            ReadOutcome read{outcome.target, std::nullopt, outcome.unusable};
+            ReadOutcome read{outcome.target, std::nullopt, outcome.unusable, outcome.why};
             if (outcome.answer) {
                 read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
                                              std::size_t(outcome.answer->size()));

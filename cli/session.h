@@ -43,12 +43,14 @@ public:
         QHostAddress target;
         std::optional<QByteArray> answer;
         bool unusable = false;
+        QString why;  // what the unusable answer was
     };
     struct ReadOutcome
     {
         QHostAddress target;
         std::optional<StoredConfig> config;
         bool unusable = false;
+        QString why;  // what the unusable answer was
     };
     struct Progress
     {
