@@ -239,7 +239,17 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
         return Stopped(console);
     if (!after) {
         console.err << target.toString() << ": no answer after the write\n";
-        return SomeFailed;
+        return NoConfirmation;
+    }
+    // Answers that still show the old values may be late copies of answers given before the write (a
+    // slow board's, or where answers get lost): they neither confirm the write nor show it lost.
+    if (!Same(*after, expected)) {
+        for (const QString &difference : Differences(*after, expected))
+            out << "  last answer: "
+                << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted "))
+                << '\n';
+        out << target.toString() << ": no confirmation of the write; read the board again in a while\n";
+        return NoConfirmation;
     }
     int lost = 0;
     for (const auto &[field, pair] : Fields(judge, *after)) {

@@ -15,7 +15,8 @@
 
 namespace velmar {
 
-enum Exit { Ok = 0, SomeFailed = 1, BadUsage = 2, PortTaken = 3 };
+// NoConfirmation: a write went out, but no answer within the time-out and retries showed it kept.
+enum Exit { Ok = 0, SomeFailed = 1, BadUsage = 2, PortTaken = 3, NoConfirmation = 4 };
 
 // Thrown by a command that cannot go on: the exit code and what to say on standard error.
 struct Failure

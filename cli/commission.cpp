@@ -478,8 +478,12 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         if (StopRequested())
             return Stopped(console);
         if (kept != Ok) {
-            log.add(row, *current, std::nullopt, QStringLiteral("not kept"), console);
-            return SomeFailed;
+            // Not recorded as written: a run started again finds the same board where new boards answer
+            // and writes it again, whether it kept the write or not.
+            log.add(row, *current, std::nullopt,
+                    kept == NoConfirmation ? QStringLiteral("not confirmed") : QStringLiteral("not kept"),
+                    console);
+            return kept;
         }
         // Recorded before the reboot: a run stopped from here on finishes this row before any other.
         log.add(row, *current, expected, Written, console);
