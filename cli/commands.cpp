@@ -509,6 +509,16 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
     clock.start();
     QList<QHostAddress> pending;  // acknowledged: only these are waited for
     int failed = 0;
+    // A board that stored another lift address comes up there.
+    QHash<quint32, QHostAddress> comesUpAt;
+    if (wait) {
+        const auto stored = session.read(targets, SelectorStored, link.timing);
+        for (auto it = stored.begin(); it != stored.end(); ++it) {
+            const QHostAddress lift(IpText(it->config.record.liftIp));
+            if (!it->config.boardDhcp && lift.toIPv4Address() != it.key())
+                comesUpAt.insert(it.key(), lift);
+        }
+    }
     session.reboot(targets, link.timing.timeoutMs, [&](const Session::Outcome &outcome) {
         progress.clear();
         const bool ack = outcome.answer.has_value();
@@ -528,11 +538,19 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
         return failed ? SomeFailed : Ok;
 
     while (!pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL && !StopRequested()) {
-        const auto replies = session.read(pending, SelectorWorking, {250, 0});
+        QList<QHostAddress> asked = pending;
+        for (const QHostAddress &target : pending)
+            if (comesUpAt.contains(target.toIPv4Address()))
+                asked << comesUpAt[target.toIPv4Address()];
+        const auto replies = session.read(asked, SelectorWorking, {250, 0});
         QList<QHostAddress> still;
         for (const QHostAddress &target : pending) {
+            const QHostAddress moved = comesUpAt.value(target.toIPv4Address());
             if (replies.contains(target.toIPv4Address()))
                 out << target.toString() << "  answers again after " << clock.elapsed() << " ms\n";
+            else if (!moved.isNull() && replies.contains(moved.toIPv4Address()))
+                out << target.toString() << "  answers again at " << moved.toString() << " after "
+                    << clock.elapsed() << " ms\n";
             else
                 still << target;
         }
