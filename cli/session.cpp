@@ -128,7 +128,7 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
     for (const QHostAddress &target : targets) {
         const quint32 key = target.toIPv4Address();
         if (!open.contains(key)) {
-            open.insert(key, Board{target});
+            open.insert(key, Board{target, 0, -1, false, {}});
             toAsk << key;
         }
     }
