@@ -53,15 +53,18 @@ struct Options
     QString value(const char *name) const { return parser.value(QLatin1String(name)); }
 };
 
+// `asksBoards`: the command sends requests, so the time-out and retries apply (watch only listens).
 void Parse(Options &o, const QStringList &args, const QString &usage, const QList<QCommandLineOption> &own,
-           QTextStream &out)
+           QTextStream &out, bool asksBoards = true)
 {
     QCommandLineParser &p = o.parser;
     p.setApplicationDescription(usage);
     p.addOption({{"h", "help"}, "Show this help."});
     p.addOption({"port", "Listen on port P instead of 6767 (where boards answer).", "P", "6767"});
-    p.addOption({"timeout", "Wait MS milliseconds for each answer (default 500).", "MS", "500"});
-    p.addOption({"retries", "Ask N more times when a board does not answer (default 2).", "N", "2"});
+    if (asksBoards) {
+        p.addOption({"timeout", "Wait MS milliseconds for each answer (default 500).", "MS", "500"});
+        p.addOption({"retries", "Ask N more times when a board does not answer (default 2).", "N", "2"});
+    }
     p.addOptions(own);
     if (!p.parse(args))
         Fail(BadUsage, p.errorText());
@@ -85,8 +88,10 @@ void Parse(Options &o, const QStringList &args, const QString &usage, const QLis
         return *value;
     };
     o.link.port = static_cast<quint16>(number("port", 0, 65535));
-    o.link.timing.timeoutMs = number("timeout", 1, 60000);
-    o.link.timing.retries = number("retries", 0, 20);
+    if (asksBoards) {
+        o.link.timing.timeoutMs = number("timeout", 1, 60000);
+        o.link.timing.retries = number("retries", 0, 20);
+    }
     o.positional = p.positionalArguments();
 }
 
@@ -273,7 +278,7 @@ int Watch(const QStringList &args, Console &console)
         "port, and what it is (a configuration reply with its fields, a reboot acknowledgement, an \"ikl\"\n"
         "report, an identifier mark, or unknown with its bytes in hexadecimal). Ctrl+C ends.",
         {{"json", "One JSON object per datagram and line."}, {"count", "End after N datagrams.", "N", "0"}},
-        console.out);
+        console.out, false);
     QString error;
     const auto count = NumberOption(o.parser, QStringLiteral("count"), 0, 1000000000, error);
     if (!count)

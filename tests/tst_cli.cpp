@@ -346,6 +346,7 @@ void TestCli::invalidValuesSendNothing_data()
     QTest::newRow("restore of a stream") << QStringList{"restore", "/dev/zero", "@"};
     QTest::newRow("no board at 0.0.0.0") << QStringList{"read", "0.0.0.0"};
     QTest::newRow("a range rebooted without --yes") << QStringList{"reboot", "@", "127.0.0.3"};
+    QTest::newRow("watch asks nothing, so waits for no answer") << QStringList{"watch", "--timeout", "5"};
 }
 
 void TestCli::invalidValuesSendNothing()
