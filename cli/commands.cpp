@@ -414,53 +414,69 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
     if (!json)
         console.err << "listening on port " << link.port << "; Ctrl+C ends" << Qt::endl;
     int seen = 0;
-    session.watch([&](const QByteArray &data, const QString &sender, quint16 port) {
-        const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"));
-        const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
-        const auto whole =
-            decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
-        QString kind = QStringLiteral("unknown");
-        if (decoded.reply) {
-            switch (decoded.reply->kind) {
-            case ReplyKind::RebootAck: kind = QStringLiteral("reboot-ack"); break;
-            case ReplyKind::Filtered: kind = QStringLiteral("filtered-reply"); break;
-            case ReplyKind::Record:
-                kind = whole ? QStringLiteral("config") : QStringLiteral("partial-reply");
-                break;
+    session.watch(
+        [&](const QByteArray &data, const QString &sender, quint16 port) {
+            const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"));
+            const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+            const auto whole =
+                decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
+            QString kind = QStringLiteral("unknown");
+            if (decoded.reply) {
+                switch (decoded.reply->kind) {
+                case ReplyKind::RebootAck: kind = QStringLiteral("reboot-ack"); break;
+                case ReplyKind::Filtered: kind = QStringLiteral("filtered-reply"); break;
+                case ReplyKind::Record:
+                    kind = whole ? QStringLiteral("config") : QStringLiteral("partial-reply");
+                    break;
+                }
+            } else if (decoded.iklText) {
+                kind = QStringLiteral("ikl");
+            } else if (decoded.identMark) {
+                kind = QStringLiteral("ident");
             }
-        } else if (decoded.iklText) {
-            kind = QStringLiteral("ikl");
-        } else if (decoded.identMark) {
-            kind = QStringLiteral("ident");
-        }
-        if (json) {
-            QJsonObject object{
-                {"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};
-            if (whole)
-                object.insert("config", ConfigToJson(*whole));
-            if (decoded.iklText)
-                object.insert("ikl", QString::fromStdString(*decoded.iklText));
-            if (decoded.identMark)
-                object.insert("ident", *decoded.identMark);
-            if (kind == QLatin1String("unknown"))
-                object.insert("hex", QString::fromLatin1(data.toHex()));
-            console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
-        } else {
-            QStringList parts{kind};
-            if (whole)
-                parts << Text(*whole);
-            if (decoded.iklText)
-                parts << QStringLiteral("ikl %1").arg(QString::fromStdString(*decoded.iklText));
-            if (decoded.identMark)
-                parts << QStringLiteral("ident %1").arg(*decoded.identMark);
-            if (kind == QLatin1String("unknown"))
-                parts << QString::fromLatin1(data.left(64).toHex(' ')) + (data.size() > 64 ? " ..." : "");
-            console.out << time << "  " << sender << ':' << port << "  " << data.size() << " bytes  "
-                        << parts.join(QLatin1String("  ")) << '\n';
-        }
-        console.out.flush();
-        return count == 0 || ++seen < count;
-    });
+            if (json) {
+                QJsonObject object{
+                    {"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};
+                if (whole)
+                    object.insert("config", ConfigToJson(*whole));
+                if (decoded.iklText)
+                    object.insert("ikl", QString::fromStdString(*decoded.iklText));
+                if (decoded.identMark)
+                    object.insert("ident", *decoded.identMark);
+                if (kind == QLatin1String("unknown"))
+                    object.insert("hex", QString::fromLatin1(data.toHex()));
+                console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+            } else {
+                QStringList parts{kind};
+                if (whole)
+                    parts << Text(*whole);
+                if (decoded.iklText)
+                    parts << QStringLiteral("ikl %1").arg(QString::fromStdString(*decoded.iklText));
+                if (decoded.identMark)
+                    parts << QStringLiteral("ident %1").arg(*decoded.identMark);
+                if (kind == QLatin1String("unknown"))
+                    parts << QString::fromLatin1(data.left(64).toHex(' ')) + (data.size() > 64 ? " ..." : "");
+                console.out << time << "  " << sender << ':' << port << "  " << data.size() << " bytes  "
+                            << parts.join(QLatin1String("  ")) << '\n';
+            }
+            console.out.flush();
+            return count == 0 || ++seen < count;
+        },
+        [&](qsizetype length, const QString &sender, quint16 port) {
+            const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"));
+            if (json)
+                console.out << QJsonDocument(QJsonObject{{"time", time},
+                                                         {"from", sender},
+                                                         {"port", port},
+                                                         {"bytes", length},
+                                                         {"kind", "oversize"}})
+                                   .toJson(QJsonDocument::Compact)
+                            << '\n';
+            else
+                console.out << time << "  " << sender << ':' << port << "  " << length
+                            << " bytes  oversize: longer than any board sends, not decoded\n";
+            console.out.flush();
+        });
     return Ok;
 }
 

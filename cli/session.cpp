@@ -310,9 +310,11 @@ void Session::settle(int ms)
     listener_.setHandler({});
 }
 
-void Session::watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram)
+void Session::watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram,
+                    const Listener::OversizeHandler &onOversize)
 {
     QEventLoop loop;
+    listener_.setOversizeHandler(onOversize);
     listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
         if (!onDatagram(data, sender, port))
             loop.quit();
@@ -325,6 +327,7 @@ void Session::watch(const std::function<bool(const QByteArray &, const QString &
     stop.start(50);
     loop.exec();
     listener_.setHandler({});
+    listener_.setOversizeHandler({});
 }
 
 void Session::write(const QHostAddress &target, const ConfigWriteValues &values)

@@ -89,8 +89,10 @@ public:
 
     // Takes in and drops whatever arrives for a moment: late copies of earlier answers.
     void settle(int ms);
-    // Hands every datagram that arrives to `onDatagram` until it returns false or Ctrl+C.
-    void watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram);
+    // Hands every datagram that arrives to `onDatagram` until it returns false or Ctrl+C; one longer
+    // than any board sends is told to `onOversize` by its length.
+    void watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram,
+               const Listener::OversizeHandler &onOversize = {});
 
 private:
     using Accept = std::function<bool(const ConfigReplyFields &, qsizetype length)>;

@@ -138,7 +138,13 @@ void Listener::drain()
         const QNetworkDatagram datagram = socket_->receiveDatagram(qint64(wire::LargestDatagram));
         if (!datagram.isValid())
             break;  // the queue is empty
-        if (datagram.data().size() > qsizetype(wire::ReceiveBufferSize) || !handler_)
+        if (datagram.data().size() > qsizetype(wire::ReceiveBufferSize)) {
+            if (oversize_)
+                oversize_(datagram.data().size(), datagram.senderAddress().toString(),
+                          static_cast<quint16>(datagram.senderPort()));
+            continue;
+        }
+        if (!handler_)
             continue;
         // A flood comes from few senders: each one's text is made once.
         if (datagram.senderAddress() != lastSender_) {

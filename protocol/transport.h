@@ -48,6 +48,11 @@ public:
     ~Listener() override;
 
     void setHandler(Handler handler) { handler_ = std::move(handler); }
+    // Told of each datagram dropped for being longer than any the handler takes (its length instead of
+    // its bytes): a tool that shows the traffic says so.
+    using OversizeHandler =
+        std::function<void(qsizetype length, const QString &senderAddress, quint16 senderPort)>;
+    void setOversizeHandler(OversizeHandler oversize) { oversize_ = std::move(oversize); }
     // Called once after each pass that delivered datagrams, before the event loop goes on.
     void setPassDone(std::function<void()> passDone) { passDone_ = std::move(passDone); }
     quint16 port() const { return port_; }
@@ -67,6 +72,7 @@ private:
     quint16 port_;
     QUdpSocket *socket_ = nullptr;
     Handler handler_;
+    OversizeHandler oversize_;
     std::function<void()> passDone_;
     bool delivering_ = false;
     QHostAddress lastSender_;

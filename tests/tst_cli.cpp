@@ -595,17 +595,18 @@ void TestCli::watchDecodesWhatArrives()
     QTimer::singleShot(100, [&] {
         for (const QByteArray &datagram :
              {ToByteArray(ConfigReply(config.config)), ToByteArray(RebootAck(config.config)),
-              QByteArray("ikl\x07\x01\x02\x03", 7), QByteArray("\x01\x02zz", 4)})
+              QByteArray("ikl\x07\x01\x02\x03", 7), QByteArray(9000, 'x'), QByteArray("\x01\x02zz", 4)})
             board.writeDatagram(datagram, QHostAddress::LocalHost, link.port);
     });
     QCOMPARE(WatchCommand(link, false, 4, console), 0);
     const QStringList lines = out.trimmed().split('\n');
-    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.size(), 5);
     QVERIFY(lines[0].contains(QString("127.0.0.1:%1").arg(board.localPort())));
     QVERIFY(lines[0].contains("config  lift 127.0.0.2"));
     QVERIFY(lines[1].contains("reboot-ack"));
     QVERIFY(lines[2].contains("ikl 105*107*108*7*1*2*3*0*0*0*0*0#"));
-    QVERIFY(lines[3].contains("unknown  01 02 7a 7a"));
+    QVERIFY(lines[3].contains("9000 bytes  oversize"));  // told, not dropped unseen
+    QVERIFY(lines[4].contains("unknown  01 02 7a 7a"));
 }
 
 // Three new boards connected one at a time at the same address; each ends on its planned address.
