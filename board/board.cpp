@@ -48,7 +48,8 @@ BoardState DefaultBoardState(const QHostAddress &address)
     ConfigRecord &r = state.config.record;
     r.liftIp = Ipv4FromValue(value);
     r.netMask = {255, 0, 0, 0};
-    r.routerIp = {r.liftIp[0], 0, 0, 1};
+    // The first host of its /8 routes, unless the board is that host itself.
+    r.routerIp = {r.liftIp[0], 0, 0, std::uint8_t((value & 0xFFFFFFu) == 1 ? 2 : 1)};
     r.mac = MacFromLift({0x00, 0x1E}, r.liftIp);
     r.dispatcherIp = {r.liftIp[0], 0, 0, 1};
     r.boardIdent = static_cast<std::uint16_t>(value & 0xFFFF);
