@@ -365,6 +365,194 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
     return plan;
 }
 
+namespace {
+
+// One run through a plan, in three phases: the rows written before are finished on their own boards,
+// boards already in place are recorded, and then new boards are taken one at a time. A phase that
+// ends the run gives its exit code.
+class CommissionRun
+{
+public:
+    CommissionRun(const Link &link, const CommissionOptions &options, const SitePlan &plan, Console &console)
+        : link_(link), options_(options), plan_(plan), console_(console),
+          log_(CommissionLogPath(options.planPath)), session_(link)
+    {
+        if (!options_.onlyRow.isEmpty() && !options_.redo && log_.finished(options_.onlyRow))
+            Fail(BadUsage,
+                 QStringLiteral("\"%1\" is done already; --redo \"%1\" commissions it again, on the board "
+                                "that replaces its own")
+                     .arg(options_.onlyRow));
+    }
+
+    int run()
+    {
+        if (const auto end = finishWrittenRows())
+            return *end;
+        recordBoardsInPlace();
+        while (!pending().isEmpty()) {
+            if (const auto end = commissionNewBoard(pending().first()))
+                return *end;
+            if (!pending().isEmpty())
+                console_.out << "connect the next board\n";
+        }
+        if (!skipped_.isEmpty()) {
+            console_.err << skipped_.size() << " row(s) not written: their addresses are taken\n";
+            return SomeFailed;
+        }
+        console_.out << "every row of " << options_.planPath << " is done\n";
+        return Ok;
+    }
+
+private:
+    QList<PlanRow> pending() const
+    {
+        QList<PlanRow> rows;
+        for (const PlanRow &row : plan_.rows) {
+            const bool again = options_.redo && !redone_;
+            if ((!log_.finished(row.name) || again) && !skipped_.contains(row.name) &&
+                (options_.onlyRow.isEmpty() || row.name == options_.onlyRow))
+                rows << row;
+        }
+        return rows;
+    }
+
+    void done(const PlanRow &row, const StoredConfig &before, const StoredConfig &after, const QString &how)
+    {
+        log_.add(row, before, after, how, console_);
+        redone_ = true;
+    }
+
+    // A row written before but never seen on its planned address (the run was stopped, or the power
+    // went) is finished first: its board may still be rebooting, and must not be taken for a new one.
+    std::optional<int> finishWrittenRows()
+    {
+        for (const PlanRow &row : pending()) {
+            const auto entry = log_.entry(row.name);
+            if (!entry || entry->result != Written)
+                continue;
+            const QHostAddress target = AddressOf(*row.changes.lift);
+            // Stopped before its reboot, the board still answers where new boards do: it is rebooted now.
+            const auto waiting = session_.read({options_.at}, SelectorStored, link_.timing);
+            if (!waiting.isEmpty() && MacText(waiting.begin()->config.record.mac) == entry->mac) {
+                console_.out << row.name << ": board " << entry->mac
+                             << " was written but not rebooted; rebooting it\n";
+                session_.reboot({options_.at}, link_.timing.timeoutMs);
+            }
+            console_.out << row.name << ": written to board " << entry->mac << " before; waiting for it at "
+                         << target.toString() << " …\n";
+            console_.out.flush();
+            const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,
+                                     [&](const StoredConfig &config) {
+                                         return MacText(config.config.record.mac) == entry->mac &&
+                                                Same(config, Expected(ValuesFor(Planned(row, config))));
+                                     });
+            if (StopRequested())
+                return Stopped(console_);
+            if (!after)
+                Fail(SomeFailed,
+                     QStringLiteral("%1 was written to board %2, which does not answer at %3 as planned; "
+                                    "find that board before connecting another")
+                         .arg(row.name, entry->mac, target.toString()));
+            done(row, *after, *after, Done);
+        }
+        return std::nullopt;
+    }
+
+    // Boards already on their planned addresses, with their planned configuration, are done. Another
+    // board on a planned address would clash with the row's: that row is not written.
+    void recordBoardsInPlace()
+    {
+        QList<QHostAddress> planned;
+        for (const PlanRow &row : pending())
+            planned << AddressOf(*row.changes.lift);
+        if (planned.isEmpty())
+            return;
+        const auto found = session_.read(planned, SelectorStored, link_.timing);
+        for (const PlanRow &row : pending()) {
+            const auto there = found.find(AddressOf(*row.changes.lift).toIPv4Address());
+            if (there == found.end())
+                continue;
+            if (Same(*there, Expected(ValuesFor(Planned(row, *there))))) {
+                done(row, *there, *there, InPlace);
+            } else {
+                console_.err << row.name << ": board " << MacText(there->config.record.mac)
+                             << " already answers at " << AddressOf(*row.changes.lift).toString()
+                             << " with another configuration: an address clash; this row is not written\n";
+                skipped_.insert(row.name);
+            }
+        }
+    }
+
+    // Waits for a new board where new boards answer, writes the row, reboots it and finds it on its
+    // planned address.
+    std::optional<int> commissionNewBoard(const PlanRow &row)
+    {
+        console_.out << "waiting for a board at " << PaddedDottedText(options_.at) << " …\n";
+        console_.out.flush();
+        // A board that shows the MAC of a row written already is that row's board, not a new one.
+        const QSet<QString> written = log_.writtenMacs();
+        const auto current = Await(session_, options_.at, 0, link_.timing, [&](const StoredConfig &config) {
+            return !written.contains(MacText(config.config.record.mac));
+        });
+        if (!current)
+            return Stopped(console_);
+        // Two new boards connected at once would both take this row: the run stops instead.
+        session_.settle(50);
+        session_.read({options_.at}, SelectorStored, link_.timing);
+        if (const QString two = session_.twoBoardsAt(options_.at); !two.isEmpty())
+            Fail(SomeFailed, two);
+        const StoredConfig wanted = Planned(row, *current);
+        const StoredConfig expected = Expected(ValuesFor(wanted));
+        console_.out << row.name << ": board " << MacText(current->config.record.mac) << ", \""
+                     << Printable(VersionToText(current->config.versionText)) << "\"\n";
+        const int kept =
+            WriteAndVerify(session_, link_, options_.at, *current, wanted, expected, false, console_);
+        if (StopRequested())
+            return Stopped(console_);
+        if (kept != Ok) {
+            // Not recorded as written: a run started again finds the same board where new boards answer
+            // and writes it again, whether it kept the write or not.
+            log_.add(row, *current, std::nullopt,
+                     kept == NoConfirmation ? QStringLiteral("not confirmed") : QStringLiteral("not kept"),
+                     console_);
+            return kept;
+        }
+        // Recorded before the reboot: a run stopped from here on finishes this row before any other.
+        log_.add(row, *current, expected, Written, console_);
+        const bool acknowledged = !session_.reboot({options_.at}, link_.timing.timeoutMs).isEmpty();
+        if (StopRequested())
+            return Stopped(console_);
+        if (!acknowledged)
+            console_.err << row.name << ": no acknowledgement of the reboot; waiting for it all the same\n";
+        const QHostAddress target = AddressOf(expected.config.record.liftIp);
+        console_.out << row.name << ": rebooted; waiting for it at " << target.toString() << " …\n";
+        console_.out.flush();
+        const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,
+                                 [&](const StoredConfig &config) { return Same(config, expected); });
+        if (StopRequested())
+            return Stopped(console_);
+        if (!after) {
+            // The row stays written: a run started again waits for this board before taking another.
+            console_.err << row.name << ": not found on its new address " << target.toString() << " within "
+                         << options_.waitLimitSeconds << " s; a run started again waits for it there first\n";
+            return SomeFailed;
+        }
+        done(row, *current, *after, Done);
+        return std::nullopt;
+    }
+
+    const Link &link_;
+    const CommissionOptions &options_;
+    const SitePlan &plan_;
+    Console &console_;
+    CommissionLog log_;
+    LinkedSession session_;
+    QSet<QString> skipped_;  // rows whose planned address another board already holds
+    bool redone_ = false;    // --redo: the row is done again in this run
+};
+
+}  // namespace
+
 int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console)
 {
     const SitePlan plan = LoadSitePlan(options.planPath, options.at.isLoopback(), options.at, console);
@@ -376,146 +564,7 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         console.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
         return Ok;
     }
-
-    CommissionLog log(CommissionLogPath(options.planPath));
-    if (!options.onlyRow.isEmpty() && !options.redo && log.finished(options.onlyRow))
-        Fail(BadUsage,
-             QStringLiteral("\"%1\" is done already; --redo \"%1\" commissions it again, on the board "
-                            "that replaces its own")
-                 .arg(options.onlyRow));
-    QSet<QString> skipped;  // rows whose planned address another board already holds
-    bool redone = false;    // --redo: the row is done again in this run
-    auto pending = [&] {
-        QList<PlanRow> rows;
-        for (const PlanRow &row : plan.rows) {
-            const bool again = options.redo && !redone;
-            if ((!log.finished(row.name) || again) && !skipped.contains(row.name) &&
-                (options.onlyRow.isEmpty() || row.name == options.onlyRow))
-                rows << row;
-        }
-        return rows;
-    };
-    LinkedSession session(link);
-
-    // A row written before but never seen on its planned address (the run was stopped, or the power
-    // went) is finished first: its board may still be rebooting, and must not be taken for a new one.
-    for (const PlanRow &row : pending()) {
-        const auto entry = log.entry(row.name);
-        if (!entry || entry->result != Written)
-            continue;
-        const QHostAddress target = AddressOf(*row.changes.lift);
-        // Stopped before its reboot, the board still answers where new boards do: it is rebooted now.
-        const auto waiting = session.read({options.at}, SelectorStored, link.timing);
-        if (!waiting.isEmpty() && MacText(waiting.begin()->config.record.mac) == entry->mac) {
-            console.out << row.name << ": board " << entry->mac
-                        << " was written but not rebooted; rebooting it\n";
-            session.reboot({options.at}, link.timing.timeoutMs);
-        }
-        console.out << row.name << ": written to board " << entry->mac << " before; waiting for it at "
-                    << target.toString() << " …\n";
-        console.out.flush();
-        const auto after = Await(session, target, options.waitLimitSeconds * 1000, link.timing,
-                                 [&](const StoredConfig &config) {
-                                     return MacText(config.config.record.mac) == entry->mac &&
-                                            Same(config, Expected(ValuesFor(Planned(row, config))));
-                                 });
-        if (StopRequested())
-            return Stopped(console);
-        if (!after)
-            Fail(SomeFailed,
-                 QStringLiteral("%1 was written to board %2, which does not answer at %3 as planned; "
-                                "find that board before connecting another")
-                     .arg(row.name, entry->mac, target.toString()));
-        log.add(row, *after, after, Done, console);
-        redone = true;
-    }
-
-    // Boards already on their planned addresses, with their planned configuration, are done. Another
-    // board on a planned address would clash with the row's: that row is not written.
-    QList<QHostAddress> planned;
-    for (const PlanRow &row : pending())
-        planned << AddressOf(*row.changes.lift);
-    if (!planned.isEmpty()) {
-        const auto found = session.read(planned, SelectorStored, link.timing);
-        for (const PlanRow &row : pending()) {
-            const auto there = found.find(AddressOf(*row.changes.lift).toIPv4Address());
-            if (there == found.end())
-                continue;
-            if (Same(*there, Expected(ValuesFor(Planned(row, *there))))) {
-                log.add(row, *there, *there, InPlace, console);
-                redone = true;
-            } else {
-                console.err << row.name << ": board " << MacText(there->config.record.mac)
-                            << " already answers at " << AddressOf(*row.changes.lift).toString()
-                            << " with another configuration: an address clash; this row is not written\n";
-                skipped.insert(row.name);
-            }
-        }
-    }
-
-    while (!pending().isEmpty()) {
-        const PlanRow row = pending().first();
-        console.out << "waiting for a board at " << PaddedDottedText(options.at) << " …\n";
-        console.out.flush();
-        // A board that shows the MAC of a row written already is that row's board, not a new one.
-        const QSet<QString> written = log.writtenMacs();
-        const auto current = Await(session, options.at, 0, link.timing, [&](const StoredConfig &config) {
-            return !written.contains(MacText(config.config.record.mac));
-        });
-        if (!current)
-            return Stopped(console);
-        // Two new boards connected at once would both take this row: the run stops instead.
-        session.settle(50);
-        session.read({options.at}, SelectorStored, link.timing);
-        if (const QString two = session.twoBoardsAt(options.at); !two.isEmpty())
-            Fail(SomeFailed, two);
-        const StoredConfig wanted = Planned(row, *current);
-        const StoredConfig expected = Expected(ValuesFor(wanted));
-        console.out << row.name << ": board " << MacText(current->config.record.mac) << ", \""
-                    << Printable(VersionToText(current->config.versionText)) << "\"\n";
-        const int kept =
-            WriteAndVerify(session, link, options.at, *current, wanted, expected, false, console);
-        if (StopRequested())
-            return Stopped(console);
-        if (kept != Ok) {
-            // Not recorded as written: a run started again finds the same board where new boards answer
-            // and writes it again, whether it kept the write or not.
-            log.add(row, *current, std::nullopt,
-                    kept == NoConfirmation ? QStringLiteral("not confirmed") : QStringLiteral("not kept"),
-                    console);
-            return kept;
-        }
-        // Recorded before the reboot: a run stopped from here on finishes this row before any other.
-        log.add(row, *current, expected, Written, console);
-        const bool acknowledged = !session.reboot({options.at}, link.timing.timeoutMs).isEmpty();
-        if (StopRequested())
-            return Stopped(console);
-        if (!acknowledged)
-            console.err << row.name << ": no acknowledgement of the reboot; waiting for it all the same\n";
-        const QHostAddress target = AddressOf(expected.config.record.liftIp);
-        console.out << row.name << ": rebooted; waiting for it at " << target.toString() << " …\n";
-        console.out.flush();
-        const auto after = Await(session, target, options.waitLimitSeconds * 1000, link.timing,
-                                 [&](const StoredConfig &config) { return Same(config, expected); });
-        if (StopRequested())
-            return Stopped(console);
-        if (!after) {
-            // The row stays written: a run started again waits for this board before taking another.
-            console.err << row.name << ": not found on its new address " << target.toString() << " within "
-                        << options.waitLimitSeconds << " s; a run started again waits for it there first\n";
-            return SomeFailed;
-        }
-        log.add(row, *current, after, Done, console);
-        redone = true;
-        if (!pending().isEmpty())
-            console.out << "connect the next board\n";
-    }
-    if (!skipped.isEmpty()) {
-        console.err << skipped.size() << " row(s) not written: their addresses are taken\n";
-        return SomeFailed;
-    }
-    console.out << "every row of " << options.planPath << " is done\n";
-    return Ok;
+    return CommissionRun(link, options, plan, console).run();
 }
 
 }  // namespace velmar
