@@ -74,9 +74,10 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, Console &
             const auto running = working.find(key);
             if (!finding.details.isEmpty())
                 finding.state = QStringLiteral("differs");
-            else if (running != working.end() && !Same(*running, *have))
-                finding.state = QStringLiteral("reboot pending"),
+            else if (running != working.end() && !Same(*running, *have)) {
+                finding.state = QStringLiteral("reboot pending");
                 finding.details << QStringLiteral("the board runs another configuration than it stored");
+            }
         }
         findings << finding;
     }

@@ -120,15 +120,14 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
         QHostAddress address;
         int attempts = 0;
         qint64 sentAt = -1;
-        bool unusable = false;  // answered, but with nothing `accept` takes
-        QString why;            // what that answer was
+        QString why;  // set when it answered, but with nothing `accept` takes: what that answer was
     };
     QHash<quint32, Board> open;  // asked or to be asked, not yet done
     QList<quint32> toAsk;
     for (const QHostAddress &target : targets) {
         const quint32 key = target.toIPv4Address();
         if (!open.contains(key)) {
-            open.insert(key, Board{target, 0, -1, false, {}});
+            open.insert(key, Board{target, 0, -1, {}});
             toAsk << key;
         }
     }
@@ -152,7 +151,8 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
         ++done;
         answered += answer.has_value();
         if (onOutcome)
-            onOutcome({board.address, answer, board.unusable && !answer, answer ? QString() : board.why});
+            onOutcome(
+                {board.address, answer, !answer && !board.why.isEmpty(), answer ? QString() : board.why});
         if (progress_)
             progress_({done, total, answered, done - answered});
         if (open.isEmpty())
@@ -169,7 +169,6 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
         if (decoded.reply && accept(*decoded.reply, data.size())) {
             finish(from, data);
         } else {
-            board->unusable = true;
             board->why = WhatItWas(data, decoded);
         }
     });
