@@ -116,7 +116,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
             addresses[int(place.field)][place.index]->setValue(byte);
     }
     if (reply.rayNumber)
-        Show(Str_NL_R.get(), QString::number(*reply.rayNumber));
+        Show(Str_NL_R, QString::number(*reply.rayNumber));
     if (reply.ident) {
         CurrencyEdit1->setValue(reply.ident->boardIdent);
         CheckBox3->setChecked(reply.ident->consoleDynamic);
@@ -128,7 +128,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
 
     CheckBox3->show();
     const bool consoleDynamic = CheckBox3->isChecked();
-    Show(CheckBox3.get(), consoleDynamic ? QStringLiteral("Динамічна IP адреса Пульта")
+    Show(CheckBox3, consoleDynamic ? QStringLiteral("Динамічна IP адреса Пульта")
                                          : QStringLiteral("Статична IP адреса Пульта"));
     for (QWidget *widget : {static_cast<QWidget *>(Label11), static_cast<QWidget *>(Label58),
                             static_cast<QWidget *>(CurrencyEdit1), static_cast<QWidget *>(ED_6)})
@@ -145,9 +145,9 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
     CheckBox5->show();
     if (reply.boardDynamic && !caption(Lab_Ver).isEmpty()) {
         CheckBox5->setChecked(true);
-        Show(CheckBox5.get(), QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
+        Show(CheckBox5, QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
     } else {
         CheckBox5->setChecked(false);
-        Show(CheckBox5.get(), QStringLiteral("Статична IP адреса Плати "));
+        Show(CheckBox5, QStringLiteral("Статична IP адреса Плати "));
     }
 }

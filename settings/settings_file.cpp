@@ -146,10 +146,7 @@ void TForm1_Config_UDP::LoadSettings()
                 if (!number)
                     skipped
                         << QStringLiteral("[%1] %2=%3").arg(QLatin1String(name), SettingsKeyName(key), text);
-                // A field hidden at the start may be made only later: it takes its value then.
-                whenMade(fieldName, [value = number ? text : fallbackText](QWidget *field) {
-                    qobject_cast<NumericEdit *>(field)->setValueText(value);
-                });
+                control<NumericEdit>(fieldName)->setValueText(number ? text : fallbackText);
                 break;
             }
             case SettingKind::MacByte: control<QLineEdit>(fieldName)->setText(text); break;

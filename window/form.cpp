@@ -117,16 +117,7 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
     setFont(InterfaceFont());
 
     buildControls();
-    auto bind = [this](auto *&member, const char *name) {
-        member = control<std::remove_reference_t<decltype(*member)>>(QLatin1String(name));
-        Q_ASSERT(member);
-    };
-    bind(CheckBox1, "CheckBox1"), bind(CheckBox2, "CheckBox2"), bind(CheckBox4, "CheckBox4");
-    bind(Button1, "Button1"), bind(Button2, "Button2"), bind(Button3, "Button3"), bind(Button5, "Button5");
-    bind(Button7, "Button7"), bind(Button8, "Button8"), bind(BitBtn1, "BitBtn1");
-    bind(Lab_IP1, "Lab_IP1"), bind(Lab_IP2, "Lab_IP2"), bind(LabIn, "LabIn"), bind(LabIdent, "LabIdent");
-    bind(Label_In_IP, "Label_In_IP"), bind(Label_In_Port, "Label_In_Port"), bind(Label5, "Label5");
-    bind(Lab_Ver, "Lab_Ver"), bind(EditRs, "EditRs"), bind(Edit1, "Edit1"), bind(GroupBox7, "GroupBox7");
+    bindControls();
 
     TimerRead_Conf = new QTimer(this);
     TimerRead_Conf->setObjectName(QStringLiteral("TimerRead_Conf"));
@@ -141,6 +132,27 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
 
 TForm1_Config_UDP::~TForm1_Config_UDP() = default;
 
+void TForm1_Config_UDP::bindControls()
+{
+    auto bind = [this](auto *&member, const char *name) {
+        member = control<std::remove_reference_t<decltype(*member)>>(QLatin1String(name));
+        if (!member)  // a name or kind that does not match the table of controls: a fault of the program
+            qFatal("the window has no control %s of the kind its handlers use", name);
+    };
+    bind(Lab_IP1, "Lab_IP1"), bind(Lab_IP2, "Lab_IP2");
+    bind(Button1, "Button1"), bind(Button2, "Button2"), bind(Button3, "Button3"), bind(Button5, "Button5");
+    bind(Button7, "Button7"), bind(Button8, "Button8"), bind(BitBtn1, "BitBtn1");
+    bind(Edit1, "Edit1"), bind(GroupBox7, "GroupBox7"), bind(EditRs, "EditRs");
+    bind(Label_In_IP, "Label_In_IP"), bind(Label_In_Port, "Label_In_Port"), bind(LabIdent, "LabIdent");
+    bind(LabIn, "LabIn"), bind(Label5, "Label5");
+    bind(CheckBox4, "CheckBox4"), bind(CheckBox2, "CheckBox2"), bind(ED_1, "ED_1"), bind(Label6, "Label6");
+    bind(Label57, "Label57"), bind(IND_MEdit, "IND_MEdit"), bind(Str_NL_W, "Str_NL_W");
+    bind(CheckBox5, "CheckBox5"), bind(CheckBox3, "CheckBox3"), bind(ED_6, "ED_6"), bind(Label11, "Label11");
+    bind(Label58, "Label58"), bind(Lab_Ver, "Lab_Ver"), bind(CurrencyEdit1, "CurrencyEdit1");
+    bind(Str_NL_R, "Str_NL_R"), bind(CheckBox1, "CheckBox1"), bind(GroupBox3, "GroupBox3");
+    bind(CurEd_Port, "CurEd_Port");
+}
+
 void TForm1_Config_UDP::run(const std::function<void()> &handler)
 {
     try {
@@ -150,14 +162,6 @@ void TForm1_Config_UDP::run(const std::function<void()> &handler)
     } catch (...) {
         notifier_.error(this, QStringLiteral("Unknown error"));
     }
-}
-
-void TForm1_Config_UDP::whenMade(const QString &name, std::function<void(QWidget *)> wire)
-{
-    if (QWidget *made = controls_.value(name))
-        wire(made);
-    else
-        wireWhenMade_[name].push_back(std::move(wire));
 }
 
 void TForm1_Config_UDP::wireEvents()
@@ -181,9 +185,7 @@ void TForm1_Config_UDP::wireEvents()
     };
     toggled(CheckBox1, &TForm1_Config_UDP::CheckBox1Click);
     toggled(CheckBox2, &TForm1_Config_UDP::CheckBox2Click);
-    whenMade(QStringLiteral("CheckBox5"), [toggled](QWidget *box) {
-        toggled(qobject_cast<QCheckBox *>(box), &TForm1_Config_UDP::CheckBox2Click);
-    });
+    toggled(CheckBox5, &TForm1_Config_UDP::CheckBox2Click);
     toggled(CheckBox4, &TForm1_Config_UDP::CheckBox4Click);
 
     connect(TimerRead_Conf, &QTimer::timeout, this,
@@ -199,7 +201,7 @@ void TForm1_Config_UDP::wireEvents()
     Lab_IP1->installEventFilter(this);
     Lab_IP2->installEventFilter(this);
 
-    // Key rules of the MAC fields; the octet fields have theirs as they are made.
+    // Key rules of the MAC fields; the octet fields have theirs as their panels are made.
     for (int panel : {5, 10}) {
         for (HexByteEdit *field : macBytes(panel)) {
             field->hooks.keyDown = [this](QWidget *sender, int &key) {
@@ -214,7 +216,7 @@ void TForm1_Config_UDP::wireEvents()
 }
 
 // An octet field steps on to the next field of its address when it is full.
-void TForm1_Config_UDP::wireOctetKeys(const std::array<NumericEdit *, 4> &fields)
+void TForm1_Config_UDP::wireOctetKeys(const QList<NumericEdit *> &fields)
 {
     using KeyPress = void (TForm1_Config_UDP::*)(QWidget *, QChar &);
     const KeyPress nextOctet[] = {&TForm1_Config_UDP::Ed_1_IP_0KeyPress,

@@ -28,26 +28,6 @@ class QPushButton;
 class QTimer;
 class TForm1_Config_UDP;
 
-// A control the window makes only when something first needs it: used as a pointer to it, which makes
-// it then.
-template <class T> class LaterControl
-{
-public:
-    LaterControl(const TForm1_Config_UDP &form, const char *name) : form_(form), name_(name) {}
-    LaterControl(const LaterControl &) = delete;
-    LaterControl &operator=(const LaterControl &) = delete;
-
-    T *get() const;
-    T *operator->() const { return get(); }
-    operator T *() const { return get(); }
-    bool made() const;
-
-private:
-    const TForm1_Config_UDP &form_;
-    const char *name_;
-    mutable T *control_ = nullptr;
-};
-
 class TForm1_Config_UDP : public QWidget
 {
     Q_OBJECT
@@ -55,13 +35,11 @@ public:
     TForm1_Config_UDP(const RunSettings &settings, Notifier &notifier, QWidget *parent = nullptr);
     ~TForm1_Config_UDP() override;
 
-    // Any control by its object name. A control the window never shows by itself is made here, the first
-    // time it is asked for, with its design values.
+    // Any control by its object name; nullptr for a name the window has not.
     template <class T = QWidget> T *control(const QString &name) const
     {
-        return qobject_cast<T *>(widget(name));
+        return qobject_cast<T *>(controls_.value(name));
     }
-    bool made(const QString &name) const { return controls_.contains(name); }
     std::array<NumericEdit *, 4> octets(int panel) const;  // Ed_<panel>_IP_0.._3
     std::array<HexByteEdit *, 6> macBytes(int panel) const;
     velmar::Listener &listener() { return IdUDPServer_Conf; }
@@ -98,40 +76,54 @@ public:
     void Button3Click(QObject *sender);
     void BitBtn1Click(QObject *sender);
 
-    // Controls the handlers work with.
-    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox4 = nullptr;
-    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button5 = nullptr,
-                *Button7 = nullptr, *Button8 = nullptr, *BitBtn1 = nullptr;
-    QLabel *Lab_IP1 = nullptr, *Lab_IP2 = nullptr, *LabIn = nullptr, *LabIdent = nullptr,
-           *Label_In_IP = nullptr, *Label_In_Port = nullptr, *Label5 = nullptr, *Lab_Ver = nullptr;
-    QLineEdit *EditRs = nullptr, *Edit1 = nullptr;
+    // ---- Controls the handlers work with (every control is made at start, at its design state) ----
+    // The target board: Ed_0_IP_0.._3 hold its address (octets(0)); Lab_IP1 sets the fixed address
+    // 10.0.0.2 on a double click, remembering the typed one in Lab_IP2, whose double click puts it back.
+    QLabel *Lab_IP1 = nullptr, *Lab_IP2 = nullptr;
+    QPushButton *Button2 = nullptr;  // read the stored configuration (Tag 0)
+    QPushButton *Button8 = nullptr;  // read the working configuration (Tag 1)
+    QPushButton *Button1 = nullptr;  // write the write side to the board, then read it back
+    QPushButton *Button3 = nullptr;  // reboot the board
+    QPushButton *Button5 = nullptr;  // derive the write side's MAC from its lift address
+    QPushButton *Button7 = nullptr;  // "<-": copy the read side into the write side
+    QPushButton *BitBtn1 = nullptr;  // look up the site's public address (shown in Edit1, GroupBox7)
+    QLineEdit *Edit1 = nullptr;
     QGroupBox *GroupBox7 = nullptr;
-    QTimer *TimerRead_Conf = nullptr;
-    // Hidden at the start, and shown by a mode switch or a board's reply, or read by a send: made when
-    // first used.
-    LaterControl<QCheckBox> CheckBox3{*this, "CheckBox3"}, CheckBox5{*this, "CheckBox5"};
-    LaterControl<QLabel> Label6{*this, "Label6"}, Label57{*this, "Label57"}, Label11{*this, "Label11"},
-        Label58{*this, "Label58"};
-    LaterControl<QLineEdit> Str_NL_R{*this, "Str_NL_R"};
-    LaterControl<NumericEdit> CurEd_Port{*this, "CurEd_Port"}, IND_MEdit{*this, "IND_MEdit"},
-        CurrencyEdit1{*this, "CurrencyEdit1"}, Str_NL_W{*this, "Str_NL_W"};
-    LaterControl<QFrame> ED_1{*this, "ED_1"}, ED_6{*this, "ED_6"};
-    LaterControl<QGroupBox> GroupBox3{*this, "GroupBox3"};
+    QLineEdit *EditRs = nullptr;  // "Ok" once a board acknowledges a reboot
+    // Every datagram received: its sender (Label_In_IP, Label_In_Port), identity mark (LabIdent), count
+    // (LabIn) and text (Label5).
+    QLabel *Label_In_IP = nullptr, *Label_In_Port = nullptr, *LabIdent = nullptr, *LabIn = nullptr,
+           *Label5 = nullptr;
+    // Write side: the addressing boxes of the board (CheckBox4, DHCP) and of the dispatcher's console
+    // (CheckBox2, dynamic), which shows the dispatcher's address (ED_1, Label6) and the board identifier
+    // (IND_MEdit, Label57); the ray number (Str_NL_W) is sent and never shown.
+    QCheckBox *CheckBox4 = nullptr, *CheckBox2 = nullptr;
+    QFrame *ED_1 = nullptr;
+    QLabel *Label6 = nullptr, *Label57 = nullptr;
+    NumericEdit *IND_MEdit = nullptr, *Str_NL_W = nullptr;
+    // Read side: what the last reply said, the same boxes (CheckBox5, CheckBox3), the dispatcher's
+    // address (ED_6, Label11), the identifier (CurrencyEdit1, Label58), the ray number (Str_NL_R) and the
+    // board's version text (Lab_Ver).
+    QCheckBox *CheckBox5 = nullptr, *CheckBox3 = nullptr;
+    QFrame *ED_6 = nullptr;
+    QLabel *Label11 = nullptr, *Label58 = nullptr, *Lab_Ver = nullptr;
+    NumericEdit *CurrencyEdit1 = nullptr;
+    QLineEdit *Str_NL_R = nullptr;
+    // The reboot sweep (GroupBox3), shown by CheckBox1; the window never shows CheckBox1.
+    QCheckBox *CheckBox1 = nullptr;
+    QGroupBox *GroupBox3 = nullptr;
+    NumericEdit *CurEd_Port = nullptr;  // the board's port, never shown: 8026
+    QTimer *TimerRead_Conf = nullptr;   // reads the board again after a reboot
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
-    void makeControl(int row);
-    void keepTabOrder();
-    QWidget *widget(const QString &name) const;
+    void bindControls();
     void wireEvents();
-    // Runs `wire` on the control as soon as it is made (at once when it is).
-    void whenMade(const QString &name, std::function<void(QWidget *)> wire);
-    void wireOctetKeys(const std::array<NumericEdit *, 4> &fields);
+    void wireOctetKeys(const QList<NumericEdit *> &fields);
     void fitToVisibleControls();
     // Runs a handler; an error that escapes it goes to the error box and the program goes on.
     void run(const std::function<void()> &handler);
@@ -153,8 +145,6 @@ private:
     RunSettings run_;
     Notifier &notifier_;
     QHash<QString, QWidget *> controls_;
-    QHash<QString, int> later_;  // controls (and their fields) made when first asked for: name → row
-    QHash<QString, std::vector<std::function<void(QWidget *)>>> wireWhenMade_;
     mutable QHash<int, std::array<NumericEdit *, 4>> octetPanels_;
     mutable QHash<int, std::array<HexByteEdit *, 6>> macPanels_;
     velmar::Listener IdUDPServer_Conf;
@@ -170,22 +160,7 @@ private:
     qlonglong pendingCount_ = -1;  // the datagram count to show at the end of the pass
     std::vector<std::pair<QLabel *, QString>> pendingCaptions_;  // the other captions shown then
     bool closing_ = false;
-    bool tabOrderStale_ = false;  // a control has been made since the Tab order was last put right
 };
-
-template <class T> bool LaterControl<T>::made() const
-{
-    return control_ || form_.made(QLatin1String(name_));
-}
-
-template <class T> T *LaterControl<T>::get() const
-{
-    if (!control_) {
-        control_ = form_.template control<T>(QLatin1String(name_));
-        Q_ASSERT(control_);
-    }
-    return control_;
-}
 
 // Sets a label's caption when it differs and sizes the label to show all of it: a label sized to its
 // caption follows it, one with a design size never gets smaller than that. False when unchanged.

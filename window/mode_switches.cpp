@@ -9,19 +9,9 @@
 #include <QGroupBox>
 #include <QLabel>
 
-// A control not made yet is hidden, and disabled where its design says so: hiding it needs no control.
-template <class T> static void ShowIf(const LaterControl<T> &control, bool shown, bool enable = false)
-{
-    if (!shown && !control.made())
-        return;
-    if (enable)
-        control->setEnabled(shown);
-    control->setVisible(shown);
-}
-
 void TForm1_Config_UDP::CheckBox1Click(QObject *)
 {
-    ShowIf(GroupBox3, CheckBox1->isChecked());
+    GroupBox3->setVisible(CheckBox1->isChecked());
 }
 
 void TForm1_Config_UDP::CheckBox2Click(QObject *)
@@ -34,10 +24,13 @@ void TForm1_Config_UDP::CheckBox2Click(QObject *)
     }
     if (!velmar::AddressingAllowed(CheckBox4->isChecked(), dynamic))
         CheckBox4->setChecked(false);
-    ShowIf(ED_1, dynamic, true);
-    ShowIf(IND_MEdit, dynamic, true);
-    ShowIf(Label6, dynamic);
-    ShowIf(Label57, dynamic);
+    // The dispatcher's address and the identifier are there only for a dynamic console.
+    for (QWidget *field : {static_cast<QWidget *>(ED_1), static_cast<QWidget *>(IND_MEdit)}) {
+        field->setEnabled(dynamic);
+        field->setVisible(dynamic);
+    }
+    Label6->setVisible(dynamic);
+    Label57->setVisible(dynamic);
 }
 
 void TForm1_Config_UDP::CheckBox4Click(QObject *)

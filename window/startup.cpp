@@ -1,7 +1,5 @@
 #include "startup.h"
 
-#include "quick_fusion.h"
-
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
@@ -35,6 +33,4 @@ void PrepareApplication(QApplication &app)
     // Docks and task bars group the running window with the menu entry of this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("ua.velmar.VelmarCom"));
     app.setWindowIcon(WindowIcon());
-    if (QuickFusionStyle *style = QuickFusionStyle::ForApplicationStyle())
-        app.setStyle(style);
 }
