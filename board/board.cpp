@@ -20,6 +20,9 @@ namespace velmar {
 
 namespace {
 
+// Where the "otv" fault puts its tag: in the zero tail of a reply, which no field reads.
+constexpr std::size_t OtvFaultOffset = 90;
+
 QString Describe(const QByteArray &datagram)
 {
     const std::string_view view = ViewOf(datagram);
@@ -246,11 +249,11 @@ void StandInBoard::answer(QUdpSocket *socket, Bytes frame, const QString &kind, 
         return;
     }
     if (faults.withoutVersion)
-        std::fill(frame.begin() + 42, frame.begin() + 75, '\0');
+        std::fill(frame.begin() + wire::VersionTagOffset, frame.begin() + wire::AddressingModeOffset, '\0');
     if (faults.filterByte)
-        frame[10] = 4;
+        frame[wire::FilterMarkOffset] = char(wire::FilterMark);
     if (faults.withOtv)
-        frame.replace(90, 3, "otv");
+        frame.replace(OtvFaultOffset, 3, "otv");
     if (faults.truncateTo >= 0 && static_cast<std::size_t>(faults.truncateTo) < frame.size())
         frame.resize(static_cast<std::size_t>(faults.truncateTo));
 

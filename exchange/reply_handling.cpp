@@ -128,8 +128,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
 
     CheckBox3->show();
     const bool consoleDynamic = CheckBox3->isChecked();
-    Show(CheckBox3, consoleDynamic ? QStringLiteral("Динамічна IP адреса Пульта")
-                                         : QStringLiteral("Статична IP адреса Пульта"));
+    Show(CheckBox3, QString::fromUtf8(consoleDynamic ? ConsoleDynamicCaption : ConsoleStaticCaption));
     for (QWidget *widget : {static_cast<QWidget *>(Label11), static_cast<QWidget *>(Label58),
                             static_cast<QWidget *>(CurrencyEdit1), static_cast<QWidget *>(ED_6)})
         widget->setVisible(consoleDynamic);
@@ -145,9 +144,9 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
     CheckBox5->show();
     if (reply.boardDynamic && !caption(Lab_Ver).isEmpty()) {
         CheckBox5->setChecked(true);
-        Show(CheckBox5, QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
+        Show(CheckBox5, QString::fromUtf8(BoardDynamicCaption));
     } else {
         CheckBox5->setChecked(false);
-        Show(CheckBox5, QStringLiteral("Статична IP адреса Плати "));
+        Show(CheckBox5, QString::fromUtf8(BoardStaticCaption));
     }
 }

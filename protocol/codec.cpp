@@ -10,6 +10,7 @@ namespace velmar {
 namespace {
 
 constexpr std::string_view WriteTemplate = "56789pas34567890123456789012345678901234";
+constexpr std::string_view WriteTags = "epwrepwrepwrepwr";  // a ConfigWrite's tag, four times
 
 bool HasAt(std::string_view datagram, std::size_t offset, std::string_view text)
 {
@@ -30,11 +31,12 @@ Ipv4 IpAt(std::string_view datagram, std::size_t offset)
             ByteAt(datagram, offset + 3)};
 }
 
-// Offsets 29..39 of a ConfigWrite or a ConfigReply, after "iden".
+// The identifier block of a ConfigWrite or a ConfigReply, after "iden".
 IdentBlock IdentAt(std::string_view d)
 {
-    return {static_cast<std::uint16_t>(ByteAt(d, 29) + 256 * ByteAt(d, 30)), ByteAt(d, 31) != 0, IpAt(d, 32),
-            IpAt(d, 36)};
+    using namespace wire;
+    return {static_cast<std::uint16_t>(ByteAt(d, IdentOffset) + 256 * ByteAt(d, IdentOffset + 1)),
+            ByteAt(d, ConsoleFlagOffset) != 0, IpAt(d, ReserveIp1Offset), IpAt(d, ReserveIp2Offset)};
 }
 
 // A record from its first RecordHeadLength bytes and its identifier block, wherever they were read from.
@@ -65,7 +67,7 @@ void Append(Bytes &frame, const Ipv4 &ip)
         frame.push_back(static_cast<char>(octet));
 }
 
-// Offsets 0..23: four addresses, the MAC and the ray marker "NL".
+// The record head: four addresses, the MAC and the ray marker "NL".
 void AppendRecordHead(Bytes &frame, ConfigRecord r, const Ipv4 &dispatcherIp)
 {
     r.dispatcherIp = dispatcherIp;
@@ -165,8 +167,8 @@ Bytes DigitTemplate()
 Bytes ReadRequest(char selector)
 {
     Bytes frame = DigitTemplate();
-    Put(frame, 59, "epr");
-    frame[62] = selector;
+    Put(frame, wire::RequestTagOffset, "epr");
+    frame[wire::SelectorOffset] = selector;
     return frame;
 }
 
@@ -189,10 +191,9 @@ Bytes ConfigWrite(const ConfigWriteValues &values)
     Append(frame, console ? r.reserveIp2 : zero);
     frame += WriteTemplate;
 
-    Put(frame, 40, std::string(5, '\0'));
-    for (int i = 0; i < 4; ++i)
-        Put(frame, 59 + 4 * i, "epwr");
-    frame[75] = values.boardDhcp ? '1' : '\0';
+    Put(frame, wire::WriteBlankOffset, std::string(wire::WriteBlankLength, '\0'));
+    Put(frame, wire::RequestTagOffset, WriteTags);
+    frame[wire::AddressingModeOffset] = values.boardDhcp ? '1' : '\0';
     frame.resize(wire::ConfigWriteLength, '\xFF');
     return frame;
 }
@@ -232,7 +233,7 @@ DecodedDatagram DecodeDatagram(std::string_view d)
 
     if (d.starts_with("ikl") && ByteAt(d, 4) != 0) {
         std::string &text = decoded.iklText.emplace();
-        for (std::size_t i = 0; i < 12; ++i) {
+        for (std::size_t i = 0; i < wire::IklDigitCount; ++i) {
             if (i)
                 text += '*';
             text += std::to_string(ByteAt(d, i));
@@ -241,7 +242,8 @@ DecodedDatagram DecodeDatagram(std::string_view d)
     }
 
     if (auto q = d.find("ide"); q != std::string_view::npos)
-        decoded.identMark = static_cast<std::uint16_t>(ByteAt(d, q + 4) + 256 * ByteAt(d, q + 5));
+        decoded.identMark = static_cast<std::uint16_t>(ByteAt(d, q + wire::IdentMarkSkip) +
+                                                       256 * ByteAt(d, q + wire::IdentMarkSkip + 1));
 
     const bool accepted = !Contains(d, "vzo") && !Contains(d, "otv") && !Contains(d, "ort") &&
                           Contains(d, "iden") && d.size() <= wire::MaxReplyLength;
@@ -252,23 +254,24 @@ DecodedDatagram DecodeDatagram(std::string_view d)
     ConfigReplyFields &reply = decoded.reply.emplace();
     if (HasAt(d, 0, "rzt")) {
         reply.kind = ReplyKind::RebootAck;
-    } else if (ByteAt(d, 10) == 4) {
+    } else if (ByteAt(d, wire::FilterMarkOffset) == wire::FilterMark) {
         reply.kind = ReplyKind::Filtered;
     } else {
         const std::string_view head = d.substr(0, RecordHeadLength);
         reply.recordHead.assign(head.begin(), head.end());
-        // The board puts the ray number after "Nl" at 25, not where the write puts it.
-        if (HasAt(d, 23, "Nl"))
-            reply.rayNumber = ByteAt(d, 25);
-        if (HasAt(d, 25, "iden"))
+        // The board puts the ray number after "Nl", not where the write puts it.
+        if (HasAt(d, wire::ReplyRayTagOffset, "Nl"))
+            reply.rayNumber = ByteAt(d, wire::ReplyRayOffset);
+        if (HasAt(d, wire::ReplyIdenTagOffset, "iden"))
             reply.ident = IdentAt(d);
     }
 
-    if (HasAt(d, 42, "VER")) {
-        const std::string_view text = d.substr(std::min<std::size_t>(45, d.size()), wire::VersionTextMax);
+    if (HasAt(d, wire::VersionTagOffset, "VER")) {
+        const std::string_view text =
+            d.substr(std::min<std::size_t>(wire::VersionTextOffset, d.size()), wire::VersionTextMax);
         reply.versionText.emplace(text.substr(0, text.find('#')));
     }
-    reply.boardDynamic = ByteAt(d, 75) != 0;
+    reply.boardDynamic = ByteAt(d, wire::AddressingModeOffset) != 0;
     return decoded;
 }
 
@@ -308,20 +311,20 @@ std::ostream &operator<<(std::ostream &out, const DecodedDatagram &decoded)
 
 std::optional<char> ParseReadRequest(std::string_view d)
 {
-    if (!HasAt(d, 59, "epr") || d.size() < 63)
+    if (!HasAt(d, wire::RequestTagOffset, "epr") || d.size() <= wire::SelectorOffset)
         return std::nullopt;
-    return d[62];
+    return d[wire::SelectorOffset];
 }
 
 std::optional<ConfigWriteValues> ParseConfigWrite(std::string_view d)
 {
-    if (!HasAt(d, 59, "epwrepwrepwrepwr"))
+    if (!HasAt(d, wire::RequestTagOffset, WriteTags))
         return std::nullopt;
     ConfigWriteValues v;
     v.record = RecordAt(d);
-    v.rayNumber = ByteAt(d, 24);
+    v.rayNumber = ByteAt(d, wire::WriteRayOffset);
     v.consoleDynamic = v.record.consoleDynamic;
-    v.boardDhcp = ByteAt(d, 75) != 0;
+    v.boardDhcp = ByteAt(d, wire::AddressingModeOffset) != 0;
     return v;
 }
 
@@ -342,8 +345,8 @@ bool IsVsiFrame(std::string_view d)
 
 std::optional<StoredConfig> WholeConfigOf(const ConfigReplyFields &reply, std::size_t length)
 {
-    if (length <= 75 || reply.kind != ReplyKind::Record || reply.recordHead.size() < RecordHeadLength ||
-        !reply.ident)
+    if (length <= wire::AddressingModeOffset || reply.kind != ReplyKind::Record ||
+        reply.recordHead.size() < RecordHeadLength || !reply.ident)
         return std::nullopt;
     StoredConfig stored;
     stored.config.record = RecordOf(reply.recordHead.data(), *reply.ident);
@@ -367,10 +370,10 @@ Bytes ConfigReply(const BoardConfig &config)
     Append(frame, r.reserveIp1);
     Append(frame, r.reserveIp2);
     frame.resize(wire::MaxReplyLength, '\0');
-    Put(frame, 42, "VER");
+    Put(frame, wire::VersionTagOffset, "VER");
     const Bytes version = config.versionText.substr(0, wire::VersionTextMax - 1);
-    Put(frame, 45, version + "#");
-    frame[75] = config.boardDhcp ? 1 : 0;
+    Put(frame, wire::VersionTextOffset, version + "#");
+    frame[wire::AddressingModeOffset] = config.boardDhcp ? 1 : 0;
     return frame;
 }
 

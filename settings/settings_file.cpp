@@ -46,11 +46,63 @@ void PrepareUserCopy(const QString &path)
         file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
 }
 
+const SettingsSection &Placement()
+{
+    return SettingsSectionOf(SettingsSectionId::Placement);
+}
+
 void SetPlacement(IniFile &ini, const QRect &placement)
 {
     const int values[] = {placement.x(), placement.y(), placement.width(), placement.height()};
     for (int k = 0; k < 4; ++k)
-        ini.setValue(QLatin1String(PlacementSection().name), SettingsKeyName(k), QString::number(values[k]));
+        ini.setValue(QLatin1String(Placement().name), SettingsKeyName(k), QString::number(values[k]));
+}
+
+// How a field of each kind of section gives its text to a save and takes a text of the file at a load.
+struct FieldAdapter
+{
+    QString (*text)(const QWidget *field);
+    bool (*take)(QWidget *field, const QString &text);  // false: not a text the field takes
+};
+
+bool TakeNumber(QWidget *field, const QString &text)
+{
+    if (!NumericEdit::IsValueText(text))
+        return false;
+    qobject_cast<NumericEdit *>(field)->setValueText(text);
+    return true;
+}
+
+const FieldAdapter &AdapterOf(SettingKind kind)
+{
+    static const FieldAdapter octet{
+        [](const QWidget *field) { return qobject_cast<const NumericEdit *>(field)->valueText(); },
+        TakeNumber};
+    static const FieldAdapter identifier{
+        [](const QWidget *field) { return qobject_cast<const NumericEdit *>(field)->editText(); },
+        TakeNumber};
+    static const FieldAdapter macByte{
+        [](const QWidget *field) { return qobject_cast<const QLineEdit *>(field)->text(); },
+        [](QWidget *field, const QString &text) {
+            qobject_cast<QLineEdit *>(field)->setText(text);
+            return true;
+        }};
+    static const FieldAdapter flag{[](const QWidget *field) {
+                                       return QString::fromLatin1(
+                                           qobject_cast<const QCheckBox *>(field)->isChecked() ? "1" : "0");
+                                   },
+                                   [](QWidget *field, const QString &text) {
+                                       qobject_cast<QCheckBox *>(field)->setChecked(SettingsFlagValue(text));
+                                       return true;
+                                   }};
+    switch (kind) {
+    case SettingKind::Octet: return octet;
+    case SettingKind::Identifier: return identifier;
+    case SettingKind::MacByte: return macByte;
+    case SettingKind::Flag: return flag;
+    case SettingKind::Pixels: break;  // the placement is the window's, not a field's
+    }
+    throw std::logic_error("no field adapter for the placement");
 }
 
 }  // namespace
@@ -122,7 +174,7 @@ void TForm1_Config_UDP::LoadSettings()
     }
     if (saved) {
         settings_ = written;
-        const SettingsSection &section = PlacementSection();
+        const SettingsSection &section = Placement();
         int values[4];
         for (int k = 0; k < 4; ++k)
             values[k] = settings_.value(QLatin1String(section.name), SettingsKeyName(k), "0").toInt();
@@ -133,25 +185,18 @@ void TForm1_Config_UDP::LoadSettings()
 
     QStringList skipped;
     // Sections "11" and "12" are never read back: the reserve addresses keep the 0 they were made with.
-    for (const char *name : SettingsLoadOrder()) {
-        const SettingsSection &section = SettingsSectionNamed(QLatin1String(name));
+    for (const SettingsSection &section : SettingsSections()) {
+        if (!section.read || section.kind == SettingKind::Pixels)
+            continue;
+        const FieldAdapter &adapter = AdapterOf(section.kind);
+        const QString name = QLatin1String(section.name);
         for (int key = 0; key < section.keys; ++key) {
             const QString fallbackText = QLatin1String(section.defaults[key]);
-            const QString text = settings_.value(QLatin1String(name), SettingsKeyName(key), fallbackText);
-            const QString fieldName = SettingsFieldName(section, key);
-            switch (section.kind) {
-            case SettingKind::Octet:
-            case SettingKind::Identifier: {
-                const bool number = NumericEdit::IsValueText(text);
-                if (!number)
-                    skipped
-                        << QStringLiteral("[%1] %2=%3").arg(QLatin1String(name), SettingsKeyName(key), text);
-                control<NumericEdit>(fieldName)->setValueText(number ? text : fallbackText);
-                break;
-            }
-            case SettingKind::MacByte: control<QLineEdit>(fieldName)->setText(text); break;
-            case SettingKind::Flag: control<QCheckBox>(fieldName)->setChecked(SettingsFlagValue(text)); break;
-            case SettingKind::Pixels: break;
+            const QString text = settings_.value(name, SettingsKeyName(key), fallbackText);
+            QWidget *field = control(SettingsFieldName(section, key));
+            if (!adapter.take(field, text)) {
+                skipped << QStringLiteral("[%1] %2=%3").arg(name, SettingsKeyName(key), text);
+                adapter.take(field, fallbackText);
             }
         }
     }
@@ -166,26 +211,13 @@ void TForm1_Config_UDP::SaveSettings()
     IniFile ini = settings_;  // keys the program does not know stay as they were
     const QRect frame(pos(), frameGeometry().size());
     for (const SettingsSection &section : SettingsSections()) {
-        for (int key = 0; key < section.keys; ++key) {
-            QWidget *field =
-                section.kind == SettingKind::Pixels ? nullptr : control(SettingsFieldName(section, key));
-            QString text;
-            switch (section.kind) {
-            case SettingKind::Octet: text = qobject_cast<NumericEdit *>(field)->valueText(); break;
-            case SettingKind::Identifier: text = qobject_cast<NumericEdit *>(field)->editText(); break;
-            case SettingKind::MacByte: text = qobject_cast<QLineEdit *>(field)->text(); break;
-            case SettingKind::Flag:
-                text =
-                    qobject_cast<QCheckBox *>(field)->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-                break;
-            case SettingKind::Pixels: {
-                const int values[] = {frame.x(), frame.y(), frame.width(), frame.height()};
-                text = QString::number(values[key]);
-                break;
-            }
-            }
-            ini.setValue(QLatin1String(section.name), SettingsKeyName(key), text);
+        if (section.kind == SettingKind::Pixels) {
+            SetPlacement(ini, frame);
+            continue;
         }
+        for (int key = 0; key < section.keys; ++key)
+            ini.setValue(QLatin1String(section.name), SettingsKeyName(key),
+                         AdapterOf(section.kind).text(control(SettingsFieldName(section, key))));
     }
 
     bool saved = WriteIniFile(settingsWritePath_, ini);

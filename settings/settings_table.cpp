@@ -1,29 +1,30 @@
 #include "settings_table.h"
 
 #include <stdexcept>
+#include <string>
 
 namespace {
 
+using Id = SettingsSectionId;
+
 // clang-format off
 const SettingsSection Sections[] = {
-    {"0",  "Ed_0",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
-    {"1",  "Ed_1",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
-    {"11", "Ed_11",       SettingKind::Octet,      4, {}, false},
-    {"12", "Ed_12",       SettingKind::Octet,      4, {}, false},
-    {"2",  "Ed_2",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
-    {"3",  "Ed_3",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
-    {"4",  "Ed_4",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
-    {"5",  "Ed_5",        SettingKind::MacByte,    6, {"00", "1E", "00", "00", "00", "00"}, true},
-    {"6",  "",            SettingKind::Pixels,     4, {"0", "0", "774", "492"}, true},
-    {"7",  "EdR_0",       SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
-    {"8",  "EdR1_0_IP_0", SettingKind::Octet,      1, {"0"}, true},
-    {"9",  "IND_MEdit",   SettingKind::Identifier, 1, {"0"}, true},
-    {"10", "CheckBox2",   SettingKind::Flag,       1, {"0"}, true},
-    {"1d", "CheckBox4",   SettingKind::Flag,       1, {"0"}, true},
+    {Id::Target,          "0",  "Ed_0",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
+    {Id::Dispatcher,      "1",  "Ed_1",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
+    {Id::Reserve1,        "11", "Ed_11",       SettingKind::Octet,      4, {}, false},
+    {Id::Reserve2,        "12", "Ed_12",       SettingKind::Octet,      4, {}, false},
+    {Id::Lift,            "2",  "Ed_2",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
+    {Id::Mask,            "3",  "Ed_3",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
+    {Id::Router,          "4",  "Ed_4",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
+    {Id::Mac,             "5",  "Ed_5",        SettingKind::MacByte,    6, {"00", "1E", "00", "00", "00", "00"}, true},
+    {Id::Placement,       "6",  "",            SettingKind::Pixels,     4, {"0", "0", "774", "492"}, true},
+    {Id::SweepStart,      "7",  "EdR_0",       SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
+    {Id::SweepCount,      "8",  "EdR1_0_IP_0", SettingKind::Octet,      1, {"0"}, true},
+    {Id::Identifier,      "9",  "IND_MEdit",   SettingKind::Identifier, 1, {"0"}, true},
+    {Id::ConsoleDynamic,  "10", "CheckBox2",   SettingKind::Flag,       1, {"0"}, true},
+    {Id::BoardDhcp,       "1d", "CheckBox4",   SettingKind::Flag,       1, {"0"}, true},
 };
 // clang-format on
-
-const char *const LoadOrder[] = {"0", "1", "2", "3", "4", "5", "7", "8", "9", "10", "1d"};
 
 }  // namespace
 
@@ -32,17 +33,12 @@ std::span<const SettingsSection> SettingsSections()
     return Sections;
 }
 
-std::span<const char *const> SettingsLoadOrder()
-{
-    return LoadOrder;
-}
-
-const SettingsSection &SettingsSectionNamed(const QString &name)
+const SettingsSection &SettingsSectionOf(SettingsSectionId id)
 {
     for (const SettingsSection &section : Sections)
-        if (name == QLatin1String(section.name))
+        if (section.id == id)
             return section;
-    throw std::logic_error("no settings section " + name.toStdString());
+    throw std::logic_error("no settings section " + std::to_string(int(id)));
 }
 
 QString SettingsFieldName(const SettingsSection &section, int key)

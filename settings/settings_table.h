@@ -15,10 +15,29 @@ enum class SettingKind {
     Pixels,      // the window's left, top, width and height
 };
 
+// The sections, in the order of the table (the order of the save).
+enum class SettingsSectionId {
+    Target,          // "0": the target board's address
+    Dispatcher,      // "1"
+    Reserve1,        // "11": written, never read
+    Reserve2,        // "12": written, never read
+    Lift,            // "2"
+    Mask,            // "3"
+    Router,          // "4"
+    Mac,             // "5"
+    Placement,       // "6": the window's place and size, read on its own before the fields
+    SweepStart,      // "7": the reboot sweep's first board
+    SweepCount,      // "8"
+    Identifier,      // "9"
+    ConsoleDynamic,  // "10"
+    BoardDhcp,       // "1d"
+};
+
 // One section: its keys "1".."keys" hold the fields named by `fields` (an address panel's prefix, a
 // MAC panel's prefix, or one control).
 struct SettingsSection
 {
+    SettingsSectionId id;
     const char *name;
     const char *fields;
     SettingKind kind;
@@ -27,15 +46,9 @@ struct SettingsSection
     bool read;  // read at start; the reserve addresses are written and never read
 };
 
-// In the order of the save.
+// In the order of the save; the load takes those it reads in the same order.
 std::span<const SettingsSection> SettingsSections();
-// The sections read at start, in the order of the load; the placement ("6") comes first, on its own.
-std::span<const char *const> SettingsLoadOrder();
-const SettingsSection &SettingsSectionNamed(const QString &name);
-inline const SettingsSection &PlacementSection()
-{
-    return SettingsSectionNamed(QStringLiteral("6"));
-}
+const SettingsSection &SettingsSectionOf(SettingsSectionId id);
 
 // The control of key `key` (0-based) of a section: "Ed_2_IP_3", "IND_MEdit".
 QString SettingsFieldName(const SettingsSection &section, int key);

@@ -98,7 +98,7 @@ static QFont InterfaceFont()
             present << family;
     QFont font;
     font.setFamilies(present.isEmpty() ? wanted : present);
-    const QString typical = QStringLiteral("Статична IP адреса Пульта");
+    const QString typical = QString::fromUtf8(ConsoleStaticCaption);
     constexpr int DesignedWidth = 139;  // `typical` in Liberation Sans at 11 pixels
     constexpr int Tolerance = 5;
     for (int pixels = 11; pixels >= 8; --pixels) {

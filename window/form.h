@@ -175,5 +175,14 @@ void SetTag(QObject *object, int tag);
 // is the plain "VelmarCom".
 inline const char *const ApplicationTitle = "Конфігуратор V-8.6";
 
+// The addressing boxes' captions, as operators know them. The board's static caption has two spellings:
+// with a trailing blank at the start and on the read side, without it once the write side's box has been
+// switched back.
+inline const char *const ConsoleStaticCaption = "Статична IP адреса Пульта";
+inline const char *const ConsoleDynamicCaption = "Динамічна IP адреса Пульта";
+inline const char *const BoardStaticCaption = "Статична IP адреса Плати ";
+inline const char *const BoardStaticSwitchedCaption = "Статична IP адреса Плати";
+inline const char *const BoardDynamicCaption = "Динамічна IP адреса Плати ( DHCP )";
+
 // The message of an all-zero target.
 inline const char *const ZeroTargetMessage = "IP - Плати що конфігуруеться = 000.000.000.000";

@@ -100,8 +100,8 @@ const Row Rows[] = {
     {"Lab_ED_5", Kind::Label, "GroupBox2", 289, 206, 0, 0, "MAC"},
     {"Button5", Kind::Button, "GroupBox2", 11, 235, 271, 23, "IP --> MAC"},
     {"GroupBox4", Kind::GroupBox, "GroupBox2", 8, 264, 321, 257, "Тип IP адреси"},
-    {"CheckBox4", Kind::CheckBox, "GroupBox4", 12, 24, 293, 17, "Статична IP адреса Плати "},
-    {"CheckBox2", Kind::CheckBox, "GroupBox4", 12, 56, 173, 17, "Статична IP адреса Пульта"},
+    {"CheckBox4", Kind::CheckBox, "GroupBox4", 12, 24, 293, 17, BoardStaticCaption},
+    {"CheckBox2", Kind::CheckBox, "GroupBox4", 12, 56, 173, 17, ConsoleStaticCaption},
     {"Label6", Kind::Label, "GroupBox4", 16, 78, 0, 0, "IP - Комп'ютера диспетч.", Hidden},
     {"ED_1", Kind::AddressPanel, "GroupBox4", 10, 99, 183, 33, "", Hidden | Disabled},
     {"Label57", Kind::Label, "GroupBox4", 208, 48, 104, 39, IdentifierCaption, Hidden},
@@ -131,7 +131,7 @@ const Row Rows[] = {
     {"Lab_Ver", Kind::Label, "GroupBox1", 16, 240, 0, 0, "-------------"},
     {"GroupBox5", Kind::GroupBox, "GroupBox1", 16, 264, 321, 255, "Тип IP адреси"},
     {"CheckBox5", Kind::CheckBox, "GroupBox5", 11, 22, 302, 17, "Статична IP адреса Плати ( DHCP )", Hidden | Disabled},
-    {"CheckBox3", Kind::CheckBox, "GroupBox5", 11, 45, 166, 17, "Статична IP адреса Пульта", Hidden | Disabled},
+    {"CheckBox3", Kind::CheckBox, "GroupBox5", 11, 45, 166, 17, ConsoleStaticCaption, Hidden | Disabled},
     {"Label11", Kind::Label, "GroupBox5", 24, 77, 0, 0, "IP - Комп'ютера диспетч.", Hidden},
     {"ED_6", Kind::AddressPanel, "GroupBox5", 10, 98, 183, 33, "", Hidden | Disabled | FieldsReadOnly},
     {"Label58", Kind::Label, "GroupBox5", 209, 51, 0, 0, IdentifierCaption, Hidden},
@@ -297,8 +297,9 @@ QWidget *MakeProgress(QWidget *parent)
 QWidget *MakeNumber(const Row &row, QWidget *parent)
 {
     const bool octet = row.kind == Kind::Number;
-    const NumericEdit::Limits limits = octet ? OctetLimits(QLatin1String(row.name) == "EdR1_0_IP_0" ? 254 : 255)
-                                             : NumericEdit::Limits{false, 5, 65535, 0, false};
+    const NumericEdit::Limits limits = octet
+                                           ? OctetLimits(QLatin1String(row.name) == "EdR1_0_IP_0" ? 254 : 255)
+                                           : NumericEdit::Limits{false, 5, 65535, 0, false};
     auto *edit = new NumericEdit(limits, parent);
     if (!octet)
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -17,11 +17,7 @@ void TForm1_Config_UDP::CheckBox1Click(QObject *)
 void TForm1_Config_UDP::CheckBox2Click(QObject *)
 {
     const bool dynamic = CheckBox2->isChecked();
-    if (dynamic) {
-        CheckBox2->setText(QStringLiteral("Динамічна IP адреса Пульта"));
-    } else {
-        CheckBox2->setText(QStringLiteral("Статична IP адреса Пульта"));
-    }
+    CheckBox2->setText(QString::fromUtf8(dynamic ? ConsoleDynamicCaption : ConsoleStaticCaption));
     if (!velmar::AddressingAllowed(CheckBox4->isChecked(), dynamic))
         CheckBox4->setChecked(false);
     // The dispatcher's address and the identifier are there only for a dynamic console.
@@ -36,10 +32,10 @@ void TForm1_Config_UDP::CheckBox2Click(QObject *)
 void TForm1_Config_UDP::CheckBox4Click(QObject *)
 {
     if (!CheckBox4->isChecked()) {
-        CheckBox4->setText(QStringLiteral("Статична IP адреса Плати"));
+        CheckBox4->setText(QString::fromUtf8(BoardStaticSwitchedCaption));
         return;
     }
-    CheckBox4->setText(QStringLiteral("Динамічна IP адреса Плати ( DHCP )"));
+    CheckBox4->setText(QString::fromUtf8(BoardDynamicCaption));
     if (!velmar::AddressingAllowed(true, CheckBox2->isChecked()))
         CheckBox2->setChecked(true);
 }
