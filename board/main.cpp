@@ -11,9 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTimer>
 
-#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -21,13 +19,6 @@
 using namespace velmar;
 
 namespace {
-
-std::atomic<bool> stopRequested{false};
-
-void requestStop()
-{
-    stopRequested = true;
-}
 
 [[noreturn]] void fail(const QString &message)
 {
@@ -127,11 +118,10 @@ int main(int argc, char *argv[])
         options.faults.truncateTo = number(parser, "truncate", 0, 100);
     if (parser.isSet("answer-ports")) {
         for (const QString &text : parser.value("answer-ports").split(',')) {
-            bool ok = false;
-            const uint port = text.toUInt(&ok);
-            if (!ok || port == 0 || port > 65535)
+            const auto port = WholeNumber(text, 1, 65535);
+            if (!port)
                 fail("--answer-ports takes port numbers, not \"" + text + "\"");
-            options.faults.answerPorts.insert(static_cast<quint16>(port));
+            options.faults.answerPorts.insert(static_cast<quint16>(*port));
         }
     }
     options.bindListenPort = parser.isSet("with-6767");
@@ -143,12 +133,11 @@ int main(int argc, char *argv[])
         const QString text = parser.value("report-to");
         const qsizetype colon = text.lastIndexOf(':');
         const auto address = ParseDottedAddress(text.left(colon));
-        bool ok = false;
-        const uint port = text.mid(colon + 1).toUInt(&ok);
-        if (colon < 0 || !address || !ok || port == 0 || port > 65535)
+        const auto port = WholeNumber(text.mid(colon + 1), 1, 65535);
+        if (colon < 0 || !address || !port)
             fail("--report-to takes ADDRESS:PORT, say 127.0.0.1:7000, not \"" + text + "\"");
         options.reportTo = *address;
-        options.reportPort = static_cast<quint16>(port);
+        options.reportPort = static_cast<quint16>(*port);
     }
 
     QString statePath = parser.value("state");
@@ -177,12 +166,6 @@ int main(int argc, char *argv[])
                  count, qPrintable(first->toString()), qPrintable(PaddedDottedText(*first)));
     std::fflush(stderr);
 
-    OnInterrupt(requestStop);
-    QTimer stopPoll;
-    QObject::connect(&stopPoll, &QTimer::timeout, &app, [] {
-        if (stopRequested)
-            QCoreApplication::quit();
-    });
-    stopPoll.start(50);
+    OnInterrupt(&app, [] { QCoreApplication::quit(); });
     return app.exec();
 }

@@ -1,4 +1,5 @@
 #include "audit.h"
+#include "console.h"
 
 #include "commission.h"
 
@@ -53,7 +54,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, Console &
         if (const QString two = session.twoBoardsAt(host); !two.isEmpty())
             twoBoards.insert(host.toIPv4Address(), two);
     const auto working = session.read(planned, SelectorWorking, link.timing);
-    if (StopRequested())
+    if (Interrupted())
         return Stopped(console);
 
     QList<Finding> findings;

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "console.h"
 
 #include "frame_bytes.h"
 #include "guard.h"
@@ -103,7 +104,7 @@ std::optional<StoredConfig> ReadOne(Session &session, const QHostAddress &target
 StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
 {
     const auto current = ReadOne(session, target, timing);
-    if (StopRequested())
+    if (Interrupted())
         Fail(SomeFailed, QStringLiteral("stopped"));
     if (!current)
         Fail(SomeFailed, target.toString() + ": no answer");
@@ -235,7 +236,7 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
     const auto after = session.readUntil(
         target, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
         link.timing);
-    if (StopRequested())
+    if (Interrupted())
         return Stopped(console);
     if (!after) {
         console.err << target.toString() << ": no answer after the write\n";
@@ -347,7 +348,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
         console.out.flush();
     });
     progress.clear();  // the summary on a line of its own
-    if (StopRequested())
+    if (Interrupted())
         return Stopped(console);
     // Two boards behind one address take one configuration between them: a clash to be told at once.
     for (const QHostAddress &target : targets)
@@ -510,7 +511,7 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QD
         }
         console.out.flush();
     });
-    if (StopRequested())
+    if (Interrupted())
         return Stopped(console);
     return failed ? SomeFailed : Ok;
 }
@@ -548,12 +549,12 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
             << '\n';
         out.flush();
     });
-    if (StopRequested())
+    if (Interrupted())
         return Stopped(console);
     if (!wait)
         return failed ? SomeFailed : Ok;
 
-    while (!pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL && !StopRequested()) {
+    while (!pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL && !Interrupted()) {
         QList<QHostAddress> asked = pending;
         for (const QHostAddress &target : pending)
             if (comesUpAt.contains(target.toIPv4Address()))
@@ -573,7 +574,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
         pending = still;
         out.flush();
     }
-    if (StopRequested())
+    if (Interrupted())
         return Stopped(console);
     for (const QHostAddress &target : pending)
         out << target.toString() << "  still silent after " << waitLimitSeconds << " s\n";

@@ -1,4 +1,5 @@
 #include "commission.h"
+#include "console.h"
 
 #include "guard.h"
 #include "whole_file.h"
@@ -129,13 +130,9 @@ public:
             Fail(SomeFailed, QStringLiteral("another commission run works on this plan (%1 is locked)")
                                  .arg(lock_.error() == QLockFile::LockFailedError ? path_ + ".lock" : path_));
         QString error;
-        switch (ReadBoundedFile(path_, MaxPlanBytes * 16, text_, error)) {
-        case ReadOutcome::Missing: break;
-        case ReadOutcome::Read: break;
-        case ReadOutcome::TooLarge:
-            Fail(SomeFailed, QStringLiteral("%1 is larger than any record").arg(path_));
-        case ReadOutcome::Failed: Fail(SomeFailed, QStringLiteral("cannot read %1: %2").arg(path_, error));
-        }
+        const ReadOutcome outcome = ReadBoundedFile(path_, MaxPlanBytes * 16, text_, error);
+        if (outcome != ReadOutcome::Read && outcome != ReadOutcome::Missing)
+            Fail(SomeFailed, ReadFailure(outcome, path_, error, QStringLiteral("record")));
         // A line cut short (a full disk, a crash of an older version) stays, ended, as a line of its own.
         if (!text_.isEmpty() && !text_.endsWith('\n'))
             text_ += '\n';
@@ -212,7 +209,7 @@ std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, 
 {
     QElapsedTimer clock;
     clock.start();
-    while (!StopRequested() && (limitMs == 0 || clock.elapsed() < limitMs)) {
+    while (!Interrupted() && (limitMs == 0 || clock.elapsed() < limitMs)) {
         const auto answer = session.readUntil(target, SelectorStored, wanted, timing);
         if (answer && wanted(*answer))
             return answer;
@@ -349,12 +346,9 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
 {
     QByteArray text;
     QString error;
-    switch (ReadBoundedFile(path, MaxPlanBytes, text, error)) {
-    case ReadOutcome::Missing: Fail(BadUsage, QStringLiteral("no plan %1").arg(path));
-    case ReadOutcome::Failed: Fail(BadUsage, QStringLiteral("cannot read %1: %2").arg(path, error));
-    case ReadOutcome::TooLarge: Fail(BadUsage, QStringLiteral("%1 is larger than any plan").arg(path));
-    case ReadOutcome::Read: break;
-    }
+    const ReadOutcome outcome = ReadBoundedFile(path, MaxPlanBytes, text, error);
+    if (outcome != ReadOutcome::Read)
+        Fail(BadUsage, ReadFailure(outcome, path, error, QStringLiteral("plan")));
     SitePlan plan = ParseSitePlan(text);
     console.err << path << ": read as " << plan.reading << '\n';
     const QStringList problems = CheckSitePlan(plan, standIn, at);
@@ -446,7 +440,7 @@ private:
                                          return MacText(config.config.record.mac) == entry->mac &&
                                                 Same(config, Expected(ValuesFor(Planned(row, config))));
                                      });
-            if (StopRequested())
+            if (Interrupted())
                 return Stopped(console_);
             if (!after)
                 Fail(SomeFailed,
@@ -507,7 +501,7 @@ private:
                      << Printable(VersionToText(current->config.versionText)) << "\"\n";
         const int kept =
             WriteAndVerify(session_, link_, options_.at, *current, wanted, expected, false, console_);
-        if (StopRequested())
+        if (Interrupted())
             return Stopped(console_);
         if (kept != Ok) {
             // Not recorded as written: a run started again finds the same board where new boards answer
@@ -520,7 +514,7 @@ private:
         // Recorded before the reboot: a run stopped from here on finishes this row before any other.
         log_.add(row, *current, expected, Written, console_);
         const bool acknowledged = !session_.reboot({options_.at}, link_.timing.timeoutMs).isEmpty();
-        if (StopRequested())
+        if (Interrupted())
             return Stopped(console_);
         if (!acknowledged)
             console_.err << row.name << ": no acknowledgement of the reboot; waiting for it all the same\n";
@@ -529,7 +523,7 @@ private:
         console_.out.flush();
         const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,
                                  [&](const StoredConfig &config) { return Same(config, expected); });
-        if (StopRequested())
+        if (Interrupted())
             return Stopped(console_);
         if (!after) {
             // The row stays written: a run started again waits for this board before taking another.

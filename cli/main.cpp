@@ -42,6 +42,16 @@ const char *const Overview =
     "unreachable (a mask with holes, a lift address that is no host's, a router outside the subnet, a\n"
     "multicast MAC) is refused with exit 2 unless --force is given.\n";
 
+// An option's whole number from low to high; a bad one ends the command with BadUsage.
+int Number(const QCommandLineParser &parser, const char *name, int low, int high)
+{
+    QString error;
+    const auto value = NumberOption(parser, QLatin1String(name), low, high, error);
+    if (!value)
+        Fail(BadUsage, error);
+    return *value;
+}
+
 // The options every command shares, parsed.
 struct Options
 {
@@ -80,17 +90,10 @@ void Parse(Options &o, const QStringList &args, const QString &usage, const QLis
             p.value(option).startsWith(QLatin1String("--")))
             Fail(BadUsage,
                  QStringLiteral("--%1 needs a value before %2").arg(option.names().last(), p.value(option)));
-    auto number = [&](const char *name, int low, int high) {
-        QString error;
-        const auto value = NumberOption(p, QLatin1String(name), low, high, error);
-        if (!value)
-            Fail(BadUsage, error);
-        return *value;
-    };
-    o.link.port = static_cast<quint16>(number("port", 0, 65535));
+    o.link.port = static_cast<quint16>(Number(p, "port", 0, 65535));
     if (asksBoards) {
-        o.link.timing.timeoutMs = number("timeout", 1, 60000);
-        o.link.timing.retries = number("retries", 0, 20);
+        o.link.timing.timeoutMs = Number(p, "timeout", 1, 60000);
+        o.link.timing.retries = Number(p, "retries", 0, 20);
     }
     o.positional = p.positionalArguments();
 }
@@ -151,13 +154,8 @@ Changes ChangesOf(const Options &o)
     c.macFromLift = o.isSet("mac-from-lift");
     if (c.mac && c.macFromLift)
         Fail(BadUsage, QStringLiteral("--mac and --mac-from-lift exclude each other"));
-    if (o.isSet("ident")) {
-        bool ok = false;
-        const int ident = o.value("ident").toInt(&ok);
-        if (!ok || ident < 0 || ident > 65535)
-            Fail(BadUsage, QStringLiteral("--ident takes 0 to 65535, not \"%1\"").arg(o.value("ident")));
-        c.ident = static_cast<std::uint16_t>(ident);
-    }
+    if (o.isSet("ident"))
+        c.ident = static_cast<std::uint16_t>(Number(o.parser, "ident", 0, 65535));
     auto choice = [&](const char *name, const char *off, const char *on) -> std::optional<bool> {
         if (!o.isSet(name))
             return std::nullopt;
@@ -261,11 +259,7 @@ int Reboot(const QStringList &args, Console &console)
         if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
             Fail(BadUsage, QStringLiteral("nothing rebooted"));
     }
-    bool ok = false;
-    const int limit = o.value("wait-limit").toInt(&ok);
-    if (!ok || limit < 1 || limit > 3600)
-        Fail(BadUsage, QStringLiteral("--wait-limit takes 1 to 3600 seconds"));
-    return RebootCommand(o.link, targets, o.isSet("wait"), limit, console);
+    return RebootCommand(o.link, targets, o.isSet("wait"), Number(o.parser, "wait-limit", 1, 3600), console);
 }
 
 int Watch(const QStringList &args, Console &console)
@@ -279,11 +273,7 @@ int Watch(const QStringList &args, Console &console)
         "report, an identifier mark, or unknown with its bytes in hexadecimal). Ctrl+C ends.",
         {{"json", "One JSON object per datagram and line."}, {"count", "End after N datagrams.", "N", "0"}},
         console.out, false);
-    QString error;
-    const auto count = NumberOption(o.parser, QStringLiteral("count"), 0, 1000000000, error);
-    if (!count)
-        Fail(BadUsage, error);
-    return WatchCommand(o.link, o.isSet("json"), *count, console);
+    return WatchCommand(o.link, o.isSet("json"), Number(o.parser, "count", 0, 1000000000), console);
 }
 
 int Commission(const QStringList &args, Console &console)
@@ -315,11 +305,7 @@ int Commission(const QStringList &args, Console &console)
     options.onlyRow = o.isSet("redo") ? o.value("redo") : o.value("row");
     options.redo = o.isSet("redo");
     options.checkOnly = o.isSet("check");
-    QString error;
-    const auto limit = NumberOption(o.parser, QStringLiteral("wait-limit"), 1, 3600, error);
-    if (!limit)
-        Fail(BadUsage, error);
-    options.waitLimitSeconds = *limit;
+    options.waitLimitSeconds = Number(o.parser, "wait-limit", 1, 3600);
     return CommissionCommand(o.link, options, console);
 }
 
@@ -348,7 +334,8 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     Console console{out, err, IsTerminal(stderr)};
     PrepareConsole();
-    OnInterrupt(RequestStop);
+    // Every exchange under way ends at its next tick, keeping what it has.
+    OnInterrupt(&app, [] {});
     QStringList args = app.arguments();
     const QString command = args.value(1);
     // Rows that could not reach standard output (a full disk, a closed pipe) are a failure too.

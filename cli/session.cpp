@@ -1,4 +1,5 @@
 #include "session.h"
+#include "console.h"
 #include "frame_bytes.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <QSet>
 #include <QTimer>
 
-#include <atomic>
 
 namespace velmar {
 
@@ -173,7 +173,7 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
         }
     });
     auto onTick = [&] {
-        if (StopRequested()) {
+        if (Interrupted()) {
             loop.quit();
             return;
         }
@@ -288,7 +288,7 @@ std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char 
     QObject::connect(&again, &QTimer::timeout, &loop, ask);
     QTimer stop;
     QObject::connect(&stop, &QTimer::timeout, &loop, [&] {
-        if (StopRequested())
+        if (Interrupted())
             loop.quit();
     });
     QTimer::singleShot(timing.timeoutMs * (timing.retries + 1), &loop, &QEventLoop::quit);
@@ -320,7 +320,7 @@ void Session::watch(const std::function<bool(const QByteArray &, const QString &
     });
     QTimer stop;
     QObject::connect(&stop, &QTimer::timeout, &loop, [&] {
-        if (StopRequested())
+        if (Interrupted())
             loop.quit();
     });
     stop.start(50);
@@ -351,20 +351,6 @@ QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs,
                 onAck(outcome);
         });
     return acknowledged;
-}
-
-namespace {
-std::atomic<bool> stopRequested{false};
-}
-
-void RequestStop()
-{
-    stopRequested = true;
-}
-
-bool StopRequested()
-{
-    return stopRequested;
 }
 
 bool IsWholeConfig(const ConfigReplyFields &reply, qsizetype length)

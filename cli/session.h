@@ -21,9 +21,6 @@ namespace velmar {
 // Returns nothing and says why for text that is none of these, or names too many boards.
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error);
 
-// Ctrl+C: every exchange under way ends at its next tick, keeping what it has.
-void RequestStop();
-bool StopRequested();
 
 // A reply that carries a whole configuration.
 bool IsWholeConfig(const ConfigReplyFields &reply, qsizetype length);

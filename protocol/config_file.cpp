@@ -131,14 +131,10 @@ bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error)
 {
     QByteArray text;
     QString why;
-    switch (ReadBoundedFile(path, MaxFileBytes, text, why)) {
-    case ReadOutcome::Missing: error = QStringLiteral("cannot read %1: no such file").arg(path); return false;
-    case ReadOutcome::Failed: error = QStringLiteral("cannot read %1: %2").arg(path, why); return false;
-    case ReadOutcome::TooLarge:
-        error = QStringLiteral("%1 is damaged (larger than any configuration); remove it to start afresh")
-                    .arg(path);
+    const ReadOutcome outcome = ReadBoundedFile(path, MaxFileBytes, text, why);
+    if (outcome != ReadOutcome::Read) {
+        error = ReadFailure(outcome, path, why, QStringLiteral("configuration"));
         return false;
-    case ReadOutcome::Read: break;
     }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);

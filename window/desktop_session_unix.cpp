@@ -1,22 +1,12 @@
 #include "desktop_session.h"
 
-#include <QSocketNotifier>
+#include "console.h"
+
 #include <QWidget>
 
-#include <csignal>
 #include <cstdlib>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-int terminationPipe[2] = {-1, -1};
-
-extern "C" void OnTermination(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(terminationPipe[0], &byte, 1);
-}
 
 bool IsSet(const char *name)
 {
@@ -35,17 +25,9 @@ const char *NoGraphicalSession()
            "In a terminal, velmarctl does the same reads, writes and reboots: see velmarctl --help.\n";
 }
 
-// A desktop session ends its programs with SIGTERM (SIGHUP when a terminal closes); the handler only
-// writes to a socket, and the window closes when the event loop reads it.
+// A desktop session ends its programs with SIGTERM (SIGHUP when a terminal closes): the window closes
+// then, as its close box would, and saves.
 void CloseWhenSessionEnds(QWidget &window)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(terminationPipe[1], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
-        notifier->setEnabled(false);
-        window.close();
-    });
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        std::signal(signal, OnTermination);
+    velmar::OnInterrupt(&window, [&window] { window.close(); });
 }

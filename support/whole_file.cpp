@@ -52,4 +52,15 @@ ReadOutcome ReadBoundedFile(const QString &path, qint64 limit, QByteArray &data,
     return ReadOutcome::Read;
 }
 
+QString ReadFailure(ReadOutcome outcome, const QString &path, const QString &error, const QString &what)
+{
+    switch (outcome) {
+    case ReadOutcome::Read: break;
+    case ReadOutcome::Missing: return QStringLiteral("cannot read %1: no such file").arg(path);
+    case ReadOutcome::Failed: return QStringLiteral("cannot read %1: %2").arg(path, error);
+    case ReadOutcome::TooLarge: return QStringLiteral("%1 is larger than any %2").arg(path, what);
+    }
+    return QString();
+}
+
 }  // namespace velmar
