@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 
 BUILD=${BUILD:-build}
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
-          clang-format)
+          clang-format clang-tidy)
 # Building and checking the Debian package: manual pages, dependencies, desktop entry and metadata.
 PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream lintian)
 # Building for Windows with MinGW-w64 and a Qt built for it, the installer, and running it all under Wine.
@@ -17,7 +17,8 @@ usage() {
     cat <<'USAGE'
 usage: ./do COMMAND [ARGS]
   run              build, start a stand-in board on 127.0.0.2 and the configurator
-  test             build and run every test (headless), then again built with ASan and UBSan
+  test             check the sources, build and run every test (headless), then again built with
+                   ASan and UBSan, then built for Windows under Wine where a Qt for Windows is at hand
   quicktest        the tests once, without the sanitizer build
   build            build only; binaries land in build/bin/
   board ARGS       run stand-in boards alone (./do board --help); --background first: return once
@@ -67,7 +68,7 @@ configure() {
     local werror=OFF
     [ "${CI:-}" = "true" ] && werror=ON
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
-        -DVELMAR_WERROR=$werror "$@" >/dev/null
+        -DVELMAR_WERROR=$werror -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >/dev/null
 }
 
 # One build of a tree at a time: a board started in the background and a command started right after it
@@ -109,6 +110,13 @@ check_format() {
     install_missing clang-format
     find . -path './build*' -prune -o -path ./fuzz-out -prune -o -path ./.git -prune -o \
         \( -name '*.cpp' -o -name '*.h' \) -type f -print0 | xargs -0 clang-format --dry-run -Werror
+}
+
+# The checks of .clang-tidy over every source file of the programs, against the build's compile commands.
+check_tidy() {
+    echo "checking the sources with clang-tidy ..."
+    find protocol support exchange window settings maintenance board cli -name '*.cpp' ! -name '*_windows.cpp' \
+        -print0 | xargs -0 -P"$(nproc)" -n4 clang-tidy -p "$BUILD" --quiet 2>/dev/null
 }
 
 # The Qt for Windows, printed as a folder: VELMAR_WINDOWS_QT (a folder, or a .tar.xz unpacked once into
@@ -216,6 +224,7 @@ case "$cmd" in
     test)
         check_format
         build
+        check_tidy
         run_tests "$BUILD"
         # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
         echo "building the sanitizer build in $BUILD-sanitize/ ..."

@@ -76,7 +76,7 @@ void TForm1_Config_UDP::endPass()
         SetCaption(label, text);
 }
 
-void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QString &senderAddress,
+void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, const QString &senderAddress,
                                                 quint16 senderPort)
 {
     const qlonglong count = (pendingCount_ >= 0 ? pendingCount_ : LabIn->text().toLongLong()) + 1;
@@ -84,7 +84,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
         pendingCount_ = count;  // shown when the pass ends
     else
         SetCaption(LabIn, QString::number(count));
-    const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+    const DecodedDatagram decoded = DecodeDatagram(ViewOf(datagram));
 
     if (decoded.iklText)
         showCaption(Label5, QString::fromStdString(*decoded.iklText));
@@ -96,9 +96,9 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
         return;
     // A board answers each request up to three times with the same bytes: a copy of the reply that has
     // just been taken over changes nothing the first one did not.
-    if (data == lastTakenOver_)
+    if (datagram == lastTakenOver_)
         return;
-    lastTakenOver_ = data;
+    lastTakenOver_ = datagram;
     const ConfigReplyFields &reply = *decoded.reply;
 
     if (reply.kind == ReplyKind::RebootAck)
@@ -110,7 +110,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &data, const QS
     for (std::size_t k = 0; k < reply.recordHead.size(); ++k) {
         const std::uint8_t byte = reply.recordHead[k];
         const RecordPlace place = RecordPlaceOf(k);
-        if (place.field == RecordField::Mac)
+        if (place.field == RecordField::MacBytes)
             Show(mac[place.index], HexPairText(byte));
         else
             addresses[int(place.field)][place.index]->setValue(byte);

@@ -99,7 +99,7 @@ std::uint8_t &RecordByte(ConfigRecord &record, std::size_t offset)
     case RecordField::Lift: return record.liftIp[place.index];
     case RecordField::Mask: return record.netMask[place.index];
     case RecordField::Router: return record.routerIp[place.index];
-    case RecordField::Mac: break;
+    case RecordField::MacBytes: break;
     }
     return record.mac[place.index];
 }

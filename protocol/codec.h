@@ -53,7 +53,7 @@ struct ConfigRecord
 
 // Where each of the record's first 22 bytes belongs: offsets 0..15 are four addresses of four bytes
 // (the first group first), 16..21 the MAC. Every reader and writer of the record goes by this.
-enum class RecordField { Dispatcher, Lift, Mask, Router, Mac };
+enum class RecordField { Dispatcher, Lift, Mask, Router, MacBytes };
 struct RecordPlace
 {
     RecordField field;
@@ -63,7 +63,7 @@ inline constexpr std::size_t RecordHeadLength = 22;
 constexpr RecordPlace RecordPlaceOf(std::size_t offset)
 {
     return offset < 16 ? RecordPlace{static_cast<RecordField>(offset / 4), static_cast<int>(offset % 4)}
-                       : RecordPlace{RecordField::Mac, static_cast<int>(offset - 16)};
+                       : RecordPlace{RecordField::MacBytes, static_cast<int>(offset - 16)};
 }
 // The record's byte at an offset below RecordHeadLength.
 std::uint8_t &RecordByte(ConfigRecord &record, std::size_t offset);

@@ -13,6 +13,8 @@
 #include <QUdpSocket>
 #include <QVariant>
 
+#include <exception>
+
 namespace velmar {
 
 namespace {
@@ -153,11 +155,14 @@ void Listener::drain()
         }
         delivering_ = true;
         ++delivered;
+        // This runs in a slot, through which no exception may pass: a handler keeps its own errors, and
+        // one that escapes all the same is told here and ends only this datagram.
         try {
             handler_(datagram.data(), lastSenderText_, static_cast<quint16>(datagram.senderPort()));
+        } catch (const std::exception &error) {
+            qWarning("a datagram's handler failed: %s", error.what());
         } catch (...) {
-            delivering_ = false;
-            throw;
+            qWarning("a datagram's handler failed");
         }
         delivering_ = false;
     }

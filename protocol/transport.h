@@ -47,6 +47,7 @@ public:
     explicit Listener(quint16 port, QObject *parent = nullptr);
     ~Listener() override;
 
+    // The handler keeps its own errors: it runs in a slot, and one that throws ends only its datagram.
     void setHandler(Handler handler) { handler_ = std::move(handler); }
     // Told of each datagram dropped for being longer than any the handler takes (its length instead of
     // its bytes): a tool that shows the traffic says so.

@@ -192,10 +192,10 @@ void TForm1_Config_UDP::wireEvents()
             [this] { run([this] { TimerRead_ConfTimer(TimerRead_Conf); }); });
     // Within one pass over the listener's queue the read side keeps every value at once and shows it at
     // the end of the pass: a flood redraws the window once a pass, not once a datagram.
-    IdUDPServer_Conf.setHandler([this](const QByteArray &data, const QString &address, quint16 port) {
+    IdUDPServer_Conf.setHandler([this](const QByteArray &datagram, const QString &address, quint16 port) {
         inPass_ = true;
         NumericEdit::deferShowing(true);
-        run([&] { IdUDPServer_ConfUDPRead(data, address, port); });
+        run([&] { IdUDPServer_ConfUDPRead(datagram, address, port); });
     });
     IdUDPServer_Conf.setPassDone([this] { endPass(); });
     Lab_IP1->installEventFilter(this);

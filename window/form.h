@@ -67,7 +67,7 @@ public:
     void Button2Click(QObject *sender);
     void ClearReadSide();
     void TimerRead_ConfTimer(QObject *sender);
-    void IdUDPServer_ConfUDPRead(const QByteArray &data, const QString &senderAddress, quint16 senderPort);
+    void IdUDPServer_ConfUDPRead(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort);
     void Button1Click(QObject *sender);
     // settings/
     void LoadSettings();
