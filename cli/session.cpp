@@ -8,7 +8,6 @@
 #include <QSet>
 #include <QTimer>
 
-
 namespace velmar {
 
 namespace {

@@ -43,55 +43,18 @@ template <class Control> void Show(Control *control, const QString &text)
 
 }  // namespace
 
-void TForm1_Config_UDP::showCaption(QLabel *label, const QString &text)
-{
-    if (!inPass_) {
-        SetCaption(label, text);
-        return;
-    }
-    for (auto &[pending, pendingText] : pendingCaptions_)
-        if (pending == label) {
-            pendingText = text;
-            return;
-        }
-    if (label->text() != text)
-        pendingCaptions_.emplace_back(label, text);
-}
-
-QString TForm1_Config_UDP::caption(QLabel *label) const
-{
-    for (const auto &[pending, pendingText] : pendingCaptions_)
-        if (pending == label)
-            return pendingText;
-    return label->text();
-}
-
-void TForm1_Config_UDP::endPass()
-{
-    inPass_ = false;
-    NumericEdit::deferShowing(false);
-    if (pendingCount_ >= 0)
-        SetCaption(LabIn, QString::number(std::exchange(pendingCount_, -1)));
-    for (const auto &[label, text] : std::exchange(pendingCaptions_, {}))
-        SetCaption(label, text);
-}
-
 void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, const QString &senderAddress,
                                                 quint16 senderPort)
 {
-    const qlonglong count = (pendingCount_ >= 0 ? pendingCount_ : LabIn->text().toLongLong()) + 1;
-    if (inPass_)
-        pendingCount_ = count;  // shown when the pass ends
-    else
-        SetCaption(LabIn, QString::number(count));
+    readSide_.count();
     const DecodedDatagram decoded = DecodeDatagram(ViewOf(datagram));
 
     if (decoded.iklText)
-        showCaption(Label5, QString::fromStdString(*decoded.iklText));
-    showCaption(Label_In_IP, senderAddress);
-    showCaption(Label_In_Port, QString::number(senderPort));
+        readSide_.setCaption(Label5, QString::fromStdString(*decoded.iklText));
+    readSide_.setCaption(Label_In_IP, senderAddress);
+    readSide_.setCaption(Label_In_Port, QString::number(senderPort));
     if (decoded.identMark)
-        showCaption(LabIdent, QString::number(*decoded.identMark));
+        readSide_.setCaption(LabIdent, QString::number(*decoded.identMark));
     if (!decoded.reply)
         return;
     // A board answers each request up to three times with the same bytes: a copy of the reply that has
@@ -113,16 +76,16 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, cons
         if (place.field == RecordField::MacBytes)
             Show(mac[place.index], HexPairText(byte));
         else
-            addresses[int(place.field)][place.index]->setValue(byte);
+            readSide_.setValue(addresses[int(place.field)][place.index], byte);
     }
     if (reply.rayNumber)
         Show(Str_NL_R, QString::number(*reply.rayNumber));
     if (reply.ident) {
-        CurrencyEdit1->setValue(reply.ident->boardIdent);
+        readSide_.setValue(CurrencyEdit1, reply.ident->boardIdent);
         CheckBox3->setChecked(reply.ident->consoleDynamic);
         for (int k = 0; k < 4; ++k) {
-            octets(61)[k]->setValue(reply.ident->reserveIp1[k]);
-            octets(62)[k]->setValue(reply.ident->reserveIp2[k]);
+            readSide_.setValue(octets(61)[k], reply.ident->reserveIp1[k]);
+            readSide_.setValue(octets(62)[k], reply.ident->reserveIp2[k]);
         }
     }
 
@@ -138,11 +101,11 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, cons
         QString version = VersionToText(*reply.versionText);
         if (!version.isEmpty())
             version += QString::fromUtf8(VersionSuffix);
-        showCaption(Lab_Ver, version);
+        readSide_.setCaption(Lab_Ver, version);
     }
 
     CheckBox5->show();
-    if (reply.boardDynamic && !caption(Lab_Ver).isEmpty()) {
+    if (reply.boardDynamic && !readSide_.caption(Lab_Ver).isEmpty()) {
         CheckBox5->setChecked(true);
         Show(CheckBox5, QString::fromUtf8(BoardDynamicCaption));
     } else {

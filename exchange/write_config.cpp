@@ -10,14 +10,6 @@ using namespace velmar;
 
 namespace {
 
-Ipv4 OctetsOf(const std::array<NumericEdit *, 4> &fields)
-{
-    Ipv4 ip{};
-    for (int k = 0; k < 4; ++k)
-        ip[k] = static_cast<std::uint8_t>(fields[k]->valueText().toInt() & 0xFF);
-    return ip;
-}
-
 // Enables the window again however the write ends.
 class WindowDisabled
 {
@@ -31,6 +23,27 @@ private:
 
 }  // namespace
 
+// What the write side's fields and boxes say, as a write sends it.
+ConfigWriteValues TForm1_Config_UDP::writeSideValues() const
+{
+    ConfigWriteValues values;
+    ConfigRecord &r = values.record;
+    r.dispatcherIp = address(1);
+    r.liftIp = address(2);
+    r.netMask = address(3);
+    r.routerIp = address(4);
+    const auto mac = macBytes(5);
+    for (int k = 0; k < 6; ++k)
+        r.mac[k] = HexPairToByte(mac[k]->text().toLatin1().toStdString());
+    r.boardIdent = static_cast<std::uint16_t>(IND_MEdit->valueText().toInt() & 0xFFFF);
+    r.reserveIp1 = address(11);
+    r.reserveIp2 = address(12);
+    values.rayNumber = static_cast<std::uint8_t>(Str_NL_W->valueText().toInt() & 0xFF);
+    values.consoleDynamic = CheckBox2->isChecked();
+    values.boardDhcp = CheckBox4->isChecked();
+    return values;
+}
+
 void TForm1_Config_UDP::Button1Click(QObject *sender)
 {
     if (targetIsZero()) {
@@ -41,23 +54,7 @@ void TForm1_Config_UDP::Button1Click(QObject *sender)
     {
         WindowDisabled disabled(this);
 
-        ConfigWriteValues values;
-        ConfigRecord &r = values.record;
-        r.dispatcherIp = OctetsOf(octets(1));
-        r.liftIp = OctetsOf(octets(2));
-        r.netMask = OctetsOf(octets(3));
-        r.routerIp = OctetsOf(octets(4));
-        const auto mac = macBytes(5);
-        for (int k = 0; k < 6; ++k)
-            r.mac[k] = HexPairToByte(mac[k]->text().toLatin1().toStdString());
-        r.boardIdent = static_cast<std::uint16_t>(IND_MEdit->valueText().toInt() & 0xFFFF);
-        r.reserveIp1 = OctetsOf(octets(11));
-        r.reserveIp2 = OctetsOf(octets(12));
-        values.rayNumber = static_cast<std::uint8_t>(Str_NL_W->valueText().toInt() & 0xFF);
-        values.consoleDynamic = CheckBox2->isChecked();
-        values.boardDhcp = CheckBox4->isChecked();
-
-        const SendPlan plan = WritePlan(values, userPort());
+        const SendPlan plan = WritePlan(writeSideValues(), userPort());
         IdUDPClient_Conf.aim(targetText(), plan.aimPort);
         carryOut(plan);  // a failed send shows in the read-back that follows
     }

@@ -18,11 +18,8 @@ void CopyOctets(const std::array<NumericEdit *, 4> &from, const std::array<Numer
 
 void TForm1_Config_UDP::Button5Click(QObject *)
 {
-    velmar::Ipv4 lift{};
-    for (int k = 0; k < 4; ++k)
-        lift[k] = static_cast<std::uint8_t>(octets(2)[k]->valueText().toInt() & 0xFF);
     // Only the bytes the lift address gives change: the first two keep their text as it stands.
-    const velmar::Mac derived = velmar::MacFromLift({}, lift);
+    const velmar::Mac derived = velmar::MacFromLift({}, address(2));
     const auto mac = macBytes(5);
     for (int k = 2; k < 6; ++k)
         mac[k]->setText(QString::fromStdString(velmar::ByteToHexPair(derived[k])));

@@ -66,33 +66,18 @@ NumericEdit::NumericEdit(const Limits &limits, QWidget *parent) : QLineEdit(pare
     refresh();
 }
 
-namespace {
-bool deferring = false;
-std::vector<QPointer<NumericEdit>> waitingToShow;
-}  // namespace
-
-void NumericEdit::deferShowing(bool on)
-{
-    deferring = on;
-    if (on)
-        return;
-    for (const QPointer<NumericEdit> &field : std::exchange(waitingToShow, {})) {
-        if (!field)
-            continue;
-        field->showPending_ = false;
-        field->refresh();
-    }
-}
-
 void NumericEdit::setValue(double value)
 {
     value_ = std::clamp(value, 0.0, limits_.maxValue);
-    if (deferring && !editing_) {
-        if (!std::exchange(showPending_, true))
-            waitingToShow.emplace_back(this);
-        return;
-    }
     refresh();
+}
+
+bool NumericEdit::keepValue(double value)
+{
+    value_ = std::clamp(value, 0.0, limits_.maxValue);
+    if (editing_)
+        refresh();
+    return !editing_;
 }
 
 QString NumericEdit::valueText() const

@@ -52,9 +52,10 @@ public:
     // Whether setValueText() takes the text.
     static bool IsValueText(const QString &text);
     void clearValue() { setValue(0); }
-    // While on, a new value is kept at once (value(), valueText()) and shown when it goes off: a burst
-    // of replies redraws each field once, not once a reply.
-    static void deferShowing(bool on);
+    // Keeps a new value (value(), valueText()) without showing it; false when the field has shown it all
+    // the same (it is being edited), true when showValue() is still to show it.
+    bool keepValue(double value);
+    void showValue() { refresh(); }
     const Limits &limits() const { return limits_; }
 
     FieldHooks hooks;
@@ -74,7 +75,6 @@ private:
     Limits limits_;
     double value_ = 0;
     double valueBeforeEditing_ = 0;
-    bool showPending_ = false;
     bool editing_ = false;  // entered, and not yet left for another control of the window
 };
 

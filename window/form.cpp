@@ -118,6 +118,7 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
 
     buildControls();
     bindControls();
+    readSide_ = ReadSideDisplay(LabIn);
 
     TimerRead_Conf = new QTimer(this);
     TimerRead_Conf->setObjectName(QStringLiteral("TimerRead_Conf"));
@@ -193,11 +194,10 @@ void TForm1_Config_UDP::wireEvents()
     // Within one pass over the listener's queue the read side keeps every value at once and shows it at
     // the end of the pass: a flood redraws the window once a pass, not once a datagram.
     IdUDPServer_Conf.setHandler([this](const QByteArray &datagram, const QString &address, quint16 port) {
-        inPass_ = true;
-        NumericEdit::deferShowing(true);
+        readSide_.beginPass();
         run([&] { IdUDPServer_ConfUDPRead(datagram, address, port); });
     });
-    IdUDPServer_Conf.setPassDone([this] { endPass(); });
+    IdUDPServer_Conf.setPassDone([this] { readSide_.endPass(); });
     Lab_IP1->installEventFilter(this);
     Lab_IP2->installEventFilter(this);
 
@@ -290,6 +290,14 @@ std::array<NumericEdit *, 4> TForm1_Config_UDP::octets(int panel) const
 std::array<HexByteEdit *, 6> TForm1_Config_UDP::macBytes(int panel) const
 {
     return PanelFields(macPanels_, panel, *this);
+}
+
+velmar::Ipv4 TForm1_Config_UDP::address(int panel) const
+{
+    velmar::Ipv4 ip{};
+    for (int k = 0; k < 4; ++k)
+        ip[k] = static_cast<std::uint8_t>(octets(panel)[k]->valueText().toInt() & 0xFF);
+    return ip;
 }
 
 bool TForm1_Config_UDP::targetIsZero() const

@@ -4,6 +4,7 @@
 #include "codec.h"
 #include "ini_file.h"
 #include "notifier.h"
+#include "read_side_display.h"
 #include "run_settings.h"
 #include "transport.h"
 
@@ -42,6 +43,8 @@ public:
     }
     std::array<NumericEdit *, 4> octets(int panel) const;  // Ed_<panel>_IP_0.._3
     std::array<HexByteEdit *, 6> macBytes(int panel) const;
+    // The address an address panel shows: Ed_<panel>_IP_0.._3 as octets.
+    velmar::Ipv4 address(int panel) const;
     velmar::Listener &listener() { return IdUDPServer_Conf; }
     const velmar::SendingSocket &sendingSocket() const { return IdUDPClient_Conf; }
     QString settingsFilePath() const { return settingsWritePath_; }
@@ -67,7 +70,8 @@ public:
     void Button2Click(QObject *sender);
     void ClearReadSide();
     void TimerRead_ConfTimer(QObject *sender);
-    void IdUDPServer_ConfUDPRead(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort);
+    void IdUDPServer_ConfUDPRead(const QByteArray &datagram, const QString &senderAddress,
+                                 quint16 senderPort);
     void Button1Click(QObject *sender);
     // settings/
     void LoadSettings();
@@ -128,6 +132,7 @@ private:
     // Runs a handler; an error that escapes it goes to the error box and the program goes on.
     void run(const std::function<void()> &handler);
 
+    velmar::ConfigWriteValues writeSideValues() const;
     // Shared by the read, write and reboot.
     bool targetIsZero() const;
     QString targetText() const;
@@ -137,10 +142,6 @@ private:
     // is a field that does not change.
     void carryOut(const velmar::SendPlan &plan);
     IniFile readSettingsFile(const QString &path, bool *exists = nullptr);
-    // Within a pass over the listener's queue a caption is kept and set when the pass ends.
-    void showCaption(QLabel *label, const QString &text);
-    QString caption(QLabel *label) const;
-    void endPass();
 
     RunSettings run_;
     Notifier &notifier_;
@@ -154,11 +155,9 @@ private:
     QNetworkReply *lookup_ = nullptr;
     QStringList rememberedTarget_;
     QString settingsWritePath_;
-    IniFile settings_;             // the settings file as last read or written
-    QByteArray lastTakenOver_;     // the reply last shown in the read side, until the read side is emptied
-    bool inPass_ = false;          // handling a pass over the listener's queue
-    qlonglong pendingCount_ = -1;  // the datagram count to show at the end of the pass
-    std::vector<std::pair<QLabel *, QString>> pendingCaptions_;  // the other captions shown then
+    IniFile settings_;          // the settings file as last read or written
+    QByteArray lastTakenOver_;  // the reply last shown in the read side, until the read side is emptied
+    ReadSideDisplay readSide_{nullptr};
     bool closing_ = false;
 };
 

@@ -1,0 +1,36 @@
+#pragma once
+// How the read side shows what datagrams bring. Within one pass over the listener's queue every value
+// and caption is kept at once and shown when the pass ends: a flood redraws the window once a pass, not
+// once a datagram. Outside a pass everything is shown at once.
+
+#include <QPointer>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+class NumericEdit;
+class QLabel;
+
+class ReadSideDisplay
+{
+public:
+    explicit ReadSideDisplay(QLabel *counter) : counter_(counter) {}
+
+    // A datagram of a pass is about to be handled; endPass() shows what the pass kept.
+    void beginPass() { inPass_ = true; }
+    void endPass();
+    // One more datagram in the counter.
+    void count();
+    void setCaption(QLabel *label, const QString &text);
+    // The caption as it will be shown when the pass ends.
+    QString caption(QLabel *label) const;
+    void setValue(NumericEdit *field, double value);
+
+private:
+    QLabel *counter_;
+    bool inPass_ = false;
+    qlonglong pendingCount_ = -1;                                // the count to show at the end of the pass
+    std::vector<std::pair<QLabel *, QString>> pendingCaptions_;  // the other captions shown then
+    std::vector<QPointer<NumericEdit>> pendingFields_;           // fields whose value is shown then
+};
