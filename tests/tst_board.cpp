@@ -197,37 +197,51 @@ void TestBoard::stateSurvivesRestartsAndDamageIsReported()
     }
 }
 
+// One fault of the stand-in board: how it is set, and what the first answer then shows.
+struct FaultCase
+{
+    std::function<void(BoardFaults &)> set;
+    int answers = 2;          // to a request on the user port and one on the board port; 0: none at all
+    int length = 100;         // of each answer
+    bool sendsWrite = false;  // the first request is a write instead of a read
+    std::function<bool(const DecodedDatagram &first, int senderPort, qint64 elapsedMs, bool storedAsBefore)>
+        holds;
+};
+Q_DECLARE_METATYPE(FaultCase)
+
 void TestBoard::faults_data()
 {
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<int>("expectedLength");  // of each answer; -1 for no answer at all
-    QTest::newRow("truncated") << 0 << 30;
-    QTest::newRow("otv") << 1 << 100;
-    QTest::newRow("4 at offset 10") << 2 << 100;
-    QTest::newRow("no VER") << 3 << 100;
-    QTest::newRow("answers on 8026 only") << 4 << 100;
-    QTest::newRow("drops every reply") << 5 << -1;
-    QTest::newRow("delayed") << 6 << 100;
-    QTest::newRow("ignores writes") << 7 << 100;
+    QTest::addColumn<FaultCase>("fault");
+    QTest::newRow("truncated") << FaultCase{
+        [](BoardFaults &f) { f.truncateTo = 30; }, 2, 30, false,
+        [](const DecodedDatagram &d, int, qint64, bool) { return d.reply && !d.reply->versionText; }};
+    QTest::newRow("otv") << FaultCase{[](BoardFaults &f) { f.withOtv = true; }, 2, 100, false,
+                                      [](const DecodedDatagram &d, int, qint64, bool) { return !d.reply; }};
+    QTest::newRow("4 at offset 10") << FaultCase{
+        [](BoardFaults &f) { f.filterByte = true; }, 2, 100, false,
+        [](const DecodedDatagram &d, int, qint64, bool) { return d.reply->kind == ReplyKind::Filtered; }};
+    QTest::newRow("no VER") << FaultCase{
+        [](BoardFaults &f) { f.withoutVersion = true; }, 2, 100, false,
+        [](const DecodedDatagram &d, int, qint64, bool) { return !d.reply->versionText; }};
+    QTest::newRow("answers on 8026 only")
+        << FaultCase{[](BoardFaults &f) { f.answerPorts = {wire::UserPort}; }, 1, 100, false,
+                     [](const DecodedDatagram &, int port, qint64, bool) { return port == wire::UserPort; }};
+    QTest::newRow("drops every reply")
+        << FaultCase{[](BoardFaults &f) { f.dropPercent = 100; }, 0, 0, false, {}};
+    QTest::newRow("delayed") << FaultCase{
+        [](BoardFaults &f) { f.replyDelayMs = 200; }, 2, 100, false,
+        [](const DecodedDatagram &, int, qint64 ms, bool) { return ms >= 190; }};
+    QTest::newRow("ignores writes") << FaultCase{
+        [](BoardFaults &f) { f.ignoreWrites = true; }, 2, 100, true,
+        [](const DecodedDatagram &, int, qint64, bool same) { return same; }};
 }
 
 void TestBoard::faults()
 {
-    QFETCH(int, fault);
-    QFETCH(int, expectedLength);
+    QFETCH(FaultCase, fault);
     BoardOptions options;
     options.address = test::uniqueLoopback();
-    BoardFaults &f = options.faults;
-    switch (fault) {
-    case 0: f.truncateTo = 30; break;
-    case 1: f.withOtv = true; break;
-    case 2: f.filterByte = true; break;
-    case 3: f.withoutVersion = true; break;
-    case 4: f.answerPorts = {wire::UserPort}; break;
-    case 5: f.dropPercent = 100; break;
-    case 6: f.replyDelayMs = 200; break;
-    case 7: f.ignoreWrites = true; break;
-    }
+    fault.set(options.faults);
     StandInBoard board(options);
     QString error;
     QVERIFY(board.start(error));
@@ -235,29 +249,20 @@ void TestBoard::faults()
     Peer peer;
     QElapsedTimer clock;
     clock.start();
-    peer.send(fault == 7 ? ConfigWrite(sampleWrite(options.address)) : ReadRequest('d'), options.address,
-              wire::UserPort);
+    peer.send(fault.sendsWrite ? ConfigWrite(sampleWrite(options.address)) : ReadRequest('d'),
+              options.address, wire::UserPort);
     peer.send(ReadRequest('d'), options.address, wire::BoardPort);
-    if (expectedLength < 0) {
+    if (fault.answers == 0) {
         QTest::qWait(200);
         QCOMPARE(peer.socket.received.size(), 0);
         return;
     }
     QTRY_VERIFY(!peer.socket.received.isEmpty());
     QTest::qWait(50);
-    QCOMPARE(peer.socket.received.size(), fault == 4 ? 1 : 2);
-    const auto data = peer.socket.received[0].data();
-    QCOMPARE(data.size(), expectedLength);
-    const auto decoded = decode(peer.socket.received[0]);
-    switch (fault) {
-    case 0: QVERIFY(decoded.reply && !decoded.reply->versionText); break;
-    case 1: QVERIFY(!decoded.reply); break;
-    case 2: QCOMPARE(decoded.reply->kind, ReplyKind::Filtered); break;
-    case 3: QVERIFY(!decoded.reply->versionText); break;
-    case 4: QCOMPARE(peer.socket.received[0].senderPort(), int(wire::UserPort)); break;
-    case 6: QVERIFY(clock.elapsed() >= 190); break;
-    case 7: QCOMPARE(board.stored(), before); break;
-    }
+    QCOMPARE(peer.socket.received.size(), fault.answers);
+    const QNetworkDatagram &first = peer.socket.received[0];
+    QCOMPARE(first.data().size(), fault.length);
+    QVERIFY(fault.holds(decode(first), first.senderPort(), clock.elapsed(), board.stored() == before));
 }
 
 void TestBoard::garbageIsLoggedAndIgnored()

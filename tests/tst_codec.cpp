@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(velmar::SendPlan)
+
 using namespace velmar;
 
 namespace QTest {
@@ -370,36 +372,34 @@ void TestCodec::boardSideRoundTrip()
 // and the pause after each.
 void TestCodec::plans_data()
 {
-    QTest::addColumn<int>("operation");
-    QTest::addColumn<int>("userPort");  // -1: the window's port field holds no number
+    QTest::addColumn<SendPlan>("plan");
     QTest::addColumn<QList<int>>("ports");
     QTest::addColumn<QString>("sockets");
     QTest::addColumn<int>("pauseMs");
-    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArrayList>("frames");  // the first frames of the plan, in order
     QTest::addColumn<int>("aimPort");
+    const std::nullopt_t noUserPort = std::nullopt;  // the window's port field holds no number
     const QByteArray readC = QByteArray::fromStdString(ReadRequest('C'));
-    QTest::newRow("read working") << 0 << -1 << QList<int>{8026, 8024, 6767} << "LLL" << 0 << readC << 8024;
-    QTest::newRow("read stored") << 1 << -1 << QList<int>{8026, 8024, 6767} << "LLL" << 0
-                                 << QByteArray::fromStdString(ReadRequest('d')) << 8024;
+    QTest::newRow("read working") << ReadPlan('C', noUserPort) << QList<int>{8026, 8024, 6767} << "LLL" << 0
+                                  << QByteArrayList{readC} << 8024;
+    QTest::newRow("read stored") << ReadPlan('d', noUserPort) << QList<int>{8026, 8024, 6767} << "LLL" << 0
+                                 << QByteArrayList{QByteArray::fromStdString(ReadRequest('d'))} << 8024;
     QTest::newRow("read, user port 9000")
-        << 0 << 9000 << QList<int>{9000, 8024, 6767} << "LLL" << 0 << readC << 8024;
-    QTest::newRow("read, user port 0") << 0 << 0 << QList<int>{8024, 6767} << "LL" << 0 << readC << 8024;
-    QTest::newRow("write") << 2 << -1 << QList<int>{8026, 8023, 8024, 6767} << "LLLL" << 0
-                           << QByteArray::fromStdString(ConfigWrite({})) << 8023;
-    QTest::newRow("pre-reboot") << 3 << -1 << QList<int>{8026, 8026, 8026, 8026} << "FFFF" << 400
-                                << QByteArray("msi") << 8026;
-    QTest::newRow("reboot") << 4 << -1 << QList<int>{8026, 8024, 6767} << "LLL" << 0
-                            << QByteArray::fromStdString(RebootRequest()) << 8026;
+        << ReadPlan('C', 9000) << QList<int>{9000, 8024, 6767} << "LLL" << 0 << QByteArrayList{readC} << 8024;
+    QTest::newRow("read, user port 0")
+        << ReadPlan('C', 0) << QList<int>{8024, 6767} << "LL" << 0 << QByteArrayList{readC} << 8024;
+    QTest::newRow("write") << WritePlan({}, noUserPort) << QList<int>{8026, 8023, 8024, 6767} << "LLLL" << 0
+                           << QByteArrayList{QByteArray::fromStdString(ConfigWrite({}))} << 8023;
+    QTest::newRow("pre-reboot") << PreRebootPlan() << QList<int>{8026, 8026, 8026, 8026} << "FFFF" << 400
+                                << QByteArrayList{"msi", "vsi"} << 8026;
+    QTest::newRow("reboot") << RebootPlan(noUserPort) << QList<int>{8026, 8024, 6767} << "LLL" << 0
+                            << QByteArrayList{QByteArray::fromStdString(RebootRequest())} << 8026;
 }
 
 void TestCodec::plans()
 {
-    QFETCH(int, operation);
-    QFETCH(int, userPort);
-    const std::optional<std::uint16_t> user =
-        userPort < 0 ? std::nullopt : std::optional<std::uint16_t>(std::uint16_t(userPort));
-    const SendPlan plan = std::array{ReadPlan('C', user), ReadPlan('d', user), WritePlan({}, user),
-                                     PreRebootPlan(), RebootPlan(user)}[operation];
+    QFETCH(SendPlan, plan);
+    QFETCH(QByteArrayList, frames);
     RecordingSender recorder;
     CarryOut(plan, {"127.000.000.002", "127.000.000.003"}, recorder);
     QList<int> ports;
@@ -412,11 +412,10 @@ void TestCodec::plans()
     }
     QTEST(ports, "ports");
     QTEST(sockets, "sockets");
-    QTEST(recorder.pausedMs, "pauseMs");  // shared by the boards, not paid per board
-    QTEST(QByteArray::fromStdString(recorder.sent[0].send.frame), "frame");
+    QTEST(recorder.pausedMs, "pauseMs");           // shared by the boards, not paid per board
+    for (qsizetype k = 0; k < frames.size(); ++k)  // each step's frame, to both boards
+        QCOMPARE(QByteArray::fromStdString(recorder.sent[std::size_t(2 * k)].send.frame), frames[k]);
     QTEST(int(plan.aimPort), "aimPort");
-    if (operation == 3)
-        QCOMPARE(QByteArray::fromStdString(recorder.sent[2].send.frame), QByteArray("vsi"));
 }
 
 QTEST_GUILESS_MAIN(TestCodec)
