@@ -476,8 +476,10 @@ void TestWindow::strayLinesAreSkippedAndEveryOtherValueKept()
         f.open();
         f.close();
     }
+    const QByteArray unknown = "[we]ird]\nk\xFF=\xFE\x01 \"x\n";
     f.writeSettings("\xEF\xBB\xBF# edited by hand\r\n[0]\r\n1=127\r\nno equals sign\r\n2=1\r\n2=9\r\n"
-                    "[5\n3=00\n4=3\n; comment\n[5]\n1=0A\n=7\n[1d]\n1=1\n");
+                    "[5\n3=00\n4=3\n; comment\n[5]\n1=0A\n=7\n" +
+                    unknown + "[1d]\n1=1\n");
     auto &form = f.open();
     QVERIFY2(f.notifier.errors.isEmpty(), qPrintable(f.notifier.errors.join('|')));
     QCOMPARE(texts(form.octets(0)), QStringList({"127", "001", "000", "003"}));
@@ -485,7 +487,14 @@ void TestWindow::strayLinesAreSkippedAndEveryOtherValueKept()
     QVERIFY(form.CheckBox4->isChecked());
     QVERIFY(!QFile::exists(f.run.settingsPath + ".damaged"));
     f.close();
-    QVERIFY(f.settingsText().startsWith("[0]\n1=127\n2=001\n3=000\n4=003\n\n[1]\n"));
+    // Saved in place: what the program does not use stays byte for byte, its own values as they read.
+    const QByteArray saved = f.settingsText();
+    QVERIFY(saved.startsWith("\xEF\xBB\xBF# edited by hand\r\n[0]\r\n1=127\r\nno equals sign\r\n2=001\r\n"
+                             "2=9\r\n[5\n3=000\n4=003\n; comment\n"));
+    QVERIFY(saved.contains("\n=7\n") && saved.contains(unknown));
+    QCOMPARE(texts(f.open().octets(0)), QStringList({"127", "001", "000", "003"}));
+    f.close();
+    QCOMPARE(f.settingsText(), saved);
 }
 
 void TestWindow::damagedFilesLoadDefaultsWithOneMessage_data()
