@@ -2,7 +2,9 @@
 #include "frame_bytes.h"
 #include "loopback.h"
 
+#include <QClipboard>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -38,6 +40,8 @@ private slots:
     void nowhereToWriteStillLoadsAndCloses();
     void portTakenShowsPortError();
     void hiddenControlsHoldTheirDesignStateAndTabPlace();
+    void editsInProgressAreTakenByCloseAndShortcut();
+    void everyWayInPassesTheFieldRules();
 };
 
 void TestWindow::startsWithEveryControlAtItsDesignState()
@@ -612,6 +616,65 @@ void TestWindow::hiddenControlsHoldTheirDesignStateAndTabPlace()
     QVERIFY(field->hooks.keyPress);
     form.control("Panel5")->show();  // nothing does this in use; the sizing still follows
     QCOMPARE(form.width(), 744 + 41);
+}
+
+// Digits still being typed count: a close keeps them, and the shortcut remembers what is shown.
+void TestWindow::editsInProgressAreTakenByCloseAndShortcut()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.octets(0)[0]->setFocus();
+    typeText(form.octets(0)[0], "77");
+    f.close();
+    QVERIFY(f.settingsText().contains("[0]\n1=077\n"));
+
+    auto &again = f.open();
+    again.show();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    setOctets(again.octets(0), {192, 168, 1, 0});
+    again.octets(0)[3]->setFocus();
+    typeText(again.octets(0)[3], "8");
+    QTest::mouseDClick(again.Lab_IP1, Qt::LeftButton);
+    QCOMPARE(again.Lab_IP2->text(), QString("192.168.001.008"));
+    again.macBytes(5)[2]->setFocus();
+    again.macBytes(5)[2]->selectAll();
+    typeText(again.macBytes(5)[2], "a");
+    f.close();
+    QVERIFY(f.settingsText().contains("[0]\n1=192\n2=168\n3=001\n4=008\n"));
+    QVERIFY(f.settingsText().contains("[5]\n1=00\n2=1E\n3=0A\n"));  // padded, as when left
+}
+
+// Shift+Insert and an input method give what Ctrl+V and typing give.
+void TestWindow::everyWayInPassesTheFieldRules()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    NumericEdit *field = form.octets(2)[0];
+    field->setFocus();
+    auto commit = [](QWidget *to, const QString &text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(to, &event);
+    };
+    for (const char *refused : {"1234", "ab", "192.168.1.1"}) {
+        QGuiApplication::clipboard()->setText(refused);
+        type(field, Qt::Key_Insert, QString(), Qt::ShiftModifier);
+        commit(field, refused);
+        QCOMPARE(field->text(), QString());
+    }
+    QGuiApplication::clipboard()->setText("123");
+    type(field, Qt::Key_Insert, QString(), Qt::ShiftModifier);
+    QCOMPARE(field->text(), QString("123"));
+
+    HexByteEdit *mac = form.macBytes(5)[3];
+    mac->setFocus();
+    mac->selectAll();
+    commit(mac, "1ez");
+    QCOMPARE(mac->text(), QString("1E"));
 }
 
 QTEST_MAIN(TestWindow)

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QRegularExpression>
 
@@ -60,10 +63,22 @@ std::optional<QChar> TypedCharacter(const QKeyEvent *event)
 // again after: the text comes once the field is made (here from refresh()).
 NumericEdit::NumericEdit(const Limits &limits, QWidget *parent) : QLineEdit(parent), limits_(limits)
 {
-    setMaxLength(limits.maxLength);
+    // Every way text comes in (keys, Shift+Insert, the X11 selection, an input method) passes the same
+    // rule as a typed key or Ctrl+V: the text it would make is taken whole or not at all. The length is
+    // the rule's too: a maximum length of the line edit would cut a paste short and take the rest.
+    setValidator(new Rule(*this));
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
     refresh();
+}
+
+QValidator::State NumericEdit::Rule::validate(QString &input, int &) const
+{
+    if (field_.acceptable(input))
+        return Acceptable;
+    // A lone point stays while it is being edited (a Backspace from "1." leaves it); left so, the field
+    // takes its value back.
+    return input.trimmed() == QLatin1String(".") ? Intermediate : Invalid;
 }
 
 void NumericEdit::setValue(double value)
@@ -240,6 +255,12 @@ void NumericEdit::focusInEvent(QFocusEvent *event)
         selectAll();
 }
 
+void NumericEdit::takeEdit()
+{
+    if (const std::optional<double> number = NumberOf(text()); editing_ && number)
+        value_ = std::clamp(*number, 0.0, limits_.maxValue);
+}
+
 void NumericEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
@@ -279,7 +300,11 @@ void HexByteEdit::keyPressEvent(QKeyEvent *event)
             QLineEdit::keyPressEvent(event);
         return;
     }
-    QChar key = *typed;
+    type(*typed);
+}
+
+void HexByteEdit::type(QChar key)
+{
     if (!HookKeeps(hooks, this, key))
         return;
     if (isReadOnly())
@@ -293,6 +318,27 @@ void HexByteEdit::keyPressEvent(QKeyEvent *event)
     if (text().size() - selectedText().size() + 1 > maxLength())
         return;
     insert(QString(key));
+}
+
+// Text that comes otherwise than by a key (the X11 selection, an input method) is typed, character by
+// character, through the same rules.
+void HexByteEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        deselect();
+        for (QChar key : QGuiApplication::clipboard()->text(QClipboard::Selection))
+            type(key);
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void HexByteEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&composing);
+    for (QChar key : event->commitString())
+        type(key);
 }
 
 void HexByteEdit::focusOutEvent(QFocusEvent *event)

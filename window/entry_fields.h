@@ -2,6 +2,7 @@
 // The two kinds of entry field of the window: numbers with a display format, and MAC bytes.
 
 #include <QLineEdit>
+#include <QValidator>
 
 #include <functional>
 #include <optional>
@@ -52,6 +53,8 @@ public:
     // Whether setValueText() takes the text.
     static bool IsValueText(const QString &text);
     void clearValue() { setValue(0); }
+    // Takes the text being edited as the value, as leaving the field would; the edit goes on.
+    void takeEdit();
     // Keeps a new value (value(), valueText()) without showing it; false when the field has shown it all
     // the same (it is being edited), true when showValue() is still to show it.
     bool keepValue(double value);
@@ -66,6 +69,16 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    class Rule : public QValidator
+    {
+    public:
+        explicit Rule(NumericEdit &field) : QValidator(&field), field_(field) {}
+        State validate(QString &input, int &pos) const override;
+
+    private:
+        const NumericEdit &field_;
+    };
+
     static QString DisplayText(double value, const Limits &limits);
     QString plainText() const;
     bool acceptable(const QString &text) const;
@@ -89,4 +102,10 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+
+private:
+    // One character, as a key that types it: the window's rule first, then at most two characters.
+    void type(QChar key);
 };

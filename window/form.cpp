@@ -343,8 +343,17 @@ void TForm1_Config_UDP::FormCreate()
         notifier_.message(this, QStringLiteral("Port 6767 ERROR"));
 }
 
+void TForm1_Config_UDP::takeEditInProgress()
+{
+    if (auto *number = qobject_cast<NumericEdit *>(focusWidget()))
+        number->takeEdit();
+    else if (auto *mac = qobject_cast<HexByteEdit *>(focusWidget()); mac && mac->hooks.exit)
+        mac->hooks.exit(mac);
+}
+
 void TForm1_Config_UDP::FormClose()
 {
+    takeEditInProgress();
     Lab_IP2DblClick(this);
     run([this] { SaveSettings(); });
     IdUDPClient_Conf.close();

@@ -133,6 +133,8 @@ private:
     void run(const std::function<void()> &handler);
 
     velmar::ConfigWriteValues writeSideValues() const;
+    // The field with the focus takes what is being typed in it, as if it had been left.
+    void takeEditInProgress();
     // Shared by the read, write and reboot.
     bool targetIsZero() const;
     QString targetText() const;

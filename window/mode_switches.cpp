@@ -42,6 +42,7 @@ void TForm1_Config_UDP::CheckBox4Click(QObject *)
 
 void TForm1_Config_UDP::Lab_IP1DblClick(QObject *)
 {
+    takeEditInProgress();  // the address remembered is the one the operator sees
     rememberedTarget_.clear();
     for (NumericEdit *field : octets(0))
         rememberedTarget_ << field->valueText();
