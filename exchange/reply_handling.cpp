@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
+#include <QTextDocument>
 
 #include <array>
 
@@ -32,6 +33,20 @@ const QString &HexPairText(std::uint8_t byte)
         return all;
     }();
     return texts[byte];
+}
+
+// A board's text on one line: line breaks and other control characters as their visible pictures.
+QString VisibleOnOneLine(QString text)
+{
+    for (QChar &ch : text) {
+        if (ch.unicode() < 0x20)
+            ch = QChar(char16_t(0x2400 + ch.unicode()));  // ␀ .. ␟
+        else if (ch.unicode() == 0x7F)
+            ch = QChar(char16_t(0x2421));  // ␡
+        else if (!ch.isPrint() && !ch.isSpace())
+            ch = QChar::ReplacementCharacter;
+    }
+    return text;
 }
 
 // Replies come in bursts of identical copies: a text that stays the same is not set again.
@@ -98,10 +113,19 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, cons
 
     // The suffix goes only on a text that this datagram has just set, so it never doubles.
     if (reply.versionText) {
-        QString version = VersionToText(*reply.versionText);
-        if (!version.isEmpty())
-            version += QString::fromUtf8(VersionSuffix);
-        readSide_.setCaption(Lab_Ver, version);
+        const QString version = VisibleOnOneLine(VersionToText(*reply.versionText));
+        QString shown;
+        if (!version.isEmpty()) {
+            const QString suffix = QString::fromUtf8(VersionSuffix);
+            // Within the read group, the suffix whole: a long text gives way in its middle.
+            const int room = Lab_Ver->parentWidget()->width() - Lab_Ver->x() - 8 -
+                             Lab_Ver->fontMetrics().horizontalAdvance(suffix);
+            shown = Lab_Ver->fontMetrics().elidedText(version, Qt::ElideMiddle, room) + suffix;
+        }
+        readSide_.setCaption(Lab_Ver, shown);
+        const QString whole = version.isEmpty() ? QString() : Qt::convertFromPlainText(version);
+        if (Lab_Ver->toolTip() != whole)
+            Lab_Ver->setToolTip(whole);
     }
 
     CheckBox5->show();

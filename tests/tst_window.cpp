@@ -286,6 +286,18 @@ void TestWindow::outsideTextsAreShownPlainAndWhole()
     QCOMPARE(form.Lab_Ver->text(), QString("<b>v1</b> - Версія программи"));
     QVERIFY(form.rect().contains(form.Label5->geometry()));
 
+    // A text that would hide itself: on one line, within the read group with its suffix, whole in the
+    // tooltip.
+    for (const QByteArray &version : {QByteArray(27, '\n') + "v2", QByteArray(29, '\xD8')}) {
+        config.versionText = version.toStdString();
+        form.IdUDPServer_ConfUDPRead(velmar::ToByteArray(velmar::ConfigReply(config)), "127.0.0.2", 8024);
+        const QString shown = form.Lab_Ver->text();
+        QVERIFY2(!shown.contains('\n') && shown.endsWith(" - Версія программи"), qPrintable(shown));
+        QVERIFY(form.Lab_Ver->parentWidget()->rect().contains(form.Lab_Ver->geometry()));
+        QVERIFY2(form.Lab_Ver->toolTip().contains(version.endsWith("v2") ? "␊v2" : QString(29, u'Ш')),
+                 qPrintable(form.Lab_Ver->toolTip()));
+    }
+
     QString shown;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
