@@ -1,5 +1,6 @@
 #include "ini_file.h"
 
+#include "installation.h"
 #include "whole_file.h"
 
 #include <QFileInfo>
@@ -172,6 +173,8 @@ IniRead ReadIniFile(const QString &path)
         return {};
     if (!info.isFile())  // a folder, a device or a pipe: never opened, never read
         return {IniRead::Status::Unreadable, {}, QStringLiteral("не є звичайним файлом")};
+    if (velmar::BelongsToAnotherUser(path))
+        return {IniRead::Status::Unreadable, {}, QStringLiteral("належить іншому користувачеві")};
     QByteArray text;
     QString error;
     switch (velmar::ReadBoundedFile(path, MaxIniBytes, text, error)) {

@@ -149,6 +149,16 @@ void TForm1_Config_UDP::LoadSettings()
     // The placement is written first and read back: the window keeps its design placement.
     settingsWritePath_ = primary;
     settings_ = readSettingsFile(primary);
+    // A save that could not write the file beside the program (a full disk) went to the user's copy: the
+    // newer of the two holds the operator's last entries.
+    const QFileInfo primaryInfo(primary), userInfo(fallback);
+    if (fallback != primary && primaryInfo.exists() && userInfo.isFile() &&
+        userInfo.lastModified() > primaryInfo.lastModified()) {
+        bool userCopyExists = false;
+        IniFile user = readSettingsFile(fallback, &userCopyExists);
+        if (userCopyExists && !user.isEmpty())
+            settings_ = user;
+    }
     IniFile written = settings_;
     SetPlacement(written, placement);
     // A file that already holds exactly this, and could be written, is left as it is: the same result
@@ -220,12 +230,19 @@ void TForm1_Config_UDP::SaveSettings()
                          AdapterOf(section.kind).text(control(SettingsFieldName(section, key))));
     }
 
-    bool saved = WriteIniFile(settingsWritePath_, ini);
+    QString why;
+    bool saved = WriteIniFile(settingsWritePath_, ini, &why);
     const QString fallback = FallbackPath(run_);
     if (!saved && settingsWritePath_ != fallback) {
         PrepareUserCopy(fallback);
-        if ((saved = WriteIniFile(fallback, ini)))
+        if ((saved = WriteIniFile(fallback, ini))) {
+            // Said once, here: the next start finds the entries there, the newer file.
+            notifier_.message(this, QStringLiteral("Файл налаштувань %1 не записано (%2). Налаштування "
+                                                   "збережено в %3.")
+                                        .arg(QDir::toNativeSeparators(settingsWritePath_), why,
+                                             QDir::toNativeSeparators(fallback)));
             settingsWritePath_ = fallback;
+        }
     }
     if (!saved)
         throw std::runtime_error(

@@ -14,4 +14,8 @@ bool RunsInstalled();
 // profile) on Windows.
 QString UserSettingsFolder();
 
+// Whether the file is another user's (on Windows its permissions decide, and this is false): the
+// programs never write over such a file, nor take the settings from it.
+bool BelongsToAnotherUser(const QString &path);
+
 }  // namespace velmar

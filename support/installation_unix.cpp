@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmar {
 
@@ -16,6 +20,12 @@ bool RunsInstalled()
 QString UserSettingsFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+bool BelongsToAnotherUser(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid != ::geteuid();
 }
 
 }  // namespace velmar

@@ -17,4 +17,9 @@ QString UserSettingsFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
+bool BelongsToAnotherUser(const QString &)
+{
+    return false;
+}
+
 }  // namespace velmar

@@ -1,5 +1,7 @@
 #include "whole_file.h"
 
+#include "installation.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -9,12 +11,15 @@ namespace velmar {
 bool WriteWholeFile(const QString &path, const QByteArray &data, QString &error)
 {
     // Never through a link (it would replace another file, maybe another user's), nor onto a device or
-    // a pipe (the rename would put a file in its place).
+    // a pipe (the rename would put a file in its place), nor over another user's file (it would become
+    // ours).
     const QFileInfo info(path);
-    if (info.isSymLink() || (info.exists() && !info.isFile())) {
-        error = QStringLiteral("%1 is %2; nothing written there")
-                    .arg(path,
-                         info.isSymLink() ? QStringLiteral("a link") : QStringLiteral("not a regular file"));
+    const char *refused = info.isSymLink()                  ? "a link"
+                          : info.exists() && !info.isFile() ? "not a regular file"
+                          : BelongsToAnotherUser(path)      ? "another user's file"
+                                                            : nullptr;
+    if (refused) {
+        error = QStringLiteral("%1 is %2; nothing written there").arg(path, QLatin1String(refused));
         return false;
     }
     // Unbuffered, so that a write the disk has no room for fails here: through a buffer, the failure

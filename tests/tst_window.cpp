@@ -42,6 +42,7 @@ private slots:
     void hiddenControlsHoldTheirDesignStateAndTabPlace();
     void editsInProgressAreTakenByCloseAndShortcut();
     void everyWayInPassesTheFieldRules();
+    void aSaveThatWentElsewhereIsSaidAndReadNext();
 };
 
 void TestWindow::startsWithEveryControlAtItsDesignState()
@@ -687,6 +688,37 @@ void TestWindow::everyWayInPassesTheFieldRules()
     mac->selectAll();
     commit(mac, "1ez");
     QCOMPARE(mac->text(), QString("1E"));
+}
+
+// A save the file beside the program cannot take goes to the user's copy, says so once, and is what the
+// next start reads; a link or a device there is never written through.
+void TestWindow::aSaveThatWentElsewhereIsSaidAndReadNext()
+{
+    FormFixture f;
+    const QString primary = f.run.settingsPath;
+    f.open();
+    f.close();
+    const QByteArray old = f.settingsText();
+    auto &form = f.open();
+    setOctets(form.octets(0), {127, 0, 0, 9});
+    QVERIFY(QFile::remove(primary) && QDir().mkdir(primary));  // the file cannot be replaced now
+    f.close();
+    QCOMPARE(f.notifier.messages.size(), 1);
+    QVERIFY(f.notifier.messages[0].contains(QDir::toNativeSeparators(f.run.fallbackSettingsPath)));
+    QVERIFY(QDir(primary).removeRecursively());
+    QFile file(primary);  // the old file back, as a full disk leaves it
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size() && file.flush());
+    file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    file.close();
+    QCOMPARE(f.open().octets(0)[3]->valueText(), QString("009"));
+    f.close();
+
+    // A link beside the program: read through, never written through.
+    QVERIFY(QFile::remove(primary) && QFile::link("/dev/null", primary));
+    f.open();
+    f.close();
+    QCOMPARE(QFileInfo(primary).symLinkTarget(), QString("/dev/null"));
+    QVERIFY(QFileInfo("/dev/null").exists() && !QFileInfo("/dev/null").isFile());
 }
 
 QTEST_MAIN(TestWindow)
