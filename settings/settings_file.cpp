@@ -58,6 +58,13 @@ void SetPlacement(IniFile &ini, const QRect &placement)
         ini.setValue(QLatin1String(Placement().name), SettingsKeyName(k), QString::number(values[k]));
 }
 
+// A value as a message quotes it: a few dozen characters at most.
+QString Abbreviated(const QString &text)
+{
+    constexpr qsizetype Quoted = 40;
+    return text.size() <= Quoted ? text : text.left(Quoted) + QStringLiteral("…");
+}
+
 // How a field of each kind of section gives its text to a save and takes a text of the file at a load.
 struct FieldAdapter
 {
@@ -205,7 +212,7 @@ void TForm1_Config_UDP::LoadSettings()
             const QString text = settings_.value(name, SettingsKeyName(key), fallbackText);
             QWidget *field = control(SettingsFieldName(section, key));
             if (!adapter.take(field, text)) {
-                skipped << QStringLiteral("[%1] %2=%3").arg(name, SettingsKeyName(key), text);
+                skipped << QStringLiteral("[%1] %2=%3").arg(name, SettingsKeyName(key), Abbreviated(text));
                 adapter.take(field, fallbackText);
             }
         }

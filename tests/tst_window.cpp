@@ -467,6 +467,13 @@ void TestWindow::unconvertibleValuesAreSkippedAndNamedOnce()
     QCOMPARE(f.notifier.errors.size(), 1);
     QVERIFY(f.notifier.errors[0].contains("[0] 1=abc"));
     QVERIFY(f.notifier.errors[0].contains("[8] 1=x"));
+    f.close();
+
+    f.writeSettings("[9]\n1=" + QByteArray(900000, '7') + "\n");  // quoted in short, never parsed whole
+    f.notifier.errors.clear();
+    QCOMPARE(f.open().IND_MEdit->valueText(), QString("0"));
+    QVERIFY(f.notifier.errors.size() == 1 && f.notifier.errors[0].size() < 200);
+    QVERIFY(f.notifier.errors[0].endsWith("7777…"));
 }
 
 void TestWindow::valuesSurviveTheIniFormat()

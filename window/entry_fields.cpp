@@ -139,9 +139,14 @@ namespace {
 // The number a value text stands for: 0 for an empty one, nothing for one that is no number.
 std::optional<double> NumberOf(const QString &text)
 {
+    // No field shows more than a few digits; a longer text, say a hand-edited file's, is no number to
+    // spend time on.
+    constexpr qsizetype LongestNumber = 64;
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return 0;
+    if (trimmed.size() > LongestNumber)
+        return std::nullopt;
     bool ok = false;
     const double number = QString(trimmed).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     if (!ok || !std::isfinite(number))
