@@ -20,6 +20,9 @@ namespace velmar {
 
 namespace {
 
+constexpr qsizetype PreRebootFrames = 4;
+constexpr qint64 PreRebootWindowMs = 3000;
+
 // Where the "otv" fault puts its tag: in the zero tail of a reply, which no field reads.
 constexpr std::size_t OtvFaultOffset = 90;
 
@@ -215,14 +218,21 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
         return;
     }
     const QDateTime now = QDateTime::currentDateTimeUtc();
+    // A reboot asks for four pre-reboot frames within the last few seconds: older ones, and any beyond
+    // four, are forgotten as they come, so that a flood of them costs nothing.
+    auto forgetOld = [this, &now] {
+        while (!preReboot_.isEmpty() &&
+               (preReboot_.first().msecsTo(now) > PreRebootWindowMs || preReboot_.size() > PreRebootFrames))
+            preReboot_.removeFirst();
+    };
     if (IsMsiFrame(view) || IsVsiFrame(view)) {
         preReboot_ << now;
+        forgetOld();
         return;
     }
     if (IsRebootRequest(view)) {
-        while (!preReboot_.isEmpty() && preReboot_.first().msecsTo(now) > 3000)
-            preReboot_.removeFirst();
-        if (preReboot_.size() < 4)
+        forgetOld();
+        if (preReboot_.size() < PreRebootFrames)
             note(port, peer, peerPort, QStringLiteral("reboot without the four pre-reboot frames"));
         preReboot_.clear();
         answer(socket, RebootAck(working_), QStringLiteral("RebootAck"), peer, peerPort);

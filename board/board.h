@@ -71,6 +71,8 @@ public:
     // Where it answers now: its first address, or the lift address it came up with after a reboot.
     QHostAddress address() const { return options_.address; }
     bool rebooting() const { return rebooting_; }
+    // The pre-reboot frames it keeps the time of: the last four at most, as a reboot looks at no more.
+    qsizetype preRebootFramesKept() const { return preReboot_.size(); }
 
 private:
     // Moves the board's ports to `address`; where they cannot be bound there, they stay where they were.
@@ -87,7 +89,7 @@ private:
     BoardState stored_;
     BoardConfig working_;
     QList<QUdpSocket *> sockets_;
-    QList<QDateTime> preReboot_;
+    QList<QDateTime> preReboot_;  // the last PreRebootFrames within PreRebootWindowMs
     bool rebooting_ = false;
     Log log_;
     quint32 random_;

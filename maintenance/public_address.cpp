@@ -11,9 +11,12 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 constexpr qint64 MaxReplyBytes = 1 << 20;
-}
+constexpr qint64 ReadBytes = 64 << 10;  // taken out at a time
+}  // namespace
 
 std::optional<QString> ExtractPublicAddress(const QString &reply)
 {
@@ -43,21 +46,28 @@ void TForm1_Config_UDP::BitBtn1Click(QObject *)
     if (!IdHTTP_Conf)  // made at the first lookup: most runs never look up, and start faster without it
         IdHTTP_Conf = new QNetworkAccessManager(this);
     IdHTTP_Conf->setProxy(QNetworkProxy::NoProxy);
+    // The service's own answer only: a redirect to another host (or port, or scheme) is not followed.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     lookup_ = IdHTTP_Conf->get(request);
+    // An echo service answers in a few hundred bytes: what comes is taken out as it comes, and a reply
+    // that passes the bound is dropped there, so that no more than the bound and one read is ever held.
+    lookup_->setReadBufferSize(ReadBytes);
+    auto body = std::make_shared<QByteArray>();
     // A lookup that has not finished within a few seconds ends as any failure does, silently.
     QTimer::singleShot(run_.lookupTimeoutMs, lookup_, [reply = lookup_] { reply->abort(); });
-    connect(lookup_, &QNetworkReply::downloadProgress, this, [reply = lookup_](qint64 received, qint64) {
-        if (received > MaxReplyBytes)
-            reply->abort();  // an echo service answers in a few hundred bytes
+    connect(lookup_, &QNetworkReply::readyRead, this, [reply = lookup_, body] {
+        *body += reply->readAll();
+        if (body->size() > MaxReplyBytes)
+            reply->abort();
     });
-    connect(lookup_, &QNetworkReply::finished, this, [this] {
+    connect(lookup_, &QNetworkReply::finished, this, [this, body] {
         QNetworkReply *reply = lookup_;
         lookup_ = nullptr;
         reply->deleteLater();
         // Any failure leaves the shown address as it is, silently.
         if (reply->error() != QNetworkReply::NoError)
             return;
-        const auto address = ExtractPublicAddress(QString::fromLatin1(reply->readAll()));
+        const auto address = ExtractPublicAddress(QString::fromLatin1(*body + reply->readAll()));
         if (address)
             Edit1->setText(*address);
     });

@@ -112,6 +112,7 @@ private slots:
     void publicAddressLookup_data();
     void publicAddressLookup();
     void publicAddressLookupTimesOutAndRefusesASecondClick();
+    void publicAddressLookupHoldsAtMostItsBoundAndStaysOnItsHost();
 };
 
 void TestExchange::readFillsTheReadSideFromEveryCopy()
@@ -521,6 +522,50 @@ void TestExchange::publicAddressLookupTimesOutAndRefusesASecondClick()
     auto &again = f.open();
     again.BitBtn1->click();
     QTRY_COMPARE(again.Edit1->text(), QString("198.51.100.4"));
+}
+
+// A service that never stops sending is dropped once the bound is held; a redirect elsewhere is not taken.
+void TestExchange::publicAddressLookupHoldsAtMostItsBoundAndStaysOnItsHost()
+{
+    QTcpServer endless;
+    QVERIFY(endless.listen(QHostAddress::LocalHost));
+    qint64 sent = 0;
+    bool closed = false;
+    connect(&endless, &QTcpServer::newConnection, &endless, [&] {
+        QTcpSocket *socket = endless.nextPendingConnection();
+        const QByteArray chunk = QByteArray::number(0x10000, 16) + "\r\n" + QByteArray(0x10000, '7') + "\r\n";
+        auto more = [&, socket, chunk] {
+            while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < (1 << 20) &&
+                   sent < (256 << 20))
+                sent += socket->write(chunk);
+        };
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, more] {
+            socket->readAll();
+            socket->write("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+            more();
+        });
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        connect(socket, &QTcpSocket::disconnected, socket, [&] { closed = true; });
+    });
+    FormFixture f;
+    f.run.echoServiceUrl = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(endless.serverPort()));
+    f.run.lookupTimeoutMs = 20000;
+    f.open().BitBtn1->click();
+    QTRY_VERIFY_WITH_TIMEOUT(closed, 20000);
+    QVERIFY2(sent < (16 << 20), qPrintable(QString::number(sent)));  // the bound and the sockets' buffers
+
+    EchoService elsewhere(HttpOk("IP Address: 203.0.113.9"));
+    EchoService redirecting(
+        "HTTP/1.1 302 Found\r\nLocation: http://localhost:" + QByteArray::number(elsewhere.url().port()) +
+        "/\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    f.close();
+    f.run.echoServiceUrl = redirecting.url();
+    auto &form = f.open();
+    form.BitBtn1->click();
+    QTRY_COMPARE(redirecting.requests, 1);
+    QTest::qWait(300);
+    QCOMPARE(elsewhere.requests, 0);
+    QCOMPARE(form.Edit1->text(), QString("000.000.000.000"));
 }
 
 QTEST_MAIN(TestExchange)
