@@ -469,6 +469,17 @@ void TestWindow::unconvertibleValuesAreSkippedAndNamedOnce()
     QVERIFY(f.notifier.errors[0].contains("[8] 1=x"));
     f.close();
 
+    // A file near the reader's bound: a save that would pass it is refused, the file stays readable.
+    QByteArray near = "[0]\n1=127\n";
+    while (near.size() < MaxIniBytes - 100)
+        near += "[s" + QByteArray::number(near.size()) + "]\na=1\n";
+    f.writeSettings(near);
+    f.open();
+    f.close();
+    QCOMPARE(f.open().octets(0)[0]->valueText(), QString("127"));
+    QVERIFY(!QFile::exists(f.run.settingsPath + ".damaged"));
+    f.close();
+
     f.writeSettings("[9]\n1=" + QByteArray(900000, '7') + "\n");  // quoted in short, never parsed whole
     f.notifier.errors.clear();
     QCOMPARE(f.open().IND_MEdit->valueText(), QString("0"));
