@@ -549,6 +549,9 @@ private:
 
 int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console)
 {
+    if (options.planPath == QLatin1String("-") && !options.checkOnly)
+        Fail(BadUsage, QStringLiteral("a commission run keeps its log beside the plan: give the plan as a "
+                                      "file (standard input serves --check and audit)"));
     const SitePlan plan = LoadSitePlan(options.planPath, options.at.isLoopback(), options.at, console);
     if (!options.onlyRow.isEmpty() &&
         std::none_of(plan.rows.begin(), plan.rows.end(),

@@ -35,10 +35,12 @@ const char *const Overview =
     "  --version            say which version this is\n"
     "\n"
     "TARGET is an address (10.0.0.2 or 010.000.000.002), a range (127.0.0.2-127.0.0.40) or a prefix\n"
-    "(127.0.0.0/24). 'velmarctl COMMAND --help' tells more. Exit codes: 0 done, 1 some boards did not\n"
-    "answer or did not keep what was written, 2 a value or option is not valid (nothing was sent),\n"
-    "3 the listening port is taken, 4 a write went out but no answer confirmed it. Before a write or "
-    "restore, a configuration that would leave a board\n"
+    "(127.0.0.0/24). A FILE or PLAN.csv of - is read from standard input (not for a commission run,\n"
+    "whose log is kept beside its plan). 'velmarctl COMMAND --help' tells more.\n"
+    "\n"
+    "Exit codes: 0 done, 1 some boards did not answer or did not keep what was written, 2 a value or\n"
+    "option is not valid (nothing was sent), 3 the listening port is taken, 4 a write went out but no\n"
+    "answer confirmed it. Before a write or restore, a configuration that would leave a board\n"
     "unreachable (a mask with holes, a lift address that is no host's, a router outside the subnet, a\n"
     "multicast MAC) is refused with exit 2 unless --force is given.\n";
 

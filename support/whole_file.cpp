@@ -6,7 +6,41 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstdio>
+
 namespace velmar {
+
+namespace {
+
+// Standard input, read as a file is: what a pipe or a redirection gives, until its end.
+QFile &StandardInput()
+{
+    static QFile in;
+    if (!in.isOpen())
+        in.open(stdin, QIODevice::ReadOnly);
+    return in;
+}
+
+ReadOutcome ReadBounded(QFile &file, qint64 limit, QByteArray &data, QString &error)
+{
+    data.clear();
+    // A pipe gives what it has at a time: read until its end or past the bound.
+    while (data.size() <= limit) {
+        const QByteArray more = file.read(limit + 1 - data.size());
+        if (more.isEmpty())
+            break;
+        data += more;
+    }
+    if (data.size() > limit)
+        return ReadOutcome::TooLarge;
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return ReadOutcome::Failed;
+    }
+    return ReadOutcome::Read;
+}
+
+}  // namespace
 
 bool WriteWholeFile(const QString &path, const QByteArray &data, QString &error)
 {
@@ -35,6 +69,8 @@ bool WriteWholeFile(const QString &path, const QByteArray &data, QString &error)
 
 ReadOutcome ReadBoundedFile(const QString &path, qint64 limit, QByteArray &data, QString &error)
 {
+    if (path == QLatin1String("-"))
+        return ReadBounded(StandardInput(), limit, data, error);
     QFile file(path);
     if (!file.exists())
         return ReadOutcome::Missing;
@@ -47,14 +83,7 @@ ReadOutcome ReadBoundedFile(const QString &path, qint64 limit, QByteArray &data,
         error = file.errorString();
         return ReadOutcome::Failed;
     }
-    data = file.read(limit + 1);
-    if (data.size() > limit)
-        return ReadOutcome::TooLarge;
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return ReadOutcome::Failed;
-    }
-    return ReadOutcome::Read;
+    return ReadBounded(file, limit, data, error);
 }
 
 QString ReadFailure(ReadOutcome outcome, const QString &path, const QString &error, const QString &what)

@@ -444,6 +444,16 @@ void TestCli::streamsAreReadWithinABound()
     QCOMPARE(run.code, 2);
     QVERIFY(run.err.contains("larger than any configuration"));
     QVERIFY(clock.elapsed() < 10000);
+    // "-" is standard input, read within the same bound.
+    QProcess piped;
+    piped.start(QCoreApplication::applicationDirPath() + "/velmarctl",
+                {"write", site.at(0), "--from", "-", "--port", "0"});
+    QVERIFY(piped.waitForStarted());
+    piped.write(QByteArray(2 << 20, ' '));
+    piped.closeWriteChannel();
+    QVERIFY(piped.waitForFinished(10000));
+    QCOMPARE(piped.exitCode(), 2);
+    QVERIFY(piped.readAllStandardError().contains("- is larger than any configuration"));
 
 #ifdef Q_OS_UNIX
     // Neither a device nor a pipe that nobody writes to is read; neither is written through a link.
