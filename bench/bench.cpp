@@ -37,6 +37,7 @@
 #include <thread>
 #include <vector>
 
+#include <sys/times.h>
 #include <unistd.h>
 
 using namespace velmar;
@@ -125,78 +126,6 @@ struct TheWindow
     }
 };
 
-// The bare window of every baseline: one label that shows text, as the configurator's captions do, in a
-// window of the configurator's size (the same pixels to paint and to keep). For the idle figures it also
-// has an entry field with the focus, whose caret blinks as the configurator's does.
-struct BareWindow : QWidget
-{
-    QLabel *label = new QLabel(QStringLiteral("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"), this);
-    explicit BareWindow(bool withField)
-    {
-        resize(729, 665);
-        if (withField)
-            (new QLineEdit(this))->move(0, 40);
-    }
-};
-
-// A widget that says when it is first painted.
-class PaintWatch : public QObject
-{
-public:
-    std::function<void()> onPaint;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && onPaint) {
-            auto call = std::move(onPaint);
-            onPaint = nullptr;
-            QTimer::singleShot(0, call);
-        }
-        return false;
-    }
-};
-
-QStringList ChildArgs(const QString &mode, const QString &kind, const QStringList &more = {})
-{
-    return QStringList{QStringLiteral("--child"), mode, kind} + more;
-}
-
-// ---- Child processes ----------------------------------------------------------------------------
-
-// Start-up: prints the monotonic time of the first paint and the peak memory then, and ends.
-// Idle: shows the window and stays until killed.
-int Child(const QString &mode, const QString &kind, int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    std::unique_ptr<TheWindow> window;
-    std::unique_ptr<BareWindow> bare;
-    QWidget *shown = nullptr;
-    if (kind == QLatin1String("window")) {
-        PrepareApplication(app);  // as the program starts
-        window = std::make_unique<TheWindow>(qEnvironmentVariable("VELMAR_BENCH_SETTINGS"));
-        shown = window->form.get();
-    } else {
-        bare = std::make_unique<BareWindow>(mode == QLatin1String("idle"));
-        shown = bare.get();
-    }
-    PaintWatch watch;
-    if (mode == QLatin1String("startup")) {
-        watch.onPaint = [] {
-            long peakKiB = 0;
-            QFile status(QStringLiteral("/proc/self/status"));
-            if (status.open(QIODevice::ReadOnly))
-                for (const QByteArray &line : status.readAll().split('\n'))
-                    if (line.startsWith("VmHWM:"))
-                        peakKiB = line.mid(6).trimmed().split(' ').value(0).toLong();
-            std::printf("%lld %ld\n", static_cast<long long>(NowNs()), peakKiB);
-            std::fflush(stdout);
-            QCoreApplication::quit();
-        };
-        shown->installEventFilter(&watch);
-    }
-    shown->show();
-    return app.exec();
-}
-
 // Sends `count` configuration replies to 127.0.0.1:port at `rate` a second, then ends: copies of one
 // reply, or (`vary`) each with another identifier and lift address, as from many boards.
 int FloodChild(int port, int rate, int count, bool vary)
@@ -217,17 +146,24 @@ int FloodChild(int port, int rate, int count, bool vary)
 
 // ---- Start-up and memory ------------------------------------------------------------------------
 
-std::vector<Row> Startup(const QString &self)
+// A program of this folder's, beside velmar-bench.
+QString Program(const char *name)
 {
-    // The first run of each leaves the settings file and warms the disk cache; it is not counted.
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name);
+}
+
+std::vector<Row> Startup()
+{
+    // The first run of each leaves the settings file and warms the disk cache; it is not counted. The
+    // kinds take turns, so that what else the machine does falls on each alike.
     QTemporaryDir settings;
-    qputenv("VELMAR_BENCH_SETTINGS", settings.path().toLocal8Bit());
-    std::vector<double> time[2], memory[2];
+    const char *const kinds[] = {"velmar-start-window", "velmar-start-plain", "velmar-start-bare"};
+    std::vector<double> time[3], memory[3];
     for (int run = -1; run < StartRuns; ++run) {
-        for (int k = 0; k < 2; ++k) {
+        for (int k = 0; k < 3; ++k) {
             QProcess child;
             const qint64 start = NowNs();
-            child.start(self, ChildArgs(QStringLiteral("startup"), k ? "bare" : "window"));
+            child.start(Program(kinds[k]), {QStringLiteral("startup"), settings.path()});
             child.waitForFinished(30000);
             const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
             if (run < 0)
@@ -236,43 +172,44 @@ std::vector<Row> Startup(const QString &self)
             memory[k].push_back(fields.value(1).toDouble() / 1024);
         }
     }
-    return {
-        {"exec → first paint", Of(time[0]), "bare window with one label", Of(time[1]), "ms"},
-        {"peak memory at first paint", Of(memory[0]), "bare window with one label", Of(memory[1]), "MiB"}};
+    const std::string plain = "plain Qt form, the same controls made at start";
+    const std::string bare = "bare window with one label";
+    return {{"exec → first paint", Of(time[0]), plain, Of(time[1]), "ms"},
+            {"exec → first paint", Of(time[0]), bare, Of(time[2]), "ms"},
+            {"peak memory at first paint", Of(memory[0]), plain, Of(memory[1]), "MiB"},
+            {"peak memory at first paint", Of(memory[0]), bare, Of(memory[2]), "MiB"}};
 }
 
 // ---- Idle ---------------------------------------------------------------------------------------
 
-// Context switches of every thread of a process, and its CPU time in milliseconds.
-std::pair<long long, double> Activity(qint64 pid)
+// The CPU time of every thread of a process in nanoseconds, and the times they were put on a CPU
+// (each a wake-up), as the scheduler counts them (/proc/PID/task/*/schedstat).
+std::pair<double, long long> Activity(qint64 pid)
 {
-    long long switches = 0;
+    double cpuNs = 0;
+    long long wakeups = 0;
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
     for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(tasks.filePath(task + QStringLiteral("/status")));
-        if (status.open(QIODevice::ReadOnly))
-            for (const QByteArray &line : status.readAll().split('\n'))
-                if (line.startsWith("voluntary_ctxt_switches:") ||
-                    line.startsWith("nonvoluntary_ctxt_switches:"))
-                    switches += line.split(':').value(1).trimmed().toLongLong();
+        QFile stat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> fields = stat.readAll().trimmed().split(' ');
+        cpuNs += fields.value(0).toDouble();
+        wakeups += fields.value(2).toLongLong();
     }
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    double cpuMs = 0;
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> fields = stat.readAll().split(')').value(1).trimmed().split(' ');
-        cpuMs = (fields.value(11).toDouble() + fields.value(12).toDouble()) * 1000.0 / sysconf(_SC_CLK_TCK);
-    }
-    return {switches, cpuMs};
+    return {cpuNs, wakeups};
 }
 
-std::vector<Row> Idle(const QString &self)
+std::vector<Row> Idle()
 {
     constexpr int Seconds = 5;
+    QTemporaryDir settings;
     std::vector<double> wakeups[2], cpu[2];
     for (int run = 0; run < 3; ++run) {
         for (int k = 0; k < 2; ++k) {
             QProcess child;
-            child.start(self, ChildArgs(QStringLiteral("idle"), k ? "bare" : "window"));
+            child.start(Program(k ? "velmar-start-bare" : "velmar-start-window"),
+                        {QStringLiteral("idle"), settings.path()});
             child.waitForStarted();
             QThread::sleep(1);  // settled
             const auto before = Activity(child.processId());
@@ -280,13 +217,13 @@ std::vector<Row> Idle(const QString &self)
             const auto after = Activity(child.processId());
             child.kill();
             child.waitForFinished();
-            wakeups[k].push_back(double(after.first - before.first) / Seconds);
-            cpu[k].push_back((after.second - before.second) / Seconds);
+            cpu[k].push_back((after.first - before.first) / 1e3 / Seconds);
+            wakeups[k].push_back(double(after.second - before.second) / Seconds);
         }
     }
     const std::string bare = "bare window with a label and a focused entry field";
     return {{"idle wake-ups a second", Of(wakeups[0]), bare, Of(wakeups[1]), "/s"},
-            {"idle CPU a second", Of(cpu[0]), bare, Of(cpu[1]), "ms"}};
+            {"idle CPU a second", Of(cpu[0]), bare, Of(cpu[1]), "µs"}};
 }
 
 // ---- Round trip against a board in another process ----------------------------------------------
@@ -358,15 +295,37 @@ std::vector<Row> RoundTrip()
         bareWindow.push_back(Of(trips[1]).median);
         bareUdp.push_back(Of(trips[2]).median);
     }
+    // The first click after a start, each in a window of its own: nothing is left to make on first use.
+    std::vector<double> first;
+    for (int run = 0; run < StartRuns; ++run) {
+        TheWindow fresh;
+        TForm1_Config_UDP &one = *fresh.form;
+        one.show();
+        QTest::qWait(20);
+        for (int k = 0; k < 4; ++k)
+            one.octets(0)[k]->setValue((a >> (24 - 8 * k)) & 0xFF);
+        one.listener().setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+            one.IdUDPServer_ConfUDPRead(data, sender, port);
+            loop.quit();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        one.Button8->click();
+        loop.exec();
+        first.push_back(clock.nsecsElapsed() / 1e3);
+    }
     return {
         {"click → first reply handled", Of(window), "bare window: clear, send, fill", Of(bareWindow), "µs"},
-        {"click → first reply handled", Of(window), "bare UDP across two processes", Of(bareUdp), "µs"}};
+        {"click → first reply handled", Of(window), "bare UDP across two processes", Of(bareUdp), "µs"},
+        {"the first click after a start", Of(first), "later clicks (the first row)", Of(window), "µs"}};
 }
 
 // ---- Floods -------------------------------------------------------------------------------------
 
 // Replies handled a second while another process offers `rate` a second, and how late a ping that
 // arrives every 10 ms on a socket of its own (as the display server's input does) is taken.
+constexpr int Senders = 3;
+
 struct FloodResult
 {
     double offeredPerSecond = 0, handledPerSecond = 0, pingMedianMs = 0, pingP99Ms = 0;
@@ -394,13 +353,20 @@ FloodResult Flood(const QString &self, quint16 port, const std::function<long lo
         }
     });
     const long long before = handled();
-    QProcess sender;
-    sender.start(self, {QStringLiteral("--flood"), QString::number(port), QString::number(rate),
-                        QString::number(rate * Seconds), QString::number(int(vary))});
-    sender.waitForStarted();
+    // Several senders at once offer more than one reader takes: what is read is the reader's capacity.
+    QProcess senders[Senders];
+    for (QProcess &sender : senders)
+        sender.start(self, {QStringLiteral("--flood"), QString::number(port), QString::number(rate),
+                            QString::number(rate * Seconds), QString::number(int(vary))});
+    for (QProcess &sender : senders)
+        sender.waitForStarted();
     QElapsedTimer clock;
     clock.start();
-    while (sender.state() != QProcess::NotRunning)
+    auto running = [&] {
+        return std::any_of(std::begin(senders), std::end(senders),
+                           [](const QProcess &sender) { return sender.state() != QProcess::NotRunning; });
+    };
+    while (running())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double seconds = clock.nsecsElapsed() / 1e9;
     const long long handledCount = handled() - before;
@@ -409,7 +375,7 @@ FloodResult Flood(const QString &self, quint16 port, const std::function<long lo
     pinger.join();
     std::sort(late.begin(), late.end());
     FloodResult result;
-    result.offeredPerSecond = rate * Seconds / seconds;  // the sender ends when all are sent
+    result.offeredPerSecond = Senders * rate * Seconds / seconds;  // the senders end when all are sent
     result.handledPerSecond = handledCount / seconds;
     if (!late.empty()) {
         result.pingMedianMs = late[late.size() / 2];
@@ -431,6 +397,8 @@ std::vector<Row> Floods(const QString &self)
     label.show();
     QUdpSocket plain;
     plain.bind(QHostAddress::LocalHost, 0);
+    plain.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                          QVariant(1 << 20));  // as the window's
     long long plainCount = 0;
     QObject::connect(&plain, &QUdpSocket::readyRead, [&] {
         while (plain.hasPendingDatagrams()) {
@@ -471,66 +439,89 @@ std::vector<Row> Floods(const QString &self)
 
 // ---- A site -------------------------------------------------------------------------------------
 
+// Wall and CPU time of a whole program run, from exec to exit.
+std::pair<double, double> Timed(const QString &program, const QStringList &args)
+{
+    tms before{}, after{};
+    times(&before);
+    QElapsedTimer clock;
+    clock.start();
+    QProcess child;
+    child.setStandardOutputFile(QProcess::nullDevice());
+    child.start(program, args);
+    child.waitForFinished(60000);
+    const double wallMs = clock.nsecsElapsed() / 1e6;
+    times(&after);
+    const double ticks = double(after.tms_cutime + after.tms_cstime - before.tms_cutime - before.tms_cstime);
+    return {wallMs, ticks * 1000.0 / double(sysconf(_SC_CLK_TCK))};
+}
+
 std::vector<Row> Site()
 {
     QProcess boards;
-    boards.start(QCoreApplication::applicationDirPath() + "/velmar-board",
-                 {"--address", "127.0.78.1", "--count", "254", "--quiet"});
+    boards.start(Program("velmar-board"), {"--address", "127.0.78.1", "--count", "254", "--quiet"});
     boards.waitForStarted();
     QTest::qWait(500);
-    QList<QHostAddress> targets;
-    for (int i = 1; i <= 254; ++i)
-        targets << QHostAddress(QStringLiteral("127.0.78.%1").arg(i));
-    Session session(0);
-    session.open();
-    std::vector<double> together, oneByOne;
-    for (int run = 0; run < Runs; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        session.read(targets, SelectorStored, {500, 2});
-        together.push_back(clock.nsecsElapsed() / 1e6);
-        clock.restart();
-        for (const QHostAddress &target : targets)
-            session.read({target}, SelectorStored, {500, 2});
-        oneByOne.push_back(clock.nsecsElapsed() / 1e6);
+    std::vector<double> ctlWall, ctlCpu, bareWall, bareCpu, startWall, startCpu, bareStartWall, bareStartCpu;
+    for (int run = 0; run < StartRuns; ++run) {
+        const auto ctl = Timed(Program("velmarctl"), {"read", "127.0.78.1-127.0.78.254", "--timeout", "500",
+                                                      "--retries", "2", "--port", "0"});
+        const auto bare = Timed(Program("velmar-fanout"), {"127.0.78.1", "254", "500", "2"});
+        const auto start = Timed(Program("velmarctl"), {"--version"});
+        const auto bareStart = Timed(Program("velmar-fanout"), {});  // says how to use it, and ends
+        ctlWall.push_back(ctl.first), ctlCpu.push_back(ctl.second);
+        bareWall.push_back(bare.first), bareCpu.push_back(bare.second);
+        startWall.push_back(start.first), startCpu.push_back(start.second);
+        bareStartWall.push_back(bareStart.first), bareStartCpu.push_back(bareStart.second);
     }
     boards.kill();
     boards.waitForFinished();
-    return {{"velmarctl: 254 boards read at once", Of(together), "the same boards one at a time",
-             Of(oneByOne), "ms"}};
+    const std::string fanout = "bare fan-out in C, the same requests";
+    return {{"velmarctl: 254 boards read, wall", Of(ctlWall), fanout, Of(bareWall), "ms"},
+            {"velmarctl: 254 boards read, CPU", Of(ctlCpu), fanout, Of(bareCpu), "ms"},
+            {"velmarctl start alone (--version), wall", Of(startWall), "the C program's start alone",
+             Of(bareStartWall), "ms"},
+            {"velmarctl start alone (--version), CPU", Of(startCpu), "the C program's start alone",
+             Of(bareStartCpu), "ms"}};
 }
 
 const char *const Notes = R"(## How to read this
 
 - Every figure is the median of several runs, with the lowest and highest in brackets; the baseline beside
-  it is measured in the same run, by the same program, on the same machine. Ratios between runs on a
-  shared machine still move by some tens of per cent: compare figures of one run, and read a ratio as a
-  size, not as a constant that carries over to other machines.
+  it is measured in the same run, by the same program, on the same machine, the two taking turns. Ratios
+  between runs on a shared machine still move by some tens of per cent: compare figures of one run, and
+  read a ratio as a size, not as a constant that carries over to other machines.
 - Start-up and memory: whole processes from exec to the first paint (a start after the first, when the
-  settings file exists), the configurator started as the program starts (application set-up, window
-  icon, style, window) beside a bare window of the same size that shows one label of text (so both load
-  the font database and paint as many pixels). Peak memory is VmHWM at that moment; 21 starts of each.
-  What the window adds is Qt making the controls it shows and painting them once (controls hidden at the
-  start are made when first used): some forty entry fields and twenty labels, each text laid out; the
-  bold face of the public-address field; Fusion's buttons (the two tall ones drawn ahead on a second
-  thread as the window is shown); the group frames; and the settings file written at every start.
-- Idle: the context switches of every thread of a process, and its CPU time, over five seconds after a
-  second to settle; the bare window wakes only when something happens to it.
+  settings file exists), each kind its own small program that loads only what it needs: the
+  configurator as the program starts it (application set-up, window icon, window, settings file read
+  and written), a plain Qt form with the same controls (same kinds, count, places, texts and font, every
+  one made at start, the ordinary way), and a bare window of the same size with one label. The plain
+  form is the fair baseline; the bare window says what Qt itself costs. Peak memory is VmHWM at that
+  moment; 21 starts of each. Every control of the configurator is made at start, as in the plain form.
+- Idle: the CPU time of every thread of a process and the times they were put on a CPU, from the
+  scheduler's own accounting (schedstat, in nanoseconds), over five seconds after a second to settle;
+  the bare window has a focused entry field, whose caret blinks as the configurator's does.
 - Round trip: the stand-in board runs as a process of its own; the window is driven through an ordinary
   event loop, beside a bare window that clears thirty fields, sends one request and fills them from the
-  reply, and beside a bare socket doing just the request and reply.
-- Floods: another process sends configuration replies as fast as it can (aiming at a million a second)
-  until it has sent two seconds' worth; the first row says how many a second it managed in the slowest
-  and the fastest of these floods, sharing the machine with the reader. What is not read in time the
-  kernel drops; where a figure comes near the rate sent, the reader took nearly all of it and the
-  sender set the pace. A board answers each request with up to three identical copies, and a copy of
-  the reply just shown changes nothing; in the other flood every reply differs (identifier and lift
-  address), so each one is taken over into the read side. The window reads for at most 2 ms at a time
-  and then lets the event loop have its turn: fields and labels are redrawn once for such a pass, not
-  for every datagram. Beside the window, a bare loop reads the same flood and shows its count in a
-  label (it reads on as long as anything is queued). "Input taken" is how late a datagram that arrives
-  every 10 ms on a socket of its own is taken, as input from the display server would be; the bare loop
-  takes it only when its queue runs empty.
+  reply, and beside a bare socket doing just the request and reply. The first click after a start is
+  measured in a window of its own each time, beside the later clicks.
+- Floods: three other processes send configuration replies as fast as they can, together more than
+  either reader takes, for two seconds' worth; both readers' sockets ask for the same 1 MiB receive
+  buffer. What is read a second is the reader's capacity (its drain rate); the rest the kernel drops.
+  A board answers each request with up to three identical copies, and a copy of the reply just shown
+  changes nothing; in the other flood every reply differs (identifier and lift address), so each one is
+  taken over into the read side. The window reads for at most 2 ms at a time and then lets the event
+  loop have its turn: fields and labels are redrawn once for such a pass, not for every datagram. Beside
+  the window, a bare loop reads the same flood and shows its count in a label (it reads on as long as
+  anything is queued). "Input taken" is how late a datagram that arrives every 10 ms on a socket of its
+  own is taken, as input from the display server would be; the bare loop takes it only when its queue
+  runs empty.
+- A site: 254 stand-in boards in one process; `velmarctl read` of all of them as a whole process,
+  beside a small C program (`bench/fanout.c`) that sends the same request to the same three ports of
+  each board from one socket, with the same time-out (500 ms) and retries (2), and ends when every board
+  has answered. CPU is the children's user and system time. velmarctl then waits 100 ms more for
+  answers still on their way (a second board answering at one address is told so), and starts as a Qt
+  program: the rows of its start alone say how much of the difference that is.
 
 Reproduce with `./do bench` (a Release build in `build-bench/`, the offscreen platform, loopback).
 )";
@@ -540,8 +531,6 @@ Reproduce with `./do bench` (a Release build in `build-bench/`, the offscreen pl
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc >= 4 && std::string(argv[1]) == "--child")
-        return Child(QString::fromLatin1(argv[2]), QString::fromLatin1(argv[3]), argc, argv);
     if (argc == 6 && std::string(argv[1]) == "--flood")
         return FloodChild(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
                           std::atoi(argv[5]) != 0);
@@ -575,7 +564,7 @@ int main(int argc, char **argv)
         board.waitForFinished();
     }
     std::vector<Row> process;
-    for (auto part : {Startup(self), Idle(self)})
+    for (auto part : {Startup(), Idle()})
         process.insert(process.end(), part.begin(), part.end());
 
     char cpu[256] = "unknown";
@@ -588,7 +577,7 @@ int main(int argc, char **argv)
     const std::string text = std::string("# Performance\n\nMeasured by `./do bench` on ") + cpu + ", " +
                              std::to_string(std::thread::hardware_concurrency()) +
                              " cores, Debian 12 with Qt " + qVersion() +
-                             " (a Release build, the offscreen platform, loopback UDP).\n\n"
+                             " (a " VELMAR_BUILD_TYPE " build, the offscreen platform, loopback UDP).\n\n"
                              "## Processes: start-up, memory, idle\n\n" +
                              Table(process) + "\n## Boards and floods\n\n" + Table(rows) + "\n" + Notes;
     std::printf("%s", text.c_str());

@@ -1,6 +1,7 @@
 #pragma once
 // The configurator's one main window.
 
+#include "captions.h"
 #include "codec.h"
 #include "ini_file.h"
 #include "notifier.h"
@@ -175,15 +176,6 @@ void SetTag(QObject *object, int tag);
 // The application's title: its message boxes carry it. The application's name, which names its folders,
 // is the plain "VelmarCom".
 inline const char *const ApplicationTitle = "Конфігуратор V-8.6";
-
-// The addressing boxes' captions, as operators know them. The board's static caption has two spellings:
-// with a trailing blank at the start and on the read side, without it once the write side's box has been
-// switched back.
-inline const char *const ConsoleStaticCaption = "Статична IP адреса Пульта";
-inline const char *const ConsoleDynamicCaption = "Динамічна IP адреса Пульта";
-inline const char *const BoardStaticCaption = "Статична IP адреса Плати ";
-inline const char *const BoardStaticSwitchedCaption = "Статична IP адреса Плати";
-inline const char *const BoardDynamicCaption = "Динамічна IP адреса Плати ( DHCP )";
 
 // The message of an all-zero target.
 inline const char *const ZeroTargetMessage = "IP - Плати що конфігуруеться = 000.000.000.000";
