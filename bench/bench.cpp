@@ -519,9 +519,10 @@ const char *const Notes = R"(## How to read this
 - A site: 254 stand-in boards in one process; `velmarctl read` of all of them as a whole process,
   beside a small C program (`bench/fanout.c`) that sends the same request to the same three ports of
   each board from one socket, with the same time-out (500 ms) and retries (2), and ends when every board
-  has answered. CPU is the children's user and system time. velmarctl then waits 100 ms more for
-  answers still on their way (a second board answering at one address is told so), and starts as a Qt
-  program: the rows of its start alone say how much of the difference that is.
+  has answered. CPU is the children's user and system time. velmarctl then waits a little more for
+  answers still on their way (twice its slowest answer, 25 to 100 ms: a second board answering at one
+  address is told so), and starts as a Qt program: the rows of its start alone say how much of the
+  difference that is.
 
 Reproduce with `./do bench` (a Release build in `build-bench/`, the offscreen platform, loopback).
 )";

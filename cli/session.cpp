@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace velmar {
 
 namespace {
@@ -18,7 +20,8 @@ constexpr int MaxTargets = 4096;
 // time-out and its retries, not one per batch of boards.
 constexpr int AskedPerTick = 64;
 constexpr int TickMs = 5;
-constexpr int LingerMs = 100;  // after a read, for the answers still on their way
+// After a read, for the answers still on their way (see read()).
+constexpr int LingerMs = 100, ShortestQuietMs = 5;
 
 // An answer that is not what was asked, told as the operator can act on it.
 QString WhatItWas(const QByteArray &data, const DecodedDatagram &decoded)
@@ -136,7 +139,9 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
     clock.start();
     QEventLoop loop;
 
+    qsizetype inFlight = 0;  // asked, not yet ended
     auto ask = [&](Board &board) {
+        inFlight += board.attempts == 0;
         board.attempts += 1;
         board.sentAt = clock.elapsed();
         try {
@@ -145,8 +150,12 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
             board.sentAt = -timing.timeoutMs - 1;  // counts as silent at once
         }
     };
+    slowestAnswerMs_ = 0;
     auto finish = [&](quint32 key, const std::optional<QByteArray> &answer) {
         const Board board = open.take(key);
+        inFlight -= board.attempts > 0;
+        if (answer)
+            slowestAnswerMs_ = std::max(slowestAnswerMs_, clock.elapsed() - board.sentAt);
         ++done;
         answered += answer.has_value();
         if (onOutcome)
@@ -156,6 +165,18 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
             progress_({done, total, answered, done - answered});
         if (open.isEmpty())
             loop.quit();
+    };
+    // New targets: a burst each tick, so that their answers never crowd the socket's queue and silent
+    // ones cost no more than one time-out together; and, as answers come, more while fewer than a burst
+    // wait, so that a site of quick boards is asked as fast as it answers.
+    auto askMore = [&](qsizetype most) {
+        for (qsizetype burst = 0; burst < most && asked < toAsk.size(); ++asked) {
+            auto board = open.find(toAsk[asked]);
+            if (board != open.end() && board->attempts == 0) {
+                ask(*board);
+                ++burst;
+            }
+        }
     };
     listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
         const quint32 from = QHostAddress(sender).toIPv4Address();
@@ -167,6 +188,7 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
         if (decoded.reply && accept(*decoded.reply, data.size())) {
             finish(from, data);
+            askMore(AskedPerTick - inFlight);
         } else {
             board->why = WhatItWas(data, decoded);
         }
@@ -176,14 +198,7 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
             loop.quit();
             return;
         }
-        // New targets in bursts, so that their answers never crowd the socket's queue.
-        for (int burst = 0; burst < AskedPerTick && asked < toAsk.size(); ++asked) {
-            auto board = open.find(toAsk[asked]);
-            if (board != open.end()) {
-                ask(*board);
-                ++burst;
-            }
-        }
+        askMore(AskedPerTick);
         QList<quint32> silent;
         for (auto it = open.begin(); it != open.end(); ++it) {
             if (it->attempts == 0 || clock.elapsed() - it->sentAt < timing.timeoutMs)
@@ -241,10 +256,18 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
                 onRead(read);
         },
         other);
+    // The read lingers while answers keep coming: until none has come for as long as the slowest answer
+    // took (a few milliseconds at least), LingerMs at most.
+    QEventLoop linger;
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    quiet.setInterval(int(std::clamp<qint64>(slowestAnswerMs_, ShortestQuietMs, LingerMs)));
+    QObject::connect(&quiet, &QTimer::timeout, &linger, &QEventLoop::quit);
     listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
         other(data, QHostAddress(sender).toIPv4Address(), port);
+        quiet.start();
     });
-    QEventLoop linger;
+    quiet.start();
     QTimer::singleShot(std::min(timing.timeoutMs, LingerMs), &linger, &QEventLoop::quit);
     linger.exec();
     listener_.setHandler({});

@@ -21,7 +21,6 @@ namespace velmar {
 // Returns nothing and says why for text that is none of these, or names too many boards.
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error);
 
-
 // A reply that carries a whole configuration.
 bool IsWholeConfig(const ConfigReplyFields &reply, qsizetype length);
 
@@ -108,6 +107,7 @@ private:
     PlanSender *sender_ = &sockets_;
     std::function<void(const Progress &)> progress_;
     QHash<quint32, QStringList> twoBoards_;
+    qint64 slowestAnswerMs_ = 0;  // of the last exchange: from a board's last ask to its answer
 };
 
 }  // namespace velmar

@@ -5,7 +5,6 @@
 
 #include <QFileInfo>
 #include <QSet>
-#include <QStringDecoder>
 
 namespace {
 
@@ -32,11 +31,16 @@ QString Unquoted(const QString &text)
 
 IniFile::Line IniFile::Classify(const QByteArray &raw, const std::optional<QString> &section)
 {
-    // Decoded as written: a byte-order mark inside the file is a character like any other, not one to
-    // drop; bytes that are no UTF-8 read as U+FFFD, and are written back as they were.
-    QStringDecoder decode(QStringConverter::Utf8,
-                          QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    const QString line = QString(decode(raw)).trimmed();  // a CR before the LF goes here too
+    // Decoded as written: a byte-order mark inside the file is a character like any other, which
+    // QString::fromUtf8() would drop at the start of a line; bytes that are no UTF-8 read as U+FFFD, and
+    // are written back as they were.
+    QByteArrayView rest(raw);
+    QString decoded;
+    while (rest.startsWith("\xEF\xBB\xBF")) {
+        decoded += QChar(QChar::ByteOrderMark);
+        rest = rest.sliced(3);
+    }
+    const QString line = (decoded + QString::fromUtf8(rest)).trimmed();  // a CR before the LF goes here too
     Line classified{raw, section.value_or(QString()), {}, {}, Line::Other};
     if (line.isEmpty() || line.front() == QLatin1Char(';') || line.front() == QLatin1Char('#'))
         return classified;
