@@ -731,12 +731,14 @@ void TestWindow::aSaveThatWentElsewhereIsSaidAndReadNext()
     QCOMPARE(f.open().octets(0)[3]->valueText(), QString("009"));
     f.close();
 
-    // A link beside the program: read through, never written through.
+#ifdef Q_OS_UNIX
+    // A link beside the program: never written through.
     QVERIFY(QFile::remove(primary) && QFile::link("/dev/null", primary));
     f.open();
     f.close();
     QCOMPARE(QFileInfo(primary).symLinkTarget(), QString("/dev/null"));
     QVERIFY(QFileInfo("/dev/null").exists() && !QFileInfo("/dev/null").isFile());
+#endif
 }
 
 QTEST_MAIN(TestWindow)
