@@ -37,7 +37,7 @@
 #include <thread>
 #include <vector>
 
-#include <sys/times.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace velmar;
@@ -146,10 +146,12 @@ int FloodChild(int port, int rate, int count, bool vary)
 
 // ---- Start-up and memory ------------------------------------------------------------------------
 
-// A program of this folder's, beside velmar-bench.
+QString programFolder;  // velmar-bench's, where the other programs are
+
+// A program beside velmar-bench.
 QString Program(const char *name)
 {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name);
+    return programFolder + QLatin1Char('/') + QLatin1String(name);
 }
 
 std::vector<Row> Startup()
@@ -440,10 +442,17 @@ std::vector<Row> Floods(const QString &self)
 // ---- A site -------------------------------------------------------------------------------------
 
 // Wall and CPU time of a whole program run, from exec to exit.
+double ChildrenCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
 std::pair<double, double> Timed(const QString &program, const QStringList &args)
 {
-    tms before{}, after{};
-    times(&before);
+    const double before = ChildrenCpuMs();
     QElapsedTimer clock;
     clock.start();
     QProcess child;
@@ -451,9 +460,7 @@ std::pair<double, double> Timed(const QString &program, const QStringList &args)
     child.start(program, args);
     child.waitForFinished(60000);
     const double wallMs = clock.nsecsElapsed() / 1e6;
-    times(&after);
-    const double ticks = double(after.tms_cutime + after.tms_cstime - before.tms_cutime - before.tms_cstime);
-    return {wallMs, ticks * 1000.0 / double(sysconf(_SC_CLK_TCK))};
+    return {wallMs, ChildrenCpuMs() - before};
 }
 
 std::vector<Row> Site()
@@ -519,7 +526,7 @@ const char *const Notes = R"(## How to read this
 - A site: 254 stand-in boards in one process; `velmarctl read` of all of them as a whole process,
   beside a small C program (`bench/fanout.c`) that sends the same request to the same three ports of
   each board from one socket, with the same time-out (500 ms) and retries (2), and ends when every board
-  has answered. CPU is the children's user and system time. velmarctl then waits a little more for
+  has answered. CPU is the children's user and system time (getrusage). velmarctl then waits a little more for
   answers still on their way (twice its slowest answer, 25 to 100 ms: a second board answering at one
   address is told so), and starts as a Qt program: the rows of its start alone say how much of the
   difference that is.
@@ -554,9 +561,9 @@ int main(int argc, char **argv)
         QApplication app(argc, argv);
         PrepareApplication(app);  // the window's exchanges run in an application set up as the program's
         self = QCoreApplication::applicationFilePath();
+        programFolder = QCoreApplication::applicationDirPath();
         QProcess board;
-        board.start(QCoreApplication::applicationDirPath() + "/velmar-board",
-                    {"--address", BoardAddress, "--quiet"});
+        board.start(Program("velmar-board"), {"--address", BoardAddress, "--quiet"});
         board.waitForStarted();
         QTest::qWait(300);
         for (auto part : {RoundTrip(), Floods(self), Site()})
