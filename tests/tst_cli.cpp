@@ -201,11 +201,11 @@ void TestCli::aWholeSiteAnswersInFull()
     SKIP_WHERE_LOOPBACK_IS_ONE();
     const quint32 net = (test::uniqueLoopback().toIPv4Address() & 0xFFFF0000u) | 251u << 8;
     QProcess boards;
-    boards.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     boards.start(QCoreApplication::applicationDirPath() + "/velmar-board",
                  {"--address", QHostAddress(net | 1).toString(), "--count", "254", "--quiet"});
     QVERIFY(boards.waitForStarted());
-    QTest::qWait(500);
+    QByteArray said;  // the boards say when they listen
+    QTRY_VERIFY_WITH_TIMEOUT((said += boards.readAllStandardError()).contains(" listening; "), 10000);
     const Run run = Ctl({"read", QHostAddress(net).toString() + "/24", "--json"});
     boards.kill();
     boards.waitForFinished();
