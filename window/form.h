@@ -14,8 +14,6 @@
 
 #include <array>
 #include <functional>
-#include <utility>
-#include <vector>
 
 class HexByteEdit;
 class NumericEdit;
@@ -28,7 +26,6 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QPushButton;
 class QTimer;
-class TForm1_Config_UDP;
 
 class TForm1_Config_UDP : public QWidget
 {
