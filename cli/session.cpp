@@ -114,8 +114,8 @@ void Session::send(const QList<QHostAddress> &targets, const SendPlan &plan)
     CarryOut(plan, hosts, *sender_);
 }
 
-void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
-                       Timing timing, const OnOutcome &onOutcome, const OnOther &onOther)
+qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
+                         Timing timing, const OnOutcome &onOutcome, const OnOther &onOther)
 {
     struct Board
     {
@@ -150,12 +150,12 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
             board.sentAt = -timing.timeoutMs - 1;  // counts as silent at once
         }
     };
-    slowestAnswerMs_ = 0;
+    qint64 slowestAnswerMs = 0;
     auto finish = [&](quint32 key, const std::optional<QByteArray> &answer) {
         const Board board = open.take(key);
         inFlight -= board.attempts > 0;
         if (answer)
-            slowestAnswerMs_ = std::max(slowestAnswerMs_, clock.elapsed() - board.sentAt);
+            slowestAnswerMs = std::max(slowestAnswerMs, clock.elapsed() - board.sentAt);
         ++done;
         answered += answer.has_value();
         if (onOutcome)
@@ -218,6 +218,7 @@ void Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan,
     if (!open.isEmpty())
         loop.exec();
     listener_.setHandler({});
+    return slowestAnswerMs;
 }
 
 QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, char selector, Timing timing,
@@ -243,7 +244,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
         if (IsBoardPort(port) && decoded.reply && IsWholeConfig(*decoded.reply, data.size()))
             seen(from, *WholeConfigOf(*decoded.reply, std::size_t(data.size())));
     };
-    exchange(
+    const qint64 slowestAnswerMs = exchange(
         targets, ReadPlan(selector), &IsWholeConfig, timing,
         [&](const Outcome &outcome) {
             ReadOutcome read{outcome.target, std::nullopt, outcome.unusable, outcome.why};
@@ -261,7 +262,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     QEventLoop linger;
     QTimer quiet;
     quiet.setSingleShot(true);
-    quiet.setInterval(int(std::clamp<qint64>(slowestAnswerMs_, ShortestQuietMs, LingerMs)));
+    quiet.setInterval(int(std::clamp<qint64>(slowestAnswerMs, ShortestQuietMs, LingerMs)));
     QObject::connect(&quiet, &QTimer::timeout, &linger, &QEventLoop::quit);
     listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
         other(data, QHostAddress(sender).toIPv4Address(), port);

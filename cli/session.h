@@ -97,9 +97,10 @@ private:
     void send(const QList<QHostAddress> &targets, const SendPlan &plan);
     // Carries the plan out to every target, in paced bursts, and again to those that stay silent.
     // Only answers from a board's own ports count; each target's end goes to `onOutcome`.
-    // Datagrams from targets already ended (or from elsewhere) go to `onOther`.
-    void exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
-                  Timing timing, const OnOutcome &onOutcome, const OnOther &onOther = {});
+    // Datagrams from targets already ended (or from elsewhere) go to `onOther`. Returns the slowest
+    // answer's time in milliseconds, from a board's last ask.
+    qint64 exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
+                    Timing timing, const OnOutcome &onOutcome, const OnOther &onOther = {});
 
     Listener listener_;
     SendingSocket client_;
@@ -107,7 +108,6 @@ private:
     PlanSender *sender_ = &sockets_;
     std::function<void(const Progress &)> progress_;
     QHash<quint32, QStringList> twoBoards_;
-    qint64 slowestAnswerMs_ = 0;  // of the last exchange: from a board's last ask to its answer
 };
 
 }  // namespace velmar
