@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 
 BUILD=${BUILD:-build}
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
-          clang-format clang-tidy)
+          clang-format clang-tidy iproute2)
 # Building and checking the Debian package: manual pages, dependencies, desktop entry and metadata.
 PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream lintian)
 # Building for Windows with MinGW-w64 and a Qt built for it, the installer, and running it all under Wine.
@@ -293,7 +293,7 @@ case "$cmd" in
         log=$(mktemp "${TMPDIR:-/tmp}/velmar-board.XXXXXX")
         "$BUILD/bin/velmar-board" "$@" 2>"$log" &
         pid=$!
-        until grep -q ' listening; ' "$log"; do
+        until grep -qs ' listening; ' "$log"; do
             if ! kill -0 "$pid" 2>/dev/null; then
                 cat "$log" >&2
                 exit 2

@@ -75,6 +75,8 @@ StandInBoard::~StandInBoard() = default;
 bool StandInBoard::start(QString &error)
 {
     stored_ = DefaultBoardState(options_.address);
+    if (options_.mac)
+        stored_.config.record.mac = *options_.mac;
     if (!options_.statePath.isEmpty()) {
         if (QFile::exists(options_.statePath)) {
             if (!ReadConfigFile(options_.statePath, stored_, error))
@@ -116,12 +118,13 @@ bool StandInBoard::bindPorts(const QHostAddress &address, QString &error)
             continue;
         auto *socket = new QUdpSocket(this);
         socket->setProxy(QNetworkProxy::NoProxy);  // a board answers on the local network only
-        if (!socket->bind(address, port, QAbstractSocket::DontShareAddress)) {
+        const QHostAddress local = options_.listenAll ? QHostAddress(QHostAddress::AnyIPv4) : address;
+        if (!socket->bind(local, port, QAbstractSocket::DontShareAddress)) {
             const QString why = socket->errorString();
             delete socket;
             if (port == wire::ListenPort)
                 continue;  // a configurator on this machine holds it: the board does without
-            error = QStringLiteral("cannot bind %1:%2: %3").arg(address.toString()).arg(port).arg(why);
+            error = QStringLiteral("cannot bind %1:%2: %3").arg(local.toString()).arg(port).arg(why);
             qDeleteAll(sockets_);
             sockets_.clear();
             return false;
@@ -136,7 +139,7 @@ bool StandInBoard::bindPorts(const QHostAddress &address, QString &error)
 void StandInBoard::moveToStoredAddress()
 {
     const QHostAddress stored(IpText(stored_.config.record.liftIp));
-    if (stored == options_.address)
+    if (stored == options_.address || options_.listenAll)
         return;
     const QString from = options_.address.toString();
     QString error;

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QUdpSocket;
 
@@ -45,6 +46,11 @@ struct BoardOptions
     // A board in the field also listens on 6767. On the configurator's own machine that would keep the
     // configurator from listening there, so a stand-in board takes 6767 only when asked.
     bool bindListenPort = false;
+    // As a board on a real network: its ports on every address of the machine (or network namespace) it
+    // runs in, so that it hears broadcasts, and its answers leave from the address of the interface the
+    // system sends them through. Its lift address is then the interface's business: it does not move.
+    bool listenAll = false;
+    std::optional<Mac> mac;  // instead of the one made from its address
     BoardFaults faults;
     quint32 seed = 1;
     // Where a copy of every reply goes as well (say `velmarctl watch`); a null address sends none.

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "address_lock.h"
 #include "console.h"
 
 #include "frame_bytes.h"
@@ -25,6 +26,28 @@ QString Printable(const QString &text)
     return printable;
 }
 
+QString FromPrintable(const QString &text)
+{
+    QString plain;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\\') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\\')) {
+            plain += text[++i];
+            continue;
+        }
+        bool ok = false;
+        const ushort code = text[i] == QLatin1Char('\\') && text.mid(i + 1, 1) == QLatin1String("x")
+                                ? text.mid(i + 2, 2).toUShort(&ok, 16)
+                                : 0;
+        if (ok && text.mid(i + 2, 2).size() == 2) {
+            plain += QChar(code);
+            i += 3;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
 [[noreturn]] void Fail(int code, const QString &message)
 {
     throw Failure{code, message};
@@ -45,6 +68,18 @@ QString Text(const StoredConfig &s)
 }
 
 const char *const Unusable = "answered, but not with what was asked";
+
+// Why a target gave no configuration, for its row.
+QString Silence(const Session::ReadOutcome &read)
+{
+    if (read.unreachable)
+        return QStringLiteral("no route to %1: this computer has no address in its subnet (velmarctl discover "
+                              "says how to add one)")
+            .arg(read.target.toString());
+    if (read.unusable)
+        return QString::fromLatin1(Unusable) + QStringLiteral(": ") + read.why;
+    return QStringLiteral("no answer");
+}
 
 // "done/total, answered, silent" on standard error, kept on one line, once an operation takes more
 // than a second and only on a terminal. Rows on standard output first clear it.
@@ -92,23 +127,20 @@ struct OpenSession : LinkedSession
     }
 };
 
-std::optional<StoredConfig> ReadOne(Session &session, const QHostAddress &target, Session::Timing timing)
-{
-    const auto configs = session.read({target}, SelectorStored, timing);
-    if (!configs.contains(target.toIPv4Address()))
-        return std::nullopt;
-    return configs.value(target.toIPv4Address());
-}
-
-// The board's stored configuration before a write, or Failure.
+// The board's stored configuration before a write, or Failure. Two boards that claim its address
+// are refused here, before anything is written.
 StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
 {
-    const auto current = ReadOne(session, target, timing);
+    Session::ReadOutcome outcome;
+    session.read({target}, SelectorStored, timing, [&](const Session::ReadOutcome &read) { outcome = read; });
     if (Interrupted())
         Fail(SomeFailed, QStringLiteral("stopped"));
-    if (!current)
-        Fail(SomeFailed, target.toString() + ": no answer");
-    return *current;
+    if (!outcome.config)
+        Fail(SomeFailed, target.toString() + ": " + Silence(outcome));
+    RefuseTwoBoards(session, {target}, timing, QStringLiteral("nothing written"));
+    if (Interrupted())
+        Fail(SomeFailed, QStringLiteral("stopped"));
+    return *outcome.config;
 }
 
 }  // namespace
@@ -242,6 +274,15 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
         console.err << target.toString() << ": no answer after the write\n";
         return NoConfirmation;
     }
+    // Values that are neither the old ones nor ours: another configurator wrote the board meanwhile.
+    if (!Same(*after, expected) && !Same(*after, before)) {
+        for (const QString &difference : Differences(*after, expected))
+            out << "  board holds: "
+                << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted "))
+                << '\n';
+        out << target.toString() << ": another write overtook this one; the board holds what is shown above\n";
+        return SomeFailed;
+    }
     // Answers that still show the old values may be late copies of answers given before the write (a
     // slow board's, or where answers get lost): they neither confirm the write nor show it lost.
     if (!Same(*after, expected)) {
@@ -336,14 +377,13 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
             object.insert("answered", read.config.has_value());
             if (read.unusable)
                 object.insert("unusable", true);
+            if (read.unreachable)
+                object.insert("unreachable", true);
             console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         } else {
             console.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0)
                         << "  "
-                        << (read.config     ? Text(*read.config)
-                            : read.unusable ? QString::fromLatin1(Unusable) + QStringLiteral(": ") + read.why
-                                            : QStringLiteral("no answer"))
-                        << '\n';
+                        << (read.config ? Text(*read.config) : Silence(read)) << '\n';
         }
         console.out.flush();
     });
@@ -351,13 +391,14 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
     if (Interrupted())
         return Stopped(console);
     // Two boards behind one address take one configuration between them: a clash to be told at once.
+    const QHash<quint32, QStringList> two = TwoBoardsOn(session, targets, link.timing);
     for (const QHostAddress &target : targets)
-        if (const QString two = session.twoBoardsAt(target); !two.isEmpty())
-            console.err << two << '\n';
+        if (two.contains(target.toIPv4Address()))
+            console.err << TwoBoardsText(two.value(target.toIPv4Address()), target) << '\n';
     if (silent)
         console.err << silent << " of " << targets.size()
                     << " board(s) did not answer with their configuration\n";
-    return silent || !session.twoBoards().isEmpty() ? SomeFailed : Ok;
+    return silent || !two.isEmpty() ? SomeFailed : Ok;
 }
 
 int WriteCommand(const Link &link, const QHostAddress &target, const Changes &changes,
@@ -367,6 +408,7 @@ int WriteCommand(const Link &link, const QHostAddress &target, const Changes &ch
     CheckChanges(changes);
     if (from)
         Apply(*from, changes);
+    const AddressLock lock(target, QStringLiteral("writes to"), console.err);
     OpenSession session(link);
     const StoredConfig current = Current(session, target, link.timing);
     StoredConfig base = from ? *from : current;
@@ -393,6 +435,7 @@ int RestoreCommand(const Link &link, StoredConfig saved, const QHostAddress &tar
     if (!AddressingAllowed(saved.config.boardDhcp, saved.config.record.consoleDynamic))
         Fail(BadUsage, QStringLiteral("the file holds a board on DHCP with a static console: a board on DHCP "
                                       "needs a dynamic console"));
+    const AddressLock lock(target, QStringLiteral("writes to"), console.err);
     OpenSession session(link);
     const StoredConfig current = Current(session, target, link.timing);
     if (!exact) {
@@ -492,10 +535,7 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QD
         progress.clear();
         const QString address = read.target.toString();
         if (!read.config) {
-            console.out << address << "  "
-                        << (read.unusable ? QString::fromLatin1(Unusable) + QStringLiteral(": ") + read.why
-                                          : QStringLiteral("no answer"))
-                        << '\n';
+            console.out << address << "  " << Silence(read) << '\n';
             ++failed;
             return;
         }
@@ -536,6 +576,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
                 comesUpAt.insert(it.key(), lift);
         }
     }
+    RefuseTwoBoards(session, targets, link.timing, QStringLiteral("nothing rebooted"));
     session.reboot(targets, link.timing.timeoutMs, [&](const Session::Outcome &outcome) {
         progress.clear();
         const bool ack = outcome.answer.has_value();

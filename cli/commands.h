@@ -35,6 +35,8 @@ struct Console
 
 // A board's text for a terminal: control characters as \xNN, a backslash doubled.
 QString Printable(const QString &text);
+// Printable's text back as it was.
+QString FromPrintable(const QString &text);
 
 // How a command reaches the boards.
 struct Link
@@ -83,6 +85,23 @@ QStringList Differences(const StoredConfig &have, const StoredConfig &want);
 int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
                    const StoredConfig &wanted, const StoredConfig &judge, bool dryRun, Console &console);
 
+// Which of `targets` more than one board claims, with their MACs: those the session's last read saw
+// answer at one address (on loopback every board there hears it), and, on a real segment, those a
+// broadcast to the targets' subnets finds answering from a target or holding it as lift address.
+QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddress> &targets,
+                                        Session::Timing timing);
+// Failure(SomeFailed) naming the MACs when two boards claim a target, followed by `nothing` ("nothing
+// written").
+void RefuseTwoBoards(Session &session, const QList<QHostAddress> &targets, Session::Timing timing,
+                     const QString &nothing);
+// Failure(BadUsage) when a target names no board: 255.255.255.255, the broadcast or network address
+// of a subnet of this computer, or this computer's own address.
+void RefuseNonBoards(const QList<QHostAddress> &targets);
+// The same for one address named alone; from a range such addresses are left out, said once.
+QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Console &console);
+
+// Asks every board that hears a broadcast on this computer's subnets and prints one row each.
+int DiscoverCommand(const Link &link, char selector, bool json, Console &console);
 int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json,
                 Console &console);
 // Starts from the board's stored configuration, or from `from`.

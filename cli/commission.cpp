@@ -1,4 +1,5 @@
 #include "commission.h"
+#include "address_lock.h"
 #include "console.h"
 
 #include "guard.h"
@@ -18,8 +19,8 @@ namespace {
 constexpr qint64 MaxPlanBytes = 1 << 20;
 
 // One CSV record per line; fields between double quotes may hold the separator, and "" stands for a
-// quote.
-QList<QStringList> CsvRecords(const QString &text, QChar separator = QLatin1Char(','))
+// quote. A plan's fields are trimmed, as a spreadsheet shows them; the record's are taken as written.
+QList<QStringList> CsvRecords(const QString &text, QChar separator = QLatin1Char(','), bool trim = true)
 {
     QList<QStringList> records;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
@@ -36,24 +37,52 @@ QList<QStringList> CsvRecords(const QString &text, QChar separator = QLatin1Char
             else if (ch != QLatin1Char('\r'))
                 fields.last() += ch;
         }
-        for (QString &field : fields)
-            field = field.trimmed();
+        if (trim)
+            for (QString &field : fields)
+                field = field.trimmed();
         records << fields;
     }
     return records;
 }
 
-// A field for the record beside the plan. A board's own text is shown as a terminal may show it
-// (control characters as \xNN), so that no line break or escape sequence of a board's reaches the file.
-QString Csv(const QString &text)
+// A spreadsheet takes a cell that starts with one of these for a formula; such a cell is written with
+// an apostrophe before it, which a spreadsheet shows as text and the reader takes off again (an
+// apostrophe of the text's own is doubled so).
+bool StartsLikeAFormula(const QString &text)
 {
-    const QString field = Printable(text);
-    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
-        !field.contains(QLatin1Char('\n')))
-        return field;
-    return QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+    return !text.isEmpty() && QStringLiteral("=+-@\t\r'").contains(text[0]);
 }
+
+}  // namespace
+
+QString RecordLine(const QStringList &texts)
+{
+    QStringList fields;
+    for (const QString &text : texts) {
+        // A line break or escape sequence of a board's never reaches the file: control characters are
+        // written as \xNN (and a backslash doubled), as a terminal shows them.
+        QString field = Printable(text);
+        if (StartsLikeAFormula(field))
+            field.prepend(QLatin1Char('\''));
+        if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')))
+            field = QLatin1Char('"') + field.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+        fields << field;
+    }
+    return fields.join(QLatin1Char(','));
+}
+
+QStringList RecordFields(const QString &line)
+{
+    QStringList fields = CsvRecords(line, QLatin1Char(','), false).value(0);
+    for (QString &field : fields) {
+        if (field.startsWith(QLatin1Char('\'')) && StartsLikeAFormula(field.mid(1)))
+            field.remove(0, 1);
+        field = FromPrintable(field);
+    }
+    return fields;
+}
+
+namespace {
 
 const QStringList Columns = {"name",    "lift",       "mask",  "router", "mac",
                              "console", "dispatcher", "ident", "board"};
@@ -138,8 +167,8 @@ public:
             text_ += '\n';
         if (text_.isEmpty())
             text_ = "time,row,mac_before,mac_after,version,result\n";
-        for (const QStringList &record : CsvRecords(QString::fromUtf8(text_)))
-            if (record.size() >= 6)
+        for (const QString &line : QString::fromUtf8(text_).split(QLatin1Char('\n')))
+            if (const QStringList record = RecordFields(line); record.size() >= 6)
                 entries_.insert(record[1], {record[5], record[3]});
         // Written at once, before any board is touched: a record that cannot be kept stops the run here.
         save();
@@ -169,13 +198,9 @@ public:
              const QString &result, Console &console)
     {
         const QString mac = after ? MacText(after->config.record.mac) : QString();
-        const QString line = QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
-                                         Csv(row.name),
-                                         MacText(before.config.record.mac),
-                                         mac,
-                                         Csv(VersionToText((after ? *after : before).config.versionText)),
-                                         result}
-                                 .join(QLatin1Char(','));
+        const QString line = RecordLine({QDateTime::currentDateTime().toString(Qt::ISODate), row.name,
+                                         MacText(before.config.record.mac), mac,
+                                         VersionToText((after ? *after : before).config.versionText), result});
         text_ += (line + QLatin1Char('\n')).toUtf8();
         save();
         entries_.insert(row.name, {result, mac});
@@ -493,8 +518,7 @@ private:
         // Two new boards connected at once would both take this row: the run stops instead.
         session_.settle(50);
         session_.read({options_.at}, SelectorStored, link_.timing);
-        if (const QString two = session_.twoBoardsAt(options_.at); !two.isEmpty())
-            Fail(SomeFailed, two);
+        RefuseTwoBoards(session_, {options_.at}, link_.timing, QStringLiteral("nothing written"));
         const StoredConfig wanted = Planned(row, *current);
         const StoredConfig expected = Expected(ValuesFor(wanted));
         console_.out << row.name << ": board " << MacText(current->config.record.mac) << ", \""
@@ -510,6 +534,21 @@ private:
                      kept == NoConfirmation ? QStringLiteral("not confirmed") : QStringLiteral("not kept"),
                      console_);
             return kept;
+        }
+        // Another configurator (a second laptop on the site) may have written the same board meanwhile: it
+        // is read once more just before its reboot, and the row goes on only while it holds this run's values.
+        const auto still = session_.readUntil(
+            options_.at, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
+            link_.timing);
+        if (Interrupted())
+            return Stopped(console_);
+        if (!still || !Same(*still, expected)) {
+            console_.err << row.name << ": another configurator wrote this board"
+                         << (still ? QStringLiteral(" (it holds ") + Differences(*still, expected).join(", ") + ")"
+                                   : QString())
+                         << "; this row is not written\n";
+            log_.add(row, *current, std::nullopt, QStringLiteral("written by another configurator"), console_);
+            return SomeFailed;
         }
         // Recorded before the reboot: a run stopped from here on finishes this row before any other.
         log_.add(row, *current, expected, Written, console_);
@@ -561,6 +600,8 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         console.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
         return Ok;
     }
+    // Two runs on this computer never wait for new boards at one address: both would take one board.
+    const AddressLock lock(options.at, QStringLiteral("waits for new boards at"), console.err);
     return CommissionRun(link, options, plan, console).run();
 }
 

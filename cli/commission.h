@@ -50,6 +50,12 @@ struct CommissionOptions
 // problem. `at`: where new boards answer, or null.
 SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at, Console &console);
 
+// One line of the record beside the plan, and its fields read back exactly as they were given: control
+// characters and backslashes escaped, a cell a spreadsheet would take for a formula (=, +, -, @, tab,
+// carriage return) after an apostrophe.
+QString RecordLine(const QStringList &fields);
+QStringList RecordFields(const QString &line);
+
 // The record beside the plan: PLAN.log.csv.
 QString CommissionLogPath(const QString &planPath);
 

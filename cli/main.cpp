@@ -23,6 +23,7 @@ namespace {
 const char *const Overview =
     "usage: velmarctl COMMAND [options]\n"
     "\n"
+    "  discover             find every board that hears a broadcast on this computer's networks\n"
     "  read TARGET...       read the stored (or --working) configuration of each board\n"
     "  write TARGET         change a board's stored configuration and check that it kept it\n"
     "  reboot TARGET...     restart boards, optionally --wait until they answer again\n"
@@ -42,7 +43,9 @@ const char *const Overview =
     "option is not valid (nothing was sent), 3 the listening port is taken, 4 a write went out but no\n"
     "answer confirmed it. Before a write or restore, a configuration that would leave a board\n"
     "unreachable (a mask with holes, a lift address that is no host's, a router outside the subnet, a\n"
-    "multicast MAC) is refused with exit 2 unless --force is given.\n";
+    "multicast MAC) is refused with exit 2 unless --force is given. A broadcast or network address, or\n"
+    "this computer's own, names no board (exit 2); two boards that claim one address are named and\n"
+    "nothing is written to or rebooted there (exit 1).\n";
 
 // An option's whole number from low to high; a bad one ends the command with BadUsage.
 int Number(const QCommandLineParser &parser, const char *name, int low, int high)
@@ -109,11 +112,13 @@ QList<QHostAddress> Targets(const QStringList &texts)
     return *targets;
 }
 
+// One board's address: no range, and no address that names no board.
 QHostAddress OneTarget(const QString &text, const char *command)
 {
     const auto targets = Targets({text});
     if (targets.size() != 1)
         Fail(BadUsage, QStringLiteral("%1 takes exactly one board, not a range").arg(QLatin1String(command)));
+    RefuseNonBoards(targets);
     return targets[0];
 }
 
@@ -133,8 +138,28 @@ int Read(const QStringList &args, Console &console)
           {{"working", "Read the working configuration instead of the stored one."},
            {"json", "One JSON object per board and line."}},
           console.out);
-    return ReadCommand(o.link, Targets(o.positional), o.isSet("working") ? SelectorWorking : SelectorStored,
-                       o.isSet("json"), console);
+    return ReadCommand(o.link, WithoutNonBoards(Targets(o.positional), console),
+                       o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"), console);
+}
+
+int Discover(const QStringList &args, Console &console)
+{
+    Options o;
+    Parse(o, args,
+          "velmarctl discover [--working] [--json]\n"
+          "Sends a read request to the broadcast address of every network interface that is up, and to\n"
+          "255.255.255.255, and prints every board that answers: the address it answered from, its MAC,\n"
+          "lift address, mask, router and version. A board in a subnet this computer has no address in\n"
+          "is shown with the commands that add one (Linux and Windows). Boards that claim one address\n"
+          "with different MACs are shown as a clash. Only boards on this computer's own segments answer:\n"
+          "a router between stops a broadcast. Ends a time-out after the last new answer.",
+          {{"working", "Read the working configuration instead of the stored one."},
+           {"json", "One JSON object per board (and per clash) and line."}},
+          console.out);
+    if (!o.positional.isEmpty())
+        Fail(BadUsage, QStringLiteral("discover takes no address: it asks every board that hears a broadcast"));
+    return DiscoverCommand(o.link, o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"),
+                           console);
 }
 
 // Every value is checked here, before anything is sent.
@@ -234,7 +259,7 @@ int Backup(const QStringList &args, Console &console)
           {{"dir", "The folder for the files (created when missing).", "D"}}, console.out);
     if (o.value("dir").isEmpty())
         Fail(BadUsage, QStringLiteral("backup needs --dir with a folder"));
-    return BackupCommand(o.link, Targets(o.positional), QDir(o.value("dir")), console);
+    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), QDir(o.value("dir")), console);
 }
 
 int Reboot(const QStringList &args, Console &console)
@@ -249,6 +274,7 @@ int Reboot(const QStringList &args, Console &console)
            {"yes", "Reboot several boards without asking."}},
           console.out);
     const auto targets = Targets(o.positional);
+    RefuseNonBoards(targets);
     // A range restarts a whole building's lifts at once: never by a slip of the keyboard.
     if (targets.size() > 1 && !o.isSet("yes")) {
         if (!IsTerminal(stdin) || !console.progress)
@@ -359,8 +385,9 @@ int main(int argc, char *argv[])
     }
     args.removeAt(1);
     const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
-        {"read", Read},       {"write", Write}, {"reboot", Reboot},         {"backup", Backup},
-        {"restore", Restore}, {"watch", Watch}, {"commission", Commission}, {"audit", Audit}};
+        {"discover", Discover}, {"read", Read},   {"write", Write},           {"reboot", Reboot},
+        {"backup", Backup},     {"restore", Restore}, {"watch", Watch}, {"commission", Commission},
+        {"audit", Audit}};
     int code = BadUsage;
     try {
         const auto found = std::find_if(commands.begin(), commands.end(), [&](const auto &entry) {

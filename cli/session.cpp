@@ -22,6 +22,8 @@ constexpr int AskedPerTick = 64;
 constexpr int TickMs = 5;
 // After a read, for the answers still on their way (see read()).
 constexpr int LingerMs = 100, ShortestQuietMs = 5;
+// Between the rounds of a broadcast read: a lost datagram is asked for again before the time-out runs.
+constexpr int RoundGapMs = 50;
 
 // An answer that is not what was asked, told as the operator can act on it.
 QString WhatItWas(const QByteArray &data, const DecodedDatagram &decoded)
@@ -89,7 +91,9 @@ std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QStrin
             return std::nullopt;
         }
         if (first == last && (first == 0 || first == 0xFFFFFFFFu)) {
-            error = QStringLiteral("\"%1\" names no board").arg(text);
+            error = QStringLiteral("\"%1\" names no board (velmarctl discover asks every board that hears a "
+                                   "broadcast)")
+                        .arg(text);
             return std::nullopt;
         }
         // A board named twice (in two ranges, say) is asked once.
@@ -123,13 +127,14 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
         int attempts = 0;
         qint64 sentAt = -1;
         QString why;  // set when it answered, but with nothing `accept` takes: what that answer was
+        bool unreachable = false;
     };
     QHash<quint32, Board> open;  // asked or to be asked, not yet done
     QList<quint32> toAsk;
     for (const QHostAddress &target : targets) {
         const quint32 key = target.toIPv4Address();
         if (!open.contains(key)) {
-            open.insert(key, Board{target, 0, -1, {}});
+            open.insert(key, Board{target, 0, -1, {}, false});
             toAsk << key;
         }
     }
@@ -146,8 +151,9 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
         board.sentAt = clock.elapsed();
         try {
             send({board.address}, plan);
-        } catch (const SendError &) {
+        } catch (const SendError &error) {
             board.sentAt = -timing.timeoutMs - 1;  // counts as silent at once
+            board.unreachable = board.unreachable || error.unreachable;
         }
     };
     qint64 slowestAnswerMs = 0;
@@ -159,8 +165,8 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
         ++done;
         answered += answer.has_value();
         if (onOutcome)
-            onOutcome(
-                {board.address, answer, !answer && !board.why.isEmpty(), answer ? QString() : board.why});
+            onOutcome({board.address, answer, !answer && !board.why.isEmpty(), answer ? QString() : board.why,
+                       !answer && board.unreachable});
         if (progress_)
             progress_({done, total, answered, done - answered});
         if (open.isEmpty())
@@ -247,7 +253,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     const qint64 slowestAnswerMs = exchange(
         targets, ReadPlan(selector), &IsWholeConfig, timing,
         [&](const Outcome &outcome) {
-            ReadOutcome read{outcome.target, std::nullopt, outcome.unusable, outcome.why};
+            ReadOutcome read{outcome.target, std::nullopt, outcome.unusable, outcome.why, outcome.unreachable};
             if (outcome.answer) {
                 read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
                                              std::size_t(outcome.answer->size()));
@@ -275,14 +281,79 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     return configs;
 }
 
+QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timing,
+                                           int rounds, const std::function<void(const Sighting &)> &onSighting,
+                                           QStringList *refused,
+                                           const std::function<bool(const QList<Sighting> &)> &enough)
+{
+    QList<Sighting> sightings;
+    QSet<QString> seen;  // sender and MAC
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastEvent = 0;
+    QEventLoop loop;
+    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+        if (!IsBoardPort(port))
+            return;
+        const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+        if (!decoded.reply || !IsWholeConfig(*decoded.reply, data.size()))
+            return;  // our own request among them: a broadcast reaches its sender too
+        const StoredConfig config = *WholeConfigOf(*decoded.reply, std::size_t(data.size()));
+        const QString key = sender + QLatin1Char(' ') + MacText(config.config.record.mac);
+        if (seen.contains(key))
+            return;
+        seen.insert(key);
+        sightings << Sighting{QHostAddress(sender), listener_.deliveredOn(), config};
+        lastEvent = clock.elapsed();
+        if (onSighting)
+            onSighting(sightings.last());
+        if (enough && enough(sightings))
+            loop.quit();
+    });
+    QSet<qsizetype> refusedOnce;
+    int sent = 0;
+    const SendPlan plan = ReadPlan(selector);
+    auto round = [&] {
+        for (qsizetype i = 0; i < broadcasts.size(); ++i) {
+            try {
+                for (const PlannedSend &step : plan.sends)
+                    listener_.send(broadcasts[i].address, step.port, ToByteArray(step.frame),
+                                   broadcasts[i].interfaceIndex);
+            } catch (const SendError &error) {
+                if (refused && !refusedOnce.contains(i))
+                    *refused << QStringLiteral("%1: %2").arg(broadcasts[i].address.toString(),
+                                                            QString::fromStdString(error.what()));
+                refusedOnce.insert(i);
+            }
+        }
+        ++sent;
+        lastEvent = std::max(lastEvent, clock.elapsed());
+    };
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (Interrupted() || clock.elapsed() - lastEvent >= timing.timeoutMs)
+            loop.quit();
+        else if (sent < rounds && clock.elapsed() >= qint64(sent) * RoundGapMs)
+            round();
+    });
+    round();
+    tick.start(TickMs);
+    loop.exec();
+    listener_.setHandler({});
+    return sightings;
+}
+
 QString Session::twoBoardsAt(const QHostAddress &target) const
 {
     const QStringList macs = twoBoards_.value(target.toIPv4Address());
-    if (macs.size() < 2)
-        return QString();
+    return macs.size() < 2 ? QString() : TwoBoardsText(macs, target);
+}
+
+QString TwoBoardsText(const QStringList &macs, const QHostAddress &at)
+{
     return QStringLiteral("%1 boards (MACs %2) answer at %3 — connect one at a time")
         .arg(macs.size() == 2 ? QStringLiteral("two") : QString::number(macs.size()),
-             macs.join(QStringLiteral(" and ")), target.toString());
+             macs.join(QStringLiteral(" and ")), at.toString());
 }
 
 std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char selector,

@@ -4,6 +4,7 @@
 
 #include "codec.h"
 #include "config_file.h"
+#include "local_network.h"
 #include "transport.h"
 
 #include <QElapsedTimer>
@@ -21,6 +22,9 @@ namespace velmar {
 // Returns nothing and says why for text that is none of these, or names too many boards.
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error);
 
+// "two boards (MACs 00:1E:7F:00:00:05 and 00:1E:7F:00:00:06) answer at 10.0.0.2 — connect one at a time"
+QString TwoBoardsText(const QStringList &macs, const QHostAddress &at);
+
 // A reply that carries a whole configuration.
 bool IsWholeConfig(const ConfigReplyFields &reply, qsizetype length);
 
@@ -33,13 +37,14 @@ public:
         int retries = 2;
     };
     // One target's end: the answer taken, or none; `unusable` when it answered only with datagrams the
-    // operation could not use.
+    // operation could not use, `unreachable` when this computer has no route to it.
     struct Outcome
     {
         QHostAddress target;
         std::optional<QByteArray> answer;
         bool unusable = false;
         QString why;  // what the unusable answer was
+        bool unreachable = false;
     };
     struct ReadOutcome
     {
@@ -47,6 +52,14 @@ public:
         std::optional<StoredConfig> config;
         bool unusable = false;
         QString why;  // what the unusable answer was
+        bool unreachable = false;
+    };
+    // A board that answered a broadcast: from where, on which interface (0 where unknown), and what.
+    struct Sighting
+    {
+        QHostAddress from;
+        int interfaceIndex = 0;
+        StoredConfig config;
     };
     struct Progress
     {
@@ -76,6 +89,15 @@ public:
     std::optional<StoredConfig> readUntil(const QHostAddress &target, char selector,
                                           const std::function<bool(const StoredConfig &)> &wanted,
                                           Timing timing);
+    // Sends a read request to each broadcast address, `rounds` times a few dozen milliseconds apart,
+    // and takes every whole configuration that comes back from any board, once per sender and MAC.
+    // Ends a time-out after the last request or the last new board, whichever is later; on Ctrl+C; or
+    // as soon as `enough` (when given) says so. Broadcast addresses the system refuses are skipped and
+    // named in `refused`.
+    QList<Sighting> discover(const QList<Broadcast> &broadcasts, char selector, Timing timing, int rounds,
+                             const std::function<void(const Sighting &)> &onSighting = {},
+                             QStringList *refused = nullptr,
+                             const std::function<bool(const QList<Sighting> &)> &enough = {});
     // Sends the write to every port a board takes it on, as the window does. Throws SendError.
     void write(const QHostAddress &target, const ConfigWriteValues &values);
     // Sends the pre-reboot frames and the reboot request to every target, and collects the

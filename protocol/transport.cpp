@@ -13,7 +13,12 @@
 #include <QUdpSocket>
 #include <QVariant>
 
+#include <cerrno>
 #include <exception>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#endif
 
 namespace velmar {
 
@@ -23,6 +28,18 @@ namespace {
 // painting), and how many datagrams it may take at most.
 constexpr qint64 PassBudgetNs = 2'000'000;
 constexpr int PassMost = 4096;
+
+// Whether the send that has just failed found no route to its address: the system's own error, which
+// Qt's error code does not tell apart from other failed sends.
+bool LastSendFoundNoRoute()
+{
+#ifdef Q_OS_WIN
+    const int error = WSAGetLastError();
+    return error == WSAENETUNREACH || error == WSAEHOSTUNREACH;
+#else
+    return errno == ENETUNREACH || errno == EHOSTUNREACH;
+#endif
+}
 
 }  // namespace
 
@@ -154,6 +171,7 @@ void Listener::drain()
             lastSenderText_ = lastSender_.toString();
         }
         delivering_ = true;
+        deliveredOn_ = datagram.interfaceIndex() > 0 ? int(datagram.interfaceIndex()) : 0;
         ++delivered;
         // This runs in a slot, through which no exception may pass: a handler keeps its own errors, and
         // one that escapes all the same is told here and ends only this datagram.
@@ -172,12 +190,17 @@ void Listener::drain()
         passDone_();
 }
 
-void Listener::send(const QHostAddress &address, quint16 port, const QByteArray &data)
+void Listener::send(const QHostAddress &address, quint16 port, const QByteArray &data, int interfaceIndex)
 {
     if (!isOpen())
         throw SendError("listening socket is closed");
-    if (socket_->writeDatagram(data, address, port) != data.size())
-        throw SendError(socket_->errorString().toStdString());
+    QNetworkDatagram datagram(data, address, port);
+    if (interfaceIndex > 0)
+        datagram.setInterfaceIndex(uint(interfaceIndex));
+    if (socket_->writeDatagram(datagram) != data.size()) {
+        const bool noRoute = LastSendFoundNoRoute();
+        throw SendError(socket_->errorString().toStdString(), noRoute);
+    }
 }
 
 void ServerSend(Listener &listener, const QString &host, int port, const QByteArray &data)

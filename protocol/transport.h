@@ -18,11 +18,15 @@ class QUdpSocket;
 namespace velmar {
 
 // A send that could not be made: the listening socket cannot be opened, the host cannot be
-// resolved, or the system refused the datagram.
+// resolved, or the system refused the datagram; `unreachable` when it has no route to that network.
 class SendError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    explicit SendError(const std::string &what, bool noRoute = false)
+        : std::runtime_error(what), unreachable(noRoute)
+    {
+    }
+    bool unreachable;
 };
 
 // Four dot-separated decimal groups 0..255, leading zeros allowed and never octal:
@@ -57,6 +61,8 @@ public:
     // Called once after each pass that delivered datagrams, before the event loop goes on.
     void setPassDone(std::function<void()> passDone) { passDone_ = std::move(passDone); }
     quint16 port() const { return port_; }
+    // Within a handler: the index of the interface its datagram came in on (0 where unknown).
+    int deliveredOn() const { return deliveredOn_; }
     // The port actually bound (differs from port() only when port() is 0).
     quint16 boundPort() const;
 
@@ -64,8 +70,9 @@ public:
     void close();
     bool isOpen() const;
 
-    // Sends from the bound socket. Throws SendError.
-    void send(const QHostAddress &address, quint16 port, const QByteArray &data);
+    // Sends from the bound socket; through the interface of that index where it is not 0 (a broadcast
+    // to 255.255.255.255 then leaves through that interface, whatever the routes say). Throws SendError.
+    void send(const QHostAddress &address, quint16 port, const QByteArray &data, int interfaceIndex = 0);
 
 private:
     void drain();
@@ -76,6 +83,7 @@ private:
     OversizeHandler oversize_;
     std::function<void()> passDone_;
     bool delivering_ = false;
+    int deliveredOn_ = 0;
     QHostAddress lastSender_;
     QString lastSenderText_;
 };

@@ -1,0 +1,204 @@
+// Finding boards by broadcast: the discover command, and the check that no two boards claim the
+// address an operation is about to send to.
+
+#include "commands.h"
+#include "console.h"
+#include "local_network.h"
+
+#include "frame_bytes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+namespace velmar {
+
+namespace {
+
+QString MacOf(const Session::Sighting &s)
+{
+    return MacText(s.config.config.record.mac);
+}
+
+quint32 LiftOf(const Session::Sighting &s)
+{
+    return QHostAddress(IpText(s.config.config.record.liftIp)).toIPv4Address();
+}
+
+// Every address that more than one MAC claims, by answering from it or by holding it as lift address:
+// address -> MACs, in the order they were seen.
+QMap<quint32, QStringList> Clashes(const QList<Session::Sighting> &sightings)
+{
+    QMap<quint32, QStringList> claims;
+    for (const Session::Sighting &s : sightings)
+        for (const quint32 address : {s.from.toIPv4Address(), LiftOf(s)})
+            if (QStringList &macs = claims[address]; !macs.contains(MacOf(s)))
+                macs << MacOf(s);
+    for (auto it = claims.begin(); it != claims.end();)
+        it = it->size() < 2 ? claims.erase(it) : std::next(it);
+    return claims;
+}
+
+// The subnet the board answered on: by the interface its answer came in on, else the only one there is.
+const LocalSubnet *ArrivedOn(const QList<LocalSubnet> &subnets, const Session::Sighting &s)
+{
+    for (const LocalSubnet &subnet : subnets)
+        if (subnet.interfaceIndex == s.interfaceIndex && s.interfaceIndex != 0)
+            return &subnet;
+    return subnets.size() == 1 ? &subnets.first() : nullptr;
+}
+
+}  // namespace
+
+QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddress> &targets,
+                                        Session::Timing timing)
+{
+    QHash<quint32, QStringList> macs = session.twoBoards();  // seen by the last read, where both hear it
+    const QList<Broadcast> broadcasts = BroadcastsFor(LocalSubnets(), targets);
+    if (!broadcasts.isEmpty()) {
+        QSet<quint32> wanted;
+        for (const QHostAddress &target : targets)
+            wanted.insert(target.toIPv4Address());
+        // On a real segment a unicast reaches one board of two (the one the address resolution picked):
+        // a broadcast reaches both.
+        auto note = [&](const Session::Sighting &s) {
+            for (const quint32 address : {s.from.toIPv4Address(), LiftOf(s)})
+                if (wanted.contains(address) && !macs[address].contains(MacOf(s)))
+                    macs[address] << MacOf(s);
+        };
+        auto clashFound = [&](const QList<Session::Sighting> &) {
+            return targets.size() == 1 && macs.value(targets.first().toIPv4Address()).size() >= 2;
+        };
+        session.discover(broadcasts, SelectorWorking, timing, 1, note, nullptr, clashFound);
+    }
+    for (auto it = macs.begin(); it != macs.end();)
+        it = it->size() < 2 ? macs.erase(it) : std::next(it);
+    return macs;
+}
+
+void RefuseTwoBoards(Session &session, const QList<QHostAddress> &targets, Session::Timing timing,
+                     const QString &nothing)
+{
+    const QHash<quint32, QStringList> two = TwoBoardsOn(session, targets, timing);
+    if (two.isEmpty())
+        return;
+    QStringList said;
+    for (const QHostAddress &target : targets)
+        if (two.contains(target.toIPv4Address()))
+            said << TwoBoardsText(two.value(target.toIPv4Address()), target);
+    Fail(SomeFailed, said.join(QStringLiteral("; ")) + QStringLiteral("; ") + nothing);
+}
+
+void RefuseNonBoards(const QList<QHostAddress> &targets)
+{
+    const QList<LocalSubnet> subnets = LocalSubnets();
+    for (const QHostAddress &target : targets) {
+        if (const QString why = NamesNoBoard(subnets, target); !why.isEmpty())
+            Fail(BadUsage, why + QStringLiteral(": it names no board, and every board that hears it would take "
+                                                "what is sent there; velmarctl discover finds the boards"));
+        if (IsOwnAddress(subnets, target))
+            Fail(BadUsage, target.toString() + QStringLiteral(" is this computer's own address, not a board's"));
+    }
+}
+
+QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Console &console)
+{
+    if (targets.size() == 1) {
+        RefuseNonBoards(targets);
+        return targets;
+    }
+    const QList<LocalSubnet> subnets = LocalSubnets();
+    QList<QHostAddress> boards;
+    QStringList skipped;
+    for (const QHostAddress &target : targets) {
+        QString why = NamesNoBoard(subnets, target);
+        if (why.isEmpty() && IsOwnAddress(subnets, target))
+            why = target.toString() + QStringLiteral(" is this computer's own address");
+        if (why.isEmpty())
+            boards << target;
+        else
+            skipped << why;
+    }
+    if (!skipped.isEmpty())
+        console.err << "not asked: " << skipped.join(QStringLiteral("; ")) << '\n';
+    if (boards.isEmpty())
+        Fail(BadUsage, QStringLiteral("no board named"));
+    return boards;
+}
+
+int DiscoverCommand(const Link &link, char selector, bool json, Console &console)
+{
+    const QList<LocalSubnet> subnets = LocalSubnets();
+    const QList<Broadcast> broadcasts = EverySegment(subnets);
+    QStringList asked;
+    for (const LocalSubnet &subnet : subnets)
+        if (const QString one = QStringLiteral("%1 (%2)").arg(subnet.broadcast().toString(), subnet.describe());
+            !asked.contains(one))
+            asked << one;
+    asked << QStringLiteral("255.255.255.255");
+    console.err << "asking " << asked.join(QStringLiteral(", ")) << '\n';
+    console.err.flush();
+
+    LinkedSession session(link);
+    QStringList refused;
+    const QList<Session::Sighting> sightings = session.discover(
+        broadcasts, selector, link.timing, link.timing.retries + 1,
+        [&](const Session::Sighting &s) {
+            const ConfigRecord &r = s.config.config.record;
+            const bool reachable = SubnetHolding(subnets, s.from).has_value() || s.from.isLoopback();
+            const QStringList reach =
+                reachable ? QStringList()
+                          : HowToReach(ArrivedOn(subnets, s), s.from, QHostAddress(IpText(r.netMask)),
+                                       QHostAddress(IpText(r.routerIp)));
+            if (json) {
+                QJsonObject object = ConfigToJson(s.config);
+                object.insert("address", s.from.toString());
+                if (const LocalSubnet *on = ArrivedOn(subnets, s))
+                    object.insert("interface", on->interfaceName);
+                if (!reach.isEmpty())
+                    object.insert("reach", QJsonArray::fromStringList(reach));
+                console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+            } else {
+                console.out << qSetFieldWidth(15) << Qt::left << s.from.toString() << qSetFieldWidth(0) << "  "
+                            << MacText(r.mac) << "  lift " << IpText(r.liftIp) << "  mask " << IpText(r.netMask)
+                            << "  router " << IpText(r.routerIp) << "  version \""
+                            << Printable(VersionToText(s.config.config.versionText)) << "\"\n";
+                if (!reach.isEmpty()) {
+                    console.out << "  in no subnet of this computer; to reach it, add an address of its subnet "
+                                   "on the interface it answered on:\n";
+                    for (const QString &line : reach)
+                        console.out << "    " << line << '\n';
+                }
+            }
+            console.out.flush();
+        },
+        &refused);
+    if (Interrupted())
+        return Stopped(console);
+    for (const QString &why : refused)
+        console.err << "not asked: " << why << '\n';
+    const QMap<quint32, QStringList> clashes = Clashes(sightings);
+    for (auto it = clashes.begin(); it != clashes.end(); ++it) {
+        if (json)
+            console.out << QJsonDocument(QJsonObject{{"clash", QHostAddress(it.key()).toString()},
+                                                     {"macs", QJsonArray::fromStringList(*it)}})
+                               .toJson(QJsonDocument::Compact)
+                        << '\n';
+        else
+            console.out << "clash: " << TwoBoardsText(*it, QHostAddress(it.key())) << '\n';
+    }
+    if (sightings.isEmpty()) {
+        console.err << "no board answered; boards answer a broadcast only on their own segment (no router "
+                       "between), and only when they hear broadcasts\n";
+        return SomeFailed;
+    }
+    QSet<QString> macs;
+    for (const Session::Sighting &s : sightings)
+        macs.insert(MacOf(s));
+    console.err << macs.size() << " board(s) found" << (clashes.isEmpty() ? "" : ", with address clashes")
+                << '\n';
+    return clashes.isEmpty() ? Ok : SomeFailed;
+}
+
+}  // namespace velmar

@@ -1,0 +1,72 @@
+#pragma once
+// This computer's own IPv4 subnets, as the boards on the wire see them: where a broadcast reaches,
+// which addresses name no board, and how to reach a board that sits in a subnet this computer has no
+// address in.
+
+#include <QHostAddress>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace velmar {
+
+struct LocalSubnet
+{
+    QString interfaceName;  // "eth0", "ethernet_32769"
+    QString friendlyName;   // what the system shows the operator: "Ethernet" on Windows, else the name
+    int interfaceIndex = 0;
+    QHostAddress address;   // this computer's own address in the subnet
+    int prefix = 24;
+
+    quint32 mask() const { return prefix == 0 ? 0u : ~0u << (32 - prefix); }
+    QHostAddress network() const { return QHostAddress(address.toIPv4Address() & mask()); }
+    QHostAddress broadcast() const { return QHostAddress(address.toIPv4Address() | ~mask()); }
+    bool contains(const QHostAddress &other) const
+    {
+        return (other.toIPv4Address() & mask()) == (address.toIPv4Address() & mask());
+    }
+    // "10.0.0.0/24 on eth0"
+    QString describe() const;
+};
+
+// Every IPv4 subnet of an interface that is up and can broadcast (loopback has none).
+QList<LocalSubnet> LocalSubnets();
+
+// The subnet of `subnets` that holds `address`, if any.
+std::optional<LocalSubnet> SubnetHolding(const QList<LocalSubnet> &subnets, const QHostAddress &address);
+
+// Why `address` names no board: 255.255.255.255, or the broadcast or network address of one of
+// `subnets` (every board there would take it). Empty when it may name a board.
+QString NamesNoBoard(const QList<LocalSubnet> &subnets, const QHostAddress &address);
+
+// This computer's own address in one of `subnets`.
+bool IsOwnAddress(const QList<LocalSubnet> &subnets, const QHostAddress &address);
+
+// Where a broadcast goes: an address, and the index of the interface it leaves through (0: where the
+// system's routes send it).
+struct Broadcast
+{
+    QHostAddress address;
+    int interfaceIndex = 0;
+    bool operator==(const Broadcast &) const = default;
+};
+
+// Every board that hears broadcasts on this computer's segments: each subnet's broadcast address, and
+// 255.255.255.255 through each interface (boards in subnets this computer has no address in hear only
+// that one) and where the routes send it.
+QList<Broadcast> EverySegment(const QList<LocalSubnet> &subnets);
+
+// Where a broadcast asks the boards that may claim `targets`: the broadcast address of each local
+// subnet that holds one of them, or every segment for a target in none. Nothing for loopback targets,
+// which hear no broadcast.
+QList<Broadcast> BroadcastsFor(const QList<LocalSubnet> &subnets, const QList<QHostAddress> &targets);
+
+// The commands that give this computer an address in the subnet of a board at `board` with `mask`,
+// on the interface it answered on: one for Linux (ip) and one for Windows (netsh). The address taken
+// is the subnet's last host, or the one before it where that is the board's or its router's.
+QStringList HowToReach(const LocalSubnet *on, const QHostAddress &board, const QHostAddress &mask,
+                       const QHostAddress &router);
+
+}  // namespace velmar

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# velmarctl on a real Ethernet segment: boards that hear broadcasts, two boards on one address (where
+# the address resolution lets a unicast reach only one of them), a board in a subnet the laptop has no
+# address in. The segment is made here, in network namespaces of this test's own: a bridge, one
+# namespace per host joined to it by a veth pair. Nothing is sent outside them, and they go with the
+# test's processes.
+# Usage: network_test.sh BUILD_DIR. Exit 77 (skipped) where the kernel refuses network namespaces to a
+# user that is not root.
+set -euo pipefail
+bin=$(cd "$1" && pwd)/bin
+
+# Into a network namespace of our own first (a user namespace too where we are not root).
+if [ -z "${VELMAR_NETLAB:-}" ]; then
+    for tool in unshare nsenter ip; do
+        command -v "$tool" >/dev/null || { echo "FAIL: no $tool (util-linux, iproute2)"; exit 1; }
+    done
+    if [ "$(id -u)" = 0 ]; then own=(unshare --net --fork); else own=(unshare --user --map-root-user --net --fork); fi
+    if ! "${own[@]}" true 2>/dev/null; then
+        [ "$(id -u)" = 0 ] && { echo "FAIL: network namespaces refused to root"; exit 1; }
+        echo "skipped: this kernel refuses network namespaces to a user that is not root"
+        exit 77
+    fi
+    VELMAR_NETLAB=1 exec "${own[@]}" bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+# The locks and files of velmarctl in a home of the test's own.
+export HOME=$work/home XDG_DATA_HOME=$work/home/data
+
+ip link set lo up
+ip link add segment type bridge
+ip link set segment up
+
+# host NAME ADDRESS/PREFIX... : a namespace on the segment, its interface eth0 with these addresses.
+declare -A holder
+host() {
+    local name=$1 self
+    shift
+    unshare --net sleep 1000000 &
+    holder[$name]=$!
+    pids+=($!)
+    self=$(readlink /proc/self/ns/net)
+    until [ "$(readlink "/proc/${holder[$name]}/ns/net")" != "$self" ]; do sleep 0.01; done
+    ip link add "v$name" type veth peer name eth0 netns "${holder[$name]}"
+    ip link set "v$name" master segment up
+    on "$name" ip link set lo up
+    for address in "$@"; do on "$name" ip addr add "$address" dev eth0; done
+    on "$name" ip link set eth0 up
+}
+on() {
+    local name=$1
+    shift
+    nsenter -t "${holder[$name]}" -n "$@"
+}
+# board NAME ADDRESS [velmar-board options]: a board that listens on every address of its host.
+board() {
+    local name=$1 address=$2
+    shift 2
+    nsenter -t "${holder[$name]}" -n "$bin/velmar-board" --listen-all --address "$address" --reboot-ms 100 \
+        --state "$work/$name.json" "$@" 2>"$work/$name.log" &
+    pids+=($!)
+    until grep -qs ' listening; ' "$work/$name.log"; do
+        kill -0 "${pids[-1]}" 2>/dev/null || { cat "$work/$name.log"; fail "board $name did not start"; }
+        sleep 0.02
+    done
+}
+ctl() { on laptop "$bin/velmarctl" "$@" --timeout 300; }
+
+host laptop 10.0.0.1/24 10.20.0.1/24
+host b1 10.0.0.5/24
+host b2 10.20.0.7/24
+host twin1 10.0.0.2/24
+host twin2 10.0.0.2/24
+host far 10.77.0.9/24
+# A board answers whoever asks on its segment, also from a subnet it has no route to.
+on far ip route add default dev eth0
+board b1 10.0.0.5
+board b2 10.20.0.7
+board twin1 10.0.0.2 --mac 02:00:00:00:00:01
+board twin2 10.0.0.2 --mac 02:00:00:00:00:02
+board far 10.77.0.9
+
+# discover: every board on both subnets, the twins as a clash, and how to reach the board in no subnet.
+status=0
+out=$(ctl discover 2>"$work/err") || status=$?
+[ "$status" = 1 ] || fail "discover with a clash ended with $status: $out $(cat "$work/err")"
+for row in '^10.0.0.5 ' '^10.20.0.7 ' '^10.77.0.9 ' '02:00:00:00:00:01' '02:00:00:00:00:02' \
+    'clash: two boards \(MACs 02:00:00:00:00:0[12] and 02:00:00:00:00:0[12]\) answer at 10.0.0.2' \
+    'sudo ip addr add 10.255.255.254/8 dev eth0' 'netsh interface ipv4 add address "eth0" 10.255.255.254 255.0.0.0'; do
+    grep -Eq "$row" <<<"$out" || fail "discover shows no \"$row\": $out"
+done
+grep -q 'asking 10.0.0.255 (10.0.0.0/24 on eth0), 10.20.0.255 (10.20.0.0/24 on eth0), 255.255.255.255' \
+    "$work/err" || fail "discover does not say what it asked: $(cat "$work/err")"
+
+# A unicast reaches one twin; the read names both all the same.
+status=0
+ctl read 010.000.000.002 >/dev/null 2>"$work/err" || status=$?
+[ "$status" = 1 ] && grep -q 'two boards (MACs' "$work/err" || fail "read names no twins: $(cat "$work/err")"
+
+# Nothing is written, restored, commissioned or rebooted where two boards answer.
+ctl backup 10.0.0.5 --dir "$work/backups" >/dev/null
+printf 'name,lift,mask,router\nLift 1,10.0.0.40,255.255.255.0,10.0.0.1\n' >"$work/plan.csv"
+for command in "write 10.0.0.2 --mask 255.255.255.0" "restore $(ls "$work"/backups/*.json) 10.0.0.2" \
+    "commission $work/plan.csv --at 10.0.0.2" "reboot 10.0.0.2"; do
+    status=0
+    # shellcheck disable=SC2086
+    ctl $command >/dev/null 2>"$work/err" || status=$?
+    [ "$status" = 1 ] && grep -q 'two boards (MACs .*) answer at 10.0.0.2' "$work/err" ||
+        fail "$command: $status $(cat "$work/err")"
+done
+for twin in twin1 twin2; do
+    grep -q '255.0.0.0' "$work/$twin.json" || fail "$twin was written: $(cat "$work/$twin.json")"
+    ! grep -q 'RebootRequest' "$work/$twin.log" || fail "$twin was rebooted"
+done
+
+# A broadcast address names no board: nothing reaches the boards that would all take it.
+status=0
+ctl reboot 10.0.0.255 >/dev/null 2>"$work/err" || status=$?
+[ "$status" = 2 ] && grep -q 'broadcast address of 10.0.0.0/24 on eth0.*discover' "$work/err" ||
+    fail "reboot 10.0.0.255: $status $(cat "$work/err")"
+! grep -q 'RebootRequest' "$work/b1.log" || fail "a broadcast rebooted b1"
+
+# A board alone on its address is written as before; an address with no route is named as such.
+ctl write 10.0.0.5 --mask 255.255.255.0 | grep -q 'the board kept the write' || fail "b1 not written"
+status=0
+out=$(ctl read 10.99.0.5 2>/dev/null) || status=$?
+[ "$status" = 1 ] && grep -q 'no route to 10.99.0.5' <<<"$out" || fail "read of an unreachable subnet: $out"
+
+# Two commission runs on one computer never wait for new boards at one address.
+printf 'name,lift,mask,router\nLift 2,10.20.0.40,255.255.255.0,10.20.0.1\n' >"$work/plan2.csv"
+nsenter -t "${holder[laptop]}" -n "$bin/velmarctl" commission "$work/plan2.csv" --at 10.20.0.50 >/dev/null 2>&1 &
+first=$!
+pids+=($first)
+until [ -n "$(ls "$XDG_DATA_HOME"/VelmarCom/locks/010.020.000.050.lock 2>/dev/null)" ]; do
+    kill -0 "$first" 2>/dev/null || fail "the first commission run ended"
+    sleep 0.02
+done
+status=0
+on laptop "$bin/velmarctl" commission "$work/plan2.csv" --at 10.20.0.50 >/dev/null 2>"$work/err" || status=$?
+[ "$status" = 1 ] && grep -q "another velmarctl on this computer (process $first) waits for new boards at" \
+    "$work/err" || fail "a second commission run at one address: $status $(cat "$work/err")"
+echo "on a test network: discover, twins refused, broadcasts refused, no route named, one run per address"
