@@ -201,6 +201,10 @@ windows_tests() {
     cat "$why"
     rm -f "$why"
     build_windows "$qt"
+    # The Wine prefix is made before any test starts: made by the first tests at once, it took a test's
+    # time-out on a fresh machine.
+    echo "preparing Wine ..."
+    VELMAR_WINDOWS_QT_DIR=$qt packaging/windows/wine-run.sh --prepare
     echo "running the tests under Wine ..."
     VELMAR_WINDOWS_QT_DIR=$qt VELMAR_LINUX_BIN=$PWD/$BUILD/bin \
         ctest --test-dir "$BUILD-windows" --output-on-failure -j"$(nproc)"

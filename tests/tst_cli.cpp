@@ -4,6 +4,7 @@
 #include "config_file.h"
 #include "frame_bytes.h"
 #include "guard.h"
+#include "local_network.h"
 #include "loopback.h"
 #include "transport.h"
 #include "whole_file.h"
@@ -117,6 +118,24 @@ private:
     quint16 peerPort_ = 0;
 };
 
+// The cells of one CSV line as a spreadsheet takes them (quotes removed).
+QStringList CsvCells(const QString &line)
+{
+    QStringList cells{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == '"' && quoted && line.mid(i + 1, 1) == "\"")
+            cells.last() += line[++i];
+        else if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == ',' && !quoted)
+            cells << QString();
+        else
+            cells.last() += line[i];
+    }
+    return cells;
+}
+
 }  // namespace
 
 class TestCli : public QObject
@@ -144,6 +163,8 @@ private slots:
     void twoBoardsBehindOneAddressAreNamed();
     void sitePlanCheck_data();
     void sitePlanCheck();
+    void recordReadsBackWhatItWritesSpreadsheetSafe();
+    void addressesThatNameNoBoardAndWhereBroadcastsGo();
 };
 
 void TestCli::readsManyBoardsAndNamesTheSilentOnes()
@@ -782,6 +803,48 @@ void TestCli::sitePlanCheck()
     QFETCH(QString, problem);
     const QStringList problems = CheckSitePlan(ParseSitePlan("name,lift,mask,router,mac\n" + rows), true);
     QVERIFY2(problems.join('|').contains(problem), qPrintable(problems.join('|')));
+}
+
+// A row's name and a board's text come back from the record exactly, and no cell opens as a formula.
+void TestCli::recordReadsBackWhatItWritesSpreadsheetSafe()
+{
+    const QStringList texts = {"Block A\\Lift 1", "say \"hi\", twice", QString("line\nbreak\t\x1b[31m\x7f"),
+                               "Ліфт 1, під'їзд А", "=HYPERLINK(\"http://e.vil/\")", "+1+1", "-1+1",
+                               "@SUM(1;2)", "\tx", "'=quoted", "\\x41", "x\\", QString()};
+    for (const QString &text : texts) {
+        const QString line = RecordLine({"2026-12-07T10:00:00", text, "done"});
+        QCOMPARE(RecordFields(line), QStringList({"2026-12-07T10:00:00", text, "done"}));
+        QVERIFY2(!line.contains('\n') && !line.contains('\r') && !line.contains('\t'), qPrintable(line));
+        for (const QString &cell : CsvCells(line))
+            QVERIFY2(!QString("=+-@").contains(cell.left(1)) || cell.isEmpty(), qPrintable(line));
+    }
+    QCOMPARE(RecordLine({"=1+1"}), QString("'=1+1"));
+}
+
+// Broadcast and network addresses of this computer's subnets, and its own, name no board; a broadcast
+// goes to the subnet that holds the target, or to every segment for a target in none.
+void TestCli::addressesThatNameNoBoardAndWhereBroadcastsGo()
+{
+    const QList<LocalSubnet> subnets = {{"eth0", "Ethernet", 2, QHostAddress("10.0.0.1"), 24},
+                                        {"eth1", "Wi-Fi", 3, QHostAddress("192.168.7.20"), 16}};
+    QVERIFY(NamesNoBoard(subnets, QHostAddress("10.0.0.255")).contains("broadcast address of 10.0.0.0/24 on Ethernet"));
+    QVERIFY(NamesNoBoard(subnets, QHostAddress("192.168.0.0")).contains("network address of 192.168.0.0/16"));
+    QVERIFY(!NamesNoBoard(subnets, QHostAddress("255.255.255.255")).isEmpty());
+    QVERIFY(NamesNoBoard(subnets, QHostAddress("10.0.0.2")).isEmpty());
+    QVERIFY(NamesNoBoard(subnets, QHostAddress("10.0.1.255")).isEmpty());  // another subnet's: maybe a board
+    QVERIFY(IsOwnAddress(subnets, QHostAddress("192.168.7.20")));
+
+    QCOMPARE(BroadcastsFor(subnets, {QHostAddress("10.0.0.2"), QHostAddress("127.0.0.2")}),
+             QList<Broadcast>({{QHostAddress("10.0.0.255"), 0}}));
+    const QList<Broadcast> everywhere = BroadcastsFor(subnets, {QHostAddress("10.77.0.9")});
+    QVERIFY(everywhere.contains(Broadcast{QHostAddress("192.168.255.255"), 0}));
+    QVERIFY(everywhere.contains(Broadcast{QHostAddress("255.255.255.255"), 3}));
+    QVERIFY(everywhere.contains(Broadcast{QHostAddress("255.255.255.255"), 0}));
+
+    QCOMPARE(HowToReach(&subnets[0], QHostAddress("10.77.0.254"), QHostAddress("255.255.255.0"),
+                        QHostAddress("10.77.0.1")),
+             QStringList({"Linux:   sudo ip addr add 10.77.0.253/24 dev eth0",
+                          "Windows: netsh interface ipv4 add address \"Ethernet\" 10.77.0.253 255.255.255.0"}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
