@@ -90,7 +90,8 @@ QList<Broadcast> EverySegment(const QList<LocalSubnet> &subnets)
         add({subnet.broadcast(), 0});
     for (const LocalSubnet &subnet : subnets)
         add({QHostAddress(LimitedBroadcast), subnet.interfaceIndex});
-    add({QHostAddress(LimitedBroadcast), 0});
+    if (subnets.isEmpty())
+        add({QHostAddress(LimitedBroadcast), 0});
     return broadcasts;
 }
 

@@ -55,7 +55,7 @@ struct Broadcast
 
 // Every board that hears broadcasts on this computer's segments: each subnet's broadcast address, and
 // 255.255.255.255 through each interface (boards in subnets this computer has no address in hear only
-// that one) and where the routes send it.
+// that one); where there is no interface, 255.255.255.255 where the routes send it.
 QList<Broadcast> EverySegment(const QList<LocalSubnet> &subnets);
 
 // Where a broadcast asks the boards that may claim `targets`: the broadcast address of each local
