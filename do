@@ -316,6 +316,8 @@ case "$cmd" in
         mkdir -p docs
         build-bench/bin/velmar-bench --out docs/PERFORMANCE.md
         cat docs/PERFORMANCE.md
+        # Discovery and the two-boards check, on a segment of network namespaces.
+        bench/network_bench.sh build-bench docs/PERFORMANCE-NETWORK.md 24
         ;;
     screenshot)
         # Into build/screenshots/, or the folder named (./do screenshot docs renews the README's pictures).
