@@ -74,9 +74,10 @@ int main(int argc, char *argv[])
         {"quiet", "Do not log datagrams."},
         {"with-6767", "Also answer on port 6767 when it is free, as boards in the field do. A configurator "
                       "started later on this machine then cannot listen on 6767."},
-        {"listen-all", "Listen on every address of this machine (or network namespace), as a board on a real "
-                       "network does: it hears broadcasts, and answers from its interface's address. A stored "
-                       "lift address then takes effect only where the interface has it. One board only."},
+        {"listen-all",
+         "Listen on every address of this machine (or network namespace), as a board on a real "
+         "network does: it hears broadcasts, and answers from its interface's address. A stored "
+         "lift address then takes effect only where the interface has it. One board only."},
         {"mac", "The board's MAC at first start, instead of one made from its address.", "XX:XX:XX:XX:XX:XX"},
         {"delay", "Fault: delay every reply by MS milliseconds.", "MS", "0"},
         {"drop", "Fault: drop PERCENT of the replies.", "PERCENT", "0"},

@@ -73,8 +73,9 @@ const char *const Unusable = "answered, but not with what was asked";
 QString Silence(const Session::ReadOutcome &read)
 {
     if (read.unreachable)
-        return QStringLiteral("no route to %1: this computer has no address in its subnet (velmarctl discover "
-                              "says how to add one)")
+        return QStringLiteral(
+                   "no route to %1: this computer has no address in its subnet (velmarctl discover "
+                   "says how to add one)")
             .arg(read.target.toString());
     if (read.unusable)
         return QString::fromLatin1(Unusable) + QStringLiteral(": ") + read.why;
@@ -280,7 +281,8 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
             out << "  board holds: "
                 << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted "))
                 << '\n';
-        out << target.toString() << ": another write overtook this one; the board holds what is shown above\n";
+        out << target.toString()
+            << ": another write overtook this one; the board holds what is shown above\n";
         return SomeFailed;
     }
     // Answers that still show the old values may be late copies of answers given before the write (a
@@ -382,8 +384,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
             console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         } else {
             console.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0)
-                        << "  "
-                        << (read.config ? Text(*read.config) : Silence(read)) << '\n';
+                        << "  " << (read.config ? Text(*read.config) : Silence(read)) << '\n';
         }
         console.out.flush();
     });

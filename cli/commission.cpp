@@ -65,7 +65,8 @@ QString RecordLine(const QStringList &texts)
         if (StartsLikeAFormula(field))
             field.prepend(QLatin1Char('\''));
         if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')))
-            field = QLatin1Char('"') + field.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+            field =
+                QLatin1Char('"') + field.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
         fields << field;
     }
     return fields.join(QLatin1Char(','));
@@ -198,9 +199,9 @@ public:
              const QString &result, Console &console)
     {
         const QString mac = after ? MacText(after->config.record.mac) : QString();
-        const QString line = RecordLine({QDateTime::currentDateTime().toString(Qt::ISODate), row.name,
-                                         MacText(before.config.record.mac), mac,
-                                         VersionToText((after ? *after : before).config.versionText), result});
+        const QString line = RecordLine(
+            {QDateTime::currentDateTime().toString(Qt::ISODate), row.name, MacText(before.config.record.mac),
+             mac, VersionToText((after ? *after : before).config.versionText), result});
         text_ += (line + QLatin1Char('\n')).toUtf8();
         save();
         entries_.insert(row.name, {result, mac});
@@ -536,7 +537,8 @@ private:
             return kept;
         }
         // Another configurator (a second laptop on the site) may have written the same board meanwhile: it
-        // is read once more just before its reboot, and the row goes on only while it holds this run's values.
+        // is read once more just before its reboot, and the row goes on only while it holds this run's
+        // values.
         const auto still = session_.readUntil(
             options_.at, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
             link_.timing);
@@ -544,10 +546,12 @@ private:
             return Stopped(console_);
         if (!still || !Same(*still, expected)) {
             console_.err << row.name << ": another configurator wrote this board"
-                         << (still ? QStringLiteral(" (it holds ") + Differences(*still, expected).join(", ") + ")"
+                         << (still ? QStringLiteral(" (it holds ") +
+                                         Differences(*still, expected).join(", ") + ")"
                                    : QString())
                          << "; this row is not written\n";
-            log_.add(row, *current, std::nullopt, QStringLiteral("written by another configurator"), console_);
+            log_.add(row, *current, std::nullopt, QStringLiteral("written by another configurator"),
+                     console_);
             return SomeFailed;
         }
         // Recorded before the reboot: a run stopped from here on finishes this row before any other.

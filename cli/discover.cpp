@@ -95,10 +95,12 @@ void RefuseNonBoards(const QList<QHostAddress> &targets)
     const QList<LocalSubnet> subnets = LocalSubnets();
     for (const QHostAddress &target : targets) {
         if (const QString why = NamesNoBoard(subnets, target); !why.isEmpty())
-            Fail(BadUsage, why + QStringLiteral(": it names no board, and every board that hears it would take "
-                                                "what is sent there; velmarctl discover finds the boards"));
+            Fail(BadUsage,
+                 why + QStringLiteral(": it names no board, and every board that hears it would take "
+                                      "what is sent there; velmarctl discover finds the boards"));
         if (IsOwnAddress(subnets, target))
-            Fail(BadUsage, target.toString() + QStringLiteral(" is this computer's own address, not a board's"));
+            Fail(BadUsage,
+                 target.toString() + QStringLiteral(" is this computer's own address, not a board's"));
     }
 }
 
@@ -133,7 +135,8 @@ int DiscoverCommand(const Link &link, char selector, bool json, Console &console
     const QList<Broadcast> broadcasts = EverySegment(subnets);
     QStringList asked;
     for (const LocalSubnet &subnet : subnets)
-        if (const QString one = QStringLiteral("%1 (%2)").arg(subnet.broadcast().toString(), subnet.describe());
+        if (const QString one =
+                QStringLiteral("%1 (%2)").arg(subnet.broadcast().toString(), subnet.describe());
             !asked.contains(one))
             asked << one;
     asked << QStringLiteral("255.255.255.255");
@@ -160,13 +163,14 @@ int DiscoverCommand(const Link &link, char selector, bool json, Console &console
                     object.insert("reach", QJsonArray::fromStringList(reach));
                 console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
             } else {
-                console.out << qSetFieldWidth(15) << Qt::left << s.from.toString() << qSetFieldWidth(0) << "  "
-                            << MacText(r.mac) << "  lift " << IpText(r.liftIp) << "  mask " << IpText(r.netMask)
-                            << "  router " << IpText(r.routerIp) << "  version \""
+                console.out << qSetFieldWidth(15) << Qt::left << s.from.toString() << qSetFieldWidth(0)
+                            << "  " << MacText(r.mac) << "  lift " << IpText(r.liftIp) << "  mask "
+                            << IpText(r.netMask) << "  router " << IpText(r.routerIp) << "  version \""
                             << Printable(VersionToText(s.config.config.versionText)) << "\"\n";
                 if (!reach.isEmpty()) {
-                    console.out << "  in no subnet of this computer; to reach it, add an address of its subnet "
-                                   "on the interface it answered on:\n";
+                    console.out
+                        << "  in no subnet of this computer; to reach it, add an address of its subnet "
+                           "on the interface it answered on:\n";
                     for (const QString &line : reach)
                         console.out << "    " << line << '\n';
                 }

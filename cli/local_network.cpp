@@ -41,8 +41,8 @@ QList<LocalSubnet> LocalSubnets()
             subnet.friendlyName = interface.humanReadableName();
             subnet.interfaceIndex = interface.index();
             subnet.address = entry.ip();
-            subnet.prefix = entry.prefixLength() >= 0 ? entry.prefixLength()
-                                                      : PrefixOf(entry.netmask().toIPv4Address());
+            subnet.prefix =
+                entry.prefixLength() >= 0 ? entry.prefixLength() : PrefixOf(entry.netmask().toIPv4Address());
             subnets << subnet;
         }
     }
@@ -66,9 +66,11 @@ QString NamesNoBoard(const QList<LocalSubnet> &subnets, const QHostAddress &addr
         if (subnet.prefix > 30 || !subnet.contains(address))
             continue;
         if (address == subnet.broadcast())
-            return QStringLiteral("%1 is the broadcast address of %2").arg(address.toString(), subnet.describe());
+            return QStringLiteral("%1 is the broadcast address of %2")
+                .arg(address.toString(), subnet.describe());
         if (address == subnet.network())
-            return QStringLiteral("%1 is the network address of %2").arg(address.toString(), subnet.describe());
+            return QStringLiteral("%1 is the network address of %2")
+                .arg(address.toString(), subnet.describe());
     }
     return QString();
 }

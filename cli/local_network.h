@@ -17,7 +17,7 @@ struct LocalSubnet
     QString interfaceName;  // "eth0", "ethernet_32769"
     QString friendlyName;   // what the system shows the operator: "Ethernet" on Windows, else the name
     int interfaceIndex = 0;
-    QHostAddress address;   // this computer's own address in the subnet
+    QHostAddress address;  // this computer's own address in the subnet
     int prefix = 24;
 
     quint32 mask() const { return prefix == 0 ? 0u : ~0u << (32 - prefix); }

@@ -157,7 +157,8 @@ int Discover(const QStringList &args, Console &console)
            {"json", "One JSON object per board (and per clash) and line."}},
           console.out);
     if (!o.positional.isEmpty())
-        Fail(BadUsage, QStringLiteral("discover takes no address: it asks every board that hears a broadcast"));
+        Fail(BadUsage,
+             QStringLiteral("discover takes no address: it asks every board that hears a broadcast"));
     return DiscoverCommand(o.link, o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"),
                            console);
 }
@@ -259,7 +260,8 @@ int Backup(const QStringList &args, Console &console)
           {{"dir", "The folder for the files (created when missing).", "D"}}, console.out);
     if (o.value("dir").isEmpty())
         Fail(BadUsage, QStringLiteral("backup needs --dir with a folder"));
-    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), QDir(o.value("dir")), console);
+    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), QDir(o.value("dir")),
+                         console);
 }
 
 int Reboot(const QStringList &args, Console &console)
@@ -385,7 +387,7 @@ int main(int argc, char *argv[])
     }
     args.removeAt(1);
     const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
-        {"discover", Discover}, {"read", Read},   {"write", Write},           {"reboot", Reboot},
+        {"discover", Discover}, {"read", Read},       {"write", Write}, {"reboot", Reboot},
         {"backup", Backup},     {"restore", Restore}, {"watch", Watch}, {"commission", Commission},
         {"audit", Audit}};
     int code = BadUsage;

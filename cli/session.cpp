@@ -253,7 +253,8 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     const qint64 slowestAnswerMs = exchange(
         targets, ReadPlan(selector), &IsWholeConfig, timing,
         [&](const Outcome &outcome) {
-            ReadOutcome read{outcome.target, std::nullopt, outcome.unusable, outcome.why, outcome.unreachable};
+            ReadOutcome read{outcome.target, std::nullopt, outcome.unusable, outcome.why,
+                             outcome.unreachable};
             if (outcome.answer) {
                 read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
                                              std::size_t(outcome.answer->size()));
@@ -282,7 +283,8 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
 }
 
 QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timing,
-                                           int rounds, const std::function<void(const Sighting &)> &onSighting,
+                                           int rounds,
+                                           const std::function<void(const Sighting &)> &onSighting,
                                            QStringList *refused,
                                            const std::function<bool(const QList<Sighting> &)> &enough)
 {
@@ -322,7 +324,7 @@ QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, c
             } catch (const SendError &error) {
                 if (refused && !refusedOnce.contains(i))
                     *refused << QStringLiteral("%1: %2").arg(broadcasts[i].address.toString(),
-                                                            QString::fromStdString(error.what()));
+                                                             QString::fromStdString(error.what()));
                 refusedOnce.insert(i);
             }
         }

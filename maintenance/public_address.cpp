@@ -1,21 +1,10 @@
-// Looking up the site's public address with a plain-HTTP echo service.
-
 #include "public_address.h"
 
-#include "form.h"
-
-#include <QLineEdit>
-#include <QNetworkAccessManager>
 #include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
-
-#include <memory>
+#include <QTcpSocket>
 
 namespace {
-constexpr qint64 MaxReplyBytes = 1 << 20;
-constexpr qint64 ReadBytes = 64 << 10;  // taken out at a time
+constexpr qint64 ReadBytes = 64 << 10;  // taken in at a time
 }  // namespace
 
 std::optional<QString> ExtractPublicAddress(const QString &reply)
@@ -35,40 +24,188 @@ std::optional<QString> ExtractPublicAddress(const QString &reply)
     return address;
 }
 
-void TForm1_Config_UDP::BitBtn1Click(QObject *)
+PublicAddressLookup::PublicAddressLookup(QObject *parent) : QObject(parent)
 {
-    if (lookup_)
-        return;  // one lookup at a time; the window stays live while it waits
-    QNetworkRequest request(run_.echoServiceUrl);
-    request.setRawHeader("Accept", "text/html, */*");
-    request.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
-    request.setRawHeader("Content-Type", "text/html");
-    if (!IdHTTP_Conf)  // made at the first lookup: most runs never look up, and start faster without it
-        IdHTTP_Conf = new QNetworkAccessManager(this);
-    IdHTTP_Conf->setProxy(QNetworkProxy::NoProxy);
-    // The service's own answer only: a redirect to another host (or port, or scheme) is not followed.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
-    lookup_ = IdHTTP_Conf->get(request);
-    // An echo service answers in a few hundred bytes: what comes is taken out as it comes, and a reply
-    // that passes the bound is dropped there, so that no more than the bound and one read is ever held.
-    lookup_->setReadBufferSize(ReadBytes);
-    auto body = std::make_shared<QByteArray>();
-    // A lookup that has not finished within a few seconds ends as any failure does, silently.
-    QTimer::singleShot(run_.lookupTimeoutMs, lookup_, [reply = lookup_] { reply->abort(); });
-    connect(lookup_, &QNetworkReply::readyRead, this, [reply = lookup_, body] {
-        *body += reply->readAll();
-        if (body->size() > MaxReplyBytes)
-            reply->abort();
+    timeout_.setSingleShot(true);
+    connect(&timeout_, &QTimer::timeout, this,
+            [this] { fail(QStringLiteral("no whole answer within %1 ms").arg(timeout_.interval())); });
+}
+
+PublicAddressLookup::~PublicAddressLookup()
+{
+    if (socket_) {
+        socket_->disconnect(this);
+        socket_->abort();
+    }
+}
+
+bool PublicAddressLookup::start(const QUrl &url, int timeoutMs)
+{
+    if (running())
+        return false;
+    stage_ = Stage::StatusLine;
+    headBytes_ = 0;
+    remaining_ = -1;
+    chunked_ = false;
+    socket_ = new QTcpSocket(this);
+    if (url.scheme() != QLatin1String("http") || url.host().isEmpty()) {
+        fail(QStringLiteral("not a plain-HTTP address: %1").arg(url.toString()));
+        return true;
+    }
+    // A site's public address is asked of the service itself, never of a proxy the desktop names.
+    socket_->setProxy(QNetworkProxy::NoProxy);
+    // What comes is taken out as it comes: the system holds the rest back from the server.
+    socket_->setReadBufferSize(ReadBytes);
+    const quint16 port = quint16(url.port(80));
+    const QByteArray host = url.host(QUrl::FullyEncoded).toLatin1() +
+                            (port == 80 ? QByteArray() : ":" + QByteArray::number(port));
+    QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
+    if (path.isEmpty())
+        path = "/";
+    if (url.hasQuery())
+        path += "?" + url.query(QUrl::FullyEncoded).toLatin1();
+    const QByteArray request =
+        "GET " + path + " HTTP/1.1\r\nHost: " + host +
+        "\r\nAccept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+        "Content-Type: text/html\r\nConnection: close\r\n\r\n";
+    connect(socket_, &QTcpSocket::connected, this, [this, request] { socket_->write(request); });
+    connect(socket_, &QTcpSocket::readyRead, this, &PublicAddressLookup::receive);
+    connect(socket_, &QTcpSocket::disconnected, this, [this] {
+        receive();
+        if (running() && stage_ == Stage::Body && remaining_ < 0)
+            succeed();  // a body without a length ends with the connection
+        else if (running())
+            fail(QStringLiteral("the service closed the connection before its answer was whole"));
     });
-    connect(lookup_, &QNetworkReply::finished, this, [this, body] {
-        QNetworkReply *reply = lookup_;
-        lookup_ = nullptr;
-        reply->deleteLater();
-        // Any failure leaves the shown address as it is, silently.
-        if (reply->error() != QNetworkReply::NoError)
-            return;
-        const auto address = ExtractPublicAddress(QString::fromLatin1(*body + reply->readAll()));
-        if (address)
-            Edit1->setText(*address);
+    connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        if (error != QAbstractSocket::RemoteHostClosedError)
+            fail(socket_->errorString());
     });
+    timeout_.start(timeoutMs);
+    socket_->connectToHost(url.host(), port);
+    return true;
+}
+
+void PublicAddressLookup::receive()
+{
+    while (running() && socket_->bytesAvailable() > 0) {
+        buffer_ += socket_->read(ReadBytes);
+        while (running() && step()) {
+        }
+    }
+}
+
+std::optional<QByteArray> PublicAddressLookup::line()
+{
+    const qsizetype end = buffer_.indexOf('\n');
+    if ((end < 0 ? buffer_.size() : end) > MaxLine) {
+        fail(QStringLiteral("a line of the answer is longer than %1 bytes").arg(MaxLine));
+        return std::nullopt;
+    }
+    if (end < 0)
+        return std::nullopt;
+    QByteArray text = buffer_.left(end);
+    buffer_.remove(0, end + 1);
+    if (text.endsWith('\r'))
+        text.chop(1);
+    const bool head = stage_ == Stage::StatusLine || stage_ == Stage::Headers || stage_ == Stage::Trailers;
+    if (head && (headBytes_ += end + 1) > MaxHead) {
+        fail(QStringLiteral("the answer's header lines pass %1 bytes").arg(MaxHead));
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool PublicAddressLookup::step()
+{
+    auto takeBody = [this] {
+        const qsizetype take =
+            remaining_ < 0 ? buffer_.size() : qsizetype(qMin<qint64>(remaining_, buffer_.size()));
+        body_ += buffer_.left(take);
+        buffer_.remove(0, take);
+        if (remaining_ >= 0)
+            remaining_ -= take;
+        if (body_.size() > MaxBody)
+            fail(QStringLiteral("the answer passes %1 bytes").arg(MaxBody));
+        return take > 0;
+    };
+    if (stage_ == Stage::Body || stage_ == Stage::ChunkData) {
+        const bool took = takeBody();
+        if (running() && remaining_ == 0) {
+            if (stage_ == Stage::Body)
+                succeed();
+            stage_ = Stage::ChunkEnd;
+            return running();
+        }
+        return took && !buffer_.isEmpty();
+    }
+    const auto text = line();
+    if (!text)
+        return false;
+    switch (stage_) {
+    case Stage::StatusLine: {
+        const QList<QByteArray> parts = text->split(' ');
+        const int status = parts.value(1).toInt();
+        if (!text->startsWith("HTTP/1.") || status < 200 || status > 299)
+            fail(QStringLiteral("the service answered \"%1\"").arg(QString::fromLatin1(text->left(80))));
+        stage_ = Stage::Headers;
+        return running();
+    }
+    case Stage::Headers: {
+        if (text->isEmpty()) {
+            stage_ = chunked_ ? Stage::ChunkSize : Stage::Body;
+            if (stage_ == Stage::Body && remaining_ == 0)
+                succeed();
+            return running();
+        }
+        const qsizetype colon = text->indexOf(':');
+        const QByteArray name = text->left(colon).trimmed().toLower(), value = text->mid(colon + 1).trimmed();
+        bool ok = true;
+        if (name == "content-length" &&
+            ((remaining_ = value.toLongLong(&ok)) < 0 || !ok || remaining_ > MaxBody))
+            fail(QStringLiteral("the answer's length \"%1\" is not one to take")
+                     .arg(QString::fromLatin1(value.left(40))));
+        if (name == "transfer-encoding" && value.toLower().contains("chunked"))
+            chunked_ = true;
+        return running();
+    }
+    case Stage::ChunkSize: {
+        bool ok = false;
+        const qint64 size = text->split(';').value(0).trimmed().toLongLong(&ok, 16);
+        if (!ok || size < 0 || body_.size() + size > MaxBody)
+            fail(QStringLiteral("a chunk of the answer is broken or passes %1 bytes").arg(MaxBody));
+        remaining_ = size;
+        stage_ = size == 0 ? Stage::Trailers : Stage::ChunkData;
+        return running();
+    }
+    case Stage::ChunkEnd: stage_ = Stage::ChunkSize; return true;
+    case Stage::Trailers:
+        if (text->isEmpty())
+            succeed();
+        return running();
+    case Stage::Body:
+    case Stage::ChunkData: break;
+    }
+    return false;
+}
+
+void PublicAddressLookup::succeed()
+{
+    const auto address = ExtractPublicAddress(QString::fromLatin1(body_));
+    end(address, address ? QString() : QStringLiteral("no \"IP Address:\" in the answer"));
+}
+
+void PublicAddressLookup::end(const std::optional<QString> &address, const QString &why)
+{
+    if (!socket_)
+        return;
+    timeout_.stop();
+    QTcpSocket *socket = socket_;
+    socket_ = nullptr;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+    buffer_.clear();
+    body_.clear();
+    emit finished(address, why);
 }

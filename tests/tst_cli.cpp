@@ -808,9 +808,19 @@ void TestCli::sitePlanCheck()
 // A row's name and a board's text come back from the record exactly, and no cell opens as a formula.
 void TestCli::recordReadsBackWhatItWritesSpreadsheetSafe()
 {
-    const QStringList texts = {"Block A\\Lift 1", "say \"hi\", twice", QString("line\nbreak\t\x1b[31m\x7f"),
-                               "Ліфт 1, під'їзд А", "=HYPERLINK(\"http://e.vil/\")", "+1+1", "-1+1",
-                               "@SUM(1;2)", "\tx", "'=quoted", "\\x41", "x\\", QString()};
+    const QStringList texts = {"Block A\\Lift 1",
+                               "say \"hi\", twice",
+                               QString("line\nbreak\t\x1b[31m\x7f"),
+                               "Ліфт 1, під'їзд А",
+                               "=HYPERLINK(\"http://e.vil/\")",
+                               "+1+1",
+                               "-1+1",
+                               "@SUM(1;2)",
+                               "\tx",
+                               "'=quoted",
+                               "\\x41",
+                               "x\\",
+                               QString()};
     for (const QString &text : texts) {
         const QString line = RecordLine({"2026-12-07T10:00:00", text, "done"});
         QCOMPARE(RecordFields(line), QStringList({"2026-12-07T10:00:00", text, "done"}));
@@ -827,7 +837,8 @@ void TestCli::addressesThatNameNoBoardAndWhereBroadcastsGo()
 {
     const QList<LocalSubnet> subnets = {{"eth0", "Ethernet", 2, QHostAddress("10.0.0.1"), 24},
                                         {"eth1", "Wi-Fi", 3, QHostAddress("192.168.7.20"), 16}};
-    QVERIFY(NamesNoBoard(subnets, QHostAddress("10.0.0.255")).contains("broadcast address of 10.0.0.0/24 on Ethernet"));
+    QVERIFY(NamesNoBoard(subnets, QHostAddress("10.0.0.255"))
+                .contains("broadcast address of 10.0.0.0/24 on Ethernet"));
     QVERIFY(NamesNoBoard(subnets, QHostAddress("192.168.0.0")).contains("network address of 192.168.0.0/16"));
     QVERIFY(!NamesNoBoard(subnets, QHostAddress("255.255.255.255")).isEmpty());
     QVERIFY(NamesNoBoard(subnets, QHostAddress("10.0.0.2")).isEmpty());
@@ -840,10 +851,11 @@ void TestCli::addressesThatNameNoBoardAndWhereBroadcastsGo()
     QVERIFY(everywhere.contains(Broadcast{QHostAddress("192.168.255.255"), 0}));
     QVERIFY(everywhere.contains(Broadcast{QHostAddress("255.255.255.255"), 3}));
 
-    QCOMPARE(HowToReach(&subnets[0], QHostAddress("10.77.0.254"), QHostAddress("255.255.255.0"),
-                        QHostAddress("10.77.0.1")),
-             QStringList({"Linux:   sudo ip addr add 10.77.0.253/24 dev eth0",
-                          "Windows: netsh interface ipv4 add address \"Ethernet\" 10.77.0.253 255.255.255.0"}));
+    QCOMPARE(
+        HowToReach(&subnets[0], QHostAddress("10.77.0.254"), QHostAddress("255.255.255.0"),
+                   QHostAddress("10.77.0.1")),
+        QStringList({"Linux:   sudo ip addr add 10.77.0.253/24 dev eth0",
+                     "Windows: netsh interface ipv4 add address \"Ethernet\" 10.77.0.253 255.255.255.0"}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

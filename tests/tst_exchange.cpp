@@ -4,6 +4,7 @@
 #include "frame_bytes.h"
 #include "loopback.h"
 #include "plan.h"
+#include "public_address.h"
 
 #include <QFrame>
 #include <QLineEdit>
@@ -115,6 +116,8 @@ private slots:
     void publicAddressLookup();
     void publicAddressLookupTimesOutAndRefusesASecondClick();
     void publicAddressLookupHoldsAtMostItsBoundAndStaysOnItsHost();
+    void publicAddressLookupEndsWhateverTheServerSends_data();
+    void publicAddressLookupEndsWhateverTheServerSends();
 };
 
 void TestExchange::readFillsTheReadSideFromEveryCopy()
@@ -574,6 +577,72 @@ void TestExchange::publicAddressLookupHoldsAtMostItsBoundAndStaysOnItsHost()
     QTest::qWait(300);
     QCOMPARE(elsewhere.requests, 0);
     QCOMPARE(form.Edit1->text(), QString("000.000.000.000"));
+}
+
+void TestExchange::publicAddressLookupEndsWhateverTheServerSends_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QByteArray>("unit");  // sent again and again after the head
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<QString>("why");
+    const QByteArray ok = "HTTP/1.1 200 OK\r\n";
+    QTest::newRow("endless status line")
+        << QByteArray("HTTP/1.1 200 ") << QByteArray(4096, 'O') << 60000 << "line";
+    QTest::newRow("endless header line") << ok + "X-Pad: " << QByteArray(4096, 'p') << 60000 << "line";
+    QTest::newRow("header lines without end")
+        << ok << QByteArray("X-Pad: p\r\n").repeated(256) << 60000 << "header lines";
+    QTest::newRow("endless chunk-size line") << ok + "Transfer-Encoding: chunked\r\n\r\n"
+                                             << QByteArray(4096, '0') << 60000 << "line";
+    QTest::newRow("a byte now and then") << ok << QByteArray("X") << 300 << "within 300 ms";
+}
+
+// The lookup ends by its bounds, or by its time-out, whatever a server streams; a lookup let go ends its
+// connection at once.
+void TestExchange::publicAddressLookupEndsWhateverTheServerSends()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QByteArray, unit);
+    QFETCH(int, timeoutMs);
+    QFETCH(QString, why);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    bool closed = false;
+    QTimer trickle;
+    connect(&server, &QTcpServer::newConnection, &server, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        socket->write(head);
+        auto more = [socket, unit] {
+            for (int i = 0; i < 64 && socket->bytesToWrite() < (1 << 20); ++i)
+                socket->write(unit);
+        };
+        if (unit.size() == 1)
+            connect(&trickle, &QTimer::timeout, socket, [socket, unit] { socket->write(unit); });
+        else
+            connect(socket, &QTcpSocket::bytesWritten, socket, more), more();
+        connect(socket, &QTcpSocket::disconnected, socket, [&] { closed = true; });
+    });
+    trickle.start(20);
+    std::optional<std::optional<QString>> address;
+    QString said;
+    auto lookup = std::make_unique<PublicAddressLookup>();
+    connect(lookup.get(), &PublicAddressLookup::finished, this,
+            [&](const std::optional<QString> &a, const QString &w) {
+                address = a;
+                said = w;
+            });
+    QVERIFY(lookup->start(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort())), timeoutMs));
+    QVERIFY(!lookup->start(QUrl(QStringLiteral("http://127.0.0.1:1/")), timeoutMs));  // one at a time
+    QTRY_VERIFY_WITH_TIMEOUT(address.has_value(), 30000);
+    QVERIFY(!address->has_value());
+    QVERIFY2(said.contains(why), qPrintable(said));
+    QTRY_VERIFY(closed);
+
+    // Let go while it waits, the lookup's connection ends at once.
+    closed = false;
+    QVERIFY(lookup->start(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort())), 60000));
+    QTRY_VERIFY(server.findChildren<QTcpSocket *>().size() >= 2);
+    lookup.reset();
+    QTRY_VERIFY(closed);
 }
 
 QTEST_MAIN(TestExchange)

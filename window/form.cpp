@@ -11,7 +11,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
-#include <QNetworkAccessManager>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>

@@ -22,8 +22,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QNetworkAccessManager;
-class QNetworkReply;
+class PublicAddressLookup;
 class QPushButton;
 class QTimer;
 
@@ -151,8 +150,7 @@ private:
     velmar::Listener IdUDPServer_Conf;
     velmar::SendingSocket IdUDPClient_Conf;
     velmar::SocketSender sockets_{IdUDPServer_Conf, IdUDPClient_Conf};
-    QNetworkAccessManager *IdHTTP_Conf = nullptr;
-    QNetworkReply *lookup_ = nullptr;
+    PublicAddressLookup *IdHTTP_Conf = nullptr;  // made at the first lookup: most runs never look up
     QStringList rememberedTarget_;
     QString settingsWritePath_;
     IniFile settings_;          // the settings file as last read or written

@@ -1,7 +1,9 @@
-// Restarting one board: the pre-reboot frames, the reboot request, and the read-back that follows.
+// The maintenance handlers: restarting one board (the pre-reboot frames, the reboot request, and the
+// read-back that follows) and looking up the site's public address.
 
 #include "codec.h"
 #include "form.h"
+#include "public_address.h"
 
 #include <QLineEdit>
 #include <QTimer>
@@ -24,4 +26,18 @@ void TForm1_Config_UDP::Button3Click(QObject *)
     const SendPlan plan = RebootPlan(userPort());
     IdUDPClient_Conf.aim(targetText(), plan.aimPort);
     carryOut(plan);  // a failed send leaves EditRs at "__": no acknowledgement came
+}
+
+void TForm1_Config_UDP::BitBtn1Click(QObject *)
+{
+    if (!IdHTTP_Conf) {
+        IdHTTP_Conf = new PublicAddressLookup(this);
+        // Any failure leaves the shown address as it is, silently.
+        connect(IdHTTP_Conf, &PublicAddressLookup::finished, this,
+                [this](const std::optional<QString> &address) {
+                    if (address)
+                        Edit1->setText(*address);
+                });
+    }
+    IdHTTP_Conf->start(run_.echoServiceUrl, run_.lookupTimeoutMs);  // one at a time: refused while one runs
 }
