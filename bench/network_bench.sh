@@ -8,43 +8,22 @@ set -euo pipefail
 bin=$(cd "$1" && pwd)/bin
 out=$(realpath -m "$2")
 count=${3:-24}
-if [ -z "${VELMAR_NETLAB:-}" ]; then
-    if [ "$(id -u)" = 0 ]; then own=(unshare --net --fork); else own=(unshare --user --map-root-user --net --fork); fi
-    "${own[@]}" true 2>/dev/null || { echo "network benchmark skipped: no network namespaces here"; exit 0; }
-    VELMAR_NETLAB=1 exec "${own[@]}" bash "$0" "$@"
-fi
+# shellcheck source=../tests/netlab.sh
+source "$(dirname "$0")/../tests/netlab.sh"
 work=$(mktemp -d)
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
+trap 'for p in "${netlab_pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 export HOME=$work XDG_DATA_HOME=$work/data
 
-ip link set lo up
-ip link add segment type bridge
-ip link set segment up
-declare -A holder
-host() {
-    local name=$1 address=$2 self
-    unshare --net sleep 1000000 &
-    holder[$name]=$!
-    pids+=($!)
-    self=$(readlink /proc/self/ns/net)
-    until [ "$(readlink "/proc/${holder[$name]}/ns/net")" != "$self" ]; do sleep 0.01; done
-    ip link add "v$name" type veth peer name eth0 netns "${holder[$name]}"
-    ip link set "v$name" master segment up
-    nsenter -t "${holder[$name]}" -n sh -c "ip link set lo up; ip addr add $address dev eth0; ip link set eth0 up"
-}
 host laptop 10.0.0.1/16
 for i in $(seq "$count"); do
     host "b$i" "10.0.1.$i/16"
-    nsenter -t "${holder[b$i]}" -n "$bin/velmar-board" --listen-all --address "10.0.1.$i" --quiet 2>"$work/b$i.log" &
-    pids+=($!)
+    spawn "b$i" "$bin/velmar-board" --listen-all --address "10.0.1.$i" --quiet 2>"$work/b$i.log"
 done
 # A board on the laptop's own loopback, for the write without the check.
-nsenter -t "${holder[laptop]}" -n "$bin/velmar-board" --address 127.0.0.2 --quiet 2>"$work/lo.log" &
-pids+=($!)
+spawn laptop "$bin/velmar-board" --address 127.0.0.2 --quiet 2>"$work/lo.log"
 for log in "$work"/*.log; do until grep -qs ' listening; ' "$log"; do sleep 0.02; done; done
 
-laptop() { nsenter -t "${holder[laptop]}" -n "$@"; }
+laptop() { on laptop "$@"; }
 # Wall milliseconds of a command, and what it printed.
 timed() {
     local start end

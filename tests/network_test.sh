@@ -5,65 +5,28 @@
 # namespace per host joined to it by a veth pair. Nothing is sent outside them, and they go with the
 # test's processes.
 # Usage: network_test.sh BUILD_DIR. Exit 77 (skipped) where the kernel refuses network namespaces to a
-# user that is not root.
+# user that is not root; as root (as in CI) it must run.
 set -euo pipefail
 bin=$(cd "$1" && pwd)/bin
 
-# Into a network namespace of our own first (a user namespace too where we are not root).
-if [ -z "${VELMAR_NETLAB:-}" ]; then
-    for tool in unshare nsenter ip; do
-        command -v "$tool" >/dev/null || { echo "FAIL: no $tool (util-linux, iproute2)"; exit 1; }
-    done
-    if [ "$(id -u)" = 0 ]; then own=(unshare --net --fork); else own=(unshare --user --map-root-user --net --fork); fi
-    if ! "${own[@]}" true 2>/dev/null; then
-        [ "$(id -u)" = 0 ] && { echo "FAIL: network namespaces refused to root"; exit 1; }
-        echo "skipped: this kernel refuses network namespaces to a user that is not root"
-        exit 77
-    fi
-    VELMAR_NETLAB=1 exec "${own[@]}" bash "$0" "$@"
-fi
+NETLAB_REFUSED=fail
+# shellcheck source=netlab.sh
+source "$(dirname "$0")/netlab.sh"
 
 work=$(mktemp -d)
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
+trap 'for p in "${netlab_pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 # The locks and files of velmarctl in a home of the test's own.
 export HOME=$work/home XDG_DATA_HOME=$work/home/data
 
-ip link set lo up
-ip link add segment type bridge
-ip link set segment up
-
-# host NAME ADDRESS/PREFIX... : a namespace on the segment, its interface eth0 with these addresses.
-declare -A holder
-host() {
-    local name=$1 self
-    shift
-    unshare --net sleep 1000000 &
-    holder[$name]=$!
-    pids+=($!)
-    self=$(readlink /proc/self/ns/net)
-    until [ "$(readlink "/proc/${holder[$name]}/ns/net")" != "$self" ]; do sleep 0.01; done
-    ip link add "v$name" type veth peer name eth0 netns "${holder[$name]}"
-    ip link set "v$name" master segment up
-    on "$name" ip link set lo up
-    for address in "$@"; do on "$name" ip addr add "$address" dev eth0; done
-    on "$name" ip link set eth0 up
-}
-on() {
-    local name=$1
-    shift
-    nsenter -t "${holder[$name]}" -n "$@"
-}
 # board NAME ADDRESS [velmar-board options]: a board that listens on every address of its host.
 board() {
     local name=$1 address=$2
     shift 2
-    nsenter -t "${holder[$name]}" -n "$bin/velmar-board" --listen-all --address "$address" --reboot-ms 100 \
-        --state "$work/$name.json" "$@" 2>"$work/$name.log" &
-    pids+=($!)
+    spawn "$name" "$bin/velmar-board" --listen-all --address "$address" --reboot-ms 100 \
+        --state "$work/$name.json" "$@" 2>"$work/$name.log"
     until grep -qs ' listening; ' "$work/$name.log"; do
-        kill -0 "${pids[-1]}" 2>/dev/null || { cat "$work/$name.log"; fail "board $name did not start"; }
+        kill -0 "$spawned" 2>/dev/null || { cat "$work/$name.log"; fail "board $name did not start"; }
         sleep 0.02
     done
 }
@@ -131,9 +94,8 @@ out=$(ctl read 10.99.0.5 2>/dev/null) || status=$?
 
 # Two commission runs on one computer never wait for new boards at one address.
 printf 'name,lift,mask,router\nLift 2,10.20.0.40,255.255.255.0,10.20.0.1\n' >"$work/plan2.csv"
-nsenter -t "${holder[laptop]}" -n "$bin/velmarctl" commission "$work/plan2.csv" --at 10.20.0.50 >/dev/null 2>&1 &
-first=$!
-pids+=($first)
+spawn laptop "$bin/velmarctl" commission "$work/plan2.csv" --at 10.20.0.50 >/dev/null 2>&1
+first=$spawned
 until [ -n "$(ls "$XDG_DATA_HOME"/VelmarCom/locks/010.020.000.050.lock 2>/dev/null)" ]; do
     kill -0 "$first" 2>/dev/null || fail "the first commission run ended"
     sleep 0.02
