@@ -275,14 +275,17 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
         console.err << target.toString() << ": no answer after the write\n";
         return NoConfirmation;
     }
-    // Values that are neither the old ones nor ours: another configurator wrote the board meanwhile.
+    // Values that are neither the old ones nor ours: another configurator wrote the board meanwhile (or
+    // the board keeps only part of what it is sent).
     if (!Same(*after, expected) && !Same(*after, before)) {
         for (const QString &difference : Differences(*after, expected))
             out << "  board holds: "
                 << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted "))
                 << '\n';
         out << target.toString()
-            << ": another write overtook this one; the board holds what is shown above\n";
+            << ": the board holds neither its old values nor this write's: another write overtook this one, "
+               "or "
+               "the board did not keep all of it\n";
         return SomeFailed;
     }
     // Answers that still show the old values may be late copies of answers given before the write (a
