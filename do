@@ -22,7 +22,7 @@ usage: ./do COMMAND [ARGS]
   quicktest        the tests once, without the sanitizer build
   build            build only; binaries land in build/bin/
   board ARGS       run stand-in boards alone (./do board --help); --background first: return once
-                   they listen, their log in a file
+                   they listen, their log in a file, their PID on standard output
   ctl ARGS         the command-line tool (./do ctl --help)
   bench            build and run the benchmarks, write docs/PERFORMANCE.md
   fuzz SECONDS     run the libFuzzer targets (decoder, board side, settings file) side by side
@@ -292,10 +292,12 @@ case "$cmd" in
         if [ "${1:-}" != --background ]; then
             exec "$BUILD/bin/velmar-board" "$@"
         fi
-        # Returns once the boards listen; what they log goes to a file, not into the terminal.
+        # Returns once the boards listen, printing their process's PID alone on standard output (so that
+        # a script ends exactly the boards it started: boards=$(./do board --background ...); kill $boards);
+        # what they log goes to a file, not into the terminal.
         shift
         log=$(mktemp "${TMPDIR:-/tmp}/velmar-board.XXXXXX")
-        "$BUILD/bin/velmar-board" "$@" 2>"$log" &
+        "$BUILD/bin/velmar-board" "$@" >/dev/null 2>"$log" &
         pid=$!
         until grep -qs ' listening; ' "$log"; do
             if ! kill -0 "$pid" 2>/dev/null; then
@@ -304,7 +306,8 @@ case "$cmd" in
             fi
             sleep 0.05
         done
-        echo "$(grep ' listening; ' "$log" | head -1) (pid $pid, log $log; stop with: kill $pid)"
+        echo "$(grep ' listening; ' "$log" | head -1) (pid $pid, log $log; stop with: kill $pid)" >&2
+        echo "$pid"
         ;;
     ctl)
         build_quietly velmarctl

@@ -3,6 +3,8 @@
  * takes every configuration reply from any sender, and ends TIMEOUT ms after the last new sender.
  * Prints how many boards answered. Plain sockets: what any program must at least do for the same. */
 
+#include "baseline.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -12,15 +14,6 @@
 #include <sys/socket.h>
 #include <time.h>
 
-enum { MaxBoards = 4096 };
-
-static long long NowMs(void)
-{
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
-
 int main(int argc, char **argv)
 {
     struct in_addr broadcast;
@@ -29,11 +22,8 @@ int main(int argc, char **argv)
         return 2;
     }
     const int timeoutMs = atoi(argv[2]);
-    char request[100];
-    for (int i = 0; i < 100; ++i)
-        request[i] = (char)('0' + (i + 1) % 10);
-    memcpy(request + 59, "epr", 3);
-    request[62] = 'd';
+    char request[RequestBytes];
+    StoredConfigRequest(request);
 
     const int sock = socket(AF_INET, SOCK_DGRAM, 0), on = 1, buffer = 1 << 20;
     setsockopt(sock, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);

@@ -4,6 +4,8 @@
  * again, RETRIES times at most. Prints how many answered, and ends when every board has answered or
  * given up. Plain sockets: what any program must at least do for the same result. */
 
+#include "baseline.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -13,15 +15,6 @@
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
-
-enum { MaxBoards = 4096 };
-
-static long long NowMs(void)
-{
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
 
 int main(int argc, char **argv)
 {
@@ -36,11 +29,8 @@ int main(int argc, char **argv)
     static long long sentAt[MaxBoards];
     static int attempts[MaxBoards], done[MaxBoards];
 
-    char request[100];
-    for (int i = 0; i < 100; ++i)
-        request[i] = (char)('0' + (i + 1) % 10);
-    memcpy(request + 59, "epr", 3);
-    request[62] = 'd';
+    char request[RequestBytes];
+    StoredConfigRequest(request);
 
     const int sock = socket(AF_INET, SOCK_DGRAM, 0);
     const int buffer = 1 << 20;
@@ -74,7 +64,8 @@ int main(int argc, char **argv)
         struct sockaddr_in from;
         socklen_t length = sizeof from;
         ssize_t got;
-        while ((got = recvfrom(sock, reply, sizeof reply, MSG_DONTWAIT, (struct sockaddr *)&from, &length)) >= 0) {
+        while ((got = recvfrom(sock, reply, sizeof reply, MSG_DONTWAIT, (struct sockaddr *)&from, &length)) >=
+               0) {
             const long b = (long)ntohl(from.sin_addr.s_addr) - (long)base;
             const unsigned short port = ntohs(from.sin_port);
             if (b >= 0 && b < count && !done[b] && got > 75 && (port == 8024 || port == 8026))

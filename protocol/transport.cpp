@@ -1,6 +1,7 @@
 #include "transport.h"
 
 #include "codec.h"
+#include "socket_error.h"
 #include "wire.h"
 
 #include <QElapsedTimer>
@@ -13,12 +14,7 @@
 #include <QUdpSocket>
 #include <QVariant>
 
-#include <cerrno>
 #include <exception>
-
-#ifdef Q_OS_WIN
-#include <winsock2.h>
-#endif
 
 namespace velmar {
 
@@ -28,18 +24,6 @@ namespace {
 // painting), and how many datagrams it may take at most.
 constexpr qint64 PassBudgetNs = 2'000'000;
 constexpr int PassMost = 4096;
-
-// Whether the send that has just failed found no route to its address: the system's own error, which
-// Qt's error code does not tell apart from other failed sends.
-bool LastSendFoundNoRoute()
-{
-#ifdef Q_OS_WIN
-    const int error = WSAGetLastError();
-    return error == WSAENETUNREACH || error == WSAEHOSTUNREACH;
-#else
-    return errno == ENETUNREACH || errno == EHOSTUNREACH;
-#endif
-}
 
 }  // namespace
 

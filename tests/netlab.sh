@@ -1,8 +1,9 @@
 # A test network of network namespaces, for the tests and benchmarks that need a real segment: sourced
 # after `set -euo pipefail`. It first moves the script into a network namespace of its own (as root, or
 # in a user namespace too where the kernel allows it), where it makes a bridge "segment"; `host` adds a
-# namespace on it, `on` runs a command there. Nothing is sent outside these namespaces, and they go
-# with the script's processes (`netlab_pids`, ended by the caller's exit trap).
+# namespace on it, `on` and `spawn` run a command there. The addresses of these hosts (10.x, 192.168.x)
+# exist only inside them: nothing is sent outside these namespaces, and they go with the script's
+# processes (`netlab_pids`, ended by the caller's exit trap).
 # Before sourcing: NETLAB_REFUSED, what to do where namespaces are refused ("skip" or "fail").
 
 if [ -z "${VELMAR_NETLAB:-}" ]; then
@@ -15,7 +16,13 @@ if [ -z "${VELMAR_NETLAB:-}" ]; then
         echo "skipped: this kernel refuses network namespaces to a user that is not root"
         exit 77
     fi
-    VELMAR_NETLAB=1 exec "${own[@]}" bash "$0" "$@"
+    VELMAR_NETLAB=$(readlink /proc/self/ns/net) exec "${own[@]}" bash "$0" "$@"
+fi
+# Nothing is made, and nothing sent, unless this is a namespace just made for it: another than the one
+# the script started in, with no interface but loopback.
+if [ "$(readlink /proc/self/ns/net)" = "$VELMAR_NETLAB" ] || [ "$(ip -o link show | wc -l)" != 1 ]; then
+    echo "FAIL: not in a network namespace of its own; nothing made or sent"
+    exit 1
 fi
 
 netlab_pids=()

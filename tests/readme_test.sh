@@ -6,7 +6,10 @@ set -euo pipefail
 build=$1
 here=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
-trap 'pkill -f "velmar-board --count 20 --address 127.0.0.2" || true; pkill -f "velmar-board --address 127.0.60.2" || true; rm -rf "$work"' EXIT
+# Each example runs in a process group of its own: whatever it started and left running (a block that
+# failed halfway leaves its boards) is ended with the group, and nothing else.
+group=""
+trap '[ -n "$group" ] && kill -- "-$group" 2>/dev/null; rm -rf "$work"' EXIT
 # ./do works in its own folder: a copy of it in a scratch folder keeps the examples' files out of the tree.
 cp "$here/do" "$work/do"
 cd "$work"
@@ -20,11 +23,15 @@ block() {
 for start in "## Many boards from the command line" "Against stand-in boards"; do
     block "$start" >example.sh
     [ -s example.sh ] || { echo "no example block after \"$start\""; exit 1; }
-    if ! bash -e example.sh >example.out 2>&1; then
+    setsid bash -e example.sh >example.out 2>&1 &
+    group=$!
+    if ! wait "$group"; then
         cat example.out
         echo "FAIL: the example after \"$start\" did not work as pasted"
         exit 1
     fi
+    kill -- "-$group" 2>/dev/null || true
+    group=""
 done
 grep -q 'every row of site.csv is done' site.out || { cat site.out; echo "FAIL: the site is not done"; exit 1; }
 [ -d backups ] && [ "$(ls backups | wc -l)" -eq 20 ] || { echo "FAIL: not twenty backups"; exit 1; }
