@@ -30,15 +30,13 @@ QString FromPrintable(const QString &text)
 {
     QString plain;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('\\') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\\')) {
-            plain += text[++i];
-            continue;
-        }
-        bool ok = false;
-        const ushort code = text[i] == QLatin1Char('\\') && text.mid(i + 1, 1) == QLatin1String("x")
-                                ? text.mid(i + 2, 2).toUShort(&ok, 16)
-                                : 0;
-        if (ok && text.mid(i + 2, 2).size() == 2) {
+        const QString escape = text.mid(i, 2), hex = text.mid(i + 2, 2);
+        bool isHex = false;
+        const ushort code = escape == QLatin1String("\\x") && hex.size() == 2 ? hex.toUShort(&isHex, 16) : 0;
+        if (escape == QLatin1String("\\\\")) {
+            plain += QLatin1Char('\\');
+            i += 1;
+        } else if (isHex) {
             plain += QChar(code);
             i += 3;
         } else {
@@ -68,6 +66,9 @@ QString Text(const StoredConfig &s)
 }
 
 const char *const Unusable = "answered, but not with what was asked";
+const char *const Overtaken =
+    "the board holds neither its old values nor this write's: another write overtook "
+    "this one, or the board did not keep all of it";
 
 // Why a target gave no configuration, for its row.
 QString Silence(const Session::ReadOutcome &read)
@@ -282,10 +283,7 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
             out << "  board holds: "
                 << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted "))
                 << '\n';
-        out << target.toString()
-            << ": the board holds neither its old values nor this write's: another write overtook this one, "
-               "or "
-               "the board did not keep all of it\n";
+        out << target.toString() << ": " << Overtaken << '\n';
         return SomeFailed;
     }
     // Answers that still show the old values may be late copies of answers given before the write (a

@@ -21,20 +21,24 @@ QString MacOf(const Session::Sighting &s)
     return MacText(s.config.config.record.mac);
 }
 
-quint32 LiftOf(const Session::Sighting &s)
-{
-    return QHostAddress(IpText(s.config.config.record.liftIp)).toIPv4Address();
-}
-
-// Every address that more than one MAC claims, by answering from it or by holding it as lift address:
-// address -> MACs, in the order they were seen.
-QMap<quint32, QStringList> Clashes(const QList<Session::Sighting> &sightings)
+// Every address a board claims, by answering from it or by holding it as lift address: address ->
+// the MACs that claim it, in the order they were seen.
+QMap<quint32, QStringList> Claims(const QList<Session::Sighting> &sightings)
 {
     QMap<quint32, QStringList> claims;
-    for (const Session::Sighting &s : sightings)
-        for (const quint32 address : {s.from.toIPv4Address(), LiftOf(s)})
+    for (const Session::Sighting &s : sightings) {
+        const quint32 lift = QHostAddress(IpText(s.config.config.record.liftIp)).toIPv4Address();
+        for (const quint32 address : {s.from.toIPv4Address(), lift})
             if (QStringList &macs = claims[address]; !macs.contains(MacOf(s)))
                 macs << MacOf(s);
+    }
+    return claims;
+}
+
+// The addresses that more than one MAC claims.
+QMap<quint32, QStringList> Clashes(const QList<Session::Sighting> &sightings)
+{
+    QMap<quint32, QStringList> claims = Claims(sightings);
     for (auto it = claims.begin(); it != claims.end();)
         it = it->size() < 2 ? claims.erase(it) : std::next(it);
     return claims;
@@ -57,20 +61,18 @@ QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddre
     QHash<quint32, QStringList> macs = session.twoBoards();  // seen by the last read, where both hear it
     const QList<Broadcast> broadcasts = BroadcastsFor(LocalSubnets(), targets);
     if (!broadcasts.isEmpty()) {
-        QSet<quint32> wanted;
-        for (const QHostAddress &target : targets)
-            wanted.insert(target.toIPv4Address());
         // On a real segment a unicast reaches one board of two (the one the address resolution picked):
-        // a broadcast reaches both.
-        auto note = [&](const Session::Sighting &s) {
-            for (const quint32 address : {s.from.toIPv4Address(), LiftOf(s)})
-                if (wanted.contains(address) && !macs[address].contains(MacOf(s)))
-                    macs[address] << MacOf(s);
+        // a broadcast reaches both. One target's clash ends the exchange at once.
+        auto clashAtTheTarget = [&](const QList<Session::Sighting> &sightings) {
+            return targets.size() == 1 &&
+                   Claims(sightings).value(targets.first().toIPv4Address()).size() >= 2;
         };
-        auto clashFound = [&](const QList<Session::Sighting> &) {
-            return targets.size() == 1 && macs.value(targets.first().toIPv4Address()).size() >= 2;
-        };
-        session.discover(broadcasts, SelectorWorking, timing, 1, note, nullptr, clashFound);
+        const QMap<quint32, QStringList> claims =
+            Claims(session.discover(broadcasts, SelectorWorking, timing, 1, {}, nullptr, clashAtTheTarget));
+        for (const QHostAddress &target : targets)
+            for (const QString &mac : claims.value(target.toIPv4Address()))
+                if (QStringList &known = macs[target.toIPv4Address()]; !known.contains(mac))
+                    known << mac;
     }
     for (auto it = macs.begin(); it != macs.end();)
         it = it->size() < 2 ? macs.erase(it) : std::next(it);

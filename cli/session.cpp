@@ -314,6 +314,8 @@ QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, c
     });
     QSet<qsizetype> refusedOnce;
     int sent = 0;
+    // Straight through the listener, not through the plan's sender: a broadcast to 255.255.255.255 names
+    // the interface it leaves through, which a plan's host text cannot carry.
     const SendPlan plan = ReadPlan(selector);
     auto round = [&] {
         for (qsizetype i = 0; i < broadcasts.size(); ++i) {

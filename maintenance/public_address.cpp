@@ -118,7 +118,8 @@ std::optional<QByteArray> PublicAddressLookup::line()
 
 bool PublicAddressLookup::step()
 {
-    auto takeBody = [this] {
+    if (stage_ == Stage::Body || stage_ == Stage::ChunkData) {
+        // The body, or the chunk, as far as it has come: what is left of a length, or all that is here.
         const qsizetype take =
             remaining_ < 0 ? buffer_.size() : qsizetype(qMin<qint64>(remaining_, buffer_.size()));
         body_ += buffer_.left(take);
@@ -127,17 +128,11 @@ bool PublicAddressLookup::step()
             remaining_ -= take;
         if (body_.size() > MaxBody)
             fail(QStringLiteral("the answer passes %1 bytes").arg(MaxBody));
-        return take > 0;
-    };
-    if (stage_ == Stage::Body || stage_ == Stage::ChunkData) {
-        const bool took = takeBody();
-        if (running() && remaining_ == 0) {
-            if (stage_ == Stage::Body)
-                succeed();
+        else if (remaining_ == 0 && stage_ == Stage::Body)
+            succeed();
+        else if (remaining_ == 0)
             stage_ = Stage::ChunkEnd;
-            return running();
-        }
-        return took && !buffer_.isEmpty();
+        return running() && stage_ == Stage::ChunkEnd;  // otherwise the buffer is empty: wait for more
     }
     const auto text = line();
     if (!text)

@@ -475,6 +475,10 @@ void TestExchange::publicAddressLookup_data()
     QTest::newRow("digits in markup stay out")
         << HttpOk("<html><head><title>v2.0</title></head><body>IP Address:203.0.113.7<br/>1</body></html>")
         << "203.0.113.7";
+    QTest::newRow("chunked") << QByteArray(
+                                    "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                    "5;x=y\r\nIP Ad\r\n12\r\ndress: 203.0.113.8\r\n0\r\nX-T: 1\r\n\r\n")
+                             << "203.0.113.8";
     QTest::newRow("marker in lower case") << HttpOk("ip address: 203.0.113.7") << unchanged;
     QTest::newRow("no marker") << HttpOk("<html>203.0.113.7</html>") << unchanged;
     QTest::newRow("marker without an address") << HttpOk("IP Address: none") << QString();
