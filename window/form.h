@@ -63,17 +63,17 @@ public:
     void Ed_5_IP_0Exit(QWidget *sender);
     void Button5Click(QObject *sender);
     void Button7Click(QObject *sender);
-    // exchange/
+    // form_read_request.cpp, form_reply.cpp, form_write.cpp (over exchange/)
     void Button2Click(QObject *sender);
     void ClearReadSide();
     void TimerRead_ConfTimer(QObject *sender);
     void IdUDPServer_ConfUDPRead(const QByteArray &datagram, const QString &senderAddress,
                                  quint16 senderPort);
     void Button1Click(QObject *sender);
-    // settings/
+    // form_settings.cpp (over settings/)
     void LoadSettings();
     void SaveSettings();
-    // maintenance/
+    // form_maintenance.cpp (over maintenance/)
     void Button3Click(QObject *sender);
     void BitBtn1Click(QObject *sender);
 

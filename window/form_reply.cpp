@@ -6,6 +6,7 @@
 #include "entry_fields.h"
 #include "form.h"
 #include "frame_bytes.h"
+#include "read_side_text.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -22,32 +23,6 @@ const char *const VersionSuffix = " - Версія программи";
 
 // The read side's address panels for the dispatcher, lift, mask and router places of the record.
 constexpr int ReadSidePanels[] = {6, 7, 8, 9};
-
-// The text of a MAC byte, made once for each of the 256.
-const QString &HexPairText(std::uint8_t byte)
-{
-    static const std::array<QString, 256> texts = [] {
-        std::array<QString, 256> all;
-        for (int k = 0; k < 256; ++k)
-            all[k] = QString::fromStdString(ByteToHexPair(std::uint8_t(k)));
-        return all;
-    }();
-    return texts[byte];
-}
-
-// A board's text on one line: line breaks and other control characters as their visible pictures.
-QString VisibleOnOneLine(QString text)
-{
-    for (QChar &ch : text) {
-        if (ch.unicode() < 0x20)
-            ch = QChar(char16_t(0x2400 + ch.unicode()));  // ␀ .. ␟
-        else if (ch.unicode() == 0x7F)
-            ch = QChar(char16_t(0x2421));  // ␡
-        else if (!ch.isPrint() && !ch.isSpace())
-            ch = QChar::ReplacementCharacter;
-    }
-    return text;
-}
 
 // Replies come in bursts of identical copies: a text that stays the same is not set again.
 template <class Control> void Show(Control *control, const QString &text)
