@@ -198,7 +198,9 @@ void PublicAddressLookup::end(const std::optional<QString> &address, const QStri
     QTcpSocket *socket = socket_;
     socket_ = nullptr;
     socket->disconnect(this);
-    socket->abort();
+    // Closed, not aborted: the connection ends at once either way, but a socket aborted with unread data
+    // is never seen closed by the service under Wine, which then sends on for as long as it likes.
+    socket->close();
     socket->deleteLater();
     buffer_.clear();
     body_.clear();

@@ -12,6 +12,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <memory>
+
 using namespace test;
 using namespace velmar;
 
@@ -548,8 +550,12 @@ void TestExchange::publicAddressLookupHoldsAtMostItsBoundAndStaysOnItsHost()
                    sent < (256 << 20))
                 sent += socket->write(chunk);
         };
-        auto answer = [socket, more] {
-            if (!socket->readAll().isEmpty() && socket->bytesToWrite() == 0) {
+        // Answered once, when the whole request is in (it may come in pieces).
+        auto request = std::make_shared<QByteArray>();
+        auto answer = [socket, more, request] {
+            const bool whole = request->contains("\r\n\r\n");
+            *request += socket->readAll();
+            if (!whole && request->contains("\r\n\r\n")) {
                 socket->write("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
                 more();
             }
