@@ -2,7 +2,8 @@
 # Runs a Windows program of the Windows build under Wine, as it runs on Windows: the Qt DLLs and the
 # compiler's runtime found on the PATH, a Wine prefix of its own (made on first use) whose graphics
 # driver is Wine's null driver, so that nothing needs an X display (the Qt programs draw offscreen).
-# Usage: wine-run.sh [--qtest] PROGRAM.exe [ARGS...], or wine-run.sh --prepare to make the prefix only.
+# Usage: wine-run.sh [--qtest] PROGRAM.exe [ARGS...], or wine-run.sh --prepare to make the prefix and start
+# its server before the tests.
 # VELMAR_WINDOWS_QT_DIR names the cross Qt's folder.
 # --qtest: a QtTest program, whose report is written to a file and shown when it ends (under Wine,
 # QtTest's report to a pipe is lost).
@@ -27,7 +28,12 @@ if [ ! -f "$WINEPREFIX/.velmar-ready" ]; then
     flock -u 8
     exec 8>&-
 fi
-[ "${1:-}" = --prepare ] && exit 0
+if [ "${1:-}" = --prepare ]; then
+    # One Wine server, up before the tests and kept while they run (until 60 s after the last program):
+    # tests started at once would otherwise each start one, and one of them could end unstarted.
+    wineserver -p60
+    exit 0
+fi
 # (winepath itself would make a prefix of its own where none is whole yet.)
 export WINEPATH="$(winepath -w "$qt/bin" 2>/dev/null);$(winepath -w "$runtime" 2>/dev/null);$(winepath -w "$pthread" 2>/dev/null)"
 if [ "${1:-}" = --qtest ]; then
