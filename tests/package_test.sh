@@ -2,12 +2,51 @@
 # The Debian package: what it holds, its desktop entry and metadata, and the programs run from it.
 # Usage: package_test.sh BUILD_DIR. Exit 77 (skipped) where the packaging tools are missing.
 set -euo pipefail
+# The installed window saves at a log-off (SIGTERM), also while the start's "Port 6767 ERROR" waits
+# for the operator.
+until_true() {  # COMMAND...: polled until it holds, 30 s at most
+    local tries
+    for ((tries = 0; tries < 600; tries++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    echo "waited 30 s in vain for: $*"
+    return 1
+}
+window_in() {  # HOME: the installed window, run as that user's; ended by force after 60 s
+    mkdir -p "$1"
+    env -u XDG_CONFIG_HOME HOME="$1" QT_QPA_PLATFORM=offscreen timeout -s KILL 60 "$root/usr/bin/velmarcom" &
+}
+saved_at_log_off() {  # HOME
+    local home=$1 pid
+    window_in "$home"
+    pid=$!
+    until_true test -s "$home/.config/VelmarCom/VelmarCom.ini"  # written as the window starts
+    kill -TERM "$pid"
+    wait "$pid" || true
+    grep -q '^\[0\]' "$home/.config/VelmarCom/VelmarCom.ini" || { echo "the settings were not saved at log-off"; exit 1; }
+}
+listening_on_6767() {
+    [[ -n $(ss -Hlun 'sport = :6767') ]]
+}
+if [[ $1 == --port-taken ]]; then  # ROOT WORK, in a network namespace of its own: 6767 is ours to take
+    root=$2 work=$3
+    trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
+    ip link set lo up
+    window_in "$work/holder"
+    holder=$!
+    until_true listening_on_6767
+    saved_at_log_off "$work/taken"
+    kill -TERM "$holder"
+    wait "$holder" || true
+    exit 0
+fi
 build=$1
 for tool in cpack dpkg-deb dpkg-shlibdeps help2man desktop-file-validate appstreamcli lintian; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool (./do deps installs it)"; exit 77; }
 done
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >/dev/null
 deb=$(ls "$work"/out/velmarcom_*_*.deb)
@@ -45,13 +84,13 @@ for program in velmarcom velmarctl velmar-board; do
 done
 
 # Installed, the configurator keeps its settings in the user's configuration folder.
+saved_at_log_off "$work/home"
 home=$work/home
-mkdir -p "$home"
-env -u XDG_CONFIG_HOME HOME="$home" QT_QPA_PLATFORM=offscreen "$root/usr/bin/velmarcom" &
-pid=$!
-sleep 2
-kill -TERM "$pid"
-wait "$pid" || true
-test -s "$home/.config/VelmarCom/VelmarCom.ini" || { echo "no settings in the user's folder"; exit 1; }
-grep -q '^\[0\]' "$home/.config/VelmarCom/VelmarCom.ini" || { echo "the settings were not saved at close"; exit 1; }
+if unshare -n true 2>/dev/null; then
+    unshare -n bash "$0" --port-taken "$root" "$work"
+elif unshare -rn true 2>/dev/null; then
+    unshare -rn bash "$0" --port-taken "$root" "$work"
+else
+    echo "no network namespace here: the log-off with port 6767 taken is left out"
+fi
 test ! -e "$root/usr/bin/VelmarCom.ini" || { echo "settings written beside the installed program"; exit 1; }

@@ -2,7 +2,7 @@
 
 #include "console.h"
 
-#include <QWidget>
+#include <QCoreApplication>
 
 #include <cstdlib>
 
@@ -25,9 +25,8 @@ const char *NoGraphicalSession()
            "In a terminal, velmarctl does the same reads, writes and reboots: see velmarctl --help.\n";
 }
 
-// A desktop session ends its programs with SIGTERM (SIGHUP when a terminal closes): the window closes
-// then, as its close box would, and saves.
-void CloseWhenSessionEnds(QWidget &window)
+// A desktop session ends its programs with SIGTERM (SIGHUP when a terminal closes).
+SessionEnd::SessionEnd()
 {
-    velmar::OnInterrupt(&window, [&window] { window.close(); });
+    velmar::OnInterrupt(qApp, [this] { end(); });
 }

@@ -1,7 +1,6 @@
 #include "desktop_session.h"
 
 #include <QGuiApplication>
-#include <QWidget>
 
 const char *NoGraphicalSession()
 {
@@ -9,8 +8,8 @@ const char *NoGraphicalSession()
 }
 
 // Windows asks every program before a log-off or shut-down (WM_QUERYENDSESSION), which Qt passes on as
-// commitDataRequest: the window closes then, as its close box would, and saves.
-void CloseWhenSessionEnds(QWidget &window)
+// commitDataRequest.
+SessionEnd::SessionEnd()
 {
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window, [&window] { window.close(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [this] { end(); });
 }

@@ -109,7 +109,8 @@ static QFont InterfaceFont()
 }
 
 TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &notifier, QWidget *parent)
-    : QWidget(parent), run_(settings), notifier_(notifier), IdUDPServer_Conf(settings.listenPort)
+    : QWidget(parent), run_(settings), notifier_(notifier), IdUDPServer_Conf(settings.listenPort),
+      settings_(SettingsPathsOf(settings))
 {
     setObjectName(QStringLiteral("Form1_Config_UDP"));
     setWindowTitle(QStringLiteral("Конфігуратор плат \"ВЕЛМАР\" 2026-V_8.6"));

@@ -3,10 +3,10 @@
 
 #include "captions.h"
 #include "codec.h"
-#include "ini_file.h"
 #include "notifier.h"
 #include "read_side_display.h"
 #include "run_settings.h"
+#include "settings_store.h"
 #include "transport.h"
 
 #include <QHash>
@@ -44,7 +44,7 @@ public:
     velmar::Ipv4 address(int panel) const;
     velmar::Listener &listener() { return IdUDPServer_Conf; }
     const velmar::SendingSocket &sendingSocket() const { return IdUDPClient_Conf; }
-    QString settingsFilePath() const { return settingsWritePath_; }
+    QString settingsFilePath() const { return settings_.path(); }
 
     // ---- Handlers (each defined in the folder of its subsystem) ----
     // window/
@@ -140,7 +140,8 @@ private:
     // Carries a plan out to the target. A send that fails ends the sending silently; the operator's sign
     // is a field that does not change.
     void carryOut(const velmar::SendPlan &plan);
-    IniFile readSettingsFile(const QString &path, bool *exists = nullptr);
+    // The settings file's paths: the run's, or beside the program and in the user's folder.
+    static SettingsPaths SettingsPathsOf(const RunSettings &run);
 
     RunSettings run_;
     Notifier &notifier_;
@@ -152,8 +153,7 @@ private:
     velmar::SocketSender sockets_{IdUDPServer_Conf, IdUDPClient_Conf};
     PublicAddressLookup *IdHTTP_Conf = nullptr;  // made at the first lookup: most runs never look up
     QStringList rememberedTarget_;
-    QString settingsWritePath_;
-    IniFile settings_;          // the settings file as last read or written
+    SettingsStore settings_;
     QByteArray lastTakenOver_;  // the reply last shown in the read side, until the read side is emptied
     ReadSideDisplay readSide_{nullptr};
     bool closing_ = false;

@@ -1,50 +1,17 @@
 // "VelmarCom.ini": the operator's last entries, read when the window opens and written when it closes.
-// The file's sections and keys are in settings_table; this binds them to the window's fields.
+// The file's sections and keys are in settings_table, which copy is read and where a save goes in
+// settings_store; this binds them to the window's fields.
 
 #include "entry_fields.h"
 #include "form.h"
-#include "installation.h"
 #include "settings_table.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <stdexcept>
 
 namespace {
-
-const char *const FileName = "VelmarCom.ini";
-
-QString FallbackPath(const RunSettings &run)
-{
-    if (!run.fallbackSettingsPath.isEmpty())
-        return run.fallbackSettingsPath;
-    return QDir(velmar::UserSettingsFolder()).filePath(FileName);
-}
-
-// Where the file is kept: beside the executable, or, where that folder cannot be written or the program
-// is installed, in the user's configuration folder.
-QString PrimaryPath(const RunSettings &run)
-{
-    if (!run.settingsPath.isEmpty())
-        return run.settingsPath;
-    if (velmar::RunsInstalled())
-        return FallbackPath(run);
-    return QDir(QCoreApplication::applicationDirPath()).filePath(FileName);
-}
-
-// The user's copy is the program's own file: one that an older version copied with a read-only
-// permission is made writable again, or no save could ever replace it.
-void PrepareUserCopy(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (file.exists() && !(file.permissions() & QFileDevice::WriteOwner))
-        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
-}
 
 const SettingsSection &Placement()
 {
@@ -114,87 +81,27 @@ const FieldAdapter &AdapterOf(SettingKind kind)
 
 }  // namespace
 
-// What a file on disk holds for the load. A file that is no settings file at all is set aside, never
-// overwritten: nothing of it is lost, and the load starts from defaults.
-IniFile TForm1_Config_UDP::readSettingsFile(const QString &path, bool *exists)
+SettingsPaths TForm1_Config_UDP::SettingsPathsOf(const RunSettings &run)
 {
-    IniRead read = ReadIniFile(path);
-    if (exists)
-        *exists = read.status != IniRead::Status::Missing;
-    const QString where = QDir::toNativeSeparators(path);
-    switch (read.status) {
-    case IniRead::Status::Missing:
-    case IniRead::Status::Read: break;
-    case IniRead::Status::Damaged: {
-        const QString aside = path + QStringLiteral(".damaged");
-        QFile::remove(aside);
-        const bool kept = QFile::rename(path, aside);
-        if (!kept)
-            QFile::remove(path);
-        notifier_.error(this,
-                        kept ? QStringLiteral("Файл налаштувань %1 пошкоджено (%2). Взято типові значення; "
-                                              "пошкоджений файл збережено як %3.")
-                                   .arg(where, read.why, QDir::toNativeSeparators(aside))
-                             : QStringLiteral("Файл налаштувань %1 пошкоджено (%2). Взято типові значення.")
-                                   .arg(where, read.why));
-        break;
-    }
-    case IniRead::Status::Unreadable:
-        notifier_.error(this, QStringLiteral("Файл налаштувань %1 не прочитано (%2). Взято типові значення.")
-                                  .arg(where, read.why));
-        break;
-    }
-    return read.ini;
+    SettingsPaths paths = DefaultSettingsPaths();
+    if (!run.fallbackSettingsPath.isEmpty())
+        paths.user = run.fallbackSettingsPath;
+    paths.beside = run.settingsPath.isEmpty() ? paths.beside : run.settingsPath;
+    return paths;
 }
 
 void TForm1_Config_UDP::LoadSettings()
 {
-    const QString primary = PrimaryPath(run_);
-    const QString fallback = FallbackPath(run_);
-    const QRect placement(pos(), frameGeometry().size());
-
     // The placement is written first and read back: the window keeps its design placement.
-    settingsWritePath_ = primary;
-    settings_ = readSettingsFile(primary);
-    // A save that could not write the file beside the program (a full disk) went to the user's copy: the
-    // newer of the two holds the operator's last entries.
-    const QFileInfo primaryInfo(primary), userInfo(fallback);
-    if (fallback != primary && primaryInfo.exists() && userInfo.isFile() &&
-        userInfo.lastModified() > primaryInfo.lastModified()) {
-        bool userCopyExists = false;
-        IniFile user = readSettingsFile(fallback, &userCopyExists);
-        if (userCopyExists && !user.isEmpty())
-            settings_ = user;
-    }
-    IniFile written = settings_;
-    SetPlacement(written, placement);
-    // A file that already holds exactly this, and could be written, is left as it is: the same result
-    // without a write and a flush to disk at every start.
-    const QFileInfo info(primary);
-    bool saved = (written == settings_ && info.isFile() && info.isWritable() &&
-                  QFileInfo(info.absolutePath()).isWritable()) ||
-                 WriteIniFile(primary, written);
-    if (!saved) {
-        // The first time, the user's copy starts from the file beside the executable.
-        PrepareUserCopy(fallback);
-        bool userCopyExists = false;
-        IniFile user = readSettingsFile(fallback, &userCopyExists);
-        if (userCopyExists)
-            settings_ = user;
-        written = settings_;
-        SetPlacement(written, placement);
-        saved = WriteIniFile(fallback, written);
-        if (saved)
-            settingsWritePath_ = fallback;
-        else
-            notifier_.error(this, QStringLiteral("Unable to write to %1").arg(primary));
-    }
-    if (saved) {
-        settings_ = written;
+    const QRect placement(pos(), frameGeometry().size());
+    const SettingsStore::Outcome outcome =
+        settings_.load([&placement](IniFile &ini) { SetPlacement(ini, placement); });
+    const IniFile &file = settings_.file();
+    if (outcome.saved) {
         const SettingsSection &section = Placement();
         int values[4];
         for (int k = 0; k < 4; ++k)
-            values[k] = settings_.value(QLatin1String(section.name), SettingsKeyName(k), "0").toInt();
+            values[k] = file.value(QLatin1String(section.name), SettingsKeyName(k), "0").toInt();
         move(values[0], values[1]);
         resize(values[2], values[3]);
         fitToVisibleControls();
@@ -209,7 +116,7 @@ void TForm1_Config_UDP::LoadSettings()
         const QString name = QLatin1String(section.name);
         for (int key = 0; key < section.keys; ++key) {
             const QString fallbackText = QLatin1String(section.defaults[key]);
-            const QString text = settings_.value(name, SettingsKeyName(key), fallbackText);
+            const QString text = file.value(name, SettingsKeyName(key), fallbackText);
             QWidget *field = control(SettingsFieldName(section, key));
             if (!adapter.take(field, text)) {
                 skipped << QStringLiteral("[%1] %2=%3").arg(name, SettingsKeyName(key), Abbreviated(text));
@@ -217,42 +124,38 @@ void TForm1_Config_UDP::LoadSettings()
             }
         }
     }
+    // Told once every entry is in place: a session that ends while a message is open saves them.
+    for (const QString &problem : outcome.problems)
+        notifier_.error(this, problem);
+    if (!outcome.saved)
+        notifier_.error(this, outcome.failure);
+    for (const QString &notice : outcome.notices)
+        notifier_.message(this, notice);
     if (!skipped.isEmpty())
         notifier_.error(
             this, QStringLiteral("%1: ці значення не є числами, взято типові: %2")
-                      .arg(QDir::toNativeSeparators(settingsWritePath_), skipped.join(QLatin1String(", "))));
+                      .arg(QDir::toNativeSeparators(settings_.path()), skipped.join(QLatin1String(", "))));
 }
 
 void TForm1_Config_UDP::SaveSettings()
 {
-    IniFile ini = settings_;  // keys the program does not know stay as they were
     const QRect frame(pos(), frameGeometry().size());
-    for (const SettingsSection &section : SettingsSections()) {
-        if (section.kind == SettingKind::Pixels) {
-            SetPlacement(ini, frame);
-            continue;
+    // Only the program's own keys are set: whatever else the file holds stays as it is.
+    const SettingsStore::Outcome outcome = settings_.save([this, &frame](IniFile &ini) {
+        for (const SettingsSection &section : SettingsSections()) {
+            if (section.kind == SettingKind::Pixels) {
+                SetPlacement(ini, frame);
+                continue;
+            }
+            for (int key = 0; key < section.keys; ++key)
+                ini.setValue(QLatin1String(section.name), SettingsKeyName(key),
+                             AdapterOf(section.kind).text(control(SettingsFieldName(section, key))));
         }
-        for (int key = 0; key < section.keys; ++key)
-            ini.setValue(QLatin1String(section.name), SettingsKeyName(key),
-                         AdapterOf(section.kind).text(control(SettingsFieldName(section, key))));
-    }
-
-    QString why;
-    bool saved = WriteIniFile(settingsWritePath_, ini, &why);
-    const QString fallback = FallbackPath(run_);
-    if (!saved && settingsWritePath_ != fallback) {
-        PrepareUserCopy(fallback);
-        if ((saved = WriteIniFile(fallback, ini))) {
-            // Said once, here: the next start finds the entries there, the newer file.
-            notifier_.message(this, QStringLiteral("Файл налаштувань %1 не записано (%2). Налаштування "
-                                                   "збережено в %3.")
-                                        .arg(QDir::toNativeSeparators(settingsWritePath_), why,
-                                             QDir::toNativeSeparators(fallback)));
-            settingsWritePath_ = fallback;
-        }
-    }
-    if (!saved)
-        throw std::runtime_error(
-            QStringLiteral("Unable to write to %1").arg(settingsWritePath_).toStdString());
-    settings_ = ini;
+    });
+    for (const QString &problem : outcome.problems)
+        notifier_.error(this, problem);
+    for (const QString &notice : outcome.notices)
+        notifier_.message(this, notice);
+    if (!outcome.saved)
+        throw std::runtime_error(outcome.failure.toStdString());
 }

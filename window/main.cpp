@@ -34,6 +34,22 @@ private:
     Notifier &notifier_;
 };
 
+// Once the session has ended, nothing waits for an answer the operator can no longer give.
+class SessionNotifier : public MessageBoxNotifier
+{
+public:
+    void message(QWidget *parent, const QString &text) override
+    {
+        if (!SessionEnd::Ended())
+            MessageBoxNotifier::message(parent, text);
+    }
+    void error(QWidget *parent, const QString &text) override
+    {
+        if (!SessionEnd::Ended())
+            MessageBoxNotifier::error(parent, text);
+    }
+};
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -52,12 +68,15 @@ int main(int argc, char *argv[])
         std::fputs(why, stderr);
         return 1;
     }
-    MessageBoxNotifier notifier;
+    SessionNotifier notifier;
     Application app(argc, argv, notifier);
     PrepareApplication(app);
 
+    SessionEnd session;
     TForm1_Config_UDP Form1_Config_UDP(RunSettings{}, notifier);
-    CloseWhenSessionEnds(Form1_Config_UDP);
+    session.closes(Form1_Config_UDP);
+    if (SessionEnd::Ended())
+        return 0;
     Form1_Config_UDP.show();
     return app.exec();
 }
