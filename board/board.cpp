@@ -79,8 +79,10 @@ bool StandInBoard::start(QString &error)
         stored_.config.record.mac = *options_.mac;
     if (!options_.statePath.isEmpty()) {
         if (QFile::exists(options_.statePath)) {
-            if (!ReadConfigFile(options_.statePath, stored_, error))
+            if (!ReadConfigFile(options_.statePath, stored_, error)) {
+                error += QStringLiteral("; remove it to start afresh");
                 return false;
+            }
         } else if (!WriteConfigFile(options_.statePath, stored_, error)) {
             return false;
         }

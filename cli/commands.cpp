@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "address_lock.h"
+#include "backups.h"
 #include "console.h"
 
 #include "frame_bytes.h"
@@ -7,6 +8,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSet>
 
@@ -403,16 +405,18 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
     return silent || !two.isEmpty() ? SomeFailed : Ok;
 }
 
-int WriteCommand(const Link &link, const QHostAddress &target, const Changes &changes,
-                 const std::optional<StoredConfig> &from, bool dryRun, Console &console)
+namespace {
+
+// One board written on an open session: its lock held, its configuration read (and, given a folder,
+// kept there first), the changes applied and verified.
+int WriteOne(Session &session, const Link &link, const QHostAddress &target, const Changes &changes,
+             const std::optional<StoredConfig> &from, const QDir *backups, bool dryRun, Console &console)
 {
-    // A change that cannot go out is named before anything is sent.
-    CheckChanges(changes);
-    if (from)
-        Apply(*from, changes);
     const AddressLock lock(target, QStringLiteral("writes to"), console.err);
-    OpenSession session(link);
     const StoredConfig current = Current(session, target, link.timing);
+    if (backups && !dryRun)
+        console.out << target.toString() << ": backed up in " << SaveBackup(*backups, target, current)
+                    << '\n';
     StoredConfig base = from ? *from : current;
     // Another board's file must not make this board its twin: its identity stays unless asked for.
     const ConfigRecord &own = current.config.record;
@@ -431,27 +435,137 @@ int WriteCommand(const Link &link, const QHostAddress &target, const Changes &ch
                           console);
 }
 
-int RestoreCommand(const Link &link, StoredConfig saved, const QHostAddress &target, bool exact, bool dryRun,
-                   Console &console)
+// Each target in turn; a board that fails is said and the next one taken, until Ctrl+C. Then a line
+// of totals. The worst outcome is the exit code: a refused configuration (2) before a failure (1)
+// before an unconfirmed write (4).
+int EachBoard(const QList<QHostAddress> &targets, const char *done, Console &console,
+              const std::function<int(const QHostAddress &)> &one)
+{
+    int ok = 0, failed = 0, unconfirmed = 0, refused = 0;
+    for (const QHostAddress &target : targets) {
+        if (Interrupted())
+            break;
+        int code = SomeFailed;
+        try {
+            code = one(target);
+        } catch (const Failure &failure) {
+            code = failure.code;
+            console.out.flush();
+            console.err << target.toString() << ": " << failure.message << '\n';
+        }
+        console.out.flush();
+        ok += code == Ok;
+        refused += code == BadUsage;
+        unconfirmed += code == NoConfirmation;
+        failed += code != Ok && code != BadUsage && code != NoConfirmation;
+    }
+    if (Interrupted())
+        console.err << "stopped; ";
+    console.err << ok << " of " << targets.size() << " board(s) " << done;
+    for (auto [count, what] :
+         {std::pair{failed, "failed"}, {refused, "refused"}, {unconfirmed, "not confirmed"}})
+        if (count)
+            console.err << ", " << count << ' ' << what;
+    console.err << '\n';
+    if (Interrupted())
+        return SomeFailed;
+    return refused ? BadUsage : failed ? SomeFailed : unconfirmed ? NoConfirmation : Ok;
+}
+
+}  // namespace
+
+int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const Changes &changes,
+                 const std::optional<StoredConfig> &from, bool dryRun, const QString &backupParent,
+                 Console &console)
+{
+    // A change that cannot go out is named before anything is sent.
+    CheckChanges(changes);
+    if (from)
+        Apply(*from, changes);
+    if (targets.size() == 1) {
+        OpenSession session(link);
+        return WriteOne(session, link, targets[0], changes, from, nullptr, dryRun, console);
+    }
+    // One lift address or MAC given to many boards would make them twins.
+    if (changes.lift || changes.mac)
+        Fail(BadUsage,
+             QStringLiteral("--lift and --mac name one board: write them to one address at a time"));
+    OpenSession session(link);
+    const std::optional<QDir> folder = dryRun ? std::nullopt : std::optional(NewBackupFolder(backupParent));
+    const int code =
+        EachBoard(targets, dryRun ? "checked" : "kept the write", console, [&](const QHostAddress &target) {
+            return WriteOne(session, link, target, changes, from, folder ? &*folder : nullptr, dryRun,
+                            console);
+        });
+    if (folder)
+        console.err << "each board's configuration before the write: " << folder->path() << '\n';
+    return code;
+}
+
+namespace {
+
+int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QString &file,
+               const QHostAddress &target, bool exact, bool dryRun, Console &console)
 {
     if (!AddressingAllowed(saved.config.boardDhcp, saved.config.record.consoleDynamic))
-        Fail(BadUsage, QStringLiteral("the file holds a board on DHCP with a static console: a board on DHCP "
-                                      "needs a dynamic console"));
+        Fail(BadUsage, QStringLiteral("%1 holds a board on DHCP with a static console: a board on DHCP "
+                                      "needs a dynamic console")
+                           .arg(file));
     const AddressLock lock(target, QStringLiteral("writes to"), console.err);
-    OpenSession session(link);
     const StoredConfig current = Current(session, target, link.timing);
-    if (!exact) {
-        saved.config.record.liftIp = current.config.record.liftIp;
-        saved.config.record.mac = current.config.record.mac;
+    console.out << target.toString() << ": from " << file << '\n';
+    // The board's identity is its own: another board's file never makes it that board's twin.
+    const ConfigRecord &own = current.config.record, &filed = saved.config.record;
+    if (!exact && (own.liftIp != filed.liftIp || own.mac != filed.mac)) {
+        console.out << "  keeps its own lift address " << IpText(own.liftIp) << " and MAC "
+                    << MacText(own.mac) << " (the file has " << IpText(filed.liftIp) << " and "
+                    << MacText(filed.mac) << "; --exact copies them)\n";
+        saved.config.record.liftIp = own.liftIp;
+        saved.config.record.mac = own.mac;
     }
-    console.out << target.toString() << ":\n";
     // A board that holds what the file holds gets nothing: a write would also send what a static
     // console cannot carry (zeros for its dispatcher and identifier).
     if (Same(current, saved)) {
-        console.out << "  the board already holds what the file holds: nothing sent\n";
+        console.out << "  the board already holds the rest of what the file holds: nothing sent\n";
         return Ok;
     }
     return WriteAndVerify(session, link, target, current, saved, saved, dryRun, console);
+}
+
+}  // namespace
+
+int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets, bool exact,
+                   bool dryRun, Console &console)
+{
+    OpenSession session(link);
+    if (!QFileInfo(source).isDir()) {
+        if (targets.size() != 1)
+            Fail(BadUsage, QStringLiteral("one file restores one board; a folder of backups restores each "
+                                          "board its own"));
+        return RestoreOne(session, link, ReadBackupFile(source), source, targets[0], exact, dryRun, console);
+    }
+    return EachBoard(targets, dryRun ? "checked" : "restored", console, [&](const QHostAddress &target) {
+        const StoredConfig current = Current(session, target, link.timing);
+        const Mac &mac = current.config.record.mac;
+        const auto found = NewestBackup(source, mac, target);
+        if (!found)
+            Fail(SomeFailed, QStringLiteral("no backup of MAC %1 or of address %2 in %3; nothing sent")
+                                 .arg(MacText(mac), target.toString(), source));
+        if (!found->byMac)
+            console.out << target.toString() << ": no backup of its MAC " << MacText(mac)
+                        << "; taking the newest of its address\n";
+        return RestoreOne(session, link, ReadBackupFile(found->path), found->path, target, exact, dryRun,
+                          console);
+    });
+}
+
+StoredConfig ReadBackupFile(const QString &path)
+{
+    StoredConfig stored;
+    QString error;
+    if (!ReadConfigFile(path, stored, error))
+        Fail(BadUsage, error + QStringLiteral("; nothing sent"));
+    return stored;
 }
 
 int WatchCommand(const Link &link, bool json, int count, Console &console)
@@ -526,36 +640,43 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
     return Ok;
 }
 
-int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QDir &dir, Console &console)
+int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QString &parent,
+                  Console &console)
 {
-    if (!QDir().mkpath(dir.path()))
-        Fail(BadUsage, QStringLiteral("cannot create %1").arg(dir.path()));
+    const QDir folder = NewBackupFolder(parent);
     ProgressLine progress(console);
     OpenSession session(link, &progress);
-    int failed = 0;
+    int saved = 0, silent = 0, failed = 0;
     session.read(targets, SelectorStored, link.timing, [&](const Session::ReadOutcome &read) {
         progress.clear();
         const QString address = read.target.toString();
         if (!read.config) {
             console.out << address << "  " << Silence(read) << '\n';
-            ++failed;
-            return;
-        }
-        const QString name =
-            MacText(read.config->config.record.mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
-            QLatin1Char('_') + address + QStringLiteral(".json");
-        QString error;
-        if (WriteConfigFile(dir.filePath(name), *read.config, error, {{"address", address}})) {
-            console.out << address << "  " << dir.filePath(name) << '\n';
+            ++silent;
         } else {
-            console.err << address << "  " << error << '\n';
-            ++failed;
+            try {
+                console.out << address << "  " << SaveBackup(folder, read.target, *read.config) << '\n';
+                ++saved;
+            } catch (const Failure &failure) {
+                console.err << address << "  " << failure.message << '\n';
+                ++failed;
+            }
         }
         console.out.flush();
     });
+    progress.clear();
+    if (!saved)
+        QDir().rmdir(folder.path());  // an empty folder would be the newest backup of nothing
     if (Interrupted())
         return Stopped(console);
-    return failed ? SomeFailed : Ok;
+    console.err << saved << " of " << targets.size() << " board(s) backed up"
+                << (saved ? QStringLiteral(" in ") + folder.path() : QString());
+    if (silent)
+        console.err << ", " << silent << " silent";
+    if (failed)
+        console.err << ", " << failed << " not saved";
+    console.err << '\n';
+    return failed || silent ? SomeFailed : Ok;
 }
 
 int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wait, int waitLimitSeconds,

@@ -104,16 +104,25 @@ QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Console
 int DiscoverCommand(const Link &link, char selector, bool json, Console &console);
 int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json,
                 Console &console);
-// Starts from the board's stored configuration, or from `from`.
-int WriteCommand(const Link &link, const QHostAddress &target, const Changes &changes,
-                 const std::optional<StoredConfig> &from, bool dryRun, Console &console);
-// Unless `exact`, the board keeps its own lift address and MAC. What the board holds afterwards is judged
-// against the file, so saved values that a write cannot carry are named and count as not restored.
-int RestoreCommand(const Link &link, StoredConfig saved, const QHostAddress &target, bool exact, bool dryRun,
-                   Console &console);
+// Starts from each board's stored configuration, or from `from`. Several boards are written one after
+// another, each one's configuration first kept in a new run folder under `backupParent`, with a line of
+// totals at the end; --lift and --mac, which name one board, are refused for several.
+int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const Changes &changes,
+                 const std::optional<StoredConfig> &from, bool dryRun, const QString &backupParent,
+                 Console &console);
+// `source` is a backup file (one target) or a folder of backups, from which each target gets the newest
+// backup of its MAC (or else of its address). Unless `exact`, a board keeps its own lift address and MAC,
+// and says so. What the board holds afterwards is judged against the file, so saved values that a write
+// cannot carry are named and count as not restored.
+int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets, bool exact,
+                   bool dryRun, Console &console);
+// A backup file, or Failure(BadUsage) saying it is damaged and nothing was sent.
+StoredConfig ReadBackupFile(const QString &path);
 // Prints every datagram that reaches the port, decoded, until Ctrl+C (or `count` of them, when not 0).
 int WatchCommand(const Link &link, bool json, int count, Console &console);
-int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QDir &dir, Console &console);
+// Saves each answering board's stored configuration in a new run folder under `parent` (backups.h).
+int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QString &parent,
+                  Console &console);
 int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wait, int waitLimitSeconds,
                   Console &console);
 

@@ -2,6 +2,7 @@
 // This file parses the options; the commands live in commands.cpp.
 
 #include "audit.h"
+#include "backups.h"
 #include "command_line.h"
 #include "commands.h"
 #include "commission.h"
@@ -11,6 +12,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <algorithm>
@@ -25,10 +27,10 @@ const char *const Overview =
     "\n"
     "  discover             find every board that hears a broadcast on this computer's networks\n"
     "  read TARGET...       read the stored (or --working) configuration of each board\n"
-    "  write TARGET         change a board's stored configuration and check that it kept it\n"
+    "  write TARGET...      change boards' stored configuration and check that each kept it\n"
     "  reboot TARGET...     restart boards, optionally --wait until they answer again\n"
-    "  backup TARGET...     save each board's stored configuration to a file in --dir\n"
-    "  restore FILE TARGET  write a saved configuration to a board\n"
+    "  backup TARGET...     save each board's stored configuration in a new folder of backups\n"
+    "  restore FILE|DIR TARGET...  write a saved configuration back (a folder: each board its newest)\n"
     "  watch                print every datagram that reaches the port, decoded, until Ctrl+C\n"
     "  commission PLAN.csv  set up new boards one after another from a plan of the site\n"
     "  audit PLAN.csv       check a commissioned site against its plan\n"
@@ -122,13 +124,27 @@ QHostAddress OneTarget(const QString &text, const char *command)
     return targets[0];
 }
 
-StoredConfig ConfigFile(const QString &path)
+// Several boards at once (a building's lifts) are never changed by a slip of the keyboard: asked on a
+// terminal, and --yes elsewhere.
+void ConfirmMany(const QList<QHostAddress> &targets, const Options &o, const char *verb, Console &console)
 {
-    StoredConfig stored;
-    QString error;
-    if (!ReadConfigFile(path, stored, error))
-        Fail(BadUsage, error);
-    return stored;
+    if (targets.size() < 2 || o.isSet("yes"))
+        return;
+    if (!IsTerminal(stdin) || !console.progress)
+        Fail(BadUsage,
+             QStringLiteral("%1 %2 boards at once needs --yes").arg(QLatin1String(verb)).arg(targets.size()));
+    console.err << verb << ' ' << targets.size() << " boards (" << targets.first().toString() << " to "
+                << targets.last().toString() << ")? [y/N] ";
+    console.err.flush();
+    QTextStream in(stdin);
+    const QString answer = in.readLine().trimmed().toLower();
+    if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
+        Fail(BadUsage, QStringLiteral("nothing sent"));
+}
+
+QString BackupParent(const Options &o)
+{
+    return o.isSet("dir") ? o.value("dir") : DefaultBackupParent();
 }
 
 int Read(const QStringList &args, Console &console)
@@ -204,10 +220,14 @@ int Write(const QStringList &args, Console &console)
 {
     Options o;
     Parse(o, args,
-          "velmarctl write TARGET [changes] [--from FILE] [--dry-run]\n"
+          "velmarctl write TARGET... [changes] [--from FILE] [--dry-run] [--yes] [--dir D]\n"
           "Starts from the board's stored configuration (or FILE), applies the changes, writes it as the\n"
           "configurator does and reads it back. The dispatcher address, identifier and reserve addresses\n"
-          "go only with a dynamic console; a board on DHCP needs a dynamic console.",
+          "go only with a dynamic console; a board on DHCP needs a dynamic console.\n"
+          "Several boards (a range or a list) get the same changes one after another, each one's\n"
+          "configuration first backed up in a new folder under D (restore D TARGET... puts them back),\n"
+          "with a line of totals; asked first on a terminal, --yes elsewhere. --lift and --mac name one\n"
+          "board and are refused for several.",
           {{"lift", "Lift (board) address.", "A"},
            {"mask", "Network mask.", "M"},
            {"router", "Router address.", "R"},
@@ -221,47 +241,64 @@ int Write(const QStringList &args, Console &console)
            {"board", "Board addressing.", "static|dhcp"},
            {"from", "Start from a saved configuration instead of the board's.", "FILE"},
            {"dry-run", "Show what would change; send nothing."},
-           {"force", "Send a configuration that would leave the board unreachable, after saying why."}},
+           {"force", "Send a configuration that would leave the board unreachable, after saying why."},
+           {"yes", "Write several boards without asking."},
+           {"dir",
+            "Several boards: their backups go in a new folder under D (default: the user's data "
+            "folder, VelmarCom/backups).",
+            "D"}},
           console.out);
-    if (o.positional.size() != 1)
-        Fail(BadUsage, QStringLiteral("write takes exactly one board address"));
-    const QHostAddress target = OneTarget(o.positional[0], "write");
+    if (o.positional.isEmpty())
+        Fail(BadUsage, QStringLiteral("write takes the address of a board, a range or a list"));
+    const auto targets = Targets(o.positional);
+    RefuseNonBoards(targets);
     const Changes changes = ChangesOf(o);
-    const auto from = o.isSet("from") ? std::optional(ConfigFile(o.value("from"))) : std::nullopt;
+    const auto from = o.isSet("from") ? std::optional(ReadBackupFile(o.value("from"))) : std::nullopt;
     o.link.force = o.isSet("force");
-    return WriteCommand(o.link, target, changes, from, o.isSet("dry-run"), console);
+    if (!o.isSet("dry-run"))
+        ConfirmMany(targets, o, "write", console);
+    return WriteCommand(o.link, targets, changes, from, o.isSet("dry-run"), BackupParent(o), console);
 }
 
 int Restore(const QStringList &args, Console &console)
 {
     Options o;
     Parse(o, args,
-          "velmarctl restore FILE TARGET [--exact]\n"
-          "Writes a saved configuration to a board. The board keeps its own lift address and MAC unless\n"
-          "--exact is given.",
+          "velmarctl restore FILE TARGET | restore DIR TARGET... [--exact] [--yes]\n"
+          "Writes a saved configuration to a board. From a folder of backups (backup's or write's D),\n"
+          "each board gets the newest backup of its MAC, or else of its address, by the backup folders'\n"
+          "names. A board keeps its own lift address and MAC, and says so, unless --exact is given.",
           {{"exact", "Copy the lift address and MAC too."},
            {"dry-run", "Show what would change; send nothing."},
-           {"force", "Send a configuration that would leave the board unreachable, after saying why."}},
+           {"force", "Send a configuration that would leave the board unreachable, after saying why."},
+           {"yes", "Restore several boards without asking."}},
           console.out);
-    if (o.positional.size() != 2)
-        Fail(BadUsage, QStringLiteral("restore takes a file and one board address"));
-    const StoredConfig saved = ConfigFile(o.positional[0]);
-    const QHostAddress target = OneTarget(o.positional[1], "restore");
+    if (o.positional.size() < 2)
+        Fail(BadUsage, QStringLiteral("restore takes a file or a folder of backups, and board addresses"));
+    const QString source = o.positional[0];
+    const auto targets = Targets(o.positional.mid(1));
+    RefuseNonBoards(targets);
+    if (!QFileInfo(source).isDir())
+        ReadBackupFile(source);  // a damaged file is said before any board is asked
     o.link.force = o.isSet("force");
-    return RestoreCommand(o.link, saved, target, o.isSet("exact"), o.isSet("dry-run"), console);
+    if (!o.isSet("dry-run"))
+        ConfirmMany(targets, o, "restore", console);
+    return RestoreCommand(o.link, source, targets, o.isSet("exact"), o.isSet("dry-run"), console);
 }
 
 int Backup(const QStringList &args, Console &console)
 {
     Options o;
-    Parse(o, args,
-          "velmarctl backup TARGET... --dir D\n"
-          "Saves each board's stored configuration as D/<MAC>_<address>.json.",
-          {{"dir", "The folder for the files (created when missing).", "D"}}, console.out);
-    if (o.value("dir").isEmpty())
-        Fail(BadUsage, QStringLiteral("backup needs --dir with a folder"));
-    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), QDir(o.value("dir")),
-                         console);
+    Parse(
+        o, args,
+        "velmarctl backup TARGET... [--dir D]\n"
+        "Saves each board's stored configuration as <MAC>_<address>.json in a new folder of this run,\n"
+        "D/<date>_<time>: no backup ever replaces another. restore D TARGET... takes each board's newest.",
+        {{"dir", "The parent of the run folders (default: the user's data folder, VelmarCom/backups).", "D"}},
+        console.out);
+    if (o.isSet("dir") && o.value("dir").isEmpty())
+        Fail(BadUsage, QStringLiteral("--dir needs a folder"));
+    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), BackupParent(o), console);
 }
 
 int Reboot(const QStringList &args, Console &console)
@@ -277,18 +314,7 @@ int Reboot(const QStringList &args, Console &console)
           console.out);
     const auto targets = Targets(o.positional);
     RefuseNonBoards(targets);
-    // A range restarts a whole building's lifts at once: never by a slip of the keyboard.
-    if (targets.size() > 1 && !o.isSet("yes")) {
-        if (!IsTerminal(stdin) || !console.progress)
-            Fail(BadUsage, QStringLiteral("rebooting %1 boards at once needs --yes").arg(targets.size()));
-        console.err << "reboot " << targets.size() << " boards (" << targets.first().toString() << " to "
-                    << targets.last().toString() << ")? [y/N] ";
-        console.err.flush();
-        QTextStream in(stdin);
-        const QString answer = in.readLine().trimmed().toLower();
-        if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
-            Fail(BadUsage, QStringLiteral("nothing rebooted"));
-    }
+    ConfirmMany(targets, o, "reboot", console);
     return RebootCommand(o.link, targets, o.isSet("wait"), Number(o.parser, "wait-limit", 1, 3600), console);
 }
 

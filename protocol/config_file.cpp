@@ -140,7 +140,7 @@ bool ReadConfigFile(const QString &path, StoredConfig &stored, QString &error)
     const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
     why = parseError.error ? parseError.errorString() : QStringLiteral("not an object");
     if (!document.isObject() || !ConfigFromJson(document.object(), stored, why)) {
-        error = QStringLiteral("%1 is damaged (%2); remove it to start afresh").arg(path, why);
+        error = QStringLiteral("%1 is damaged (%2)").arg(path, why);
         return false;
     }
     return true;

@@ -119,6 +119,13 @@ private:
 };
 
 // The cells of one CSV line as a spreadsheet takes them (quotes removed).
+// The first run folder of backups under `parent`.
+QDir RunFolder(const QString &parent)
+{
+    const QDir base(parent);
+    return QDir(base.filePath(base.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0)));
+}
+
 QStringList CsvCells(const QString &line)
 {
     QStringList cells{QString()};
@@ -155,6 +162,7 @@ private slots:
     void fullDiskLeavesOldFilesAndFails();
     void streamsAreReadWithinABound();
     void restoreJudgesAgainstTheFile();
+    void backupsAreNeverReplacedAndEachBoardGetsItsOwnBack();
     void guardRefusesWhatLocksABoardOut_data();
     void guardRefusesWhatLocksABoardOut();
     void watchDecodesWhatArrives();
@@ -319,7 +327,8 @@ void TestCli::backupAndRestoreRoundTrip()
     Run run = Ctl({"backup", site.at(0), site.at(1), "--dir", dir.path()});
     QCOMPARE(run.code, 0);
     const QString fileA =
-        dir.filePath(MacText(a.stored().config.record.mac).replace(':', '-') + "_" + site.at(0) + ".json");
+        RunFolder(dir.path())
+            .filePath(MacText(a.stored().config.record.mac).replace(':', '-') + "_" + site.at(0) + ".json");
     QVERIFY2(QFile::exists(fileA), qPrintable(run.out));
     StoredConfig saved;
     QString error;
@@ -359,9 +368,11 @@ void TestCli::invalidValuesSendNothing_data()
     QTest::newRow("bad target") << QStringList{"read", "127.0.0.300"};
     QTest::newRow("range backwards") << QStringList{"read", "127.0.0.9-127.0.0.2"};
     QTest::newRow("too many boards") << QStringList{"read", "127.0.0.0/8"};
-    QTest::newRow("write to a range") << QStringList{"write", "127.0.0.2-127.0.0.3", "--mask", "255.0.0.0"};
+    QTest::newRow("a range written without --yes")
+        << QStringList{"write", "127.0.0.2-127.0.0.3", "--mask", "255.0.0.0"};
     QTest::newRow("timeout not a number") << QStringList{"read", "@", "--timeout", "soon"};
-    QTest::newRow("backup without a folder") << QStringList{"backup", "@"};
+    QTest::newRow("one lift address to many boards")
+        << QStringList{"write", "@", "127.0.0.3", "--lift", "127.0.0.9", "--yes"};
     QTest::newRow("backup into an empty folder name") << QStringList{"backup", "@", "--dir", ""};
     QTest::newRow("MAC byte with a blank") << QStringList{"write", "@", "--mac", " a:bb:cc:dd:ee:02"};
     QTest::newRow("MAC byte with a sign") << QStringList{"write", "@", "--mac", "+a:bb:cc:dd:ee:02"};
@@ -428,8 +439,8 @@ void TestCli::fullDiskLeavesOldFilesAndFails()
     site.add();
     site.add();
     QCOMPARE(Ctl({"backup", site.at(0), "--dir", dir.path()}).code, 0);
-    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
-    QFile old(dir.filePath(files.value(0)));
+    const QDir first = RunFolder(dir.path());
+    QFile old(first.filePath(first.entryList(QDir::Files).value(0)));
     QVERIFY(old.open(QIODevice::ReadOnly));
     const QByteArray saved = old.readAll();
     old.close();
@@ -508,7 +519,8 @@ void TestCli::restoreJudgesAgainstTheFile()
     StandInBoard &board = site.add();
     QTemporaryDir dir;
     QCOMPARE(Ctl({"backup", site.at(0), "--dir", dir.path()}).code, 0);
-    const QString file = dir.filePath(QDir(dir.path()).entryList(QDir::Files).value(0));
+    const QDir folder = RunFolder(dir.path());
+    const QString file = folder.filePath(folder.entryList(QDir::Files).value(0));
     const ConfigRecord fresh = board.stored().config.record;
     Run run = Ctl({"restore", file, site.at(0)});  // its own fresh backup: nothing to do
     QCOMPARE(run.code, 0);
@@ -523,6 +535,48 @@ void TestCli::restoreJudgesAgainstTheFile()
     QVERIFY(run.out.contains("ident: NOT kept"));
     QVERIFY(!run.out.contains("kept the write"));
     QCOMPARE(board.stored().config.record.routerIp, saved.routerIp);  // what can go out, went
+}
+
+// One change to many boards, each one's configuration kept first; every run's backups kept; each board
+// restored from its own newest backup, told what it keeps of its own.
+void TestCli::backupsAreNeverReplacedAndEachBoardGetsItsOwnBack()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Site site;
+    StandInBoard &a = site.add();
+    StandInBoard &b = site.add();
+    QTemporaryDir dir;
+    Run run = Ctl({"write", site.at(0), site.at(1), "--console", "dynamic", "--yes", "--dir", dir.path()});
+    QVERIFY2(run.code == 0 && run.err.contains("2 of 2 board(s) kept the write"), qPrintable(run.err));
+    QCOMPARE(run.out.count("backed up in "), 2);
+    for (int again = 0; again < 2; ++again)
+        QVERIFY(Ctl({"backup", site.at(0), site.at(1), "--dir", dir.path()})
+                    .err.contains("2 of 2 board(s) backed up"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3);
+
+    const ConfigRecord before = b.stored().config.record;
+    QCOMPARE(
+        Ctl({"write", site.at(0), site.at(1), "--router", "127.0.0.254", "--yes", "--dir", dir.path()}).code,
+        0);
+    QCOMPARE(IpText(b.stored().config.record.routerIp), QString("127.0.0.254"));
+    run = Ctl({"restore", dir.path(), site.at(0), site.at(1), "--yes"});
+    QVERIFY2(run.code == 0 && run.err.contains("2 of 2 board(s) restored"), qPrintable(run.out + run.err));
+    QCOMPARE(b.stored().config.record, before);
+    QCOMPARE(a.stored().config.record.routerIp, before.routerIp);
+
+    const QDir folder = RunFolder(dir.path());
+    const QString fileA = folder.filePath(folder.entryList({"*_" + site.at(0) + ".json"}).value(0));
+    run = Ctl({"restore", fileA, site.at(1), "--dry-run"});
+    QVERIFY2(run.out.contains("keeps its own lift address " + site.at(1)) &&
+                 run.out.contains("--exact copies them"),
+             qPrintable(run.out));
+    QFile damaged(fileA);
+    QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Append) && damaged.write("}") == 1);
+    damaged.close();
+    run = Ctl({"restore", fileA, site.at(1)});
+    QVERIFY2(run.code == 2 && run.err.contains("is damaged") && run.err.contains("nothing sent") &&
+                 !run.err.contains("afresh"),
+             qPrintable(run.err));
 }
 
 void TestCli::guardRefusesWhatLocksABoardOut_data()
