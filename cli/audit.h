@@ -6,11 +6,18 @@
 
 namespace velmar {
 
+// The addresses of one planned subnet read at most: a larger subnet is read around its planned lifts,
+// and said so.
+inline constexpr int ScanBound = 4096;
+
 // Reads every planned lift (stored and working configuration) and every other address of the planned
-// subnets (a /24 at most around each lift) at once, and prints one row per lift: as planned, differs
-// (which fields), reboot pending (working differs from stored), silent, or two boards; then a row per
-// board the plan does not know. Ok when every lift is as planned and no other board answers, else
+// subnets at once, and prints a title (plan, lifts, date and time), one row per lift: as planned,
+// differs (which fields), moved (its planned MAC answers at another address), reboot pending (what it
+// runs differs from what it stored, field by field), silent, or two boards; then a row per board the
+// plan does not know, and a line of totals. `htmlPath`: the same as one self-contained HTML file, a
+// printed page per 40 lifts. Ok when every lift is as planned and no other board answers, else
 // SomeFailed.
-int AuditCommand(const Link &link, const QString &planPath, bool json, Console &console);
+int AuditCommand(const Link &link, const QString &planPath, bool json, const QString &htmlPath,
+                 Console &console);
 
 }  // namespace velmar

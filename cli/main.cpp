@@ -369,15 +369,18 @@ int Audit(const QStringList &args, Console &console)
 {
     Options o;
     Parse(o, args,
-          "velmarctl audit PLAN.csv [--json]\n"
+          "velmarctl audit PLAN.csv [--json] [--html FILE]\n"
           "Checks a commissioned site against its plan, reading the whole site at once: one row per lift\n"
-          "(as planned, differs with the fields, reboot pending, silent, two boards) and one per board on\n"
-          "the planned subnets that the plan does not know. Exit 0 when all is as planned, 1 otherwise.\n"
-          "The plan is read as commission reads it.",
-          {{"json", "One JSON object per line."}}, console.out);
+          "(as planned, differs with the fields, moved when its MAC answers elsewhere, reboot pending with\n"
+          "what it runs, silent, two boards), one per board on the planned subnets that the plan does not\n"
+          "know, and a line of totals. A subnet larger than 4096 addresses is read around its lifts, and\n"
+          "said so. Exit 0 when all is as planned, 1 otherwise. The plan is read as commission reads it.",
+          {{"json", "One JSON object per line."},
+           {"html", "Also write the report as one HTML file, a printed page per 40 lifts.", "FILE"}},
+          console.out);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("audit takes one plan file"));
-    return AuditCommand(o.link, o.positional[0], o.isSet("json"), console);
+    return AuditCommand(o.link, o.positional[0], o.isSet("json"), o.value("html"), console);
 }
 
 }  // namespace

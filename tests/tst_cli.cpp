@@ -169,6 +169,7 @@ private slots:
     void commissionsBoardsOneAfterAnother();
     void sitePlansAsSpreadsheetsSaveThem();
     void twoBoardsBehindOneAddressAreNamed();
+    void auditTiesMovedBoardsToRowsAndNamesWhatDiffers();
     void sitePlanCheck_data();
     void sitePlanCheck();
     void recordReadsBackWhatItWritesSpreadsheetSafe();
@@ -772,7 +773,7 @@ void TestCli::commissionsBoardsOneAfterAnother()
     // The site against its plan: all as planned, then one board changed.
     Run audit = Ctl({"audit", planPath});
     QVERIFY2(audit.code == 0, qPrintable(audit.out + audit.err));
-    QCOMPARE(audit.out.count("as planned"), 3);
+    QCOMPARE(audit.out.count("  as planned"), 3);
     QCOMPARE(Ctl({"write", host(203), "--mask", "255.255.0.0"}).code, 0);
     audit = Ctl({"audit", planPath, "--json"});
     QCOMPARE(audit.code, 1);
@@ -849,6 +850,43 @@ void TestCli::twoBoardsBehindOneAddressAreNamed()
     QCOMPARE(run.code, 1);
     QVERIFY2(run.err.contains("connect one at a time"), qPrintable(run.err));
     QCOMPARE(site.boards[0]->stored().config.record, before.config.record);
+}
+
+// A board moved to another address is its row's; what it stored and what it runs are named together;
+// a subnet larger than the bound is read around its lifts and said so; the page reads as a report.
+void TestCli::auditTiesMovedBoardsToRowsAndNamesWhatDiffers()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Site site;
+    site.add();
+    StandInBoard &moved = site.add();
+    QTemporaryDir dir;
+    const QString planPath = dir.filePath("site.csv"), html = dir.filePath("audit.html");
+    QFile plan(planPath);
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write(QStringLiteral("name,lift,mask,router,mac\n\"Ліфт 1, під'їзд А\",%1,255.0.0.0,127.0.0.1,\n"
+                              "Ліфт 2,%2,255.0.0.0,127.0.0.1,%3\n")
+                   .arg(site.at(0), site.near(1, 24, 200), MacText(moved.stored().config.record.mac))
+                   .toUtf8());
+    plan.close();
+    QCOMPARE(Ctl({"write", site.at(0), "--mask", "255.255.0.0", "--router", site.near(0, 16, 1)}).code, 0);
+    const Run run = Ctl({"audit", planPath, "--html", html});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.out.startsWith("Audit of " + planPath + " (2 lifts), "), qPrintable(run.out));
+    QVERIFY2(run.out.contains("Ліфт 1, під'їзд А  " + site.at(0) + " ") &&
+                 run.out.contains("differs, reboot pending: mask 255.255.0.0 (planned 255.0.0.0)"),
+             qPrintable(run.out));
+    QVERIFY(run.out.contains("runs mask 255.0.0.0 (stored 255.255.0.0)"));
+    QVERIFY(run.out.contains("moved: answers at " + site.at(1) + " instead of " + site.near(1, 24, 200)));
+    QVERIFY2(!run.out.contains(QRegularExpression(QRegularExpression::escape(site.at(1)) + " +not in plan")),
+             qPrintable(run.out));
+    QVERIFY(run.out.contains("2 lifts: 0 as planned, 1 differ, 1 moved, 0 silent"));
+    QVERIFY2(run.err.contains("subnet 127.0.0.0/8 has 16777214 addresses; read are 4096"),
+             qPrintable(run.err));
+    QFile report(html);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(report.readAll());
+    QVERIFY(page.contains("<td>Ліфт 1, під'їзд А</td>") && page.contains("2 lifts: 0 as planned"));
 }
 
 void TestCli::sitePlanCheck()
