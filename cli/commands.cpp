@@ -138,12 +138,12 @@ StoredConfig Current(Session &session, const QHostAddress &target, Session::Timi
     Session::ReadOutcome outcome;
     session.read({target}, SelectorStored, timing, [&](const Session::ReadOutcome &read) { outcome = read; });
     if (Interrupted())
-        Fail(SomeFailed, QStringLiteral("stopped"));
+        Fail(StoppedByUser, QStringLiteral("stopped"));
     if (!outcome.config)
         Fail(SomeFailed, target.toString() + ": " + Silence(outcome));
     RefuseTwoBoards(session, {target}, timing, QStringLiteral("nothing written"));
     if (Interrupted())
-        Fail(SomeFailed, QStringLiteral("stopped"));
+        Fail(StoppedByUser, QStringLiteral("stopped"));
     return *outcome.config;
 }
 
@@ -164,8 +164,36 @@ int Stopped(Console &console)
 {
     console.out.flush();
     console.err << "stopped\n";
-    return SomeFailed;
+    return StoppedByUser;
 }
+
+namespace {
+
+// Silent addresses of a range are said, not failed: exit 1 for a silent address named alone, a board
+// that answered with no usable configuration, or when nothing at all answered.
+struct Silences
+{
+    int silent = 0, named = 0, unusable = 0;
+
+    void count(const Session::ReadOutcome &read, const QSet<quint32> &alone)
+    {
+        if (read.config)
+            return;
+        ++silent;
+        named += alone.contains(read.target.toIPv4Address());
+        unusable += read.unusable;
+    }
+    int outcome(qsizetype total, Console &console) const
+    {
+        if (silent)
+            console.err << silent << " of " << total << " board(s) did not answer with their configuration"
+                        << (named ? QStringLiteral(", %1 of them named alone").arg(named) : QString())
+                        << '\n';
+        return named || unusable || (total && silent == total) ? SomeFailed : Ok;
+    }
+};
+
+}  // namespace
 
 ConfigWriteValues ValuesFor(const StoredConfig &stored)
 {
@@ -272,8 +300,13 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
     const auto after = session.readUntil(
         target, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
         link.timing);
-    if (Interrupted())
-        return Stopped(console);
+    if (Interrupted() && !(after && Same(*after, expected))) {
+        console.out.flush();
+        console.err << target.toString()
+                    << ": stopped after the write went out; not confirmed: read the board "
+                    << "to see what it holds\n";
+        return NoConfirmation;
+    }
     if (!after) {
         console.err << target.toString() << ": no answer after the write\n";
         return NoConfirmation;
@@ -367,15 +400,15 @@ StoredConfig Apply(StoredConfig wanted, const Changes &c)
     return wanted;
 }
 
-int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json,
-                Console &console)
+int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
+                char selector, bool json, Console &console)
 {
     ProgressLine progress(console);
     OpenSession session(link, &progress);
-    int silent = 0;
+    Silences silences;
     session.read(targets, selector, link.timing, [&](const Session::ReadOutcome &read) {
         progress.clear();
-        silent += !read.config;
+        silences.count(read, named);
         if (json) {
             QJsonObject object = read.config ? ConfigToJson(*read.config) : QJsonObject{};
             object.insert("address", read.target.toString());
@@ -399,10 +432,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selec
     for (const QHostAddress &target : targets)
         if (two.contains(target.toIPv4Address()))
             console.err << TwoBoardsText(two.value(target.toIPv4Address()), target) << '\n';
-    if (silent)
-        console.err << silent << " of " << targets.size()
-                    << " board(s) did not answer with their configuration\n";
-    return silent || !two.isEmpty() ? SomeFailed : Ok;
+    return silences.outcome(targets.size(), console) != Ok || !two.isEmpty() ? SomeFailed : Ok;
 }
 
 namespace {
@@ -468,7 +498,7 @@ int EachBoard(const QList<QHostAddress> &targets, const char *done, Console &con
             console.err << ", " << count << ' ' << what;
     console.err << '\n';
     if (Interrupted())
-        return SomeFailed;
+        return unconfirmed ? NoConfirmation : StoppedByUser;
     return refused ? BadUsage : failed ? SomeFailed : unconfirmed ? NoConfirmation : Ok;
 }
 
@@ -637,22 +667,23 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
                             << " bytes  oversize: longer than any board sends, not decoded\n";
             console.out.flush();
         });
-    return Ok;
+    return Interrupted() ? Stopped(console) : Ok;
 }
 
-int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QString &parent,
-                  Console &console)
+int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
+                  const QString &parent, Console &console)
 {
     const QDir folder = NewBackupFolder(parent);
     ProgressLine progress(console);
     OpenSession session(link, &progress);
-    int saved = 0, silent = 0, failed = 0;
+    int saved = 0, failed = 0;
+    Silences silences;
     session.read(targets, SelectorStored, link.timing, [&](const Session::ReadOutcome &read) {
         progress.clear();
         const QString address = read.target.toString();
         if (!read.config) {
             console.out << address << "  " << Silence(read) << '\n';
-            ++silent;
+            silences.count(read, named);
         } else {
             try {
                 console.out << address << "  " << SaveBackup(folder, read.target, *read.config) << '\n';
@@ -671,12 +702,10 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
         return Stopped(console);
     console.err << saved << " of " << targets.size() << " board(s) backed up"
                 << (saved ? QStringLiteral(" in ") + folder.path() : QString());
-    if (silent)
-        console.err << ", " << silent << " silent";
     if (failed)
         console.err << ", " << failed << " not saved";
     console.err << '\n';
-    return failed || silent ? SomeFailed : Ok;
+    return silences.outcome(targets.size(), console) != Ok || failed ? SomeFailed : Ok;
 }
 
 int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wait, int waitLimitSeconds,

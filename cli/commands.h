@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QHostAddress>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QTextStream>
 
@@ -15,8 +16,9 @@
 
 namespace velmar {
 
-// NoConfirmation: a write went out, but no answer within the time-out and retries showed it kept.
-enum Exit { Ok = 0, SomeFailed = 1, BadUsage = 2, PortTaken = 3, NoConfirmation = 4 };
+// NoConfirmation: a write went out, but no answer within the time-out and retries showed it kept (also
+// when Ctrl+C came after it went out). StoppedByUser: Ctrl+C (or SIGTERM) ended the command.
+enum Exit { Ok = 0, SomeFailed = 1, BadUsage = 2, PortTaken = 3, NoConfirmation = 4, StoppedByUser = 5 };
 
 // Thrown by a command that cannot go on: the exit code and what to say on standard error.
 struct Failure
@@ -68,7 +70,7 @@ public:
     explicit LinkedSession(const Link &link, std::function<void(const Progress &)> progress = {});
 };
 
-// Ctrl+C ends an operation with what it has printed, and says so.
+// Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
 int Stopped(Console &console);
 
 // The write as the window sends it, and what a board that keeps it reports afterwards (a static
@@ -102,8 +104,10 @@ QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Console
 
 // Asks every board that hears a broadcast on this computer's subnets and prints one row each.
 int DiscoverCommand(const Link &link, char selector, bool json, Console &console);
-int ReadCommand(const Link &link, const QList<QHostAddress> &targets, char selector, bool json,
-                Console &console);
+// Exit 1 when an address named alone (in `named`) is silent or nothing answered at all; the silent
+// addresses of a range are counted, not failed.
+int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
+                char selector, bool json, Console &console);
 // Starts from each board's stored configuration, or from `from`. Several boards are written one after
 // another, each one's configuration first kept in a new run folder under `backupParent`, with a line of
 // totals at the end; --lift and --mac, which name one board, are refused for several.
@@ -121,8 +125,8 @@ StoredConfig ReadBackupFile(const QString &path);
 // Prints every datagram that reaches the port, decoded, until Ctrl+C (or `count` of them, when not 0).
 int WatchCommand(const Link &link, bool json, int count, Console &console);
 // Saves each answering board's stored configuration in a new run folder under `parent` (backups.h).
-int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QString &parent,
-                  Console &console);
+int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
+                  const QString &parent, Console &console);
 int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wait, int waitLimitSeconds,
                   Console &console);
 

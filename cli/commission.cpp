@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSet>
+#include <QStorageInfo>
 #include <QStringDecoder>
 
 namespace velmar {
@@ -138,7 +139,8 @@ QString ParseRow(const QHash<QString, QString> &cell, PlanRow &row)
 
 const QString Done = QStringLiteral("done");
 const QString InPlace = QStringLiteral("in place");
-const QString Written = QStringLiteral("written");  // the row went to a board; its reboot not yet seen
+const QString Written = QStringLiteral("written");      // the row went to a board; its reboot not yet seen
+const QString Forgotten = QStringLiteral("forgotten");  // a written row's board given up: the row is free
 
 // The record beside the plan, PLAN.log.csv: one line per outcome, the last line of a row saying where
 // it stands. It is held locked for the whole run, so that two runs never work through one plan, and
@@ -156,9 +158,20 @@ public:
     explicit CommissionLog(const QString &path) : path_(path), lock_(path + QStringLiteral(".lock"))
     {
         lock_.setStaleLockTime(0);
-        if (!lock_.tryLock(0))
-            Fail(SomeFailed, QStringLiteral("another commission run works on this plan (%1 is locked)")
-                                 .arg(lock_.error() == QLockFile::LockFailedError ? path_ + ".lock" : path_));
+        if (!lock_.tryLock(0)) {
+            if (lock_.error() == QLockFile::LockFailedError)
+                Fail(SomeFailed,
+                     QStringLiteral("another commission run works on this plan (%1.lock is locked)")
+                         .arg(path_));
+            const QStorageInfo disk(QFileInfo(path_).absolutePath());
+            Fail(SomeFailed,
+                 disk.isValid() && disk.bytesAvailable() == 0
+                     ? QStringLiteral("the disk that holds %1 is full: free some space; nothing sent")
+                           .arg(path_)
+                     : QStringLiteral("cannot make the lock file %1.lock beside the plan (the folder "
+                                      "cannot be written?); nothing sent")
+                           .arg(path_));
+        }
         QString error;
         const ReadOutcome outcome = ReadBoundedFile(path_, MaxPlanBytes * 16, text_, error);
         if (outcome != ReadOutcome::Read && outcome != ReadOutcome::Missing)
@@ -184,6 +197,15 @@ public:
     {
         const auto e = entry(row);
         return e && (e->result == Done || e->result == InPlace);
+    }
+    // Rows written and never seen done: their boards are waited for before any new board is taken.
+    QStringList writtenOnly(const QList<PlanRow> &rows) const
+    {
+        QStringList names;
+        for (const PlanRow &row : rows)
+            if (const auto e = entry(row.name); e && e->result == Written)
+                names << row.name;
+        return names;
     }
     // The MACs that rows were written with: a board showing one of them is no new board.
     QSet<QString> writtenMacs() const
@@ -406,6 +428,8 @@ public:
 
     int run()
     {
+        if (!options_.forget.isEmpty())
+            return forget();
         if (const auto end = finishWrittenRows())
             return *end;
         recordBoardsInPlace();
@@ -413,17 +437,64 @@ public:
             if (const auto end = commissionNewBoard(pending().first()))
                 return *end;
             if (!pending().isEmpty())
-                console_.out << "connect the next board\n";
+                sayNext();
         }
         if (!skipped_.isEmpty()) {
             console_.err << skipped_.size() << " row(s) not written: their addresses are taken\n";
             return SomeFailed;
+        }
+        QStringList open;
+        for (const PlanRow &row : plan_.rows)
+            if (!log_.finished(row.name))
+                open << row.name +
+                            (log_.writtenOnly({row}).isEmpty() ? QString() : QStringLiteral(" (written)"));
+        if (!open.isEmpty()) {
+            console_.out << open.size() << " row(s) of " << options_.planPath
+                         << " not done yet: " << Printable(open.join(QStringLiteral(", "))) << '\n';
+            return Ok;
         }
         console_.out << "every row of " << options_.planPath << " is done\n";
         return Ok;
     }
 
 private:
+    // "connect the next board: Lift 24 (24 of 40)": what the operator plugs in next, and where it stands.
+    void sayNext()
+    {
+        const QList<PlanRow> rows = pending();
+        if (rows.isEmpty())
+            return;
+        console_.out << "connect the next board: " << Printable(rows.first().name) << " ("
+                     << position(rows.first()) << " of " << plan_.rows.size() << ")\n";
+        console_.out.flush();
+    }
+    qsizetype position(const PlanRow &row) const
+    {
+        for (qsizetype i = 0; i < plan_.rows.size(); ++i)
+            if (plan_.rows[i].name == row.name)
+                return i + 1;
+        return 0;
+    }
+
+    // A written row whose board is gone (broken, carried off) is given up, on record: the row is free
+    // for a new board, and that board's MAC no longer waited for.
+    int forget()
+    {
+        const auto e = log_.entry(options_.forget);
+        if (!e || e->result != Written)
+            Fail(BadUsage, QStringLiteral("\"%1\" is not a written row waiting for its board; --forget frees "
+                                          "only such a row")
+                               .arg(options_.forget));
+        const PlanRow &row = *std::find_if(plan_.rows.begin(), plan_.rows.end(),
+                                           [&](const PlanRow &r) { return r.name == options_.forget; });
+        StoredConfig board;
+        board.config.record.mac = ParseMac(e->mac).value_or(Mac{});
+        log_.add(row, board, std::nullopt, Forgotten, console_);
+        console_.out << Printable(row.name) << ": free again; board " << e->mac
+                     << " is no longer waited for. A run started again gives the row to a new board\n";
+        return Ok;
+    }
+
     QList<PlanRow> pending() const
     {
         QList<PlanRow> rows;
@@ -471,9 +542,11 @@ private:
             if (!after)
                 Fail(SomeFailed,
                      QStringLiteral("%1 was written to board %2, which does not answer at %3 as planned; "
-                                    "find that board before connecting another")
+                                    "find that board before connecting another, or give it up with --forget "
+                                    "\"%1\"")
                          .arg(row.name, entry->mac, target.toString()));
             done(row, *after, *after, Done);
+            sayNext();
         }
         return std::nullopt;
     }
@@ -492,8 +565,16 @@ private:
             const auto there = found.find(AddressOf(*row.changes.lift).toIPv4Address());
             if (there == found.end())
                 continue;
-            if (Same(*there, Expected(ValuesFor(Planned(row, *there))))) {
+            const StoredConfig planned = Expected(ValuesFor(Planned(row, *there)));
+            if (Same(*there, planned)) {
                 done(row, *there, *there, InPlace);
+            } else if (there->config.record.mac == planned.config.record.mac) {
+                // Its own board, set up by another run (another laptop, an earlier plan): no clash.
+                console_.err << row.name << ": its board " << MacText(there->config.record.mac)
+                             << " is in place at " << AddressOf(*row.changes.lift).toString() << " but holds "
+                             << Differences(*there, planned).join(QStringLiteral(", "))
+                             << "; this row is not written (velmarctl write sets those fields)\n";
+                skipped_.insert(row.name);
             } else {
                 console_.err << row.name << ": board " << MacText(there->config.record.mac)
                              << " already answers at " << AddressOf(*row.changes.lift).toString()
@@ -507,7 +588,8 @@ private:
     // planned address.
     std::optional<int> commissionNewBoard(const PlanRow &row)
     {
-        console_.out << "waiting for a board at " << PaddedDottedText(options_.at) << " …\n";
+        console_.out << "waiting for the board of " << Printable(row.name) << " (" << position(row) << " of "
+                     << plan_.rows.size() << ") at " << PaddedDottedText(options_.at) << " …\n";
         console_.out.flush();
         // A board that shows the MAC of a row written already is that row's board, not a new one.
         const QSet<QString> written = log_.writtenMacs();
@@ -526,7 +608,7 @@ private:
                      << Printable(VersionToText(current->config.versionText)) << "\"\n";
         const int kept =
             WriteAndVerify(session_, link_, options_.at, *current, wanted, expected, false, console_);
-        if (Interrupted())
+        if (Interrupted() && kept != NoConfirmation)
             return Stopped(console_);
         if (kept != Ok) {
             // Not recorded as written: a run started again finds the same board where new boards answer
@@ -596,10 +678,10 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         Fail(BadUsage, QStringLiteral("a commission run keeps its log beside the plan: give the plan as a "
                                       "file (standard input serves --check and audit)"));
     const SitePlan plan = LoadSitePlan(options.planPath, options.at.isLoopback(), options.at, console);
-    if (!options.onlyRow.isEmpty() &&
-        std::none_of(plan.rows.begin(), plan.rows.end(),
-                     [&](const PlanRow &row) { return row.name == options.onlyRow; }))
-        Fail(BadUsage, QStringLiteral("the plan has no row \"%1\"").arg(options.onlyRow));
+    for (const QString &named : {options.onlyRow, options.forget})
+        if (!named.isEmpty() && std::none_of(plan.rows.begin(), plan.rows.end(),
+                                             [&](const PlanRow &row) { return row.name == named; }))
+            Fail(BadUsage, QStringLiteral("the plan has no row \"%1\"").arg(named));
     if (options.checkOnly) {
         console.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
         return Ok;

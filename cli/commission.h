@@ -41,6 +41,7 @@ struct CommissionOptions
     QHostAddress at;    // where a new board answers
     QString onlyRow;    // empty: the next row not yet done
     bool redo = false;  // onlyRow again, although it is done (its board was replaced)
+    QString forget;     // a written row whose board is gone: recorded as free, and nothing else done
     bool checkOnly = false;
     int waitLimitSeconds = 30;  // for a rebooted board to answer on its new address
 };

@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
@@ -41,10 +42,12 @@ const char *const Overview =
     "(127.0.0.0/24). A FILE or PLAN.csv of - is read from standard input (not for a commission run,\n"
     "whose log is kept beside its plan). 'velmarctl COMMAND --help' tells more.\n"
     "\n"
-    "Exit codes: 0 done, 1 some boards did not answer or did not keep what was written, 2 a value or\n"
-    "option is not valid (nothing was sent), 3 the listening port is taken, 4 a write went out but no\n"
-    "answer confirmed it. Before a write or restore, a configuration that would leave a board\n"
-    "unreachable (a mask with holes, a lift address that is no host's, a router outside the subnet, a\n"
+    "Exit codes: 0 done, 1 a board named alone did not answer (the silent addresses of a range are\n"
+    "counted, not failed, unless none answered) or did not keep what was written, 2 a value or option is\n"
+    "not valid (nothing was sent), 3 the listening port is taken, 4 a write went out but no answer\n"
+    "confirmed it (Ctrl+C after it went out too), 5 stopped by Ctrl+C. Before a write or restore, a\n"
+    "configuration that would leave a board unreachable (a mask with holes, a lift address that is no "
+    "host's, a router outside the subnet, a\n"
     "multicast MAC) is refused with exit 2 unless --force is given. A broadcast or network address, or\n"
     "this computer's own, names no board (exit 2); two boards that claim one address are named and\n"
     "nothing is written to or rebooted there (exit 1).\n";
@@ -114,6 +117,17 @@ QList<QHostAddress> Targets(const QStringList &texts)
     return *targets;
 }
 
+// The addresses named alone, not as part of a range or prefix: such a one that is silent fails.
+QSet<quint32> NamedAlone(const QStringList &texts)
+{
+    QSet<quint32> named;
+    for (const QString &text : texts)
+        if (!text.contains(QLatin1Char('-')) && !text.contains(QLatin1Char('/')))
+            for (const QHostAddress &address : Targets({text}))
+                named.insert(address.toIPv4Address());
+    return named;
+}
+
 // One board's address: no range, and no address that names no board.
 QHostAddress OneTarget(const QString &text, const char *command)
 {
@@ -154,7 +168,7 @@ int Read(const QStringList &args, Console &console)
           {{"working", "Read the working configuration instead of the stored one."},
            {"json", "One JSON object per board and line."}},
           console.out);
-    return ReadCommand(o.link, WithoutNonBoards(Targets(o.positional), console),
+    return ReadCommand(o.link, WithoutNonBoards(Targets(o.positional), console), NamedAlone(o.positional),
                        o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"), console);
 }
 
@@ -298,7 +312,8 @@ int Backup(const QStringList &args, Console &console)
         console.out);
     if (o.isSet("dir") && o.value("dir").isEmpty())
         Fail(BadUsage, QStringLiteral("--dir needs a folder"));
-    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), BackupParent(o), console);
+    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), NamedAlone(o.positional),
+                         BackupParent(o), console);
 }
 
 int Reboot(const QStringList &args, Console &console)
@@ -335,22 +350,25 @@ int Watch(const QStringList &args, Console &console)
 int Commission(const QStringList &args, Console &console)
 {
     Options o;
-    Parse(o, args,
-          "velmarctl commission PLAN.csv [--check] [--at ADDRESS] [--row NAME | --redo NAME]\n"
-          "Sets up a site's boards from a plan, one board at a time: waits until a new board answers at\n"
-          "ADDRESS (default 010.000.000.002), writes the next row of the plan not yet done, checks that the\n"
-          "board kept it, reboots it and waits until it answers on its planned address. Each row's outcome\n"
-          "is added to PLAN.log.csv beside the plan; a run started again skips the rows done.\n"
-          "PLAN.csv has a header and one row per board: name,lift,mask,router and, optionally, mac\n"
-          "(default: from the lift address), console (static|dynamic), dispatcher, ident, board\n"
-          "(static|dhcp). --check checks the whole plan and sends nothing.",
-          {{"check", "Check the plan only: every row through the guard, no two boards alike."},
-           {"at", "Where a new board answers (default 010.000.000.002).", "ADDRESS", "010.000.000.002"},
-           {"row", "Commission this row of the plan, not the next one.", "NAME"},
-           {"redo", "Commission this row again although it is done: its board was replaced.", "NAME"},
-           {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S",
-            "30"}},
-          console.out);
+    Parse(
+        o, args,
+        "velmarctl commission PLAN.csv [--check] [--at ADDRESS] [--row NAME | --redo NAME | --forget NAME]\n"
+        "Sets up a site's boards from a plan, one board at a time: waits until a new board answers at\n"
+        "ADDRESS (default 010.000.000.002), writes the next row of the plan not yet done, checks that the\n"
+        "board kept it, reboots it and waits until it answers on its planned address. Each row's outcome\n"
+        "is added to PLAN.log.csv beside the plan; a run started again skips the rows done.\n"
+        "PLAN.csv has a header and one row per board: name,lift,mask,router and, optionally, mac\n"
+        "(default: from the lift address), console (static|dynamic), dispatcher, ident, board\n"
+        "(static|dhcp). --check checks the whole plan and sends nothing.",
+        {{"check", "Check the plan only: every row through the guard, no two boards alike."},
+         {"at", "Where a new board answers (default 010.000.000.002).", "ADDRESS", "010.000.000.002"},
+         {"row", "Commission this row of the plan, not the next one.", "NAME"},
+         {"redo", "Commission this row again although it is done: its board was replaced.", "NAME"},
+         {"forget", "A written row whose board is gone: record it as free again, and do nothing else.",
+          "NAME"},
+         {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S",
+          "30"}},
+        console.out);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("commission takes one plan file"));
     CommissionOptions options;
@@ -361,6 +379,9 @@ int Commission(const QStringList &args, Console &console)
     options.onlyRow = o.isSet("redo") ? o.value("redo") : o.value("row");
     options.redo = o.isSet("redo");
     options.checkOnly = o.isSet("check");
+    options.forget = o.value("forget");
+    if (!options.forget.isEmpty() && !options.onlyRow.isEmpty())
+        Fail(BadUsage, QStringLiteral("--forget frees a row and does nothing else: give it alone"));
     options.waitLimitSeconds = Number(o.parser, "wait-limit", 1, 3600);
     return CommissionCommand(o.link, options, console);
 }

@@ -21,6 +21,8 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+
+#include <csignal>
 #endif
 
 using namespace velmar;
@@ -170,6 +172,8 @@ private slots:
     void sitePlansAsSpreadsheetsSaveThem();
     void twoBoardsBehindOneAddressAreNamed();
     void auditTiesMovedBoardsToRowsAndNamesWhatDiffers();
+    void exitCodesFollowOneRule();
+    void commissionNamesTheNextRowAndFreesAGoneBoard();
     void sitePlanCheck_data();
     void sitePlanCheck();
     void recordReadsBackWhatItWritesSpreadsheetSafe();
@@ -445,6 +449,10 @@ void TestCli::fullDiskLeavesOldFilesAndFails()
     QVERIFY(old.open(QIODevice::ReadOnly));
     const QByteArray saved = old.readAll();
     old.close();
+    QFile plan(dir.filePath("site.csv"));
+    QVERIFY(plan.open(QIODevice::WriteOnly) &&
+            plan.write("name,lift,mask,router\nA,127.0.9.9,255.0.0.0,127.0.0.1\n"));
+    plan.close();
     QFile filler(dir.filePath("filler"));
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     while (filler.write(QByteArray(512, 'x')) > 0) {
@@ -452,6 +460,7 @@ void TestCli::fullDiskLeavesOldFilesAndFails()
     filler.close();
 
     const Run run = Ctl({"backup", site.at(0), site.at(1), "--dir", dir.path()});
+    const Run commission = Ctl({"commission", plan.fileName(), "--at", site.at(0)});
     QVERIFY(old.open(QIODevice::ReadOnly));
     const QByteArray after = old.readAll();
     old.close();
@@ -460,6 +469,7 @@ void TestCli::fullDiskLeavesOldFilesAndFails()
     QCOMPARE(run.code, 1);
     QVERIFY(run.err.contains("cannot write"));
     QVERIFY(!run.out.contains("cannot write"));
+    QVERIFY2(commission.code == 1 && commission.err.contains("is full"), qPrintable(commission.err));
 }
 
 void TestCli::streamsAreReadWithinABound()
@@ -887,6 +897,106 @@ void TestCli::auditTiesMovedBoardsToRowsAndNamesWhatDiffers()
     QVERIFY(report.open(QIODevice::ReadOnly));
     const QString page = QString::fromUtf8(report.readAll());
     QVERIFY(page.contains("<td>Ліфт 1, під'їзд А</td>") && page.contains("2 lifts: 0 as planned"));
+}
+
+// A range's silent addresses are counted, not failed; one named alone fails; Ctrl+C has a code of its own,
+// except after a write went out, which then stays unconfirmed.
+void TestCli::exitCodesFollowOneRule()
+{
+    Site site;
+    BoardOptions slow;
+    slow.faults.replyDelayMs = 300;
+    site.add(slow);
+    const QString silent = site.near(0, 24, 250);
+    Run run = Ctl({"read", site.at(0) + "-" + silent, "--timeout", "500", "--retries", "0"});
+    QVERIFY2(run.code == 0 && run.err.contains("board(s) did not answer"), qPrintable(run.err));
+    QCOMPARE(Ctl({"read", site.at(0), silent, "--timeout", "500", "--retries", "0"}).code, 1);
+#ifdef Q_OS_UNIX
+    // Runs until `ready` says so, then as if Ctrl+C were pressed: the exit code and standard error.
+    auto interrupted = [](const QStringList &args, const std::function<bool(const QString &err)> &ready) {
+        QProcess ctl;
+        ctl.start(QCoreApplication::applicationDirPath() + "/velmarctl", args + QStringList{"--port", "0"});
+        QString err;
+        QElapsedTimer clock;
+        clock.start();
+        while (!ready(err) && ctl.state() != QProcess::NotRunning && clock.elapsed() < 20000) {
+            QTest::qWait(5);
+            err += QString::fromUtf8(ctl.readAllStandardError());
+        }
+        ::kill(pid_t(ctl.processId()), SIGINT);
+        while (ctl.state() != QProcess::NotRunning && clock.elapsed() < 40000)
+            QTest::qWait(5);
+        return std::pair{ctl.exitCode(), err + QString::fromUtf8(ctl.readAllStandardError())};
+    };
+    const auto watch = interrupted({"watch"}, [](const QString &err) { return err.contains("listening"); });
+    QCOMPARE(watch.first, 5);
+    const auto write =
+        interrupted({"write", site.at(0), "--router", "127.0.0.254", "--timeout", "5000"},
+                    [&](const QString &) { return site.log.join('\n').contains("ConfigWrite"); });
+    QVERIFY2(write.first == 4 && write.second.contains("stopped after the write went out"),
+             qPrintable(write.second));
+#endif
+}
+
+// A row's own board is no clash; a written row is never called done, and one whose board is gone is
+// freed on record; the operator is told which row comes next.
+void TestCli::commissionNamesTheNextRowAndFreesAGoneBoard()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    const QHostAddress at = test::uniqueLoopback();
+    const quint32 net = at.toIPv4Address() & 0xFFFFFF00u;
+    auto host = [&](quint32 h) { return QHostAddress(net | h); };
+    QTemporaryDir dir;
+    const QString planPath = dir.filePath("site.csv");
+    QFile plan(planPath), log(CommissionLogPath(planPath));
+    QVERIFY(plan.open(QIODevice::WriteOnly) && log.open(QIODevice::WriteOnly));
+    plan.write(QStringLiteral("name,lift,mask,router\nA1,%1,255.255.255.0,%4\nA2,%2,255.255.255.0,%4\n"
+                              "A3,%3,255.255.255.0,%4\n")
+                   .arg(host(201).toString(), host(202).toString(), host(203).toString(), host(1).toString())
+                   .toUtf8());
+    log.write("time,row,mac_before,mac_after,version,result\n2026-12-01T10:00:00,A1,00:1E:00:00:00:01,"
+              "00:1E:7F:00:00:09,x,written\n");
+    plan.close(), log.close();
+    std::vector<std::unique_ptr<StandInBoard>> boards;
+    auto board = [&](const QHostAddress &address) {
+        BoardOptions options;
+        options.address = address;
+        options.rebootMs = 50;
+        boards.push_back(std::make_unique<StandInBoard>(options));
+        QString error;
+        QVERIFY2(boards.back()->start(error), qPrintable(error));
+    };
+    const QStringList args = {"commission", planPath, "--at",         at.toString(),
+                              "--timeout",  "200",    "--wait-limit", "1"};
+
+    board(host(202));  // A2's own board, set up elsewhere with another router
+    Run run = Ctl(args + QStringList{"--row", "A2"});
+    QVERIFY2(run.err.contains("A2: its board") && run.err.contains("is in place") &&
+                 !run.err.contains("clash"),
+             qPrintable(run.err));
+    boards.clear();
+    board(at);
+    run = Ctl(args + QStringList{"--row", "A2"});
+    QVERIFY2(run.code == 0 && run.out.contains("not done yet: A1 (written), A3") &&
+                 !run.out.contains("every row"),
+             qPrintable(run.out + run.err));
+    run = Ctl(args);
+    QVERIFY2(run.code == 1 && run.err.contains("--forget \"A1\""), qPrintable(run.err));
+    QVERIFY(Ctl(args + QStringList{"--forget", "A1"}).out.contains("A1: free again"));
+
+    QProcess ctl;
+    ctl.start(QCoreApplication::applicationDirPath() + "/velmarctl", args + QStringList{"--port", "0"});
+    QElapsedTimer clock;
+    clock.start();
+    while (ctl.state() != QProcess::NotRunning && clock.elapsed() < 30000) {
+        QTest::qWait(20);
+        if (boards.back()->address() != at)
+            board(at);  // the last one has moved to its row's address: the next is plugged in
+    }
+    const QString out = QString::fromUtf8(ctl.readAllStandardOutput());
+    QVERIFY2(ctl.exitCode() == 0 && out.contains("waiting for the board of A1 (1 of 3)") &&
+                 out.contains("connect the next board: A3 (3 of 3)") && out.contains("is done"),
+             qPrintable(out));
 }
 
 void TestCli::sitePlanCheck()
