@@ -21,7 +21,8 @@ constexpr qint64 MaxPlanBytes = 1 << 20;
 
 // One CSV record per line; fields between double quotes may hold the separator, and "" stands for a
 // quote. A plan's fields are trimmed, as a spreadsheet shows them; the record's are taken as written.
-QList<QStringList> CsvRecords(const QString &text, QChar separator = QLatin1Char(','), bool trim = true)
+QList<QStringList> CsvRecords(const QString &text, QChar separator = QLatin1Char(','), bool trim = true,
+                              QList<int> *unclosed = nullptr)
 {
     QList<QStringList> records;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
@@ -38,6 +39,8 @@ QList<QStringList> CsvRecords(const QString &text, QChar separator = QLatin1Char
             else if (ch != QLatin1Char('\r'))
                 fields.last() += ch;
         }
+        if (quoted && unclosed)
+            *unclosed << int(records.size());
         if (trim)
             for (QString &field : fields)
                 field = field.trimmed();
@@ -56,7 +59,7 @@ bool StartsLikeAFormula(const QString &text)
 
 }  // namespace
 
-QString RecordLine(const QStringList &texts)
+QString RecordLine(const QStringList &texts, QChar separator)
 {
     QStringList fields;
     for (const QString &text : texts) {
@@ -65,17 +68,17 @@ QString RecordLine(const QStringList &texts)
         QString field = Printable(text);
         if (StartsLikeAFormula(field))
             field.prepend(QLatin1Char('\''));
-        if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')))
+        if (field.contains(separator) || field.contains(QLatin1Char('"')))
             field =
                 QLatin1Char('"') + field.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
         fields << field;
     }
-    return fields.join(QLatin1Char(','));
+    return fields.join(separator);
 }
 
-QStringList RecordFields(const QString &line)
+QStringList RecordFields(const QString &line, QChar separator)
 {
-    QStringList fields = CsvRecords(line, QLatin1Char(','), false).value(0);
+    QStringList fields = CsvRecords(line, separator, false).value(0);
     for (QString &field : fields) {
         if (field.startsWith(QLatin1Char('\'')) && StartsLikeAFormula(field.mid(1)))
             field.remove(0, 1);
@@ -155,7 +158,8 @@ public:
         QString mac;  // the MAC the board has after the row was written
     };
 
-    explicit CommissionLog(const QString &path) : path_(path), lock_(path + QStringLiteral(".lock"))
+    CommissionLog(const QString &path, const CsvForm &planForm)
+        : path_(path), lock_(path + QStringLiteral(".lock")), form_(planForm)
     {
         lock_.setStaleLockTime(0);
         if (!lock_.tryLock(0)) {
@@ -173,16 +177,22 @@ public:
                            .arg(path_));
         }
         QString error;
-        const ReadOutcome outcome = ReadBoundedFile(path_, MaxPlanBytes * 16, text_, error);
+        QByteArray bytes;
+        const ReadOutcome outcome = ReadBoundedFile(path_, MaxPlanBytes * 16, bytes, error);
         if (outcome != ReadOutcome::Read && outcome != ReadOutcome::Missing)
             Fail(SomeFailed, ReadFailure(outcome, path_, error, QStringLiteral("record")));
+        // A record kept so far goes on as it was written (an older one is UTF-8, comma-separated).
+        if (!bytes.isEmpty())
+            form_ = CsvForm::Read(bytes, text_);
         // A line cut short (a full disk, a crash of an older version) stays, ended, as a line of its own.
-        if (!text_.isEmpty() && !text_.endsWith('\n'))
-            text_ += '\n';
+        if (!text_.isEmpty() && !text_.endsWith(QLatin1Char('\n')))
+            text_ += QLatin1Char('\n');
         if (text_.isEmpty())
-            text_ = "time,row,mac_before,mac_after,version,result\n";
-        for (const QString &line : QString::fromUtf8(text_).split(QLatin1Char('\n')))
-            if (const QStringList record = RecordFields(line); record.size() >= 6)
+            text_ =
+                RecordLine({"time", "row", "mac_before", "mac_after", "version", "result"}, form_.separator) +
+                QLatin1Char('\n');
+        for (const QString &line : text_.split(QLatin1Char('\n')))
+            if (const QStringList record = RecordFields(line, form_.separator); record.size() >= 6)
                 entries_.insert(record[1], {record[5], record[3]});
         // Written at once, before any board is touched: a record that cannot be kept stops the run here.
         save();
@@ -221,10 +231,11 @@ public:
              const QString &result, Console &console)
     {
         const QString mac = after ? MacText(after->config.record.mac) : QString();
-        const QString line = RecordLine(
-            {QDateTime::currentDateTime().toString(Qt::ISODate), row.name, MacText(before.config.record.mac),
-             mac, VersionToText((after ? *after : before).config.versionText), result});
-        text_ += (line + QLatin1Char('\n')).toUtf8();
+        const QString line = RecordLine({QDateTime::currentDateTime().toString(Qt::ISODate), row.name,
+                                         MacText(before.config.record.mac), mac,
+                                         VersionToText((after ? *after : before).config.versionText), result},
+                                        form_.separator);
+        text_ += line + QLatin1Char('\n');
         save();
         entries_.insert(row.name, {result, mac});
         console.out << row.name << ": " << result << '\n';
@@ -235,13 +246,14 @@ private:
     void save()
     {
         QString error;
-        if (!WriteWholeFile(path_, text_, error))
+        if (!WriteWholeFile(path_, form_.encode(text_), error))
             Fail(SomeFailed, QStringLiteral("cannot write %1: %2").arg(path_, error));
     }
 
     QString path_;
     QLockFile lock_;
-    QByteArray text_;
+    CsvForm form_;
+    QString text_;
     QHash<QString, Entry> entries_;
 };
 
@@ -267,33 +279,86 @@ std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, 
 
 }  // namespace
 
-SitePlan ParseSitePlan(const QByteArray &bytes)
+QByteArray CsvForm::encode(const QString &text) const
 {
-    SitePlan plan;
-    // As spreadsheets save a plan: UTF-8 (a byte-order mark or not), or else Windows-1251; separated by
-    // commas, or by semicolons where the header has no comma or a first line "sep=;" says so.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    plan.reading = QStringLiteral("UTF-8");
-    if (utf8.hasError()) {
-        text.clear();
-        for (const char byte : bytes)
-            text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(byte)));
-        plan.reading = QStringLiteral("Windows-1251");
+    switch (encoding) {
+    case Encoding::Utf8:
+    case Encoding::Utf16: return "\xEF\xBB\xBF" + text.toUtf8();
+    case Encoding::Windows1251: break;
+    }
+    QByteArray bytes;
+    for (QChar ch : text)
+        bytes += char(UnicodeToCp1251(ch.unicode()).value_or('?'));
+    return bytes;
+}
+
+CsvForm CsvForm::Read(const QByteArray &bytes, QString &text)
+{
+    CsvForm form;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                          : QStringDecoder::Utf16BE);
+        text = utf16(bytes.mid(2));
+        form.encoding = Encoding::Utf16;
+    } else {
+        // A mark before Windows-1251 text (some tools add one whatever they write) is a mark all the same.
+        const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+        const QByteArray rest = mark ? bytes.mid(3) : bytes;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        text = utf8(rest);
+        form.encoding = Encoding::Utf8;
+        if (utf8.hasError()) {
+            text.clear();
+            for (const char byte : rest)
+                text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(byte)));
+            form.encoding = Encoding::Windows1251;
+        }
     }
     text.remove(QChar(0xFEFF));
-    QChar separator = QLatin1Char(',');
     if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive) && text.size() > 4) {
-        separator = text[4];
+        form.separator = text[4];
         text = text.mid(text.indexOf(QLatin1Char('\n')) + 1);
     } else {
         const QString header = text.left(text.indexOf(QLatin1Char('\n')));
-        if (header.contains(QLatin1Char(';')) && !header.contains(QLatin1Char(',')))
-            separator = QLatin1Char(';');
+        for (QChar other : {QLatin1Char(';'), QLatin1Char('\t')})
+            if (header.contains(other) && !header.contains(QLatin1Char(',')))
+                form.separator = other;
     }
-    plan.reading += separator == QLatin1Char(',') ? QStringLiteral(", comma-separated")
-                                                  : QStringLiteral(", separated by \"%1\"").arg(separator);
-    QList<QStringList> records = CsvRecords(text, separator);
+    return form;
+}
+
+QString CsvForm::describe() const
+{
+    const char *name = encoding == Encoding::Windows1251 ? "Windows-1251"
+                       : encoding == Encoding::Utf16     ? "UTF-16"
+                                                         : "UTF-8";
+    return QLatin1String(name) + (separator == QLatin1Char(',') ? QStringLiteral(", comma-separated")
+                                  : separator == QLatin1Char('\t')
+                                      ? QStringLiteral(", tab-separated")
+                                      : QStringLiteral(", separated by \"%1\"").arg(separator));
+}
+
+SitePlan ParseSitePlan(const QByteArray &bytes)
+{
+    SitePlan plan;
+    // A workbook is no plan: a spreadsheet saves it as CSV on request.
+    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("\xD0\xCF\x11\xE0")) {
+        plan.problems << QStringLiteral(
+            "this is a spreadsheet workbook (.xlsx, .ods or .xls), not CSV: save it "
+            "as CSV (comma- or semicolon-separated) and give that file");
+        return plan;
+    }
+    QString text;
+    plan.form = CsvForm::Read(bytes, text);
+    plan.reading = plan.form.describe();
+    const QChar separator = plan.form.separator;
+    QList<int> unclosed;
+    QList<QStringList> records = CsvRecords(text, separator, true, &unclosed);
+    // A line whose quote is never closed would take the rest of the line, separators too, for one field.
+    for (int index : unclosed)
+        plan.problems << QStringLiteral("line %1: a quote (\") opened and never closed").arg(index + 1);
+    if (!plan.problems.isEmpty())
+        return plan;
     int line = 0;
     while (!records.isEmpty() && records.first().join(QString()).isEmpty()) {
         records.removeFirst();
@@ -417,7 +482,7 @@ class CommissionRun
 public:
     CommissionRun(const Link &link, const CommissionOptions &options, const SitePlan &plan, Console &console)
         : link_(link), options_(options), plan_(plan), console_(console),
-          log_(CommissionLogPath(options.planPath)), session_(link)
+          log_(CommissionLogPath(options.planPath), plan.form), session_(link)
     {
         if (!options_.onlyRow.isEmpty() && !options_.redo && log_.finished(options_.onlyRow))
             Fail(BadUsage,

@@ -19,10 +19,28 @@ struct PlanRow
     bool macGiven = false;
 };
 
+// How a spreadsheet saved a file: its encoding and separator. The record beside a plan is written the
+// same way, so that the spreadsheet opens it in columns with the names readable.
+struct CsvForm
+{
+    enum class Encoding { Utf8, Windows1251, Utf16 } encoding = Encoding::Utf8;
+    QChar separator = QLatin1Char(',');
+
+    // The text of a record in this form: UTF-8 with a byte-order mark (for a UTF-16 plan too, which a
+    // spreadsheet opens alike), or Windows-1251.
+    QByteArray encode(const QString &text) const;
+    // A file's form and text: a byte-order mark (UTF-8, UTF-16 either way) decides, else UTF-8 when
+    // the bytes are UTF-8, else Windows-1251; the separator from a first line "sep=;" (taken off), or
+    // the header: a semicolon or tab where it has no comma.
+    static CsvForm Read(const QByteArray &bytes, QString &text);
+    QString describe() const;
+};
+
 struct SitePlan
 {
     QList<PlanRow> rows;
     QStringList problems;  // "line 3 (Lift 3, tower B): ..." for every row that cannot be used
+    CsvForm form;
     QString reading;  // how the file was read: "UTF-8, comma-separated", "Windows-1251, separated by ";""
 };
 
@@ -54,8 +72,8 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
 // One line of the record beside the plan, and its fields read back exactly as they were given: control
 // characters and backslashes escaped, a cell a spreadsheet would take for a formula (=, +, -, @, tab,
 // carriage return) after an apostrophe.
-QString RecordLine(const QStringList &fields);
-QStringList RecordFields(const QString &line);
+QString RecordLine(const QStringList &fields, QChar separator = QLatin1Char(','));
+QStringList RecordFields(const QString &line, QChar separator = QLatin1Char(','));
 
 // The record beside the plan: PLAN.log.csv.
 QString CommissionLogPath(const QString &planPath);

@@ -819,6 +819,21 @@ void TestCli::sitePlansAsSpreadsheetsSaveThem()
     QCOMPARE(plan.rows.size(), 2);
     QCOMPARE(plan.rows[1].name, QString("Ліфт Б"));
 
+    plan = ParseSitePlan("\xEF\xBB\xBF" + cp1251);  // a mark before Windows-1251 text
+    QCOMPARE(plan.rows.value(1).name, QString("Ліфт Б"));
+    const QString unicodeText = "name\tlift\tmask\trouter\r\nЛіфт А\t127.0.1.5\t255.255.255.0\t0.0.0.0\r\n";
+    plan = ParseSitePlan(
+        "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(unicodeText.utf16()), unicodeText.size() * 2));
+    QCOMPARE(plan.reading, QString("UTF-16, tab-separated"));
+    QCOMPARE(plan.rows.value(0).name, QString("Ліфт А"));
+    QVERIFY(ParseSitePlan("PK\x03\x04\x14\x00").problems.value(0).contains("save it as CSV"));
+    QCOMPARE(ParseSitePlan("name,lift,mask,router\n\"A,127.0.1.5,255.255.255.0,0.0.0.0\n").problems,
+             QStringList{"line 2: a quote (\") opened and never closed"});
+    // The record as the plan's spreadsheet keeps it.
+    QCOMPARE(
+        (CsvForm{CsvForm::Encoding::Windows1251, ';'}.encode(RecordLine({"Ліфт 1, під'їзд А", "x;y"}, ';'))),
+        QByteArray("\xCB\xB3\xF4\xF2 1, \xEF\xB3\xE4'\xBF\xE7\xE4 \xC0;\"x;y\""));
+
     plan = ParseSitePlan(
         "\xEF\xBB\xBFsep=;\nname;lift;mask;router\n\"A; east\";127.0.1.5;255.255.255.0;0.0.0.0\n");
     QCOMPARE(plan.reading, QString("UTF-8, separated by \";\""));
