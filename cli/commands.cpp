@@ -94,15 +94,18 @@ public:
     ~ProgressLine() { clear(); }
     void show(const Session::Progress &p)
     {
-        if (!console_.progress || clock_.elapsed() < 1000)
-            return;
-        console_.err << QStringLiteral("\r%1/%2 done, %3 answered, %4 silent ")
-                            .arg(p.done)
-                            .arg(p.total)
-                            .arg(p.answered)
-                            .arg(p.silent);
-        console_.err.flush();
-        shown_ = true;
+        say(waiting_.isEmpty() ? QStringLiteral("%1/%2 done, %3 answered, %4 silent")
+                                     .arg(p.done)
+                                     .arg(p.total)
+                                     .arg(p.answered)
+                                     .arg(p.silent)
+                               : waiting_);
+    }
+    // From now on the line says what is waited for, whatever the reads under way count.
+    void waitFor(const QString &what)
+    {
+        waiting_ = what;
+        say(what);
     }
     void clear()
     {
@@ -114,8 +117,18 @@ public:
     }
 
 private:
+    void say(const QString &text)
+    {
+        if (!console_.progress || clock_.elapsed() < 1000)
+            return;
+        console_.err << '\r' << text.leftJustified(59, QLatin1Char(' '), true);
+        console_.err.flush();
+        shown_ = true;
+    }
+
     Console &console_;
     QElapsedTimer clock_;
+    QString waiting_;
     bool shown_ = false;
 };
 
@@ -748,6 +761,10 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
         return failed ? SomeFailed : Ok;
 
     while (!pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL && !Interrupted()) {
+        progress.waitFor(QStringLiteral("waiting for %1 board(s) to answer again, %2 of %3 s")
+                             .arg(pending.size())
+                             .arg(clock.elapsed() / 1000)
+                             .arg(waitLimitSeconds));
         QList<QHostAddress> asked = pending;
         for (const QHostAddress &target : pending)
             if (comesUpAt.contains(target.toIPv4Address()))

@@ -316,6 +316,23 @@ void TestCli::rebootWaitsUntilTheBoardAnswersAgain()
     const Run again = Ctl({"reboot", site.at(0), "--wait"});
     QCOMPARE(again.code, 0);
     QVERIFY2(again.out.contains(site.at(0) + "  answers again at " + moved), qPrintable(again.out));
+
+    // On a terminal (script(1) gives it one), the progress line says what the wait is for.
+    const QString script = QStandardPaths::findExecutable("script");
+    if (script.isEmpty())
+        QSKIP("no script(1) to give velmarctl a terminal");
+    BoardOptions slower;
+    slower.rebootMs = 1800;
+    site.add(slower);
+    QProcess terminal;
+    terminal.start(script, {"-qc",
+                            QCoreApplication::applicationDirPath() + "/velmarctl reboot " + site.at(1) +
+                                " --wait --port 0",
+                            "/dev/null"});
+    QTRY_VERIFY_WITH_TIMEOUT(terminal.state() == QProcess::NotRunning, 30000);
+    const QString shown = QString::fromUtf8(terminal.readAll());
+    QVERIFY2(shown.contains("waiting for 1 board(s) to answer again") && !shown.contains("1/1 done"),
+             qPrintable(shown));
 }
 
 void TestCli::backupAndRestoreRoundTrip()
