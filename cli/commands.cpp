@@ -72,6 +72,34 @@ const char *const Overtaken =
     "the board holds neither its old values nor this write's: another write overtook "
     "this one, or the board did not keep all of it";
 
+// A board that answered only after the time-out: said, with a time-out that would have waited for it.
+QString LateText(const QHostAddress &target, Session::Timing timing)
+{
+    return QStringLiteral("%1 answered only after the time-out of %2 ms: give it more time, say --timeout %3")
+        .arg(target.toString())
+        .arg(timing.timeoutMs)
+        .arg(std::min(timing.timeoutMs * 4, 60000));
+}
+
+// How long a silent board is still listened to, for a late answer.
+int LateWaitMs(Session::Timing timing)
+{
+    return std::min(timing.timeoutMs * 4, 1000);
+}
+
+// Says which silent targets answered late. For one named alone it waits a little longer: the silent
+// addresses of a range are mostly empty ones, and only what came while the read lingered is said.
+void SayLateAnswers(Session &session, const QList<QHostAddress> &silent, const QSet<quint32> &named,
+                    Session::Timing timing, Console &console)
+{
+    if (std::any_of(silent.begin(), silent.end(),
+                    [&](const QHostAddress &target) { return named.contains(target.toIPv4Address()); }))
+        session.settle(LateWaitMs(timing));
+    for (const QHostAddress &target : silent)
+        if (session.answeredLate().contains(target.toIPv4Address()))
+            console.err << LateText(target, timing) << '\n';
+}
+
 // Why a target gave no configuration, for its row.
 QString Silence(const Session::ReadOutcome &read)
 {
@@ -152,8 +180,12 @@ StoredConfig Current(Session &session, const QHostAddress &target, Session::Timi
     session.read({target}, SelectorStored, timing, [&](const Session::ReadOutcome &read) { outcome = read; });
     if (Interrupted())
         Fail(StoppedByUser, QStringLiteral("stopped"));
-    if (!outcome.config)
-        Fail(SomeFailed, target.toString() + ": " + Silence(outcome));
+    if (!outcome.config) {
+        session.settle(LateWaitMs(timing));
+        Fail(SomeFailed, session.answeredLate().contains(target.toIPv4Address())
+                             ? LateText(target, timing) + QStringLiteral("; nothing sent")
+                             : target.toString() + ": " + Silence(outcome));
+    }
     RefuseTwoBoards(session, {target}, timing, QStringLiteral("nothing written"));
     if (Interrupted())
         Fail(StoppedByUser, QStringLiteral("stopped"));
@@ -419,9 +451,12 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
     ProgressLine progress(console);
     OpenSession session(link, &progress);
     Silences silences;
+    QList<QHostAddress> silent;
     session.read(targets, selector, link.timing, [&](const Session::ReadOutcome &read) {
         progress.clear();
         silences.count(read, named);
+        if (!read.config && !read.unusable && !read.unreachable)
+            silent << read.target;
         if (json) {
             QJsonObject object = read.config ? ConfigToJson(*read.config) : QJsonObject{};
             object.insert("address", read.target.toString());
@@ -440,6 +475,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
     progress.clear();  // the summary on a line of its own
     if (Interrupted())
         return Stopped(console);
+    SayLateAnswers(session, silent, named, link.timing, console);
     // Two boards behind one address take one configuration between them: a clash to be told at once.
     const QHash<quint32, QStringList> two = TwoBoardsOn(session, targets, link.timing);
     for (const QHostAddress &target : targets)

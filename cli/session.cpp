@@ -232,6 +232,8 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
 {
     QHash<quint32, StoredConfig> configs;
     twoBoards_.clear();
+    silent_.clear();
+    answeredLate_.clear();
     auto seen = [&](quint32 target, const StoredConfig &config) {
         const QString mac = MacText(config.config.record.mac);
         const auto known = configs.find(target);
@@ -249,12 +251,15 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
         if (IsBoardPort(port) && decoded.reply && IsWholeConfig(*decoded.reply, data.size()))
             seen(from, *WholeConfigOf(*decoded.reply, std::size_t(data.size())));
+        noteLate(data, from, port);
     };
     const qint64 slowestAnswerMs = exchange(
         targets, ReadPlan(selector), &IsWholeConfig, timing,
         [&](const Outcome &outcome) {
             ReadOutcome read{outcome.target, std::nullopt, outcome.unusable, outcome.why,
                              outcome.unreachable};
+            if (!outcome.answer && !outcome.unusable && !outcome.unreachable)
+                silent_.insert(outcome.target.toIPv4Address());
             if (outcome.answer) {
                 read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
                                              std::size_t(outcome.answer->size()));
@@ -398,10 +403,21 @@ std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char 
     return last;
 }
 
+void Session::noteLate(const QByteArray &data, quint32 from, quint16 port)
+{
+    if (!silent_.contains(from) || !IsBoardPort(port))
+        return;
+    const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+    if (decoded.reply && IsWholeConfig(*decoded.reply, data.size()))
+        answeredLate_.insert(from);
+}
+
 void Session::settle(int ms)
 {
     QEventLoop loop;
-    listener_.setHandler([](const QByteArray &, const QString &, quint16) {});
+    listener_.setHandler([this](const QByteArray &data, const QString &sender, quint16 port) {
+        noteLate(data, QHostAddress(sender).toIPv4Address(), port);
+    });
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
     listener_.setHandler({});

@@ -107,6 +107,9 @@ public:
 
     // Takes in and drops whatever arrives for a moment: late copies of earlier answers.
     void settle(int ms);
+    // The targets of the last read() that gave no answer within its time-out and retries, and answered
+    // with a whole configuration afterwards (while the read lingered, or in a settle() since).
+    const QSet<quint32> &answeredLate() const { return answeredLate_; }
     // Hands every datagram that arrives to `onDatagram` until it returns false or Ctrl+C; one longer
     // than any board sends is told to `onOversize` by its length.
     void watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram,
@@ -129,7 +132,11 @@ private:
     SocketSender sockets_{listener_, client_};
     PlanSender *sender_ = &sockets_;
     std::function<void(const Progress &)> progress_;
+    // Whether a datagram is a late whole configuration from a target of the last read that stayed silent.
+    void noteLate(const QByteArray &data, quint32 from, quint16 port);
+
     QHash<quint32, QStringList> twoBoards_;
+    QSet<quint32> silent_, answeredLate_;  // of the last read
 };
 
 }  // namespace velmar

@@ -943,6 +943,10 @@ void TestCli::exitCodesFollowOneRule()
     Run run = Ctl({"read", site.at(0) + "-" + silent, "--timeout", "500", "--retries", "0"});
     QVERIFY2(run.code == 0 && run.err.contains("board(s) did not answer"), qPrintable(run.err));
     QCOMPARE(Ctl({"read", site.at(0), silent, "--timeout", "500", "--retries", "0"}).code, 1);
+    run = Ctl({"read", site.at(0), "--timeout", "100", "--retries", "0"});  // the board takes 300 ms
+    QVERIFY2(run.code == 1 && run.err.contains("answered only after the time-out of 100 ms") &&
+                 run.err.contains("--timeout 400"),
+             qPrintable(run.err));
 #ifdef Q_OS_UNIX
     // Runs until `ready` says so, then as if Ctrl+C were pressed: the exit code and standard error.
     auto interrupted = [](const QStringList &args, const std::function<bool(const QString &err)> &ready) {
