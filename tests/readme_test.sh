@@ -34,5 +34,7 @@ for start in "## Many boards from the command line" "Against stand-in boards"; d
     group=""
 done
 grep -q 'every row of site.csv is done' site.out || { cat site.out; echo "FAIL: the site is not done"; exit 1; }
-[ -d backups ] && [ "$(ls backups | wc -l)" -eq 20 ] || { echo "FAIL: not twenty backups"; exit 1; }
+# A folder per run: the backup's twenty files, then ten before each write to ten boards.
+[ -d backups ] && [ "$(ls backups | wc -l)" -eq 3 ] && [ "$(ls backups/* | grep -c json)" -eq 40 ] ||
+    { ls -R backups; echo "FAIL: not one folder of backups per run"; exit 1; }
 echo "the README's examples work as pasted"
