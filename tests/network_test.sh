@@ -66,7 +66,7 @@ ctl read 010.000.000.002 >/dev/null 2>"$work/err" || status=$?
 # Nothing is written, restored, commissioned or rebooted where two boards answer.
 ctl backup 10.0.0.5 --dir "$work/backups" >/dev/null
 printf 'name,lift,mask,router\nLift 1,10.0.0.40,255.255.255.0,10.0.0.1\n' >"$work/plan.csv"
-for command in "write 10.0.0.2 --mask 255.255.255.0" "restore $(ls "$work"/backups/*.json) 10.0.0.2" \
+for command in "write 10.0.0.2 --mask 255.255.255.0" "restore $(ls "$work"/backups/*/*.json) 10.0.0.2" \
     "commission $work/plan.csv --at 10.0.0.2" "reboot 10.0.0.2"; do
     status=0
     # shellcheck disable=SC2086
