@@ -620,12 +620,12 @@ private:
     // board on a planned address would clash with the row's: that row is not written.
     void recordBoardsInPlace()
     {
-        QList<QHostAddress> planned;
+        QList<QHostAddress> addresses;
         for (const PlanRow &row : pending())
-            planned << AddressOf(*row.changes.lift);
-        if (planned.isEmpty())
+            addresses << AddressOf(*row.changes.lift);
+        if (addresses.isEmpty())
             return;
-        const auto found = session_.read(planned, SelectorStored, link_.timing);
+        const auto found = session_.read(addresses, SelectorStored, link_.timing);
         for (const PlanRow &row : pending()) {
             const auto there = found.find(AddressOf(*row.changes.lift).toIPv4Address());
             if (there == found.end())
