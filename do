@@ -9,7 +9,7 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-d
 # Building and checking the Debian package: manual pages, dependencies, desktop entry and metadata.
 PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream lintian)
 # Building for Windows with MinGW-w64 and a Qt built for it, the installer, and running it all under Wine.
-WINDOWS=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools nsis wine wine64 libwine-dev dpkg-dev)
+WINDOWS=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools nsis wine wine64 libwine-dev dpkg-dev fonts-wine)
 CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/velmarcom
 
 

@@ -3,6 +3,7 @@
 #include "loopback.h"
 
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -16,6 +17,8 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void captionsWholeAtEveryScale();
+    void captionsWholeHere();
     void startsWithEveryControlAtItsDesignState();
     void firstStartWithoutSettingsFile();
     void windowFitsItsVisibleControls();
@@ -739,6 +742,64 @@ void TestWindow::aSaveThatWentElsewhereIsSaidAndReadNext()
     QCOMPARE(QFileInfo(primary).symLinkTarget(), QString("/dev/null"));
     QVERIFY(QFileInfo("/dev/null").exists() && !QFileInfo("/dev/null").isFile());
 #endif
+}
+
+// Every caption of both sides whole at the display scales operators use: each scale in a process of
+// its own, as Qt takes its scale at start.
+void TestWindow::captionsWholeAtEveryScale()
+{
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        QSKIP("run by captionsWholeHere's parent");
+    for (const char *scale : {"1", "1.25", "1.5", "1.75", "2"}) {
+        QProcess self;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_SCALE_FACTOR", scale);
+        self.setProcessEnvironment(environment);
+        self.start(QCoreApplication::applicationFilePath(), {"captionsWholeHere"});
+        QVERIFY(self.waitForFinished(60000));
+        QVERIFY2(self.exitCode() == 0,
+                 qPrintable(QString("at %1: ").arg(scale) + self.readAllStandardOutput()));
+    }
+}
+
+void TestWindow::captionsWholeHere()
+{
+    FormFixture f;
+    auto &form = f.open();
+    form.CheckBox4->setChecked(true);  // both sides' identifier captions shown
+    form.control("Label58")->show();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // Drawn from outlines: a bitmap font (Windows' own "MS Sans Serif") runs the digits together.
+    const QFontInfo drawn(form.font());
+    QVERIFY2(QFontDatabase::isSmoothlyScalable(drawn.family(), drawn.styleName()),
+             qPrintable(drawn.family()));
+    QStringList cut;
+    QList<QWidget *> captioned;
+    for (const char *side : {"GroupBox1", "GroupBox2"})
+        captioned += form.control(side)->findChildren<QWidget *>();
+    for (QWidget *widget : captioned) {
+        QString text;
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            text = label->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            text = button->text();
+        if (text.isEmpty() || !widget->isVisibleTo(&form))
+            continue;
+        const QRect needed = widget->fontMetrics().boundingRect(QRect(0, 0, 2000, 2000), Qt::AlignLeft, text);
+        QRect shown(widget->mapTo(&form, QPoint()), widget->size());
+        for (QWidget *parent = widget->parentWidget(); parent; parent = parent->parentWidget())
+            shown &= QRect(parent->mapTo(&form, QPoint()), parent->size()).adjusted(0, 0, -2, -2);
+        if (qobject_cast<QLabel *>(widget) &&
+            (shown.width() < needed.width() || shown.height() < needed.height()))
+            cut << QString("%1 \"%2\": %3x%4 shown of %5x%6")
+                       .arg(widget->objectName(), text)
+                       .arg(shown.width())
+                       .arg(shown.height())
+                       .arg(needed.width())
+                       .arg(needed.height());
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
 }
 
 QTEST_MAIN(TestWindow)

@@ -74,4 +74,58 @@ for _ in $(seq 150); do [ -s "$appdata/VelmarCom/VelmarCom.ini" ] && break; slee
 [ ! -e "$installed/VelmarCom.ini" ] || fail "settings written beside the installed program"
 kill "${pids[0]}" 2>/dev/null || true
 wineserver -k 2>/dev/null || true
-echo "the Windows programs talk to the Linux ones; the zip and the installer work"
+pids=()
+
+# A log-off saves what the window holds, also while a message box of its start waits for the operator
+# (port 6767 taken, here by a velmarctl watch): Windows asks every program first, as wineboot
+# --end-session does. The window runs on Windows' own platform, drawn by Wine's null driver.
+settings=$appdata/VelmarCom/VelmarCom.ini
+for taken in no yes; do
+    rm -f "$settings"
+    if [ $taken = yes ]; then
+        "$linux/velmarctl" watch --port 6767 >/dev/null 2>&1 &
+        pids+=($!)
+    fi
+    "$wine_run" "$installed/velmarcom.exe" >/dev/null 2>&1 &
+    window=$!
+    for _ in $(seq 300); do [ -s "$settings" ] && break; sleep 0.1; done
+    [ -s "$settings" ] || fail "the installed configurator did not start (port taken: $taken)"
+    wineboot --end-session >/dev/null 2>&1 || true
+    for _ in $(seq 300); do kill -0 "$window" 2>/dev/null || break; sleep 0.1; done
+    kill "$window" 2>/dev/null && fail "the configurator outlived the log-off (port taken: $taken)"
+    grep -q '^\[0\]' "$settings" || fail "the log-off did not save the settings (port taken: $taken)"
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    pids=()
+done
+wineserver -k 2>/dev/null || true
+
+# A Windows user whose profile has a Ukrainian name: the installed program keeps its settings in it, and
+# velmarctl keeps backups and reads plans in folders named in Ukrainian.
+export WINEPREFIX=$work/prefix-ua WINEUSERNAME=Оператор LC_ALL=C.UTF-8
+installed=$WINEPREFIX/drive_c/Program\ Files/VelmarCom
+"$wine_run" "$setup" /S >/dev/null 2>&1 || fail "the installer failed for Оператор"
+wineserver -w
+profile=$WINEPREFIX/drive_c/users/Оператор
+[ -d "$profile" ] || fail "Wine made no profile named Оператор"
+QT_QPA_PLATFORM=offscreen "$wine_run" "$installed/velmarcom.exe" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 150); do [ -s "$profile/AppData/Roaming/VelmarCom/VelmarCom.ini" ] && break; sleep 0.1; done
+[ -s "$profile/AppData/Roaming/VelmarCom/VelmarCom.ini" ] || fail "no settings in Оператор's %APPDATA%"
+kill "${pids[0]}" 2>/dev/null || true
+pids=()
+"$linux/velmar-board" --address 127.0.0.1 --quiet 2>"$work/board.log" &
+pids+=($!)
+for _ in $(seq 100); do grep -q ' listening; ' "$work/board.log" && break; sleep 0.1; done
+documents='C:\users\Оператор\Документи'
+mkdir -p "$profile/Документи"
+printf 'name,lift,mask,router\nЛіфт 1,10.0.0.5,255.255.255.0,10.0.0.1\n' >"$profile/Документи/план.csv"
+said=$("$wine_run" "$installed/velmarctl.exe" commission "$documents\план.csv" --check 2>&1 | tr -d '\r') ||
+    fail "velmarctl did not read a plan in Документи: $said"
+"$wine_run" "$installed/velmarctl.exe" backup 127.0.0.1 --dir "$documents\Резервні копії" --port 0 >/dev/null 2>&1 ||
+    fail "velmarctl kept no backup in Документи"
+backup=$(find "$profile/Документи/Резервні копії" -name '*.json' | head -1)
+[ -n "$backup" ] || fail "no backup file in Документи\\Резервні копії"
+"$wine_run" "$installed/velmarctl.exe" restore "$documents\Резервні копії" 127.0.0.1 --port 0 >/dev/null 2>&1 ||
+    fail "velmarctl did not restore from Документи\\Резервні копії"
+wineserver -k 2>/dev/null || true
+echo "the Windows programs talk to the Linux ones; the zip and the installer work, a log-off saves, a Ukrainian profile works"

@@ -82,13 +82,17 @@ void MessageBoxNotifier::error(QWidget *parent, const QString &text)
 // The window's font: the first of its families that the system has. A family the system lacks is left
 // out of the list, since the font database would look for a substitute of it for every script and
 // weight the window draws in, only to settle on the next family of the list.
+// The design's "MS Sans Serif" is a bitmap font wherever it exists (Windows, Wine's fonts): Qt takes a
+// glyph's advance from outline tables such a font does not have, and at 100 % the digits of "000" run
+// into one another. Its TrueType rendition, "Microsoft Sans Serif" (on every Windows since 2000), draws
+// the same design from outlines at any scale.
 // The controls' places are designed for the widths of Liberation Sans (Arial's widths) at 11 pixels. A
 // family that draws wider, such as DejaVu Sans where no other font is installed, is taken at the
 // largest size that keeps a typical caption within a few pixels of its designed width, so that every
 // caption is shown whole.
 static QFont InterfaceFont()
 {
-    const QStringList wanted = {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+    const QStringList wanted = {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
                                 QStringLiteral("DejaVu Sans")};
     const QStringList installed = QFontDatabase::families();
     QStringList present;

@@ -226,12 +226,15 @@ QWidget *MakeControl(const Row &row, const QString &echoCaption, QWidget *parent
 }
 
 // A control at its design place and size; a label or control without a design width takes its caption's.
+// A label is never smaller than its caption: a font that draws a little wider than the design's (another
+// family, a display scale that rounds up) would cut its last letters.
 void Place(QWidget *widget, const Row &row)
 {
-    if (row.width > 0)
+    if (auto *text = qobject_cast<QLabel *>(widget))
+        text->setGeometry(
+            QRect(QPoint(row.x, row.y), CaptionSize(text).expandedTo(QSize(row.width, row.height))));
+    else if (row.width > 0)
         widget->setGeometry(row.x, row.y, row.width, row.height);
-    else if (auto *text = qobject_cast<QLabel *>(widget))
-        text->setGeometry(QRect(QPoint(row.x, row.y), CaptionSize(text)));
     else {
         widget->adjustSize();
         widget->move(row.x, row.y);
