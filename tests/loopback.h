@@ -38,6 +38,7 @@ public:
 }  // namespace test
 
 #include <QCoreApplication>
+#include <QTest>
 
 #include <QSettings>
 
@@ -68,6 +69,17 @@ inline QHostAddress uniqueLoopback()
     const quint32 second = 16 + pid % 200;
     const quint32 third = (pid / 200) % 250;
     return QHostAddress((127u << 24) | (second << 16) | (third << 8) | (2 + next++ % 250));
+}
+
+}  // namespace test
+
+namespace test {
+
+// The one fixed wait the tests make: for what must NOT come (one more datagram, one more request) there
+// is no event to wait for, only a time in which it would have come. Every such wait goes through here.
+inline void waitForNothingMore(int ms = 50)
+{
+    QTest::qWait(ms);
 }
 
 }  // namespace test

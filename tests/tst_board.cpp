@@ -138,7 +138,7 @@ void TestBoard::rebootAcknowledgesThenIsSilentThenRunsTheStoredConfiguration()
     QVERIFY(board.rebooting());
 
     peer.send(ReadRequest('C'), options.address);
-    QTest::qWait(100);
+    test::waitForNothingMore(100);
     QCOMPARE(peer.socket.received.size(), 2);  // silent while rebooting
 
     QTRY_VERIFY(!board.rebooting());
@@ -255,12 +255,12 @@ void TestBoard::faults()
               options.address, wire::UserPort);
     peer.send(ReadRequest('d'), options.address, wire::BoardPort);
     if (fault.answers == 0) {
-        QTest::qWait(200);
+        test::waitForNothingMore(200);
         QCOMPARE(peer.socket.received.size(), 0);
         return;
     }
     QTRY_VERIFY(!peer.socket.received.isEmpty());
-    QTest::qWait(50);
+    test::waitForNothingMore();
     QCOMPARE(peer.socket.received.size(), fault.answers);
     const QNetworkDatagram &first = peer.socket.received[0];
     QCOMPARE(first.data().size(), fault.length);

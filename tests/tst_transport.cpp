@@ -120,7 +120,7 @@ void TestTransport::closingDuringDeliveryStopsCleanly()
     for (int i = 0; i < 10; ++i)
         peer.writeDatagram("x", QHostAddress::LocalHost, listener.boundPort());
     QTRY_COMPARE(handled, 1);
-    QTest::qWait(50);
+    test::waitForNothingMore();
     QCOMPARE(handled, 1);
     QVERIFY(!listener.isOpen());
 }
@@ -172,7 +172,7 @@ void TestTransport::clientSendChecksAndPads()
     ClientSend(socket, "vsi", "127.000.000.001", port);
     ClientSend(socket, QByteArray(120, 'q'), "127.000.000.001", port);
     QTRY_COMPARE(board.received.size(), 2);
-    QTest::qWait(50);
+    test::waitForNothingMore();
     QCOMPARE(board.received.size(), 2);
     QCOMPARE(board.received[0].data(), QByteArray::fromStdString(VsiFrame()));
     QCOMPARE(board.received[1].data(), QByteArray(120, 'q'));
