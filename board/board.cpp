@@ -35,7 +35,7 @@ QString Describe(const QByteArray &datagram)
         return QStringLiteral("ConfigWrite lift %1 mac %2 ident %3 console %4 board %5")
             .arg(IpText(write->record.liftIp), MacText(write->record.mac))
             .arg(write->record.boardIdent)
-            .arg(write->consoleDynamic ? "dynamic" : "static", write->boardDhcp ? "dhcp" : "static");
+            .arg(write->record.consoleDynamic ? "dynamic" : "static", write->boardDhcp ? "dhcp" : "static");
     if (IsRebootRequest(view))
         return QStringLiteral("RebootRequest");
     if (IsMsiFrame(view))
@@ -140,7 +140,7 @@ bool StandInBoard::bindPorts(const QHostAddress &address, QString &error)
 // A board comes up on the lift address it stored. A stand-in board can follow it only within loopback.
 void StandInBoard::moveToStoredAddress()
 {
-    const QHostAddress stored(IpText(stored_.config.record.liftIp));
+    const QHostAddress stored = HostAddressOf(stored_.config.record.liftIp);
     if (stored == options_.address || options_.listenAll)
         return;
     const QString from = options_.address.toString();

@@ -18,11 +18,6 @@ namespace velmar {
 
 namespace {
 
-quint32 Value(const Ipv4 &ip)
-{
-    return QHostAddress(IpText(ip)).toIPv4Address();
-}
-
 // A planned subnet and the part of it that is read: all of it, or the ScanBound addresses around its
 // planned lifts.
 struct Subnet
@@ -42,7 +37,7 @@ QList<Subnet> SubnetsOf(const SitePlan &plan)
 {
     QMap<std::pair<quint32, quint32>, Subnet> subnets;
     for (const PlanRow &row : plan.rows) {
-        const quint32 lift = Value(*row.changes.lift), mask = Value(*row.changes.mask);
+        const quint32 lift = ValueOfIpv4(*row.changes.lift), mask = ValueOfIpv4(*row.changes.mask);
         const std::pair key{lift & mask, mask};
         if (!subnets.contains(key))
             subnets.insert(key, Subnet{lift & mask, mask, lift, lift, 0, 0});
@@ -129,7 +124,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     QList<QHostAddress> planned, everywhere;
     QSet<quint32> seen;
     for (const PlanRow &row : plan.rows)
-        planned << QHostAddress(Value(*row.changes.lift));
+        planned << QHostAddress(ValueOfIpv4(*row.changes.lift));
     for (const Subnet &subnet : SubnetsOf(plan)) {
         if (subnet.last - subnet.first + 1 < subnet.hosts())
             console.err << "subnet " << subnet.text() << " has " << subnet.hosts() << " addresses; read are "
@@ -168,7 +163,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     QMap<QString, int> counts;  // by the state's first word
     int pending = 0;
     for (const PlanRow &row : plan.rows) {
-        const QHostAddress address(Value(*row.changes.lift));
+        const QHostAddress address(ValueOfIpv4(*row.changes.lift));
         const quint32 key = address.toIPv4Address();
         Finding finding{row.name, address.toString(), QStringLiteral("as planned"), {}};
         auto have = stored.find(key);

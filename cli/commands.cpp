@@ -245,7 +245,6 @@ ConfigWriteValues ValuesFor(const StoredConfig &stored)
     ConfigWriteValues values;
     values.record = stored.config.record;
     values.rayNumber = stored.rayNumber;
-    values.consoleDynamic = stored.config.record.consoleDynamic;
     values.boardDhcp = stored.config.boardDhcp;
     return values;
 }
@@ -772,7 +771,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wai
     if (wait) {
         const auto stored = session.read(targets, SelectorStored, link.timing);
         for (auto it = stored.begin(); it != stored.end(); ++it) {
-            const QHostAddress lift(IpText(it->config.record.liftIp));
+            const QHostAddress lift = HostAddressOf(it->config.record.liftIp);
             if (!it->config.boardDhcp && lift.toIPv4Address() != it.key())
                 comesUpAt.insert(it.key(), lift);
         }

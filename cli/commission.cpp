@@ -257,11 +257,6 @@ private:
     QHash<QString, Entry> entries_;
 };
 
-QHostAddress AddressOf(const Ipv4 &ip)
-{
-    return QHostAddress(IpText(ip));
-}
-
 // Reads `target` until it answers, Ctrl+C, or the time is up (0: no limit).
 std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, int limitMs,
                                   Session::Timing timing,
@@ -426,7 +421,7 @@ QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress
     QList<std::pair<QString, StoredConfig>> boards;
     for (const PlanRow &row : plan.rows) {
         // A board given the address new boards answer on could not be told from the next new board.
-        if (!at.isNull() && AddressOf(*row.changes.lift) == at)
+        if (!at.isNull() && HostAddressOf(*row.changes.lift) == at)
             problems << QStringLiteral("line %1 (%2): its lift address %3 is where new boards answer (--at); "
                                        "give the row another address (and set it by hand later), or "
                                        "commission new boards at another --at")
@@ -586,7 +581,7 @@ private:
             const auto entry = log_.entry(row.name);
             if (!entry || entry->result != Written)
                 continue;
-            const QHostAddress target = AddressOf(*row.changes.lift);
+            const QHostAddress target = HostAddressOf(*row.changes.lift);
             // Stopped before its reboot, the board still answers where new boards do: it is rebooted now.
             const auto waiting = session_.read({options_.at}, SelectorStored, link_.timing);
             if (!waiting.isEmpty() && MacText(waiting.begin()->config.record.mac) == entry->mac) {
@@ -622,12 +617,12 @@ private:
     {
         QList<QHostAddress> addresses;
         for (const PlanRow &row : pending())
-            addresses << AddressOf(*row.changes.lift);
+            addresses << HostAddressOf(*row.changes.lift);
         if (addresses.isEmpty())
             return;
         const auto found = session_.read(addresses, SelectorStored, link_.timing);
         for (const PlanRow &row : pending()) {
-            const auto there = found.find(AddressOf(*row.changes.lift).toIPv4Address());
+            const auto there = found.find(HostAddressOf(*row.changes.lift).toIPv4Address());
             if (there == found.end())
                 continue;
             const StoredConfig planned = Expected(ValuesFor(Planned(row, *there)));
@@ -636,13 +631,13 @@ private:
             } else if (there->config.record.mac == planned.config.record.mac) {
                 // Its own board, set up by another run (another laptop, an earlier plan): no clash.
                 console_.err << row.name << ": its board " << MacText(there->config.record.mac)
-                             << " is in place at " << AddressOf(*row.changes.lift).toString() << " but holds "
-                             << Differences(*there, planned).join(QStringLiteral(", "))
+                             << " is in place at " << HostAddressOf(*row.changes.lift).toString()
+                             << " but holds " << Differences(*there, planned).join(QStringLiteral(", "))
                              << "; this row is not written (velmarctl write sets those fields)\n";
                 skipped_.insert(row.name);
             } else {
                 console_.err << row.name << ": board " << MacText(there->config.record.mac)
-                             << " already answers at " << AddressOf(*row.changes.lift).toString()
+                             << " already answers at " << HostAddressOf(*row.changes.lift).toString()
                              << " with another configuration: an address clash; this row is not written\n";
                 skipped_.insert(row.name);
             }
@@ -708,7 +703,7 @@ private:
             return Stopped(console_);
         if (!acknowledged)
             console_.err << row.name << ": no acknowledgement of the reboot; waiting for it all the same\n";
-        const QHostAddress target = AddressOf(expected.config.record.liftIp);
+        const QHostAddress target = HostAddressOf(expected.config.record.liftIp);
         console_.out << row.name << ": rebooted; waiting for it at " << target.toString() << " …\n";
         console_.out.flush();
         const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,

@@ -27,7 +27,7 @@ QMap<quint32, QStringList> Claims(const QList<Session::Sighting> &sightings)
 {
     QMap<quint32, QStringList> claims;
     for (const Session::Sighting &s : sightings) {
-        const quint32 lift = QHostAddress(IpText(s.config.config.record.liftIp)).toIPv4Address();
+        const quint32 lift = ValueOfIpv4(s.config.config.record.liftIp);
         for (const quint32 address : {s.from.toIPv4Address(), lift})
             if (QStringList &macs = claims[address]; !macs.contains(MacOf(s)))
                 macs << MacOf(s);
@@ -152,10 +152,10 @@ int DiscoverCommand(const Link &link, char selector, bool json, Console &console
         [&](const Session::Sighting &s) {
             const ConfigRecord &r = s.config.config.record;
             const bool reachable = SubnetHolding(subnets, s.from).has_value() || s.from.isLoopback();
-            const QStringList reach =
-                reachable ? QStringList()
-                          : HowToReach(ArrivedOn(subnets, s), s.from, QHostAddress(IpText(r.netMask)),
-                                       QHostAddress(IpText(r.routerIp)));
+            const QStringList reach = reachable
+                                          ? QStringList()
+                                          : HowToReach(ArrivedOn(subnets, s), s.from,
+                                                       HostAddressOf(r.netMask), HostAddressOf(r.routerIp));
             if (json) {
                 QJsonObject object = ConfigToJson(s.config);
                 object.insert("address", s.from.toString());

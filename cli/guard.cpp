@@ -8,11 +8,6 @@ namespace velmar {
 
 namespace {
 
-std::uint32_t ValueOf(const Ipv4 &ip)
-{
-    return std::uint32_t(ip[0]) << 24 | std::uint32_t(ip[1]) << 16 | std::uint32_t(ip[2]) << 8 | ip[3];
-}
-
 // A run of ones, then zeros, and not 0.0.0.0.
 bool IsMask(std::uint32_t mask)
 {
@@ -27,7 +22,8 @@ QStringList GuardProblems(const StoredConfig &config, bool standIn)
     QStringList problems;
     // A board on DHCP takes its address, mask and router from the network.
     if (!config.config.boardDhcp) {
-        const std::uint32_t lift = ValueOf(r.liftIp), mask = ValueOf(r.netMask), router = ValueOf(r.routerIp);
+        const std::uint32_t lift = ValueOfIpv4(r.liftIp), mask = ValueOfIpv4(r.netMask),
+                            router = ValueOfIpv4(r.routerIp);
         const bool maskSound = IsMask(mask);
         const bool hostBits = maskSound && ~mask > 1;  // a subnet with a network and a broadcast address
         const QString liftText = IpText(r.liftIp);

@@ -175,7 +175,7 @@ Bytes ReadRequest(char selector)
 Bytes ConfigWrite(const ConfigWriteValues &values)
 {
     const ConfigRecord &r = values.record;
-    const bool console = values.consoleDynamic;
+    const bool console = r.consoleDynamic;
     const Ipv4 zero{};
 
     Bytes frame;
@@ -323,7 +323,6 @@ std::optional<ConfigWriteValues> ParseConfigWrite(std::string_view d)
     ConfigWriteValues v;
     v.record = RecordAt(d);
     v.rayNumber = ByteAt(d, wire::WriteRayOffset);
-    v.consoleDynamic = v.record.consoleDynamic;
     v.boardDhcp = ByteAt(d, wire::AddressingModeOffset) != 0;
     return v;
 }

@@ -75,21 +75,25 @@ constexpr bool AddressingAllowed(bool boardDhcp, bool consoleDynamic)
 {
     return !boardDhcp || consoleDynamic;
 }
-// An address held as one number, first group in the highest byte.
+// An address held as one number, first group in the highest byte, and back.
 constexpr Ipv4 Ipv4FromValue(std::uint32_t value)
 {
     return {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
             std::uint8_t(value)};
 }
+constexpr std::uint32_t ValueOfIpv4(const Ipv4 &ip)
+{
+    return std::uint32_t(ip[0]) << 24 | std::uint32_t(ip[1]) << 16 | std::uint32_t(ip[2]) << 8 | ip[3];
+}
 
-// Everything a ConfigWrite is built from. With consoleDynamic off, the dispatcher address, the
-// identifier, the console mode and both reserve addresses go out as zeros, whatever the record holds.
+// Everything a ConfigWrite is built from. With the record's consoleDynamic off (the console box of the
+// write side), the dispatcher address, the identifier, the console mode and both reserve addresses go
+// out as zeros, whatever the record holds.
 struct ConfigWriteValues
 {
     ConfigRecord record;
     std::uint8_t rayNumber = 0;
-    bool consoleDynamic = false;  // the console box of the write side
-    bool boardDhcp = false;       // the board box: the board takes its address by DHCP
+    bool boardDhcp = false;  // the board box: the board takes its address by DHCP
     bool operator==(const ConfigWriteValues &) const = default;
 };
 

@@ -26,7 +26,17 @@ std::optional<Ipv4> ParseIp(const QString &text)
     const auto address = ParseDottedAddress(text);
     if (!address)
         return std::nullopt;
-    return Ipv4FromValue(address->toIPv4Address());
+    return Ipv4Of(*address);
+}
+
+QHostAddress HostAddressOf(const Ipv4 &ip)
+{
+    return QHostAddress(ValueOfIpv4(ip));
+}
+
+Ipv4 Ipv4Of(const QHostAddress &address)
+{
+    return Ipv4FromValue(address.toIPv4Address());
 }
 
 QString MacText(const Mac &mac)

@@ -3,6 +3,7 @@
 
 #include "codec.h"
 
+#include <QHostAddress>
 #include <QJsonObject>
 #include <QString>
 
@@ -10,8 +11,11 @@
 
 namespace velmar {
 
+// A board's address in its three forms: the four groups of a frame (Ipv4), text, and a socket's.
 QString IpText(const Ipv4 &ip);                    // "10.0.0.2"
 std::optional<Ipv4> ParseIp(const QString &text);  // decimal groups, leading zeros allowed
+QHostAddress HostAddressOf(const Ipv4 &ip);
+Ipv4 Ipv4Of(const QHostAddress &address);          // an IPv4 address; anything else is 0.0.0.0
 QString MacText(const Mac &mac);                   // "00:1E:0A:00:00:02"
 std::optional<Mac> ParseMac(const QString &text);  // six pairs of hexadecimal digits, ':' or '-' between
 QString VersionToText(const Bytes &cp1251);

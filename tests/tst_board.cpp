@@ -43,7 +43,7 @@ ConfigWriteValues sampleWrite(const QHostAddress &board)
                      {1, 1, 1, 1},
                      {2, 2, 2, 2}};
     values.rayNumber = 5;
-    values.consoleDynamic = true;
+    values.record.consoleDynamic = true;
     values.boardDhcp = true;
     return values;
 }

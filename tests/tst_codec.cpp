@@ -168,7 +168,7 @@ void TestCodec::configWriteCarriesEveryFieldWithDynamicConsole()
     values.record.boardIdent = 0x1234;
     values.record.reserveIp1 = {1, 2, 3, 4};
     values.record.reserveIp2 = {5, 6, 7, 8};
-    values.consoleDynamic = true;
+    values.record.consoleDynamic = true;
     values.boardDhcp = true;
     const QByteArray frame = ToByteArray(ConfigWrite(values));
     QCOMPARE(frame.left(4), QByteArray::fromHex("0a000001"));

@@ -39,7 +39,7 @@ ConfigWriteValues TForm1_Config_UDP::writeSideValues() const
     r.reserveIp1 = address(11);
     r.reserveIp2 = address(12);
     values.rayNumber = static_cast<std::uint8_t>(Str_NL_W->valueText().toInt() & 0xFF);
-    values.consoleDynamic = CheckBox2->isChecked();
+    r.consoleDynamic = CheckBox2->isChecked();
     values.boardDhcp = CheckBox4->isChecked();
     return values;
 }
