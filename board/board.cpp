@@ -29,20 +29,24 @@ constexpr std::size_t OtvFaultOffset = 90;
 QString Describe(const QByteArray &datagram)
 {
     const std::string_view view = ViewOf(datagram);
-    if (auto selector = ParseReadRequest(view))
-        return QStringLiteral("ReadRequest '%1'").arg(QChar(*selector));
-    if (auto write = ParseConfigWrite(view))
+    switch (KindOf(view, ReceivedBy::Board)) {
+    case DatagramKind::ReadRequest:
+        return QStringLiteral("ReadRequest '%1'").arg(QChar(*ParseReadRequest(view)));
+    case DatagramKind::ConfigWrite: {
+        const ConfigWriteValues write = *ParseConfigWrite(view);
         return QStringLiteral("ConfigWrite lift %1 mac %2 ident %3 console %4 board %5")
-            .arg(IpText(write->record.liftIp), MacText(write->record.mac))
-            .arg(write->record.boardIdent)
-            .arg(write->record.consoleDynamic ? "dynamic" : "static", write->boardDhcp ? "dhcp" : "static");
-    if (IsRebootRequest(view))
-        return QStringLiteral("RebootRequest");
-    if (IsMsiFrame(view))
-        return QStringLiteral("MsiFrame");
-    if (IsVsiFrame(view))
-        return QStringLiteral("VsiFrame");
-    return QStringLiteral("unknown datagram of %1 bytes, ignored").arg(datagram.size());
+            .arg(IpText(write.record.liftIp), MacText(write.record.mac))
+            .arg(write.record.boardIdent)
+            .arg(write.record.consoleDynamic ? "dynamic" : "static", write.boardDhcp ? "dhcp" : "static");
+    }
+    case DatagramKind::RebootRequest: return QStringLiteral("RebootRequest");
+    case DatagramKind::MsiFrame: return QStringLiteral("MsiFrame");
+    case DatagramKind::VsiFrame: return QStringLiteral("VsiFrame");
+    default: break;
+    }
+    return QStringLiteral("%1 datagram of %2 bytes, ignored")
+        .arg(QLatin1String(KindName(KindOf(view, ReceivedBy::Board))))
+        .arg(datagram.size());
 }
 
 }  // namespace

@@ -658,20 +658,7 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
             const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
             const auto whole =
                 decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
-            QString kind = QStringLiteral("unknown");
-            if (decoded.reply) {
-                switch (decoded.reply->kind) {
-                case ReplyKind::RebootAck: kind = QStringLiteral("reboot-ack"); break;
-                case ReplyKind::Filtered: kind = QStringLiteral("filtered-reply"); break;
-                case ReplyKind::Record:
-                    kind = whole ? QStringLiteral("config") : QStringLiteral("partial-reply");
-                    break;
-                }
-            } else if (decoded.iklText) {
-                kind = QStringLiteral("ikl");
-            } else if (decoded.identMark) {
-                kind = QStringLiteral("ident");
-            }
+            const QString kind = QLatin1String(KindName(KindOf(ViewOf(data), ReceivedBy::Configurator)));
             if (json) {
                 QJsonObject object{
                     {"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};

@@ -35,11 +35,11 @@ QString WhatItWas(const QByteArray &data, const DecodedDatagram &decoded)
                     .arg(QLatin1String(marker));
         return QStringLiteral("%1 bytes that are no configuration reply").arg(data.size());
     }
-    switch (decoded.reply->kind) {
-    case ReplyKind::Filtered:
+    switch (KindOf(ViewOf(data), ReceivedBy::Configurator)) {
+    case DatagramKind::FilteredReply:
         return QStringLiteral("its reply carries 4 at offset 10, which a configurator ignores");
-    case ReplyKind::RebootAck: return QStringLiteral("a reboot acknowledgement");
-    case ReplyKind::Record: break;
+    case DatagramKind::RebootAck: return QStringLiteral("a reboot acknowledgement");
+    default: break;
     }
     if (!decoded.reply->versionText && data.size() >= qsizetype(wire::MaxReplyLength))
         return QStringLiteral("a reply of %1 bytes without the version block").arg(data.size());

@@ -275,6 +275,71 @@ DecodedDatagram DecodeDatagram(std::string_view d)
     return decoded;
 }
 
+namespace {
+
+std::optional<DatagramKind> RequestKind(std::string_view d)
+{
+    if (ParseReadRequest(d))
+        return DatagramKind::ReadRequest;
+    if (ParseConfigWrite(d))
+        return DatagramKind::ConfigWrite;
+    if (IsRebootRequest(d))
+        return DatagramKind::RebootRequest;
+    if (IsMsiFrame(d))
+        return DatagramKind::MsiFrame;
+    if (IsVsiFrame(d))
+        return DatagramKind::VsiFrame;
+    return std::nullopt;
+}
+
+std::optional<DatagramKind> AnswerKind(std::string_view d)
+{
+    const DecodedDatagram decoded = DecodeDatagram(d);
+    if (decoded.reply) {
+        switch (decoded.reply->kind) {
+        case ReplyKind::RebootAck: return DatagramKind::RebootAck;
+        case ReplyKind::Filtered: return DatagramKind::FilteredReply;
+        case ReplyKind::Record: break;
+        }
+        return WholeConfigOf(*decoded.reply, d.size()) ? DatagramKind::Config : DatagramKind::PartialReply;
+    }
+    if (decoded.iklText)
+        return DatagramKind::Ikl;
+    if (decoded.identMark)
+        return DatagramKind::IdentMark;
+    return std::nullopt;
+}
+
+}  // namespace
+
+DatagramKind KindOf(std::string_view datagram, ReceivedBy receiver)
+{
+    const auto first = receiver == ReceivedBy::Board ? RequestKind(datagram) : AnswerKind(datagram);
+    if (first)
+        return *first;
+    return (receiver == ReceivedBy::Board ? AnswerKind(datagram) : RequestKind(datagram))
+        .value_or(DatagramKind::Unknown);
+}
+
+const char *KindName(DatagramKind kind)
+{
+    switch (kind) {
+    case DatagramKind::ReadRequest: return "read-request";
+    case DatagramKind::ConfigWrite: return "config-write";
+    case DatagramKind::RebootRequest: return "reboot-request";
+    case DatagramKind::MsiFrame: return "msi";
+    case DatagramKind::VsiFrame: return "vsi";
+    case DatagramKind::Config: return "config";
+    case DatagramKind::PartialReply: return "partial-reply";
+    case DatagramKind::FilteredReply: return "filtered-reply";
+    case DatagramKind::RebootAck: return "reboot-ack";
+    case DatagramKind::Ikl: return "ikl";
+    case DatagramKind::IdentMark: return "ident";
+    case DatagramKind::Unknown: break;
+    }
+    return "unknown";
+}
+
 std::string Describe(const DecodedDatagram &decoded)
 {
     std::ostringstream out;

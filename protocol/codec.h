@@ -192,6 +192,31 @@ struct StoredConfig
 // block, the version and the board's addressing at 75, so at least 76 bytes. Nothing otherwise.
 std::optional<StoredConfig> WholeConfigOf(const ConfigReplyFields &reply, std::size_t length);
 
+// ---- What a datagram is ------------------------------------------------------------------------
+
+// The one naming of a datagram's kind that every tool uses (the board's log, velmarctl's watch and its
+// reasons). A datagram is taken as what its receiver expects: a board takes the configurator's frames
+// first (a ConfigWrite also carries "iden"), the configurator a board's answers and reports.
+enum class DatagramKind {
+    ReadRequest,
+    ConfigWrite,
+    RebootRequest,
+    MsiFrame,
+    VsiFrame,  // to a board
+    Config,
+    PartialReply,
+    FilteredReply,
+    RebootAck,
+    Ikl,
+    IdentMark,  // from a board
+    Unknown,
+};
+enum class ReceivedBy { Board, Configurator };
+DatagramKind KindOf(std::string_view datagram, ReceivedBy receiver);
+// "read-request", "config-write", "reboot-request", "msi", "vsi", "config", "partial-reply",
+// "filtered-reply", "reboot-ack", "ikl", "ident", "unknown".
+const char *KindName(DatagramKind kind);
+
 // A ConfigReply as a board sends it: the record with the ray marker "NL" at 22, "iden" at 25, "VER" at
 // 42 with the version text ended by '#', the board's address mode at 75; 100 bytes.
 Bytes ConfigReply(const BoardConfig &config);

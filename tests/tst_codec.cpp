@@ -340,6 +340,11 @@ void TestCodec::boardSideRoundTrip()
     QVERIFY(!ParseReadRequest(MsiFrame()));
     QVERIFY(IsRebootRequest(RebootRequest()));
     QVERIFY(IsMsiFrame(MsiFrame()) && IsVsiFrame(VsiFrame()) && !IsMsiFrame(VsiFrame()));
+    // Each frame is named as what its receiver takes it for: a write carries "iden" as a reply does.
+    const Bytes write = ConfigWrite({});
+    QCOMPARE(KindName(KindOf(write, ReceivedBy::Board)), "config-write");
+    QCOMPARE(KindName(KindOf(ReadRequest('d'), ReceivedBy::Configurator)), "read-request");
+    QCOMPARE(KindName(KindOf(Bytes(3, 'x'), ReceivedBy::Board)), "unknown");
 
     BoardConfig config;
     config.record = {{10, 0, 0, 1},
