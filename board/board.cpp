@@ -11,6 +11,7 @@
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
 #include <QSaveFile>
+#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -106,9 +107,16 @@ bool StandInBoard::bindTo(const QHostAddress &address, QString &error)
     const bool moving = !sockets_.isEmpty();
     qDeleteAll(sockets_);
     sockets_.clear();
-    if (bindPorts(address, error)) {
-        options_.address = address;
-        return true;
+    // Ports just let go can take the system a moment to free (Wine's server closes them on its own time).
+    constexpr int Tries = 20;
+    for (int attempt = 1; attempt <= Tries; ++attempt) {
+        if (bindPorts(address, error)) {
+            options_.address = address;
+            return true;
+        }
+        if (!moving)
+            break;
+        QThread::msleep(25);
     }
     if (moving) {
         QString again;

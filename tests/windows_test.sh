@@ -101,7 +101,8 @@ wineserver -k 2>/dev/null || true
 
 # A Windows user whose profile has a Ukrainian name: the installed program keeps its settings in it, and
 # velmarctl keeps backups and reads plans in folders named in Ukrainian.
-export WINEPREFIX=$work/prefix-ua WINEUSERNAME=Оператор LC_ALL=C.UTF-8
+# (Wine names the profile after USER.)
+export WINEPREFIX=$work/prefix-ua USER=Оператор LOGNAME=Оператор WINEUSERNAME=Оператор LC_ALL=C.UTF-8
 installed=$WINEPREFIX/drive_c/Program\ Files/VelmarCom
 "$wine_run" "$setup" /S >/dev/null 2>&1 || fail "the installer failed for Оператор"
 wineserver -w
