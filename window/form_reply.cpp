@@ -87,24 +87,12 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, cons
         widget->setVisible(consoleDynamic);
 
     // The suffix goes only on a text that this datagram has just set, so it never doubles.
-    if (reply.versionText) {
-        const QString version = VisibleOnOneLine(VersionToText(*reply.versionText));
-        QString shown;
-        if (!version.isEmpty()) {
-            const QString suffix = QString::fromUtf8(VersionSuffix);
-            // Within the read group, the suffix whole: a long text gives way in its middle.
-            const int room = Lab_Ver->parentWidget()->width() - Lab_Ver->x() - 8 -
-                             Lab_Ver->fontMetrics().horizontalAdvance(suffix);
-            shown = Lab_Ver->fontMetrics().elidedText(version, Qt::ElideMiddle, room) + suffix;
-        }
-        readSide_.setCaption(Lab_Ver, shown);
-        const QString whole = version.isEmpty() ? QString() : Qt::convertFromPlainText(version);
-        if (Lab_Ver->toolTip() != whole)
-            Lab_Ver->setToolTip(whole);
-    }
+    if (reply.versionText)
+        readSide_.setVersion(Lab_Ver, VisibleOnOneLine(VersionToText(*reply.versionText)),
+                             QString::fromUtf8(VersionSuffix));
 
     CheckBox5->show();
-    if (reply.boardDynamic && !readSide_.caption(Lab_Ver).isEmpty()) {
+    if (reply.boardDynamic && readSide_.versionShown(Lab_Ver)) {
         CheckBox5->setChecked(true);
         Show(CheckBox5, QString::fromUtf8(BoardDynamicCaption));
     } else {

@@ -17,6 +17,45 @@ void ReadSideDisplay::endPass()
         SetCaption(counter_, QString::number(std::exchange(pendingCount_, -1)));
     for (const auto &[label, text] : std::exchange(pendingCaptions_, {}))
         SetCaption(label, text);
+    showVersion();
+}
+
+void ReadSideDisplay::setVersion(QLabel *label, const QString &version, const QString &suffix)
+{
+    version_.label = label;
+    version_.suffix = suffix;
+    version_.pending = version;
+    if (!inPass_)
+        showVersion();
+}
+
+bool ReadSideDisplay::versionShown(QLabel *label) const
+{
+    if (version_.label == label && version_.pending)
+        return !version_.pending->isEmpty();
+    return !caption(label).isEmpty();
+}
+
+void ReadSideDisplay::showVersion()
+{
+    if (!version_.pending)
+        return;
+    const QString version = *std::exchange(version_.pending, std::nullopt);
+    QLabel *label = version_.label;
+    // Within the read group, the suffix whole: a long text gives way in its middle.
+    const int room = label->parentWidget()->width() - label->x() - 8 -
+                     label->fontMetrics().horizontalAdvance(version_.suffix);
+    if (version == version_.text && room == version_.room && label->text() == version_.caption)
+        return;  // the same text measured again would give the same caption
+    version_.text = version;
+    version_.room = room;
+    version_.caption =
+        version.isEmpty() ? QString()
+                          : label->fontMetrics().elidedText(version, Qt::ElideMiddle, room) + version_.suffix;
+    SetCaption(label, version_.caption);
+    const QString whole = version.isEmpty() ? QString() : Qt::convertFromPlainText(version);
+    if (label->toolTip() != whole)
+        label->setToolTip(whole);
 }
 
 void ReadSideDisplay::count()

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -26,11 +27,27 @@ public:
     // The caption as it will be shown when the pass ends.
     QString caption(QLabel *label) const;
     void setValue(NumericEdit *field, double value);
+    // The board's version text in `label`, with `suffix` after it: fitted to the label's room (the text
+    // gives way in its middle, the suffix stays whole) and whole in the tooltip. Worked out once a pass,
+    // for the last text of the pass, and only when the text, the room or the caption shown changed.
+    void setVersion(QLabel *label, const QString &version, const QString &suffix);
+    // Whether the version caption shows (or, at the end of the pass, will show) a text.
+    bool versionShown(QLabel *label) const;
 
 private:
+    void showVersion();
+
     QLabel *counter_;
     bool inPass_ = false;
     qlonglong pendingCount_ = -1;                                // the count to show at the end of the pass
     std::vector<std::pair<QLabel *, QString>> pendingCaptions_;  // the other captions shown then
     std::vector<QPointer<NumericEdit>> pendingFields_;           // fields whose value is shown then
+    struct Version
+    {
+        QLabel *label = nullptr;
+        QString suffix;
+        std::optional<QString> pending;  // the last text of the pass, until it ends
+        QString text, caption;           // the last text fitted, and the caption it gave
+        int room = -1;                   // the room it was fitted to
+    } version_;
 };
