@@ -528,9 +528,8 @@ const char *const Notes = R"(## How to read this
   each board from one socket, with the same time-out (500 ms) and retries (2), and ends when every board
   has answered. CPU is the children's user and system time (getrusage). velmarctl then waits a little more for
   answers still on their way (until none has come for as long as its slowest answer took, 5 to 100 ms: a
-  second board answering at one
-  address is told so), and starts as a Qt program: the rows of its start alone say how much of the
-  difference that is.
+  second board answering at one address is told so), and starts as a Qt program: the rows of its start
+  alone say how much of the difference that is.
 
 Reproduce with `./do bench` (a Release build in `build-bench/`, the offscreen platform, loopback).
 )";
