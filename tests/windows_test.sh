@@ -77,9 +77,15 @@ wineserver -k 2>/dev/null || true
 pids=()
 
 # A log-off saves what the window holds, also while a message box of its start waits for the operator
-# (port 6767 taken, here by a velmarctl watch): Windows asks every program first, as wineboot
-# --end-session does. The window runs on Windows' own platform, drawn by Wine's null driver.
+# (port 6767 taken, here by a velmarctl watch): Windows asks every program's windows first, as wineboot
+# --end-session does, once the window (or the box) is up. The window runs on Windows' own platform, drawn
+# by Wine's null driver.
 settings=$appdata/VelmarCom/VelmarCom.ini
+shows() {  # TITLE...: a visible top-level window has one of them
+    local titles=()
+    for t in "$@"; do titles+=(-e "$t"); done
+    "$wine_run" "$build/bin/velmar-window-titles.exe" 2>/dev/null | tr -d '\r' | grep -qxF "${titles[@]}"
+}
 for taken in no yes; do
     rm -f "$settings"
     if [ $taken = yes ]; then
@@ -88,8 +94,12 @@ for taken in no yes; do
     fi
     "$wine_run" "$installed/velmarcom.exe" >/dev/null 2>&1 &
     window=$!
-    for _ in $(seq 300); do [ -s "$settings" ] && break; sleep 0.1; done
-    [ -s "$settings" ] || fail "the installed configurator did not start (port taken: $taken)"
+    # The box of a taken port is titled as the application, the window, once shown, by its caption (a
+    # port taken by someone else on this machine shows the box in the first case too).
+    titles=('Конфігуратор V-8.6')
+    [ $taken = no ] && titles+=('Конфігуратор плат "ВЕЛМАР" 2026-V_8.6')
+    for _ in $(seq 100); do shows "${titles[@]}" && break; sleep 0.2; done
+    shows "${titles[@]}" || fail "neither window nor box came up (port taken: $taken)"
     wineboot --end-session >/dev/null 2>&1 || true
     for _ in $(seq 300); do kill -0 "$window" 2>/dev/null || break; sleep 0.1; done
     kill "$window" 2>/dev/null && fail "the configurator outlived the log-off (port taken: $taken)"
