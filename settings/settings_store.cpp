@@ -182,6 +182,7 @@ void SettingsStore::retireUserCopy(const IniFile &written, Outcome &outcome) con
 SettingsStore::Outcome SettingsStore::load(const Keys &atStart)
 {
     Outcome outcome;
+    path_ = paths_.beside;  // where a save goes when nothing could be written at start either
     RemoveStrayTemporaries(paths_.beside);
     if (distinct())
         RemoveStrayTemporaries(paths_.user);
