@@ -14,18 +14,19 @@
 
 namespace velmar {
 
+QString TerminalText(const QString &text)
+{
+    QString shown;
+    for (QChar ch : text)
+        shown += ch.unicode() < 0x20 || (ch.unicode() >= 0x7F && ch.unicode() <= 0x9F)
+                     ? QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'))
+                     : QString(ch);
+    return shown;
+}
+
 QString Printable(const QString &text)
 {
-    QString printable;
-    for (QChar ch : text) {
-        if (ch == QLatin1Char('\\'))
-            printable += QStringLiteral("\\\\");
-        else if (ch.unicode() < 0x20 || (ch.unicode() >= 0x7F && ch.unicode() <= 0x9F))  // C0, DEL, C1
-            printable += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            printable += ch;
-    }
-    return printable;
+    return TerminalText(QString(text).replace(QLatin1Char('\\'), QStringLiteral("\\\\")));
 }
 
 QString FromPrintable(const QString &text)

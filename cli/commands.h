@@ -39,6 +39,9 @@ struct Console
 QString Printable(const QString &text);
 // Printable's text back as it was.
 QString FromPrintable(const QString &text);
+// A message for a terminal: control characters as \xNN, nothing else changed (a Windows path keeps its
+// backslashes single).
+QString TerminalText(const QString &text);
 
 // How a command reaches the boards.
 struct Link

@@ -238,7 +238,7 @@ public:
         text_ += line + QLatin1Char('\n');
         save();
         entries_.insert(row.name, {result, mac});
-        console.out << row.name << ": " << result << '\n';
+        console.out << Printable(row.name) << ": " << result << '\n';
         console.out.flush();
     }
 
@@ -461,7 +461,7 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
     console.err << path << ": read as " << plan.reading << '\n';
     const QStringList problems = CheckSitePlan(plan, standIn, at);
     for (const QString &problem : problems)
-        console.err << path << ": " << problem << '\n';
+        console.err << path << ": " << TerminalText(problem) << '\n';
     if (!problems.isEmpty())
         Fail(BadUsage, QStringLiteral("the plan has %1 problem(s); nothing sent").arg(problems.size()));
     return plan;
@@ -585,12 +585,12 @@ private:
             // Stopped before its reboot, the board still answers where new boards do: it is rebooted now.
             const auto waiting = session_.read({options_.at}, SelectorStored, link_.timing);
             if (!waiting.isEmpty() && MacText(waiting.begin()->config.record.mac) == entry->mac) {
-                console_.out << row.name << ": board " << entry->mac
+                console_.out << Printable(row.name) << ": board " << entry->mac
                              << " was written but not rebooted; rebooting it\n";
                 session_.reboot({options_.at}, link_.timing.timeoutMs);
             }
-            console_.out << row.name << ": written to board " << entry->mac << " before; waiting for it at "
-                         << target.toString() << " …\n";
+            console_.out << Printable(row.name) << ": written to board " << entry->mac
+                         << " before; waiting for it at " << target.toString() << " …\n";
             console_.out.flush();
             const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,
                                      [&](const StoredConfig &config) {
@@ -630,13 +630,13 @@ private:
                 done(row, *there, *there, InPlace);
             } else if (there->config.record.mac == planned.config.record.mac) {
                 // Its own board, set up by another run (another laptop, an earlier plan): no clash.
-                console_.err << row.name << ": its board " << MacText(there->config.record.mac)
+                console_.err << Printable(row.name) << ": its board " << MacText(there->config.record.mac)
                              << " is in place at " << HostAddressOf(*row.changes.lift).toString()
                              << " but holds " << Differences(*there, planned).join(QStringLiteral(", "))
                              << "; this row is not written (velmarctl write sets those fields)\n";
                 skipped_.insert(row.name);
             } else {
-                console_.err << row.name << ": board " << MacText(there->config.record.mac)
+                console_.err << Printable(row.name) << ": board " << MacText(there->config.record.mac)
                              << " already answers at " << HostAddressOf(*row.changes.lift).toString()
                              << " with another configuration: an address clash; this row is not written\n";
                 skipped_.insert(row.name);
@@ -664,7 +664,7 @@ private:
         RefuseTwoBoards(session_, {options_.at}, link_.timing, QStringLiteral("nothing written"));
         const StoredConfig wanted = Planned(row, *current);
         const StoredConfig expected = Expected(ValuesFor(wanted));
-        console_.out << row.name << ": board " << MacText(current->config.record.mac) << ", \""
+        console_.out << Printable(row.name) << ": board " << MacText(current->config.record.mac) << ", \""
                      << Printable(VersionToText(current->config.versionText)) << "\"\n";
         const int kept =
             WriteAndVerify(session_, link_, options_.at, *current, wanted, expected, false, console_);
@@ -687,7 +687,7 @@ private:
         if (Interrupted())
             return Stopped(console_);
         if (!still || !Same(*still, expected)) {
-            console_.err << row.name << ": another configurator wrote this board"
+            console_.err << Printable(row.name) << ": another configurator wrote this board"
                          << (still ? QStringLiteral(" (it holds ") +
                                          Differences(*still, expected).join(", ") + ")"
                                    : QString())
@@ -702,9 +702,11 @@ private:
         if (Interrupted())
             return Stopped(console_);
         if (!acknowledged)
-            console_.err << row.name << ": no acknowledgement of the reboot; waiting for it all the same\n";
+            console_.err << Printable(row.name)
+                         << ": no acknowledgement of the reboot; waiting for it all the same\n";
         const QHostAddress target = HostAddressOf(expected.config.record.liftIp);
-        console_.out << row.name << ": rebooted; waiting for it at " << target.toString() << " …\n";
+        console_.out << Printable(row.name) << ": rebooted; waiting for it at " << target.toString()
+                     << " …\n";
         console_.out.flush();
         const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,
                                  [&](const StoredConfig &config) { return Same(config, expected); });
@@ -712,8 +714,9 @@ private:
             return Stopped(console_);
         if (!after) {
             // The row stays written: a run started again waits for this board before taking another.
-            console_.err << row.name << ": not found on its new address " << target.toString() << " within "
-                         << options_.waitLimitSeconds << " s; a run started again waits for it there first\n";
+            console_.err << Printable(row.name) << ": not found on its new address " << target.toString()
+                         << " within " << options_.waitLimitSeconds
+                         << " s; a run started again waits for it there first\n";
             return SomeFailed;
         }
         done(row, *current, *after, Done);

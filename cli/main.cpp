@@ -451,8 +451,9 @@ int main(int argc, char *argv[])
     } catch (const Failure &failure) {
         code = failure.code;
         out.flush();
+        // Names from plans, files and boards are in it: control characters are shown, never obeyed.
         if (!failure.message.isEmpty())
-            err << "velmarctl: " << failure.message << '\n';
+            err << "velmarctl: " << TerminalText(failure.message) << '\n';
     }
     return finish(code);
 }

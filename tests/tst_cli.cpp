@@ -1067,6 +1067,16 @@ void TestCli::recordReadsBackWhatItWritesSpreadsheetSafe()
             QVERIFY2(!QString("=+-@").contains(cell.left(1)) || cell.isEmpty(), qPrintable(line));
     }
     QCOMPARE(RecordLine({"=1+1"}), QString("'=1+1"));
+
+    // A plan's names reach the terminal shown, never obeyed (a path keeps its backslashes single).
+    QTemporaryDir dir;
+    QFile plan(dir.filePath("site.csv"));
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write("name,lift,mask,router\n\"A\x1b[31m\",127.0.1.500,255.0.0.0,0.0.0.0\n");
+    plan.close();
+    const Run run = Ctl({"commission", plan.fileName(), "--check", "--at", "127.0.0.2"});
+    QVERIFY2(run.code == 2 && run.err.contains("(A\\x1b[31m)") && !run.err.contains('\x1b'),
+             qPrintable(run.err));
 }
 
 // Broadcast and network addresses of this computer's subnets, and its own, name no board; a broadcast
