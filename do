@@ -7,6 +7,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-d
           clang-format clang-tidy iproute2)
 # Building and checking the Debian package: manual pages, dependencies, desktop entry and metadata.
 PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream lintian)
+# Keys under a flood on an X display (./do bench): a display of its own, real input, repaints seen.
+BENCH=(xvfb libx11-dev libxtst-dev libxdamage-dev)
 # Building for Windows with MinGW-w64 and a Qt built for it, the installer, and running it all under Wine.
 WINDOWS=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools nsis wine wine64 libwine-dev dpkg-dev fonts-wine)
 CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/velmarcom
@@ -251,10 +253,12 @@ case "$cmd" in
         ;;
     bench)
         # A folder of its own: the tests' build keeps its build type and stays built.
-        install_missing "${PACKAGES[@]}"
+        install_missing "${PACKAGES[@]}" "${BENCH[@]}"
         build_targets bench always
         mkdir -p docs
         build-bench/bin/velmar-bench --out docs/PERFORMANCE.md
+        # Keys under a flood, on an X display of its own: a section added to the same page.
+        bench/x_bench.sh build-bench docs/PERFORMANCE.md 200
         cat docs/PERFORMANCE.md
         # Discovery and the two-boards check, on a segment of network namespaces.
         bench/network_bench.sh build-bench docs/PERFORMANCE-NETWORK.md 24

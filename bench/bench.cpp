@@ -517,8 +517,10 @@ const char *const Notes = R"(## How to read this
   buffer. What is read a second is the reader's capacity (its drain rate); the rest the kernel drops.
   A board answers each request with up to three identical copies, and a copy of the reply just shown
   changes nothing; in the other flood every reply differs (identifier and lift address), so each one is
-  taken over into the read side. The window reads for at most 2 ms at a time and then lets the event
-  loop have its turn: fields and labels are redrawn once for such a pass, not for every datagram. Beside
+  taken over into the read side. The window reads for at most 0.5 ms at a time, and after a pass that
+  left datagrams queued it sleeps 1 ms before the next: input and painting have their turn, and a flood
+  takes about a third of a core, which is what it can read of one. Fields and labels are redrawn once
+  for such a pass, not for every datagram. Beside
   the window, a bare loop reads the same flood and shows its count in a label (it reads on as long as
   anything is queued). "Input taken" is how late a datagram that arrives every 10 ms on a socket of its
   own is taken, as input from the display server would be; the bare loop takes it only when its queue

@@ -22,8 +22,10 @@ namespace {
 
 // How long one pass over the queue may take before the event loop gets its turn again (input,
 // painting), and how many datagrams it may take at most.
-constexpr qint64 PassBudgetNs = 2'000'000;
+constexpr qint64 PassBudgetNs = 500'000;
 constexpr int PassMost = 4096;
+// After a pass that left datagrams queued, the listener sleeps this long before the next one.
+constexpr int RestMs = 1;
 
 }  // namespace
 
@@ -127,14 +129,18 @@ void Listener::drain()
 {
     // A handler that runs a nested event loop (a message box) must not see a second datagram before
     // it has returned; the outer pass reads on.
-    if (delivering_)
+    if (delivering_ || resting_)
         return;
     int delivered = 0;
+    bool more = false;
     QElapsedTimer pass;
     pass.start();
-    for (int handled = 0; handled < PassMost && isOpen(); ++handled) {
-        if (handled % 16 == 15 && pass.nsecsElapsed() > PassBudgetNs)
-            break;  // the clock is read every 16 datagrams: a pass runs over its budget a little at most
+    for (int handled = 0; isOpen(); ++handled) {
+        if (handled == PassMost || (handled % 16 == 15 && pass.nsecsElapsed() > PassBudgetNs)) {
+            more =
+                true;  // the clock is read every 16 datagrams: a pass runs over its budget a little at most
+            break;
+        }
         // Room for the largest UDP datagram there is, so that every datagram arrives whole and a longer
         // one than we take is told by its length and dropped. (Asked for less, systems differ: Linux
         // cuts the datagram silently, Windows reports an error that Qt passes on as a cut datagram.)
@@ -172,6 +178,13 @@ void Listener::drain()
     // painting) had their turn.
     if (delivered && passDone_)
         passDone_();
+    if (more) {
+        resting_ = true;
+        QTimer::singleShot(RestMs, Qt::PreciseTimer, this, [this] {
+            resting_ = false;
+            drain();
+        });
+    }
 }
 
 void Listener::send(const QHostAddress &address, quint16 port, const QByteArray &data, int interfaceIndex)

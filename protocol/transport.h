@@ -83,6 +83,7 @@ private:
     OversizeHandler oversize_;
     std::function<void()> passDone_;
     bool delivering_ = false;
+    bool resting_ = false;  // between a pass that found more than it could take and the next
     int deliveredOn_ = 0;
     QHostAddress lastSender_;
     QString lastSenderText_;
