@@ -89,15 +89,26 @@ std::string Text(const Spread &s, const std::string &unit)
     return text;
 }
 
-std::string Table(const std::vector<Row> &rows)
+std::string Ratio(const Row &row)
 {
-    std::string table = "| measured | velmarcom | beside | baseline | ratio |\n|---|---|---|---|---|\n";
-    for (const Row &row : rows) {
-        char ratio[32] = "—";
-        if (row.baselineValue.median > 0)
-            std::snprintf(ratio, sizeof ratio, "%.2f", row.value.median / row.baselineValue.median);
+    char ratio[32] = "—";
+    if (row.baselineValue.median > 0)
+        std::snprintf(ratio, sizeof ratio, "%.2f", row.value.median / row.baselineValue.median);
+    return ratio;
+}
+
+// Each row beside the same row of a second run, made after the first was done.
+std::string Table(const std::vector<Row> &rows, const std::vector<Row> &again)
+{
+    std::string table =
+        "| measured | velmarcom | beside | baseline | ratio | second run: velmarcom | baseline | "
+        "ratio |\n|---|---|---|---|---|---|---|---|\n";
+    for (size_t i = 0; i < rows.size() && i < again.size(); ++i) {
+        const Row &row = rows[i], &second = again[i];
         table += "| " + row.what + " | " + Text(row.value, row.unit) + " | " + row.baseline + " | " +
-                 Text(row.baselineValue, row.unit) + " | " + ratio + " |\n";
+                 Text(row.baselineValue, row.unit) + " | " + Ratio(row) + " | " +
+                 Text(second.value, second.unit) + " | " + Text(second.baselineValue, second.unit) + " | " +
+                 Ratio(second) + " |\n";
     }
     return table;
 }
@@ -495,7 +506,9 @@ std::vector<Row> Site()
 const char *const Notes = R"(## How to read this
 
 - Every figure is the median of several runs, with the lowest and highest in brackets; the baseline beside
-  it is measured in the same run, by the same program, on the same machine, the two taking turns. Ratios
+  it is measured in the same run, by the same program, on the same machine, the two taking turns. The
+  whole is measured twice, one after the other, and each row shows both: a figure is only as good as it
+  reproduces. Ratios
   between runs on a shared machine still move by some tens of per cent: compare figures of one run, and
   read a ratio as a size, not as a constant that carries over to other machines.
 - Start-up and memory: whole processes from exec to the first paint (a start after the first, when the
@@ -519,8 +532,9 @@ const char *const Notes = R"(## How to read this
   changes nothing; in the other flood every reply differs (identifier and lift address), so each one is
   taken over into the read side. The window reads for at most 0.5 ms at a time, and after a pass that
   left datagrams queued it sleeps 1 ms before the next: input and painting have their turn, and a flood
-  takes about a third of a core, which is what it can read of one. Fields and labels are redrawn once
-  for such a pass, not for every datagram. Beside
+  takes about a third of a core. That third is what it reads of a flood, less than the bare loop, which
+  reads on as long as anything is queued; keys are what it gains (the X display's section below). Fields
+  and labels are redrawn once for such a pass, not for every datagram. Beside
   the window, a bare loop reads the same flood and shows its count in a label (it reads on as long as
   anything is queued). "Input taken" is how late a datagram that arrives every 10 ms on a socket of its
   own is taken, as input from the display server would be; the bare loop takes it only when its queue
@@ -557,25 +571,26 @@ int main(int argc, char **argv)
         }
     }
 
-    std::vector<Row> rows;
-    QString self;
+    // Everything twice: a row is published with its second run beside it.
+    std::vector<Row> rows[2], process[2];
     {
         QApplication app(argc, argv);
         PrepareApplication(app);  // the window's exchanges run in an application set up as the program's
-        self = QCoreApplication::applicationFilePath();
+        const QString self = QCoreApplication::applicationFilePath();
         programFolder = QCoreApplication::applicationDirPath();
         QProcess board;
         board.start(Program("velmar-board"), {"--address", BoardAddress, "--quiet"});
         board.waitForStarted();
         QTest::qWait(300);
-        for (auto part : {RoundTrip(), Floods(self), Site()})
-            rows.insert(rows.end(), part.begin(), part.end());
+        for (std::vector<Row> &run : rows)
+            for (auto part : {RoundTrip(), Floods(self), Site()})
+                run.insert(run.end(), part.begin(), part.end());
         board.kill();
         board.waitForFinished();
     }
-    std::vector<Row> process;
-    for (auto part : {Startup(), Idle()})
-        process.insert(process.end(), part.begin(), part.end());
+    for (std::vector<Row> &run : process)
+        for (auto part : {Startup(), Idle()})
+            run.insert(run.end(), part.begin(), part.end());
 
     char cpu[256] = "unknown";
     std::ifstream cpuinfo("/proc/cpuinfo");
@@ -584,12 +599,12 @@ int main(int argc, char **argv)
             std::snprintf(cpu, sizeof cpu, "%s", line.substr(line.find(':') + 2).c_str());
             break;
         }
-    const std::string text = std::string("# Performance\n\nMeasured by `./do bench` on ") + cpu + ", " +
-                             std::to_string(std::thread::hardware_concurrency()) +
-                             " cores, Debian 12 with Qt " + qVersion() +
-                             " (a " VELMAR_BUILD_TYPE " build, the offscreen platform, loopback UDP).\n\n"
-                             "## Processes: start-up, memory, idle\n\n" +
-                             Table(process) + "\n## Boards and floods\n\n" + Table(rows) + "\n" + Notes;
+    const std::string text =
+        std::string("# Performance\n\nMeasured by `./do bench` on ") + cpu + ", " +
+        std::to_string(std::thread::hardware_concurrency()) + " cores, Debian 12 with Qt " + qVersion() +
+        " (a " VELMAR_BUILD_TYPE " build, the offscreen platform, loopback UDP).\n\n"
+        "## Processes: start-up, memory, idle\n\n" +
+        Table(process[0], process[1]) + "\n## Boards and floods\n\n" + Table(rows[0], rows[1]) + "\n" + Notes;
     std::printf("%s", text.c_str());
     QString error;
     if (!out.empty() &&
