@@ -258,7 +258,7 @@ case "$cmd" in
         mkdir -p docs
         build-bench/bin/velmar-bench --out docs/PERFORMANCE.md
         # Keys under a flood, on an X display of its own: a section added to the same page.
-        bench/x_bench.sh build-bench docs/PERFORMANCE.md 200
+        bench/x_bench.sh build-bench docs/PERFORMANCE.md 400
         cat docs/PERFORMANCE.md
         # Discovery and the two-boards check, on a segment of network namespaces.
         bench/network_bench.sh build-bench docs/PERFORMANCE-NETWORK.md 24

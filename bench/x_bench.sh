@@ -9,7 +9,7 @@
 set -euo pipefail
 bin=$(cd "$1" && pwd)/bin
 out=$(realpath -m "$2")
-samples=${3:-200}
+samples=${3:-400}
 for tool in Xvfb "$bin/velmar-xinput"; do
     command -v "$tool" >/dev/null || { echo "x_bench: no $tool (./do bench installs it)"; exit 1; }
 done
