@@ -27,6 +27,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/prctl.h>
 #include <sys/select.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -65,7 +66,9 @@ static int NextEvent(XEvent *event, double deadline)
 static Window WindowOf(long pid)
 {
     const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-    for (int tries = 0; tries < 500; ++tries, usleep(20000)) {
+    for (int tries = 0; tries < 500; ++tries) {
+        if (tries)
+            usleep(20000);
         Window root, parent, *children = NULL;
         unsigned int count = 0;
         if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
@@ -241,6 +244,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < senders; ++i) {
         children[i] = fork();
         if (children[i] == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM); /* a measurement killed midway leaves no flood behind */
             if (idle) {
                 const struct sched_param none = {0};
                 sched_setscheduler(0, SCHED_IDLE, &none);
