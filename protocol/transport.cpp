@@ -24,8 +24,6 @@ namespace {
 // painting), and how many datagrams it may take at most.
 constexpr qint64 PassBudgetNs = 500'000;
 constexpr int PassMost = 4096;
-// After a pass that left datagrams queued, the listener sleeps this long before the next one.
-constexpr int RestMs = 1;
 
 }  // namespace
 
@@ -178,9 +176,9 @@ void Listener::drain()
     // painting) had their turn.
     if (delivered && passDone_)
         passDone_();
-    if (more) {
+    if (more && restMs_ > 0) {
         resting_ = true;
-        QTimer::singleShot(RestMs, Qt::PreciseTimer, this, [this] {
+        QTimer::singleShot(restMs_, Qt::PreciseTimer, this, [this] {
             resting_ = false;
             drain();
         });

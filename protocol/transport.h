@@ -60,6 +60,10 @@ public:
     void setOversizeHandler(OversizeHandler oversize) { oversize_ = std::move(oversize); }
     // Called once after each pass that delivered datagrams, before the event loop goes on.
     void setPassDone(std::function<void()> passDone) { passDone_ = std::move(passDone); }
+    // How long to sleep after a pass that left datagrams queued before reading on (0, the default: at
+    // once). A window's thread also takes the operator's input: during a flood it must not be a busy
+    // thread that the scheduler makes keys wait behind.
+    void setRestAfterFullPass(int ms) { restMs_ = ms; }
     quint16 port() const { return port_; }
     // Within a handler: the index of the interface its datagram came in on (0 where unknown).
     int deliveredOn() const { return deliveredOn_; }
@@ -83,6 +87,7 @@ private:
     OversizeHandler oversize_;
     std::function<void()> passDone_;
     bool delivering_ = false;
+    int restMs_ = 0;
     bool resting_ = false;  // between a pass that found more than it could take and the next
     int deliveredOn_ = 0;
     QHostAddress lastSender_;
