@@ -1,6 +1,7 @@
 #include "codec.h"
 #include "form_fixture.h"
 #include "loopback.h"
+#include "read_side_display.h"
 
 #include <QFile>
 #include <QMouseEvent>
@@ -73,7 +74,32 @@ class TestFlood : public QObject
 private slots:
     void pacedFloodIsCountedExactlyAndTheWindowStaysLive();
     void unpacedFloodIsSurvived();
+    void aHeldPassNeverShowsOverANewerText();
 };
+
+// Passes back to back are shown once a frame; what is written outside a pass comes after what a pass
+// held, whenever the frame ends.
+void TestFlood::aHeldPassNeverShowsOverANewerText()
+{
+    QLabel counter(QStringLiteral("0")), label;
+    ReadSideDisplay display(&counter);
+    auto pass = [&](const char *text) {
+        display.beginPass();
+        display.count();
+        display.setCaption(&label, QString::fromLatin1(text));
+        display.endPass();
+    };
+    pass("first");
+    QCOMPARE(label.text(), QStringLiteral("first"));  // the first pass is shown at once
+    pass("second");                                   // held, when it came within a frame of it
+    display.setCaption(&label, QStringLiteral("direct"));
+    QCOMPARE(label.text(), QStringLiteral("direct"));
+    QCOMPARE(counter.text(), QStringLiteral("2"));
+    test::waitForNothingMore();  // the frame that held "second" ends
+    QCOMPARE(label.text(), QStringLiteral("direct"));
+    pass("third");
+    QTRY_COMPARE(label.text(), QStringLiteral("third"));
+}
 
 void TestFlood::pacedFloodIsCountedExactlyAndTheWindowStaysLive()
 {

@@ -160,6 +160,7 @@ void TForm1_Config_UDP::bindControls()
 
 void TForm1_Config_UDP::run(const std::function<void()> &handler)
 {
+    readSide_.flush();  // a handler writes the read side after what a flood brought, never before
     try {
         handler();
     } catch (const std::exception &error) {

@@ -4,12 +4,41 @@
 #include "form.h"
 
 #include <QLabel>
+#include <QTimer>
 
 #include <algorithm>
+
+namespace {
+
+// Passes closer together than this are shown together.
+constexpr int FrameMs = 16;
+
+}  // namespace
 
 void ReadSideDisplay::endPass()
 {
     inPass_ = false;
+    if (held_)
+        return;  // shown at the end of the frame already asked for
+    if (shown_.isValid() && shown_.elapsed() < FrameMs) {
+        held_ = true;
+        QTimer::singleShot(int(FrameMs - shown_.elapsed()), Qt::PreciseTimer, counter_, [this] { flush(); });
+        return;
+    }
+    show();
+}
+
+void ReadSideDisplay::flush()
+{
+    if (!held_ || inPass_)
+        return;  // nothing held, or a pass under way holds on until it ends
+    held_ = false;
+    show();
+}
+
+void ReadSideDisplay::show()
+{
+    shown_.start();
     for (const QPointer<NumericEdit> &field : std::exchange(pendingFields_, {}))
         if (field)
             field->showValue();
@@ -22,6 +51,7 @@ void ReadSideDisplay::endPass()
 
 void ReadSideDisplay::setVersion(QLabel *label, const QString &version, const QString &suffix)
 {
+    flush();
     version_.label = label;
     version_.suffix = suffix;
     version_.pending = version;
@@ -60,6 +90,7 @@ void ReadSideDisplay::showVersion()
 
 void ReadSideDisplay::count()
 {
+    flush();
     const qlonglong count = (pendingCount_ >= 0 ? pendingCount_ : counter_->text().toLongLong()) + 1;
     if (inPass_)
         pendingCount_ = count;
@@ -69,6 +100,7 @@ void ReadSideDisplay::count()
 
 void ReadSideDisplay::setCaption(QLabel *label, const QString &text)
 {
+    flush();
     if (!inPass_) {
         SetCaption(label, text);
         return;
@@ -92,6 +124,7 @@ QString ReadSideDisplay::caption(QLabel *label) const
 
 void ReadSideDisplay::setValue(NumericEdit *field, double value)
 {
+    flush();
     if (!inPass_) {
         field->setValue(value);
         return;

@@ -1,8 +1,11 @@
 #pragma once
 // How the read side shows what datagrams bring. Within one pass over the listener's queue every value
 // and caption is kept at once and shown when the pass ends: a flood redraws the window once a pass, not
-// once a datagram. Outside a pass everything is shown at once.
+// once a datagram. Passes that come back to back (a flood) are shown once a frame: a pass that ends
+// sooner than a frame after the last showing is held, and shown at the frame's end. Outside a pass
+// everything is shown at once, after what is held.
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 
@@ -18,9 +21,13 @@ class ReadSideDisplay
 public:
     explicit ReadSideDisplay(QLabel *counter) : counter_(counter) {}
 
-    // A datagram of a pass is about to be handled; endPass() shows what the pass kept.
+    // A datagram of a pass is about to be handled; endPass() shows what the pass kept, or holds it until
+    // the frame's end.
     void beginPass() { inPass_ = true; }
     void endPass();
+    // Shows what is held now. Whatever writes to the read side's controls other than through this class
+    // calls it first, so that nothing older is shown over what it writes.
+    void flush();
     // One more datagram in the counter.
     void count();
     void setCaption(QLabel *label, const QString &text);
@@ -35,11 +42,14 @@ public:
     bool versionShown(QLabel *label) const;
 
 private:
+    void show();
     void showVersion();
 
     QLabel *counter_;
     bool inPass_ = false;
-    qlonglong pendingCount_ = -1;                                // the count to show at the end of the pass
+    bool held_ = false;            // a pass ended and is shown at the frame's end
+    QElapsedTimer shown_;          // since the last showing
+    qlonglong pendingCount_ = -1;  // the count to show at the end of the pass
     std::vector<std::pair<QLabel *, QString>> pendingCaptions_;  // the other captions shown then
     std::vector<QPointer<NumericEdit>> pendingFields_;           // fields whose value is shown then
     struct Version
