@@ -534,7 +534,8 @@ const char *const Notes = R"(## How to read this
   left datagrams queued it sleeps 1 ms before the next: input and painting have their turn, and a flood
   takes about a third of a core. That third is what it reads of a flood, less than the bare loop, which
   reads on as long as anything is queued; keys are what it gains (the X display's section below). Fields
-  and labels are redrawn once for such a pass, not for every datagram. Beside
+  and labels show what a pass brought when it ends, and passes back to back once a frame (16 ms): a flood
+  redraws the window some sixty times a second, not for every datagram. Beside
   the window, a bare loop reads the same flood and shows its count in a label (it reads on as long as
   anything is queued). "Input taken" is how late a datagram that arrives every 10 ms on a socket of its
   own is taken, as input from the display server would be; the bare loop takes it only when its queue

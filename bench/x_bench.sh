@@ -90,8 +90,8 @@ shared=""
 The floods are two processes sending configuration replies to 127.0.0.1 as fast as they can (at idle
 priority: SCHED_IDLE), in a network namespace of the benchmark's own. Between keys, 10 to 30 ms pass.
 The window reads its queue for at most 0.5 ms at a time, and after a pass that left datagrams queued it
-sleeps 1 ms before the next, so that input, painting and the X server get their turn; it shows what a
-pass brought once, when the pass ends. The last two rows send the same flood where nobody reads it: what
+sleeps 1 ms before the next, so that input, painting and the X server get their turn; what the passes
+bring it shows once a frame (16 ms). The last two rows send the same flood where nobody reads it: what
 the senders alone cost the keys on this machine, the floor of the rows above.
 NOTES
 } >>"$out"
