@@ -30,7 +30,8 @@ constexpr std::size_t OtvFaultOffset = 90;
 QString Describe(const QByteArray &datagram)
 {
     const std::string_view view = ViewOf(datagram);
-    switch (KindOf(view, ReceivedBy::Board)) {
+    const DatagramKind kind = KindOf(view, ReceivedBy::Board);
+    switch (kind) {
     case DatagramKind::ReadRequest:
         return QStringLiteral("ReadRequest '%1'").arg(QChar(*ParseReadRequest(view)));
     case DatagramKind::ConfigWrite: {
@@ -46,7 +47,7 @@ QString Describe(const QByteArray &datagram)
     default: break;
     }
     return QStringLiteral("%1 datagram of %2 bytes, ignored")
-        .arg(QLatin1String(KindName(KindOf(view, ReceivedBy::Board))))
+        .arg(QLatin1String(KindName(kind)))
         .arg(datagram.size());
 }
 

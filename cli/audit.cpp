@@ -124,7 +124,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     QList<QHostAddress> planned, everywhere;
     QSet<quint32> seen;
     for (const PlanRow &row : plan.rows)
-        planned << QHostAddress(ValueOfIpv4(*row.changes.lift));
+        planned << HostAddressOf(*row.changes.lift);
     for (const Subnet &subnet : SubnetsOf(plan)) {
         if (subnet.last - subnet.first + 1 < subnet.hosts())
             console.err << "subnet " << subnet.text() << " has " << subnet.hosts() << " addresses; read are "
@@ -163,7 +163,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     QMap<QString, int> counts;  // by the state's first word
     int pending = 0;
     for (const PlanRow &row : plan.rows) {
-        const QHostAddress address(ValueOfIpv4(*row.changes.lift));
+        const QHostAddress address = HostAddressOf(*row.changes.lift);
         const quint32 key = address.toIPv4Address();
         Finding finding{row.name, address.toString(), QStringLiteral("as planned"), {}};
         auto have = stored.find(key);

@@ -134,9 +134,9 @@ void Listener::drain()
     QElapsedTimer pass;
     pass.start();
     for (int handled = 0; isOpen(); ++handled) {
+        // The clock is read every 16 datagrams: a pass runs over its budget a little at most.
         if (handled == PassMost || (handled % 16 == 15 && pass.nsecsElapsed() > PassBudgetNs)) {
-            more =
-                true;  // the clock is read every 16 datagrams: a pass runs over its budget a little at most
+            more = true;
             break;
         }
         // Room for the largest UDP datagram there is, so that every datagram arrives whole and a longer
