@@ -32,7 +32,7 @@ usage: ./do COMMAND [ARGS]
   ctl ARGS         the command-line tool (./do ctl --help)
   bench            build and run the benchmarks, write docs/PERFORMANCE.md
   fuzz SECONDS     run the libFuzzer targets (decoder, board side, settings file) side by side
-  package          build the Debian package velmarcom_<version>_<arch>.deb in build-package/
+  package          build the Debian package velmarcom_<version>_<arch>.deb in build-release/
   windows          build the Windows programs: a zip and an installer in build-windows/
   screenshot [DIR] pictures of the real window under Xvfb, in build/screenshots/ or DIR
   deps             install missing Debian packages only
@@ -46,7 +46,10 @@ missing() {
     done
 }
 
-# apt's own output goes to a log, shown whole only when it fails.
+# apt's own output goes to a log, shown whole only when it fails. Another program installing packages
+# (a fresh desktop runs its own updates at first boot) holds apt's lock: ./do waits for it, saying so,
+# for at most LOCK_WAIT seconds, and then fails naming the lock.
+LOCK_WAIT=900
 install_missing() {
     local need
     need=$(missing "$@")
@@ -56,16 +59,26 @@ install_missing() {
     echo "installing $count Debian package(s), this takes a minute or two: $(tr '\n' ' ' <<<"$need")"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo=sudo
-    local log
+    local log waited=0 said=""
     log=$(mktemp)
+    # apt waits for the dpkg lock itself (DPkg::Lock::Timeout); the lists' lock of an update it does not.
+    local apt=(apt-get -o DPkg::Lock::Timeout=60)
     # shellcheck disable=SC2086
-    if ! { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
-            $sudo apt-get install -y -qq --no-install-recommends $need; } >"$log" 2>&1; then
-        cat "$log" >&2
-        rm -f "$log"
-        echo "./do: installing the packages failed (above)" >&2
-        exit 1
-    fi
+    until { $sudo "${apt[@]}" update -qq && DEBIAN_FRONTEND=noninteractive \
+            $sudo "${apt[@]}" install -y -qq --no-install-recommends $need; } >"$log" 2>&1; do
+        if ! grep -Eqi 'could not get lock|unable to acquire the dpkg frontend lock|is held by process' "$log" ||
+            [ "$waited" -ge "$LOCK_WAIT" ]; then
+            cat "$log" >&2
+            rm -f "$log"
+            [ -n "$said" ] && echo "./do: apt's lock was still held after $waited s" >&2
+            echo "./do: installing the packages failed (above)" >&2
+            exit 1
+        fi
+        [ -z "$said" ] && echo "another program is installing packages (apt's lock is held); waiting for it, at most $((LOCK_WAIT / 60)) minutes ..."
+        said=yes
+        sleep 5
+        waited=$((waited + 5))
+    done
     rm -f "$log"
 }
 
