@@ -300,28 +300,24 @@ bool Same(const StoredConfig &a, const StoredConfig &b)
     return true;
 }
 
-int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
-                   const StoredConfig &wanted, const StoredConfig &judge, bool dryRun, Console &console)
+namespace {
+
+// "  mask: 255.0.0.0 -> 255.255.255.0" for each field that differs; how many.
+int SayChanges(QTextStream &out, const StoredConfig &from, const StoredConfig &to, const char *indent = "  ")
 {
-    QTextStream &out = console.out;
-    const ConfigWriteValues values = ValuesFor(wanted);
-    const StoredConfig expected = Expected(values);
     int changes = 0;
-    for (const auto &[field, pair] : Fields(before, expected)) {
+    for (const auto &[field, pair] : Fields(from, to)) {
         if (pair.first != pair.second) {
-            out << "  " << field << ": " << pair.first << " -> " << pair.second << '\n';
+            out << indent << field << ": " << pair.first << " -> " << pair.second << '\n';
             ++changes;
         }
     }
-    for (const auto &[field, pair] : Fields(judge, expected))
-        if (pair.first != pair.second)
-            console.err << target.toString() << ": " << field << " " << pair.first
-                        << " cannot go out with a static console; the board will hold " << pair.second
-                        << '\n';
-    if (!changes) {
-        out << "  no change: nothing sent\n";
-        return Same(judge, expected) ? Ok : SomeFailed;
-    }
+    return changes;
+}
+
+// The guard's problems said; Failure(BadUsage) unless link.force.
+void Guard(const Link &link, const QHostAddress &target, const StoredConfig &expected, Console &console)
+{
     const QStringList problems = GuardProblems(expected, target.isLoopback());
     for (const QString &problem : problems)
         console.err << target.toString() << ": " << problem << '\n';
@@ -331,11 +327,56 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
                             "sent (--force sends it anyway)"));
     if (!problems.isEmpty())
         console.err << target.toString() << ": sent all the same (--force)\n";
+}
+
+}  // namespace
+
+int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
+                   const IntentFor &intent, bool dryRun, Console &console)
+{
+    QTextStream &out = console.out;
+    WriteIntent want = intent(before);
+    StoredConfig expected = Expected(ValuesFor(want.wanted));
+    const int changes = SayChanges(out, before, expected);
+    for (const auto &[field, pair] : Fields(want.judge, expected))
+        if (pair.first != pair.second)
+            console.err << target.toString() << ": " << field << " " << pair.first
+                        << " cannot go out with a static console; the board will hold " << pair.second
+                        << '\n';
+    if (!changes) {
+        out << "  no change: nothing sent\n";
+        return Same(want.judge, expected) ? Ok : SomeFailed;
+    }
+    Guard(link, target, expected, console);
     if (dryRun) {
         out << "dry run: nothing sent\n";
         return Ok;
     }
     session.settle(50);
+    // A whole configuration goes out: had another configurator (a second laptop) written the board
+    // since it was read, sending what was made from that read would undo its change. The board is read
+    // once more, and this write's intent applied to what it holds now.
+    const auto now = session.readUntil(
+        target, SelectorStored, [](const StoredConfig &) { return true; }, link.timing);
+    if (Interrupted())
+        Fail(StoppedByUser, QStringLiteral("stopped"));
+    if (!now)
+        Fail(SomeFailed,
+             target.toString() + QStringLiteral(": no answer just before the write; nothing sent"));
+    StoredConfig base = before;
+    if (!Same(*now, before)) {
+        out << "  written meanwhile by another configurator:\n";
+        SayChanges(out, before, *now, "    ");
+        base = *now;
+        want = intent(base);
+        expected = Expected(ValuesFor(want.wanted));
+        if (Same(base, expected)) {
+            out << "  no change left: nothing sent\n";
+            return Same(want.judge, expected) ? Ok : SomeFailed;
+        }
+        Guard(link, target, expected, console);
+    }
+    const ConfigWriteValues values = ValuesFor(want.wanted);
     try {
         session.write(target, values);
     } catch (const SendError &error) {
@@ -358,7 +399,7 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
     }
     // Values that are neither the old ones nor ours: another configurator wrote the board meanwhile (or
     // the board keeps only part of what it is sent).
-    if (!Same(*after, expected) && !Same(*after, before)) {
+    if (!Same(*after, expected) && !Same(*after, base)) {
         for (const QString &difference : Differences(*after, expected))
             out << "  board holds: "
                 << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted "))
@@ -377,7 +418,7 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
         return NoConfirmation;
     }
     int lost = 0;
-    for (const auto &[field, pair] : Fields(judge, *after)) {
+    for (const auto &[field, pair] : Fields(want.judge, *after)) {
         const bool kept = pair.first == pair.second;
         lost += !kept;
         out << "  " << field << ": "
@@ -496,22 +537,27 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
     if (backups && !dryRun)
         console.out << target.toString() << ": backed up in " << SaveBackup(*backups, target, current)
                     << '\n';
-    StoredConfig base = from ? *from : current;
     // Another board's file must not make this board its twin: its identity stays unless asked for.
+    const bool ownIdentity = from && !changes.lift && !changes.macFromLift && !changes.mac;
     const ConfigRecord &own = current.config.record;
-    if (from && !changes.lift && !changes.macFromLift && !changes.mac &&
-        (base.config.record.liftIp != own.liftIp || base.config.record.mac != own.mac)) {
+    if (ownIdentity && (from->config.record.liftIp != own.liftIp || from->config.record.mac != own.mac))
         console.err << target.toString() << ": keeping its own lift address " << IpText(own.liftIp)
                     << " and MAC " << MacText(own.mac) << " (the file has "
-                    << IpText(base.config.record.liftIp) << " and " << MacText(base.config.record.mac)
+                    << IpText(from->config.record.liftIp) << " and " << MacText(from->config.record.mac)
                     << "; --lift and --mac change them)\n";
-        base.config.record.liftIp = own.liftIp;
-        base.config.record.mac = own.mac;
-    }
-    const StoredConfig wanted = Apply(base, changes);
     console.out << target.toString() << ":\n";
-    return WriteAndVerify(session, link, target, current, wanted, Expected(ValuesFor(wanted)), dryRun,
-                          console);
+    return WriteAndVerify(
+        session, link, target, current,
+        [&](const StoredConfig &holds) {
+            StoredConfig base = from ? *from : holds;
+            if (ownIdentity) {
+                base.config.record.liftIp = holds.config.record.liftIp;
+                base.config.record.mac = holds.config.record.mac;
+            }
+            const StoredConfig wanted = Apply(base, changes);
+            return WriteIntent{wanted, Expected(ValuesFor(wanted))};
+        },
+        dryRun, console);
 }
 
 // Each target in turn; a board that fails is said and the next one taken, until Ctrl+C. Then a line
@@ -608,7 +654,17 @@ int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QSt
         console.out << "  the board already holds the rest of what the file holds: nothing sent\n";
         return Ok;
     }
-    return WriteAndVerify(session, link, target, current, saved, saved, dryRun, console);
+    return WriteAndVerify(
+        session, link, target, current,
+        [&](const StoredConfig &holds) {
+            StoredConfig restored = saved;
+            if (!exact) {
+                restored.config.record.liftIp = holds.config.record.liftIp;
+                restored.config.record.mac = holds.config.record.mac;
+            }
+            return WriteIntent{restored, restored};
+        },
+        dryRun, console);
 }
 
 }  // namespace

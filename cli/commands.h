@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <functional>
 #include <optional>
 
 namespace velmar {
@@ -84,11 +85,19 @@ StoredConfig Expected(const ConfigWriteValues &values);
 bool Same(const StoredConfig &a, const StoredConfig &b);
 // "mask 255.0.0.0 (planned 255.255.255.0)" for every field in which `have` differs from `want`.
 QStringList Differences(const StoredConfig &have, const StoredConfig &want);
-// Shows the changes from `before`, refuses what the guard refuses (unless link.force), writes `wanted`,
-// reads the board back until it answers after the write, and judges what it holds against `judge`:
-// what the write carries for a write, the file for a restore.
+// What a write asks of a board that holds a configuration: what to send, and what to judge the board
+// against after it (what the write carries for a write, the file for a restore).
+struct WriteIntent
+{
+    StoredConfig wanted, judge;
+};
+using IntentFor = std::function<WriteIntent(const StoredConfig &current)>;
+// Shows the changes from `before`, refuses what the guard refuses (unless link.force), reads the board
+// once more and sends the intent for what it holds then (another configurator's write in between is
+// built upon, not undone), reads the board back until it answers after the write, and judges what it
+// holds: kept, not all kept, overtaken by another write, or not confirmed.
 int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
-                   const StoredConfig &wanted, const StoredConfig &judge, bool dryRun, Console &console);
+                   const IntentFor &intent, bool dryRun, Console &console);
 
 // Which of `targets` more than one board claims, with their MACs: those the session's last read saw
 // answer at one address (on loopback every board there hears it), and, on a real segment, those a

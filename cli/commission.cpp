@@ -662,12 +662,16 @@ private:
         session_.settle(50);
         session_.read({options_.at}, SelectorStored, link_.timing);
         RefuseTwoBoards(session_, {options_.at}, link_.timing, QStringLiteral("nothing written"));
-        const StoredConfig wanted = Planned(row, *current);
-        const StoredConfig expected = Expected(ValuesFor(wanted));
+        const StoredConfig expected = Expected(ValuesFor(Planned(row, *current)));
         console_.out << Printable(row.name) << ": board " << MacText(current->config.record.mac) << ", \""
                      << Printable(VersionToText(current->config.versionText)) << "\"\n";
-        const int kept =
-            WriteAndVerify(session_, link_, options_.at, *current, wanted, expected, false, console_);
+        const int kept = WriteAndVerify(
+            session_, link_, options_.at, *current,
+            [&row](const StoredConfig &holds) {
+                const StoredConfig planned = Planned(row, holds);
+                return WriteIntent{planned, Expected(ValuesFor(planned))};
+            },
+            false, console_);
         if (Interrupted() && kept != NoConfirmation)
             return Stopped(console_);
         if (kept != Ok) {

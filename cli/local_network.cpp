@@ -103,9 +103,14 @@ QList<Broadcast> BroadcastsFor(const QList<LocalSubnet> &subnets, const QList<QH
     for (const QHostAddress &target : targets) {
         if (target.isLoopback())
             continue;
+        // A board that claims the target with another mask (a new board on a /8 beside a laptop on a
+        // /24) takes the subnet's broadcast for a host address: 255.255.255.255 through the subnet's
+        // interface reaches it all the same.
         const auto subnet = SubnetHolding(subnets, target);
         for (const Broadcast &broadcast :
-             subnet ? QList<Broadcast>{{subnet->broadcast(), 0}} : EverySegment(subnets))
+             subnet ? QList<Broadcast>{{subnet->broadcast(), 0},
+                                       {QHostAddress(LimitedBroadcast), subnet->interfaceIndex}}
+                    : EverySegment(subnets))
             if (!broadcasts.contains(broadcast))
                 broadcasts << broadcast;
     }

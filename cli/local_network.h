@@ -59,8 +59,9 @@ struct Broadcast
 QList<Broadcast> EverySegment(const QList<LocalSubnet> &subnets);
 
 // Where a broadcast asks the boards that may claim `targets`: the broadcast address of each local
-// subnet that holds one of them, or every segment for a target in none. Nothing for loopback targets,
-// which hear no broadcast.
+// subnet that holds one of them and 255.255.255.255 through that subnet's interface (a board with
+// another mask hears only that one), or every segment for a target in none. Nothing for loopback
+// targets, which hear no broadcast.
 QList<Broadcast> BroadcastsFor(const QList<LocalSubnet> &subnets, const QList<QHostAddress> &targets);
 
 // The commands that give this computer an address in the subnet of a board at `board` with `mask`,

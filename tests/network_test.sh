@@ -38,6 +38,9 @@ host b2 10.20.0.7/24
 host twin1 10.0.0.2/24
 host twin2 10.0.0.2/24
 host far 10.77.0.9/24
+# New boards as they may come from the factory: on a /8, beside the laptop's /24.
+host new1 10.0.0.3/8
+host new2 10.0.0.3/8
 # A board answers whoever asks on its segment, also from a subnet it has no route to.
 on far ip route add default dev eth0
 board b1 10.0.0.5
@@ -45,6 +48,8 @@ board b2 10.20.0.7
 board twin1 10.0.0.2 --mac 02:00:00:00:00:01
 board twin2 10.0.0.2 --mac 02:00:00:00:00:02
 board far 10.77.0.9
+board new1 10.0.0.3 --mac 02:00:00:00:00:03
+board new2 10.0.0.3 --mac 02:00:00:00:00:04
 
 # discover: every board on both subnets, the twins as a clash, and how to reach the board in no subnet.
 status=0
@@ -74,7 +79,15 @@ for command in "write 10.0.0.2 --mask 255.255.255.0" "restore $(ls "$work"/backu
     [ "$status" = 1 ] && grep -q 'two boards (MACs .*) answer at 10.0.0.2' "$work/err" ||
         fail "$command: $status $(cat "$work/err")"
 done
-for twin in twin1 twin2; do
+# Twins on a /8 take 10.0.0.255 for a host's address: they are asked through 255.255.255.255 too.
+for command in "read 10.0.0.3" "write 10.0.0.3 --router 10.0.0.254" "commission $work/plan.csv --at 10.0.0.3"; do
+    status=0
+    # shellcheck disable=SC2086
+    ctl $command >/dev/null 2>"$work/err" || status=$?
+    [ "$status" = 1 ] && grep -q 'two boards (MACs .*) answer at 10.0.0.3' "$work/err" ||
+        fail "$command beside twins on a /8: $status $(cat "$work/err")"
+done
+for twin in twin1 twin2 new1 new2; do
     grep -q '255.0.0.0' "$work/$twin.json" || fail "$twin was written: $(cat "$work/$twin.json")"
     ! grep -q 'RebootRequest' "$work/$twin.log" || fail "$twin was rebooted"
 done

@@ -155,6 +155,7 @@ private slots:
     void aWholeSiteAnswersInFull();
     void writeShowsChangesAndVerifiesThem();
     void writeThatIsNotKeptFails();
+    void aWriteBuildsOnAnotherConfiguratorsWrite();
     void rebootWaitsUntilTheBoardAnswersAgain();
     void backupAndRestoreRoundTrip();
     void invalidValuesSendNothing_data();
@@ -695,6 +696,46 @@ void TestCli::guardRefusesWhatLocksABoardOut()
     QCOMPARE(IpText(board.stored().config.record.routerIp), value);
 }
 
+// Two laptops write one board at once, each a field of its own: the second laptop's write lands after
+// this one read the board, and neither change is lost.
+void TestCli::aWriteBuildsOnAnotherConfiguratorsWrite()
+{
+    Site site;
+    StandInBoard &board = site.add();
+    const QHostAddress target = site.addresses[0];
+    Link link, otherLink;
+    link.port = test::freeUdpPort();
+    otherLink.port = test::freeUdpPort();
+    LinkedSession session(link), other(otherLink);
+    const StoredConfig before = board.stored();
+    Changes router;
+    router.router = ParseIp(site.near(0, 16, 254));
+    StoredConfig masked = before;
+    masked.config.record.netMask = *ParseIp("255.255.0.0");
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    Console console{outStream, errStream};
+    int asked = 0;
+    bool masks = false;
+    const int code = WriteAndVerify(
+        session, link, target, before,
+        [&](const StoredConfig &holds) {
+            if (asked++ == 0) {
+                other.write(target, ValuesFor(masked));
+                masks = QTest::qWaitFor(
+                    [&] { return board.stored().config.record.netMask == masked.config.record.netMask; });
+            }
+            const StoredConfig wanted = Apply(holds, router);
+            return WriteIntent{wanted, Expected(ValuesFor(wanted))};
+        },
+        false, console);
+    QVERIFY(masks);
+    QCOMPARE(code, 0);
+    QVERIFY2(out.contains("written meanwhile by another configurator"), qPrintable(out));
+    QCOMPARE(IpText(board.stored().config.record.netMask), QString("255.255.0.0"));
+    QCOMPARE(IpText(board.stored().config.record.routerIp), site.near(0, 16, 254));
+}
+
 void TestCli::watchDecodesWhatArrives()
 {
     // A board's text reaches a terminal as marks: C0 and C1 controls alike (0x98 in Windows-1251).
@@ -1094,7 +1135,7 @@ void TestCli::addressesThatNameNoBoardAndWhereBroadcastsGo()
     QVERIFY(IsOwnAddress(subnets, QHostAddress("192.168.7.20")));
 
     QCOMPARE(BroadcastsFor(subnets, {QHostAddress("10.0.0.2"), QHostAddress("127.0.0.2")}),
-             QList<Broadcast>({{QHostAddress("10.0.0.255"), 0}}));
+             QList<Broadcast>({{QHostAddress("10.0.0.255"), 0}, {QHostAddress("255.255.255.255"), 2}}));
     const QList<Broadcast> everywhere = BroadcastsFor(subnets, {QHostAddress("10.77.0.9")});
     QVERIFY(everywhere.contains(Broadcast{QHostAddress("192.168.255.255"), 0}));
     QVERIFY(everywhere.contains(Broadcast{QHostAddress("255.255.255.255"), 3}));
