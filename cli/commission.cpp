@@ -13,6 +13,8 @@
 #include <QStorageInfo>
 #include <QStringDecoder>
 
+#include <bit>
+
 namespace velmar {
 
 namespace {
@@ -739,6 +741,30 @@ private:
 
 }  // namespace
 
+QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, const QHostAddress &at)
+{
+    QStringList problems;
+    const std::optional<LocalSubnet> atSubnet = SubnetHolding(subnets, at);
+    for (const PlanRow &row : plan.rows) {
+        const QHostAddress lift = HostAddressOf(*row.changes.lift);
+        if (lift.isLoopback() || SubnetHolding(subnets, lift))
+            continue;
+        const QHostAddress mask = HostAddressOf(*row.changes.mask);
+        const quint32 bits = mask.toIPv4Address();  // a run of ones: the guard refuses any other mask
+        problems << QStringLiteral(
+                        "line %1 (%2): this computer has no address in %3/%4, where the board "
+                        "answers after its reboot: it could not be found there; give this computer "
+                        "an address there first (%5)")
+                        .arg(row.line)
+                        .arg(row.name, QHostAddress(lift.toIPv4Address() & bits).toString())
+                        .arg(std::popcount(bits))
+                        .arg(HowToReach(atSubnet ? &*atSubnet : nullptr, lift, mask,
+                                        HostAddressOf(row.changes.router.value_or(Ipv4{})))
+                                 .join(QStringLiteral("; ")));
+    }
+    return problems;
+}
+
 int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console)
 {
     if (options.planPath == QLatin1String("-") && !options.checkOnly)
@@ -749,6 +775,16 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         if (!named.isEmpty() && std::none_of(plan.rows.begin(), plan.rows.end(),
                                              [&](const PlanRow &row) { return row.name == named; }))
             Fail(BadUsage, QStringLiteral("the plan has no row \"%1\"").arg(named));
+    // A board written to a subnet this computer has no address in vanishes from it after its reboot.
+    if (!options.at.isLoopback()) {
+        const QStringList unreachable = OutOfReach(plan, LocalSubnets(), options.at);
+        for (const QString &problem : unreachable)
+            console.err << options.planPath << ": " << TerminalText(problem) << '\n';
+        if (!unreachable.isEmpty() && !link.force)
+            Fail(BadUsage, QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing sent "
+                                          "(--force goes on all the same)")
+                               .arg(unreachable.size()));
+    }
     if (options.checkOnly) {
         console.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
         return Ok;

@@ -367,10 +367,12 @@ int Commission(const QStringList &args, Console &console)
          {"forget", "A written row whose board is gone: record it as free again, and do nothing else.",
           "NAME"},
          {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S",
-          "30"}},
+          "30"},
+         {"force", "Go on with rows in a subnet this computer has no address in."}},
         console.out);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("commission takes one plan file"));
+    o.link.force = o.isSet("force");
     CommissionOptions options;
     options.planPath = o.positional[0];
     options.at = OneTarget(o.value("at"), "--at");

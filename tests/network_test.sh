@@ -92,6 +92,13 @@ for twin in twin1 twin2 new1 new2; do
     ! grep -q 'RebootRequest' "$work/$twin.log" || fail "$twin was rebooted"
 done
 
+# A plan whose subnet this computer has no address in is refused before anything is sent, saying how.
+printf 'name,lift,mask,router\nLift 9,192.168.30.101,255.255.255.0,192.168.30.1\n' >"$work/far.csv"
+status=0
+ctl commission "$work/far.csv" --check --at 10.0.0.50 >/dev/null 2>"$work/err" || status=$?
+[ "$status" = 2 ] && grep -q 'no address in 192.168.30.0/24.*sudo ip addr add 192.168.30.254/24 dev eth0' \
+    "$work/err" || fail "a plan out of reach: $status $(cat "$work/err")"
+
 # A broadcast address names no board: nothing reaches the boards that would all take it.
 status=0
 ctl reboot 10.0.0.255 >/dev/null 2>"$work/err" || status=$?
