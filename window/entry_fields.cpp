@@ -90,9 +90,11 @@ void NumericEdit::setValue(double value)
 bool NumericEdit::keepValue(double value)
 {
     value_ = std::clamp(value, 0.0, limits_.maxValue);
-    if (editing_)
+    if (editing_) {
         refresh();
-    return !editing_;
+        return false;
+    }
+    return !std::exchange(kept_, true);
 }
 
 QString NumericEdit::valueText() const
@@ -170,6 +172,7 @@ bool NumericEdit::IsValueText(const QString &text)
 
 void NumericEdit::refresh()
 {
+    kept_ = false;
     const QString shown = editing_ ? plainText() : valueText();
     if (shown != text())
         setText(shown);

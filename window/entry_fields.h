@@ -55,8 +55,9 @@ public:
     void clearValue() { setValue(0); }
     // Takes the text being edited as the value, as leaving the field would; the edit goes on.
     void takeEdit();
-    // Keeps a new value (value(), valueText()) without showing it; false when the field has shown it all
-    // the same (it is being edited), true when showValue() is still to show it.
+    // Keeps a new value (value(), valueText()) without showing it. True only for the first value kept
+    // since the field last showed one: the caller then has showValue() called once, whatever more values
+    // are kept meanwhile. False too when the field has shown it all the same (it is being edited).
     bool keepValue(double value);
     void showValue() { refresh(); }
     const Limits &limits() const { return limits_; }
@@ -89,6 +90,7 @@ private:
     double value_ = 0;
     double valueBeforeEditing_ = 0;
     bool editing_ = false;  // entered, and not yet left for another control of the window
+    bool kept_ = false;     // a value kept is still to be shown
 };
 
 // One MAC byte: at most two characters of plain text, centred, without a border.

@@ -123,6 +123,7 @@ TForm1_Config_UDP::TForm1_Config_UDP(const RunSettings &settings, Notifier &noti
     buildControls();
     bindControls();
     readSide_ = ReadSideDisplay(LabIn);
+    findReadSideFields();
 
     TimerRead_Conf = new QTimer(this);
     TimerRead_Conf->setObjectName(QStringLiteral("TimerRead_Conf"));

@@ -155,6 +155,15 @@ private:
     QStringList rememberedTarget_;
     SettingsStore settings_;
     QByteArray lastTakenOver_;  // the reply last shown in the read side, until the read side is emptied
+    // The read side's fields, looked up once: the reply handler fills them for every datagram.
+    struct ReadSideFields
+    {
+        std::array<std::array<NumericEdit *, 4>, 4>
+            addresses{};  // the record's dispatcher, lift, mask, router
+        std::array<NumericEdit *, 4> reserve1{}, reserve2{};
+        std::array<HexByteEdit *, 6> mac{};
+    } readFields_;
+    void findReadSideFields();
     ReadSideDisplay readSide_{nullptr};
     bool closing_ = false;
 };

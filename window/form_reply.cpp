@@ -33,6 +33,15 @@ template <class Control> void Show(Control *control, const QString &text)
 
 }  // namespace
 
+void TForm1_Config_UDP::findReadSideFields()
+{
+    for (std::size_t k = 0; k < std::size(ReadSidePanels); ++k)
+        readFields_.addresses[k] = octets(ReadSidePanels[k]);
+    readFields_.reserve1 = octets(61);
+    readFields_.reserve2 = octets(62);
+    readFields_.mac = macBytes(10);
+}
+
 void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, const QString &senderAddress,
                                                 quint16 senderPort)
 {
@@ -54,19 +63,22 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, cons
     lastTakenOver_ = datagram;
     const ConfigReplyFields &reply = *decoded.reply;
 
+    // Fixed captions, converted once.
+    static const QString suffix = QString::fromUtf8(VersionSuffix),
+                         consoleDynamicCaption = QString::fromUtf8(ConsoleDynamicCaption),
+                         consoleStaticCaption = QString::fromUtf8(ConsoleStaticCaption),
+                         boardDynamicCaption = QString::fromUtf8(BoardDynamicCaption),
+                         boardStaticCaption = QString::fromUtf8(BoardStaticCaption);
+
     if (reply.kind == ReplyKind::RebootAck)
         Show(EditRs, QStringLiteral("Ok"));
-    const std::array<HexByteEdit *, 6> mac = macBytes(10);
-    std::array<std::array<NumericEdit *, 4>, std::size(ReadSidePanels)> addresses;
-    for (std::size_t k = 0; k < addresses.size(); ++k)
-        addresses[k] = octets(ReadSidePanels[k]);
     for (std::size_t k = 0; k < reply.recordHead.size(); ++k) {
         const std::uint8_t byte = reply.recordHead[k];
         const RecordPlace place = RecordPlaceOf(k);
         if (place.field == RecordField::MacBytes)
-            Show(mac[place.index], HexPairText(byte));
+            Show(readFields_.mac[place.index], HexPairText(byte));
         else
-            readSide_.setValue(addresses[int(place.field)][place.index], byte);
+            readSide_.setValue(readFields_.addresses[int(place.field)][place.index], byte);
     }
     if (reply.rayNumber)
         Show(Str_NL_R, QString::number(*reply.rayNumber));
@@ -74,29 +86,28 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, cons
         readSide_.setValue(CurrencyEdit1, reply.ident->boardIdent);
         CheckBox3->setChecked(reply.ident->consoleDynamic);
         for (int k = 0; k < 4; ++k) {
-            readSide_.setValue(octets(61)[k], reply.ident->reserveIp1[k]);
-            readSide_.setValue(octets(62)[k], reply.ident->reserveIp2[k]);
+            readSide_.setValue(readFields_.reserve1[k], reply.ident->reserveIp1[k]);
+            readSide_.setValue(readFields_.reserve2[k], reply.ident->reserveIp2[k]);
         }
     }
 
     CheckBox3->show();
     const bool consoleDynamic = CheckBox3->isChecked();
-    Show(CheckBox3, QString::fromUtf8(consoleDynamic ? ConsoleDynamicCaption : ConsoleStaticCaption));
+    Show(CheckBox3, consoleDynamic ? consoleDynamicCaption : consoleStaticCaption);
     for (QWidget *widget : {static_cast<QWidget *>(Label11), static_cast<QWidget *>(Label58),
                             static_cast<QWidget *>(CurrencyEdit1), static_cast<QWidget *>(ED_6)})
         widget->setVisible(consoleDynamic);
 
     // The suffix goes only on a text that this datagram has just set, so it never doubles.
     if (reply.versionText)
-        readSide_.setVersion(Lab_Ver, VisibleOnOneLine(VersionToText(*reply.versionText)),
-                             QString::fromUtf8(VersionSuffix));
+        readSide_.setVersion(Lab_Ver, VisibleOnOneLine(VersionToText(*reply.versionText)), suffix);
 
     CheckBox5->show();
     if (reply.boardDynamic && readSide_.versionShown(Lab_Ver)) {
         CheckBox5->setChecked(true);
-        Show(CheckBox5, QString::fromUtf8(BoardDynamicCaption));
+        Show(CheckBox5, boardDynamicCaption);
     } else {
         CheckBox5->setChecked(false);
-        Show(CheckBox5, QString::fromUtf8(BoardStaticCaption));
+        Show(CheckBox5, boardStaticCaption);
     }
 }

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QTimer>
 
-#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -129,7 +129,6 @@ void ReadSideDisplay::setValue(NumericEdit *field, double value)
         field->setValue(value);
         return;
     }
-    if (field->keepValue(value) &&
-        std::find(pendingFields_.begin(), pendingFields_.end(), field) == pendingFields_.end())
+    if (field->keepValue(value))  // once a pass: the field says whether it waits to be shown already
         pendingFields_.emplace_back(field);
 }
