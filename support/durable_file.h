@@ -11,7 +11,7 @@ namespace velmar {
 bool SyncToDisk(int handle, QString &error);
 // Puts `from` in the place of `to` in one step, replacing a file there; on return the new name is on the
 // disk too.
-bool ReplaceFile(const QString &from, const QString &to, QString &error);
+bool MoveOver(const QString &from, const QString &to, QString &error);
 // Whether a process with this id runs on this computer now. Unsure means it runs.
 bool ProcessRuns(qint64 pid);
 

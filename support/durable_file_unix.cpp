@@ -19,7 +19,7 @@ bool SyncToDisk(int handle, QString &error)
     return false;
 }
 
-bool ReplaceFile(const QString &from, const QString &to, QString &error)
+bool MoveOver(const QString &from, const QString &to, QString &error)
 {
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
         error = qt_error_string(errno);

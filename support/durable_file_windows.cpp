@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include <cstdint>
 #include <string>
 
 #include <io.h>
@@ -18,7 +19,7 @@ bool SyncToDisk(int handle, QString &error)
     return false;
 }
 
-bool ReplaceFile(const QString &from, const QString &to, QString &error)
+bool MoveOver(const QString &from, const QString &to, QString &error)
 {
     // Through the write-through flag the call returns once the move is on the disk.
     const std::wstring source = QDir::toNativeSeparators(from).toStdWString();

@@ -115,7 +115,7 @@ bool WriteWholeFile(const QString &path, const QByteArray &data, QString &error,
     else
         written = SyncToDisk(file.handle(), why);
     file.close();
-    if (written && ReplaceFile(file.fileName(), path, why))
+    if (written && MoveOver(file.fileName(), path, why))
         return true;
     QFile::remove(file.fileName());
     error = why;
