@@ -194,13 +194,13 @@ IniRead ReadIniFile(const QString &path)
     return {IniRead::Status::Read, IniFile::parse(text), {}};
 }
 
-bool WriteIniFile(const QString &path, const IniFile &ini, QString *error)
+bool WriteIniFile(const QString &path, const IniFile &ini, QString *error, QFileDevice::Permissions readers)
 {
     QString why;
     const QByteArray text = ini.format();
     // What the next start would refuse to read is never written.
     const bool ok = text.size() <= MaxIniBytes
-                        ? velmar::WriteWholeFile(path, text, why)
+                        ? velmar::WriteWholeFile(path, text, why, readers)
                         : (why = QStringLiteral("понад %1 байт").arg(MaxIniBytes), false);
     if (!ok && error)
         *error = why;

@@ -3,6 +3,8 @@
 // what a private-profile reader forgives (a line it cannot use is skipped, every other value is kept);
 // writing goes through a temporary file, so a file is replaced whole or not at all.
 
+#include "whole_file.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -77,5 +79,7 @@ inline constexpr qint64 MaxIniBytes = 1 << 20;  // what the program writes is we
 
 // Reads at most MaxIniBytes and one byte more, whatever the file is (a device or a pipe included).
 IniRead ReadIniFile(const QString &path);
-// Replaces the file whole, or leaves it as it was and returns false with the reason in `error`.
-bool WriteIniFile(const QString &path, const IniFile &ini, QString *error = nullptr);
+// Replaces the file whole, or leaves it as it was and returns false with the reason in `error`. Only
+// `readers` may read the new file (see velmar::WriteWholeFile).
+bool WriteIniFile(const QString &path, const IniFile &ini, QString *error = nullptr,
+                  QFileDevice::Permissions readers = velmar::AnyReader);

@@ -1,12 +1,12 @@
 #include "settings_store.h"
 
 #include "installation.h"
+#include "whole_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
@@ -23,41 +23,34 @@ bool Occupied(const QString &path)
     return info.exists() || info.isSymLink();  // a dangling link is a name taken all the same
 }
 
-// A damaged file goes under a name that no earlier copy has: "VelmarCom.ini.damaged", then "-2", "-3"…
-// Empty when it could not be moved: it then stays where it is, and nothing is written over it.
-QString SetAside(const QString &path)
+// Only a regular file of the user's own is ever moved: a link, a folder or a device stays where it is.
+bool Movable(const QString &path)
 {
+    const QFileInfo info(path);
+    return !info.isSymLink() && info.isFile() && !velmar::BelongsToAnotherUser(path);
+}
+
+// Moves the file to the first free name of "PATH.SUFFIX", "PATH.SUFFIX-2", "-3"…: the new name, or empty
+// when it was not moved. A rename never replaces a file of the new name.
+QString MoveAside(const QString &path, const QString &suffix)
+{
+    if (!Movable(path))
+        return QString();
     constexpr int Names = 100;
     for (int n = 1; n <= Names; ++n) {
         const QString aside =
-            path + (n == 1 ? QStringLiteral(".damaged") : QStringLiteral(".damaged-%1").arg(n));
+            path + QLatin1Char('.') + suffix + (n == 1 ? QString() : QStringLiteral("-%1").arg(n));
         if (!Occupied(aside))
             return QFile::rename(path, aside) ? aside : QString();
     }
     return QString();
 }
 
-// A save killed between writing its temporary file and putting it in place leaves the temporary file
-// beside the settings file: "VelmarCom.ini." and six random letters and digits. Only files of that shape
-// that are the user's own and hold text are removed; a plain lower-case word ("VelmarCom.ini.backup") is
-// someone's copy, never a temporary file of ours.
-void RemoveStrayTemporaries(const QString &path)
+// Who may read a file: only they may read a copy of its text.
+QFileDevice::Permissions Readers(const QString &path)
 {
-    const QFileInfo settings(path);
-    static const QRegularExpression random(QStringLiteral("^[A-Za-z0-9]{6}$"));
-    static const QRegularExpression word(QStringLiteral("^[a-z]{6}$"));
-    const QString prefix = settings.fileName() + QLatin1Char('.');
-    const QFileInfoList entries = settings.absoluteDir().entryInfoList(
-        {prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
-    for (const QFileInfo &entry : entries) {
-        const QString suffix = entry.fileName().mid(prefix.size());
-        if (!random.match(suffix).hasMatch() || word.match(suffix).hasMatch() ||
-            velmar::BelongsToAnotherUser(entry.filePath()))
-            continue;
-        const IniRead read = ReadIniFile(entry.filePath());
-        if (read.status == IniRead::Status::Read || read.status == IniRead::Status::Missing)
-            QFile::remove(entry.filePath());
-    }
+    const QFileInfo info(path);
+    return info.exists() ? info.permissions() & velmar::AnyReader : velmar::AnyReader;
 }
 
 // The user's copy is the program's own file: one that an older version copied with a read-only
@@ -98,17 +91,18 @@ struct SettingsStore::Copy
     QString why;
     QString problem;       // what the operator is told about it
     bool writable = true;  // false: a file that could be neither read nor set aside is left as it is
+    QFileDevice::Permissions readers = velmar::AnyReader;
 };
 
 SettingsStore::Copy SettingsStore::Examine(const QString &path)
 {
     IniRead read = ReadIniFile(path);
-    Copy copy{read.status, std::move(read.ini), read.why, {}, true};
+    Copy copy{read.status, std::move(read.ini), read.why, {}, true, Readers(path)};
     switch (copy.status) {
     case IniRead::Status::Missing:
     case IniRead::Status::Read: break;
     case IniRead::Status::Damaged: {
-        const QString aside = SetAside(path);
+        const QString aside = MoveAside(path, QStringLiteral("damaged"));
         copy.writable = !aside.isEmpty();
         copy.problem = copy.writable
                            ? QStringLiteral("Файл налаштувань %1 пошкоджено (%2); його збережено як %3.")
@@ -126,16 +120,26 @@ SettingsStore::Copy SettingsStore::Examine(const QString &path)
 }
 
 // `base` with the program's keys set, written whole; what was written. A file that would pass the
-// reader's bound is refused by the writer, and then the user's copy takes the program's keys alone.
+// reader's bound is refused by the writer, and then the user's copy takes the program's keys alone; a
+// user's copy that held more is kept aside first.
 std::optional<IniFile> SettingsStore::write(const QString &path, const IniFile &base, const Keys &own,
-                                            QString &why) const
+                                            QFileDevice::Permissions readers, QString &why,
+                                            Outcome &outcome) const
 {
     IniFile text = base;
     own(text);
-    if (WriteIniFile(path, text, &why))
+    if (WriteIniFile(path, text, &why, readers))
         return text;
     if (path != paths_.user || text.format().size() <= MaxIniBytes)
         return std::nullopt;
+    if (ReadIniFile(path).status == IniRead::Status::Read) {
+        const QString kept = MoveAside(path, QStringLiteral("kept"));
+        if (kept.isEmpty())
+            return std::nullopt;
+        outcome.notices << QStringLiteral("У файлі налаштувань %1 немає місця для значень програми (%2); "
+                                          "його збережено як %3, а значення записано окремо.")
+                               .arg(Native(path), why, Native(kept));
+    }
     IniFile bare;
     own(bare);
     if (WriteIniFile(path, bare, &why))
@@ -143,17 +147,20 @@ std::optional<IniFile> SettingsStore::write(const QString &path, const IniFile &
     return std::nullopt;
 }
 
-bool SettingsStore::toUserCopy(IniFile base, const Keys &own, Outcome &outcome)
+bool SettingsStore::toUserCopy(IniFile base, QFileDevice::Permissions readers, const Keys &own,
+                               Outcome &outcome)
 {
     PrepareUserCopy(paths_.user);
     Copy user = Examine(paths_.user);
     if (!user.problem.isEmpty())
         outcome.problems << user.problem;
-    if (user.status == IniRead::Status::Read)
+    if (user.status == IniRead::Status::Read) {
         base = user.ini;
+        readers = velmar::AnyReader;  // its own text: the file keeps its permissions
+    }
     QString why = user.why;
     std::optional<IniFile> written;
-    if (!user.writable || !(written = write(paths_.user, base, own, why))) {
+    if (!user.writable || !(written = write(paths_.user, base, own, readers, why, outcome))) {
         outcome.failure += QStringLiteral("; %1 (%2)").arg(Native(paths_.user), why);
         return false;
     }
@@ -163,18 +170,22 @@ bool SettingsStore::toUserCopy(IniFile base, const Keys &own, Outcome &outcome)
 }
 
 // The file beside the program holds the last entries now: the user's copy is kept as
-// "VelmarCom.ini.previous", or, where it cannot be moved, made to hold the same.
-void SettingsStore::retireUserCopy(const IniFile &written, Outcome &outcome) const
+// "VelmarCom.ini.previous", or, where it cannot be moved, made to hold the same. A user's copy that is
+// not a regular file of the user's own was told about when it was read, and stays as it is.
+void SettingsStore::retireUserCopy(const IniFile &written, QFileDevice::Permissions readers,
+                                   Outcome &outcome) const
 {
     if (!distinct() || !Occupied(paths_.user))
         return;
-    const QString previous = paths_.user + QStringLiteral(".previous");
-    const QFileInfo before(previous);
-    if (before.isSymLink() || before.isFile())
-        QFile::remove(previous);
-    QString why;
-    if (QFile::rename(paths_.user, previous) || WriteIniFile(paths_.user, written, &why))
-        return;
+    QString why = QStringLiteral("не є звичайним файлом");
+    if (Movable(paths_.user)) {
+        if (!MoveAside(paths_.user, QStringLiteral("previous")).isEmpty())
+            return;
+        why = QStringLiteral("не перейменовано");
+        if (ReadIniFile(paths_.user).status == IniRead::Status::Read &&
+            WriteIniFile(paths_.user, written, &why, readers))
+            return;
+    }
     outcome.problems << QStringLiteral("Копію налаштувань %1 не прибрано (%2); наступний запуск візьме її.")
                             .arg(Native(paths_.user), why);
 }
@@ -183,9 +194,9 @@ SettingsStore::Outcome SettingsStore::load(const Keys &atStart)
 {
     Outcome outcome;
     path_ = paths_.beside;  // where a save goes when nothing could be written at start either
-    RemoveStrayTemporaries(paths_.beside);
+    velmar::RemoveStraySaves(paths_.beside);
     if (distinct())
-        RemoveStrayTemporaries(paths_.user);
+        velmar::RemoveStraySaves(paths_.user);
     else
         PrepareUserCopy(paths_.user);  // installed: the first start makes the user's folder
 
@@ -207,7 +218,27 @@ SettingsStore::Outcome SettingsStore::load(const Keys &atStart)
                               : QStringLiteral("Взято типові значення."));
         outcome.problems << problems.join(QLatin1Char(' ')).trimmed();
     }
-    const IniFile base = source ? *source : IniFile();
+    IniFile base = source ? *source : IniFile();
+    QFileDevice::Permissions readers = beside.readers;
+
+    // The user's copy holds the last entries; the file beside the program may hold lines of the
+    // operator's besides. Those stay, and a value the copy changes is kept in the file set aside.
+    bool keepBeside = false;
+    if (source == &user.ini && beside.status == IniRead::Status::Read) {
+        base = beside.ini;
+        const IniFile::Table theirs = beside.ini.table();
+        const IniFile::Table last = user.ini.table();
+        for (auto section = last.cbegin(); section != last.cend(); ++section) {
+            for (auto key = section->cbegin(); key != section->cend(); ++key) {
+                const auto before = theirs.value(section.key());
+                keepBeside = keepBeside || (before.contains(key.key()) && before.value(key.key()) != *key);
+                base.setValue(section.key(), key.key(), *key);
+            }
+        }
+        readers &= user.readers;
+    } else if (source == &user.ini) {
+        readers = user.readers;
+    }
 
     // A file that already holds exactly this is left as it is: the same result without a write and a
     // flush to disk at every start.
@@ -215,15 +246,26 @@ SettingsStore::Outcome SettingsStore::load(const Keys &atStart)
     atStart(written);
     QString why = beside.why;
     const bool unchanged = source == &beside.ini && written == beside.ini && WritableInPlace(paths_.beside);
-    if (beside.writable && (unchanged || WriteIniFile(paths_.beside, written, &why))) {
+    if (beside.writable && keepBeside && written.format().size() <= MaxIniBytes) {
+        const QString kept = MoveAside(paths_.beside, QStringLiteral("kept"));
+        if (kept.isEmpty()) {
+            beside.writable = false;
+            why = QStringLiteral("його не вдалося зберегти окремо");
+        } else {
+            outcome.notices << QStringLiteral("Файл налаштувань %1 відрізнявся від %2, з якого взято "
+                                              "налаштування; його збережено як %3.")
+                                   .arg(Native(paths_.beside), Native(paths_.user), Native(kept));
+        }
+    }
+    if (beside.writable && (unchanged || WriteIniFile(paths_.beside, written, &why, readers))) {
         path_ = paths_.beside;
         file_ = written;
-        retireUserCopy(written, outcome);
+        retireUserCopy(written, readers, outcome);
         outcome.saved = true;
         return outcome;
     }
     outcome.failure = QStringLiteral("Unable to write to %1 (%2)").arg(Native(paths_.beside), why);
-    if (distinct() && toUserCopy(base, atStart, outcome)) {
+    if (distinct() && toUserCopy(base, readers, atStart, outcome)) {
         // A folder that cannot be written is the usual place of a program; anything else is news.
         if (QFileInfo(QFileInfo(paths_.beside).absolutePath()).isWritable())
             outcome.notices << QStringLiteral(
@@ -244,16 +286,16 @@ SettingsStore::Outcome SettingsStore::save(const Keys &own)
     const IniFile base = current.status == IniRead::Status::Read ? current.ini : file_;
     QString why = current.why;
     std::optional<IniFile> written;
-    if (current.writable && (written = write(path_, base, own, why))) {
+    if (current.writable && (written = write(path_, base, own, current.readers, why, outcome))) {
         file_ = std::move(*written);
         if (path_ == paths_.beside)
-            retireUserCopy(file_, outcome);
+            retireUserCopy(file_, current.readers, outcome);
         outcome.saved = true;
         return outcome;
     }
     const QString failed = path_;
     outcome.failure = QStringLiteral("Unable to write to %1 (%2)").arg(Native(failed), why);
-    if (distinct() && failed != paths_.user && toUserCopy(base, own, outcome)) {
+    if (distinct() && failed != paths_.user && toUserCopy(base, current.readers, own, outcome)) {
         // Said once, here: the next start finds the entries there.
         outcome.notices << QStringLiteral(
                                "Файл налаштувань %1 не записано (%2). Налаштування збережено в %3.")

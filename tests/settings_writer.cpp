@@ -15,14 +15,16 @@ int main(int argc, char **argv)
     run.settingsPath = QString::fromLocal8Bit(argv[1]);
     run.fallbackSettingsPath = run.settingsPath + ".user";
     TForm1_Config_UDP form(run, notifier);
-    // One whole save before the test may kill this: from then on the file is always there.
-    form.SaveSettings();
-    std::puts("saving");
-    std::fflush(stdout);
-    for (int round = 0;; ++round) {
+    // One whole save of the loop's values before the test may kill this: from then on the file holds
+    // one save of them, whenever the kill comes.
+    for (int round = 1;; ++round) {
         const int value = round % 2 ? 1 : 2;
         test::setOctets(form.octets(0), {value, value, value, value});
         form.IND_MEdit->setValue(value);
         form.SaveSettings();
+        if (round == 1) {
+            std::puts("saving");
+            std::fflush(stdout);
+        }
     }
 }
