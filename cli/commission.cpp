@@ -89,10 +89,136 @@ QStringList RecordFields(const QString &line, QChar separator)
     return fields;
 }
 
+const QStringList CommissionRecord::Columns = {"time",      "row",     "address", "mac_before",
+                                               "mac_after", "version", "result"};
+
 namespace {
 
-const QStringList Columns = {"name",    "lift",       "mask",  "router", "mac",
-                             "console", "dispatcher", "ident", "board"};
+const QStringList OlderColumns = {"time", "row", "mac_before", "mac_after", "version", "result"};
+const QStringList Results = {"done",
+                             "in place",
+                             "written",
+                             "forgotten",
+                             "not confirmed",
+                             "not kept",
+                             "written by another configurator"};
+
+// A separator the record's header names beyond doubt: not a letter, digit, blank, quote or backslash.
+bool PlainSeparator(QChar ch)
+{
+    return ch == QLatin1Char('\t') ||
+           ((ch.isPunct() || ch.isSymbol()) && !QStringLiteral("\"'\\").contains(ch));
+}
+
+[[noreturn]] void Unreadable(const QString &path, qsizetype line, const QString &why)
+{
+    Fail(SomeFailed, QStringLiteral("%1 line %2: %3; the record cannot be read as it was written, so "
+                                    "nothing is sent (put that line right, or the record back from a copy)")
+                         .arg(path)
+                         .arg(line)
+                         .arg(why));
+}
+
+}  // namespace
+
+// Every record is written in one form, UTF-8 with a byte-order mark, whatever the plan's encoding: read
+// back, it can be taken for nothing else, and it holds every name a plan can give (Windows-1251 holds
+// few beyond Cyrillic). A spreadsheet on a Ukrainian Windows opens it with the names readable. It keeps
+// the plan's separator, which the header names: the header is fixed text, so the character after its
+// first word is the separator. A "sep=" line, which would name it to a spreadsheet too, is not written:
+// Excel takes a file that has one for the system's code page, byte-order mark or not.
+QByteArray CommissionRecord::bytes() const
+{
+    QString text = RecordLine(Columns, separator) + QLatin1Char('\n');
+    for (const QStringList &line : lines)
+        text += RecordLine(line, separator) + QLatin1Char('\n');
+    return "\xEF\xBB\xBF" + text.toUtf8();
+}
+
+CommissionRecord CommissionRecord::Read(const QByteArray &bytes, CsvForm::Encoding plan, const QString &path)
+{
+    // Older records: UTF-8 with a byte-order mark, Windows-1251 without one (for a Windows-1251 plan),
+    // and, before records had a form of their own, UTF-8 without one, comma-separated.
+    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+    const bool windows1251 = !mark && plan == CsvForm::Encoding::Windows1251;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        Unreadable(path, 1, QStringLiteral("it is UTF-16, a form no record is written in"));
+    QStringList texts;
+    qsizetype number = 0;
+    for (const QByteArray &raw : (mark ? bytes.mid(3) : bytes).split('\n')) {
+        ++number;
+        QString text;
+        if (windows1251) {
+            for (const char byte : raw)
+                text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(byte)));
+        } else {
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            text = utf8(raw);
+            if (utf8.hasError())
+                Unreadable(path, number, QStringLiteral("a byte that is not UTF-8"));
+        }
+        if (text.endsWith(QLatin1Char('\r')))
+            text.chop(1);
+        texts << text;
+    }
+    CommissionRecord record;
+    const QString header = texts.value(0);
+    record.separator = header.mid(4, 1).isEmpty() ? QChar() : header[4];
+    const bool older = header == RecordLine(OlderColumns, record.separator);
+    if (!PlainSeparator(record.separator) || (header != RecordLine(Columns, record.separator) && !older) ||
+        (!mark && !older) || (!mark && !windows1251 && record.separator != QLatin1Char(',')))
+        Unreadable(path, 1, QStringLiteral("its first line is not the header of a record of this program"));
+    const QStringList &columns = older ? OlderColumns : Columns;
+    for (qsizetype i = 1; i < texts.size(); ++i) {
+        if (texts[i].isEmpty())
+            continue;
+        QList<int> unclosed;
+        const QStringList cells = CsvRecords(texts[i], record.separator, false, &unclosed).value(0);
+        if (!unclosed.isEmpty())
+            Unreadable(path, i + 1, QStringLiteral("a quote (\") opened and never closed"));
+        if (cells.size() != columns.size())
+            Unreadable(
+                path, i + 1,
+                QStringLiteral("%1 fields where the header has %2").arg(cells.size()).arg(columns.size()));
+        QStringList fields = RecordFields(texts[i], record.separator);
+        if (!Results.contains(fields.last()))
+            Unreadable(path, i + 1,
+                       QStringLiteral("the result \"%1\" is none this program writes")
+                           .arg(Printable(fields.last())));
+        if (older)
+            fields.insert(2, QString());
+        record.lines << fields;
+    }
+    return record;
+}
+
+namespace {
+
+// Each column by the name the tool knows it by, and the Ukrainian headings a site's spreadsheet may give it.
+const QList<std::pair<QString, QStringList>> PlanColumns = {
+    {"name", {"назва", "ім'я", "імя"}},
+    {"lift", {"адреса", "ліфт"}},
+    {"mask", {"маска"}},
+    {"router", {"маршрутизатор", "шлюз"}},
+    {"mac", {"мак"}},
+    {"console", {"консоль"}},
+    {"dispatcher", {"диспетчер"}},
+    {"ident", {"ідентифікатор"}},
+    {"board", {"плата"}},
+};
+
+// The column a heading names, or an empty text for one the tool does not use. Case, blanks around it
+// and the apostrophe's form (', ’ or ʼ) do not matter.
+QString ColumnOf(const QString &heading)
+{
+    QString text = heading.trimmed().toLower();
+    text.replace(QChar(0x2019), QLatin1Char('\'')).replace(QChar(0x02BC), QLatin1Char('\''));
+    for (const auto &[column, headings] : PlanColumns)
+        if (text == column || headings.contains(text))
+            return column;
+    return {};
+}
+
 const QStringList Required = {"name", "lift", "mask", "router"};
 
 // The row's values, or the reason it cannot be used.
@@ -157,11 +283,12 @@ public:
     struct Entry
     {
         QString result;
-        QString mac;  // the MAC the board has after the row was written
+        QString macBefore;  // the board's MAC before the row was written to it
+        QString mac;        // the MAC the board has after the row was written
     };
 
     CommissionLog(const QString &path, const CsvForm &planForm)
-        : path_(path), lock_(path + QStringLiteral(".lock")), form_(planForm)
+        : path_(path), lock_(path + QStringLiteral(".lock"))
     {
         lock_.setStaleLockTime(0);
         if (!lock_.tryLock(0)) {
@@ -183,19 +310,12 @@ public:
         const ReadOutcome outcome = ReadBoundedFile(path_, MaxPlanBytes * 16, bytes, error);
         if (outcome != ReadOutcome::Read && outcome != ReadOutcome::Missing)
             Fail(SomeFailed, ReadFailure(outcome, path_, error, QStringLiteral("record")));
-        // A record kept so far goes on as it was written (an older one is UTF-8, comma-separated).
+        // A record kept so far goes on with its own separator; a new one takes the plan's.
+        record_.separator = PlainSeparator(planForm.separator) ? planForm.separator : QLatin1Char(',');
         if (!bytes.isEmpty())
-            form_ = CsvForm::Read(bytes, text_);
-        // A line cut short (a full disk, a crash of an older version) stays, ended, as a line of its own.
-        if (!text_.isEmpty() && !text_.endsWith(QLatin1Char('\n')))
-            text_ += QLatin1Char('\n');
-        if (text_.isEmpty())
-            text_ =
-                RecordLine({"time", "row", "mac_before", "mac_after", "version", "result"}, form_.separator) +
-                QLatin1Char('\n');
-        for (const QString &line : text_.split(QLatin1Char('\n')))
-            if (const QStringList record = RecordFields(line, form_.separator); record.size() >= 6)
-                entries_.insert(record[1], {record[5], record[3]});
+            record_ = CommissionRecord::Read(bytes, planForm.encoding, path_);
+        for (const QStringList &line : std::as_const(record_.lines))
+            entries_.insert(line[1], {line[6], line[3], line[4]});
         // Written at once, before any board is touched: a record that cannot be kept stops the run here.
         save();
     }
@@ -229,17 +349,24 @@ public:
         return macs;
     }
 
+    // `before`: the board before the row was first written to it; `after`: as it was left, if written.
     void add(const PlanRow &row, const StoredConfig &before, const std::optional<StoredConfig> &after,
              const QString &result, Console &console)
     {
+        const StoredConfig &board = after ? *after : before;
         const QString mac = after ? MacText(after->config.record.mac) : QString();
-        const QString line = RecordLine({QDateTime::currentDateTime().toString(Qt::ISODate), row.name,
-                                         MacText(before.config.record.mac), mac,
-                                         VersionToText((after ? *after : before).config.versionText), result},
-                                        form_.separator);
-        text_ += line + QLatin1Char('\n');
+        // What a write leaves holds no version of its own: the board's is the one it showed before.
+        const Bytes &version =
+            board.config.versionText.empty() ? before.config.versionText : board.config.versionText;
+        record_.lines << QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
+                                     row.name,
+                                     IpText(board.config.record.liftIp),
+                                     MacText(before.config.record.mac),
+                                     mac,
+                                     VersionToText(version),
+                                     result};
         save();
-        entries_.insert(row.name, {result, mac});
+        entries_.insert(row.name, {result, MacText(before.config.record.mac), mac});
         console.out << Printable(row.name) << ": " << result << '\n';
         console.out.flush();
     }
@@ -248,14 +375,13 @@ private:
     void save()
     {
         QString error;
-        if (!WriteWholeFile(path_, form_.encode(text_), error))
+        if (!WriteWholeFile(path_, record_.bytes(), error))
             Fail(SomeFailed, QStringLiteral("cannot write %1: %2").arg(path_, error));
     }
 
     QString path_;
     QLockFile lock_;
-    CsvForm form_;
-    QString text_;
+    CommissionRecord record_;
     QHash<QString, Entry> entries_;
 };
 
@@ -275,19 +401,6 @@ std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, 
 }
 
 }  // namespace
-
-QByteArray CsvForm::encode(const QString &text) const
-{
-    switch (encoding) {
-    case Encoding::Utf8:
-    case Encoding::Utf16: return "\xEF\xBB\xBF" + text.toUtf8();
-    case Encoding::Windows1251: break;
-    }
-    QByteArray bytes;
-    for (QChar ch : text)
-        bytes += char(UnicodeToCp1251(ch.unicode()).value_or('?'));
-    return bytes;
-}
 
 CsvForm CsvForm::Read(const QByteArray &bytes, QString &text)
 {
@@ -365,20 +478,28 @@ SitePlan ParseSitePlan(const QByteArray &bytes)
         plan.problems << QStringLiteral("the plan is empty");
         return plan;
     }
-    QStringList header = records.takeFirst();
+    const QStringList header = records.takeFirst();
     ++line;
-    for (QString &column : header)
-        column = column.toLower();
-    for (qsizetype i = 0; i < header.size(); ++i)
-        if (header.indexOf(header[i]) < i)
+    // Columns the tool does not use (notes, say) stay in the file and are passed over.
+    QStringList columns;
+    QHash<QString, QString> headings;
+    for (qsizetype i = 0; i < header.size(); ++i) {
+        const QString column = ColumnOf(header[i]);
+        columns << column;
+        if (column.isEmpty())
+            plan.ignored << (header[i].isEmpty() ? QStringLiteral("column %1 (no heading)").arg(i + 1)
+                                                 : QStringLiteral("\"%1\"").arg(header[i]));
+        else if (!headings.contains(column))
+            headings.insert(column, header[i]);
+        else if (headings[column].compare(header[i], Qt::CaseInsensitive) == 0)
             plan.problems << QStringLiteral("line %1: column \"%2\" twice").arg(line).arg(header[i]);
-    for (const QString &column : header)
-        if (!Columns.contains(column))
-            plan.problems << QStringLiteral("line %1: unknown column \"%2\" (columns: %3)")
+        else
+            plan.problems << QStringLiteral("line %1: columns \"%2\" and \"%3\" both give the %4")
                                  .arg(line)
-                                 .arg(column, Columns.join(QStringLiteral(", ")));
+                                 .arg(headings[column], header[i], column);
+    }
     for (const QString &column : Required)
-        if (!header.contains(column))
+        if (!headings.contains(column))
             plan.problems << QStringLiteral("line %1: no column \"%2\"").arg(line).arg(column);
     if (!plan.problems.isEmpty())
         return plan;
@@ -388,8 +509,9 @@ SitePlan ParseSitePlan(const QByteArray &bytes)
         if (record.join(QString()).isEmpty())
             continue;
         QHash<QString, QString> cell;
-        for (qsizetype i = 0; i < header.size(); ++i)
-            cell.insert(header[i], record.value(i));
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            if (!columns[i].isEmpty())
+                cell.insert(columns[i], record.value(i));
         PlanRow row;
         row.name = cell.value(QStringLiteral("name"));
         row.line = line;
@@ -461,6 +583,9 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
         Fail(BadUsage, ReadFailure(outcome, path, error, QStringLiteral("plan")));
     SitePlan plan = ParseSitePlan(text);
     console.err << path << ": read as " << plan.reading << '\n';
+    if (!plan.ignored.isEmpty())
+        console.err << path << ": column(s) " << TerminalText(plan.ignored.join(QStringLiteral(", ")))
+                    << " not used by velmarctl: kept in the plan and ignored\n";
     const QStringList problems = CheckSitePlan(plan, standIn, at);
     for (const QString &problem : problems)
         console.err << path << ": " << TerminalText(problem) << '\n';
@@ -550,7 +675,8 @@ private:
         const PlanRow &row = *std::find_if(plan_.rows.begin(), plan_.rows.end(),
                                            [&](const PlanRow &r) { return r.name == options_.forget; });
         StoredConfig board;
-        board.config.record.mac = ParseMac(e->mac).value_or(Mac{});
+        board.config.record.mac = ParseMac(e->macBefore).value_or(Mac{});
+        board.config.record.liftIp = *row.changes.lift;
         log_.add(row, board, std::nullopt, Forgotten, console_);
         console_.out << Printable(row.name) << ": free again; board " << e->mac
                      << " is no longer waited for. A run started again gives the row to a new board\n";
@@ -607,7 +733,9 @@ private:
                                     "find that board before connecting another, or give it up with --forget "
                                     "\"%1\"")
                          .arg(row.name, entry->mac, target.toString()));
-            done(row, *after, *after, Done);
+            StoredConfig before = *after;  // its MAC as it was before the write, as the record has it
+            before.config.record.mac = ParseMac(entry->macBefore).value_or(before.config.record.mac);
+            done(row, before, *after, Done);
             sayNext();
         }
         return std::nullopt;

@@ -20,16 +20,12 @@ struct PlanRow
     bool macGiven = false;
 };
 
-// How a spreadsheet saved a file: its encoding and separator. The record beside a plan is written the
-// same way, so that the spreadsheet opens it in columns with the names readable.
+// How a spreadsheet saved a file: its encoding and separator.
 struct CsvForm
 {
     enum class Encoding { Utf8, Windows1251, Utf16 } encoding = Encoding::Utf8;
     QChar separator = QLatin1Char(',');
 
-    // The text of a record in this form: UTF-8 with a byte-order mark (for a UTF-16 plan too, which a
-    // spreadsheet opens alike), or Windows-1251.
-    QByteArray encode(const QString &text) const;
     // A file's form and text: a byte-order mark (UTF-8, UTF-16 either way) decides, else UTF-8 when
     // the bytes are UTF-8, else Windows-1251; the separator from a first line "sep=;" (taken off), or
     // the header: a semicolon or tab where it has no comma.
@@ -42,11 +38,14 @@ struct SitePlan
     QList<PlanRow> rows;
     QStringList problems;  // "line 3 (Lift 3, tower B): ..." for every row that cannot be used
     CsvForm form;
-    QString reading;  // how the file was read: "UTF-8, comma-separated", "Windows-1251, separated by ";""
+    QString reading;      // how the file was read: "UTF-8, comma-separated", "Windows-1251, separated by ";""
+    QStringList ignored;  // the headings of columns the tool does not use (notes, say), quoted
 };
 
 // A CSV plan with a header: name, lift, mask, router; optional mac (default: from the lift address),
-// console (static/dynamic), dispatcher, ident, board (static/dhcp). Quoted fields may hold the separator.
+// console (static/dynamic), dispatcher, ident, board (static/dhcp), each also by its Ukrainian heading
+// (назва, адреса, маска, шлюз, ...). Other columns are kept in the file and ignored. Quoted fields may
+// hold the separator.
 SitePlan ParseSitePlan(const QByteArray &text);
 // Every row through the guard, no two rows with one lift address or one MAC, and none on `at`, where
 // new boards answer.
@@ -82,6 +81,21 @@ QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, 
 
 // The record beside the plan: PLAN.log.csv.
 QString CommissionLogPath(const QString &planPath);
+
+// The record's lines, as they are written and read back: one header, then one line per outcome.
+struct CommissionRecord
+{
+    // The columns of every line; a record of an older version had no address and is read with it empty.
+    static const QStringList Columns;
+    QChar separator = QLatin1Char(',');
+    QList<QStringList> lines;  // fields in the order of Columns
+
+    QByteArray bytes() const;
+    // The record in `bytes`, exactly as it was written, or Failure(SomeFailed) naming `path` and the
+    // line that cannot be read so. `plan`: the encoding of the plan beside it, which a record of an
+    // older version without a byte-order mark was written in.
+    static CommissionRecord Read(const QByteArray &bytes, CsvForm::Encoding plan, const QString &path);
+};
 
 int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console);
 

@@ -359,7 +359,8 @@ int Commission(const QStringList &args, Console &console)
         "is added to PLAN.log.csv beside the plan; a run started again skips the rows done.\n"
         "PLAN.csv has a header and one row per board: name,lift,mask,router and, optionally, mac\n"
         "(default: from the lift address), console (static|dynamic), dispatcher, ident, board\n"
-        "(static|dhcp). --check checks the whole plan and sends nothing.",
+        "(static|dhcp), also under Ukrainian headings (README); other columns are ignored. --check checks\n"
+        "the whole plan and sends nothing.",
         {{"check", "Check the plan only: every row through the guard, no two boards alike."},
          {"at", "Where a new board answers (default 010.000.000.002).", "ADDRESS", "010.000.000.002"},
          {"row", "Commission this row of the plan, not the next one.", "NAME"},

@@ -178,6 +178,7 @@ private slots:
     void sitePlanCheck_data();
     void sitePlanCheck();
     void recordReadsBackWhatItWritesSpreadsheetSafe();
+    void recordIsReadInTheFormItWasWrittenIn();
     void addressesThatNameNoBoardAndWhereBroadcastsGo();
 };
 
@@ -825,6 +826,11 @@ void TestCli::commissionsBoardsOneAfterAnother()
     QVERIFY(lines.last().endsWith(",done"));
     QVERIFY(lines[1].contains("\"Lift 1, tower B\"") && lines[1].endsWith(",written"));
     QVERIFY(lines[2].contains("\"Lift 1, tower B\"") && lines[2].endsWith(",done"));
+    // Every line names the board's address and version; after a resume the MAC before is still the first.
+    const QStringList written = RecordFields(lines[1]), done = RecordFields(lines[2]);
+    QCOMPARE(written.value(2), host(201));
+    QVERIFY(!written.value(5).isEmpty());
+    QCOMPARE(done.value(3), written.value(3));
 
     const Run again = Ctl({"commission", planPath, "--at", at.toString()});
     QCOMPARE(again.code, 0);
@@ -887,10 +893,15 @@ void TestCli::sitePlansAsSpreadsheetsSaveThem()
     QVERIFY(ParseSitePlan("PK\x03\x04\x14\x00").problems.value(0).contains("save it as CSV"));
     QCOMPARE(ParseSitePlan("name,lift,mask,router\n\"A,127.0.1.5,255.255.255.0,0.0.0.0\n").problems,
              QStringList{"line 2: a quote (\") opened and never closed"});
-    // The record as the plan's spreadsheet keeps it.
-    QCOMPARE(
-        (CsvForm{CsvForm::Encoding::Windows1251, ';'}.encode(RecordLine({"Ліфт 1, під'їзд А", "x;y"}, ';'))),
-        QByteArray("\xCB\xB3\xF4\xF2 1, \xEF\xB3\xE4'\xBF\xE7\xE4 \xC0;\"x;y\""));
+    // Ukrainian headings, in any case and with blanks around them; a notes column is passed over.
+    plan = ParseSitePlan("\xEF\xBB\xBF Назва ;Адреса;МАСКА;шлюз;Примітка;мак\n"
+                         "Ліфт 1;127.0.1.5;255.255.255.0;0.0.0.0;ключ у диспетчера;\n");
+    QVERIFY2(plan.problems.isEmpty(), qPrintable(plan.problems.join('|')));
+    QCOMPARE(plan.ignored, QStringList{"\"Примітка\""});
+    QCOMPARE(plan.rows.value(0).name, QString("Ліфт 1"));
+    QVERIFY(ParseSitePlan("name;назва;lift;mask;router\n")
+                .problems.join('|')
+                .contains("columns \"name\" and \"назва\" both give the name"));
 
     plan = ParseSitePlan(
         "\xEF\xBB\xBFsep=;\nname;lift;mask;router\n\"A; east\";127.0.1.5;255.255.255.0;0.0.0.0\n");
@@ -1118,6 +1129,72 @@ void TestCli::recordReadsBackWhatItWritesSpreadsheetSafe()
     const Run run = Ctl({"commission", plan.fileName(), "--check", "--at", "127.0.0.2"});
     QVERIFY2(run.code == 2 && run.err.contains("(A\\x1b[31m)") && !run.err.contains('\x1b'),
              qPrintable(run.err));
+}
+
+// Whatever form the plan has, a row on record is read back as written, also from a record of an older
+// version (in the plan's separator, Windows-1251 without a mark); a record that cannot be read so stops.
+void TestCli::recordIsReadInTheFormItWasWrittenIn()
+{
+    const QByteArray rows = "ЦІ-1,127.0.1.5,255.255.255.0,0.0.0.0,ключ\n";
+    const QByteArray utf8 = "name,lift,mask,router,примітка\n" + rows,
+                     cp1251 = "name;lift;mask;router\n\xD6\xB2-1;127.0.1.5;255.255.255.0;0.0.0.0\n"
+                              "\xCB\xB3\xF4\xF2 \xC1;127.0.1.6;255.255.255.0;0.0.0.0\n",
+                     piped = "sep=|\n" + QByteArray(utf8).replace(',', '|'),
+                     header = "\xEF\xBB\xBFtime,row,address,mac_before,mac_after,version,result\n",
+                     line =
+                         "2026-12-01T10:00:00,ЦІ-1,127.0.1.5,00:1E:00:00:00:01,00:1E:7F:00:01:05,x,written\n";
+    const QString unicode = QString::fromUtf8(utf8).replace(',', '\t');
+    const struct
+    {
+        QByteArray plan, record = {};  // no record: as this version writes it
+        QString problem = {};
+    } cases[] = {
+        {utf8},
+        {"\xEF\xBB\xBF" + QByteArray(utf8).replace(',', ';')},
+        {QByteArray(utf8).replace(',', '\t')},
+        {cp1251},
+        {"\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(unicode.utf16()), unicode.size() * 2)},
+        {piped},
+        {cp1251,
+         "time;row;mac_before;mac_after;version;result\n2026-12-01T10:00:00;\xD6\xB2-1;00:1E:00:00:00:01;"
+         "00:1E:7F:00:01:05;x;written\n"},
+        {piped, "\xEF\xBB\xBFtime|row|mac_before|mac_after|version|result\n2026-12-01T10:00:00|ЦІ-1|"
+                "00:1E:00:00:00:01|00:1E:7F:00:01:05|x|written\n"},
+        {utf8, header + line + "2026-12-01T10:01:00,ЦІ-1,127", "line 3: 3 fields where the header has 7"},
+        {utf8, header + QByteArray(line).replace("x", "\xFF"), "line 2: a byte that is not UTF-8"},
+        {utf8, "\xFF\xFE" + header, "line 1: it is UTF-16"},
+    };
+    const QHostAddress at = test::uniqueLoopback();
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString planPath = dir.filePath("site.csv"), logPath = CommissionLogPath(planPath);
+        const SitePlan plan = ParseSitePlan(c.plan);
+        const QByteArray record =
+            !c.record.isEmpty()
+                ? c.record
+                : CommissionRecord{plan.form.separator, {QString::fromUtf8(line).trimmed().split(',')}}
+                      .bytes();
+        QFile planFile(planPath), logFile(logPath);
+        QVERIFY(planFile.open(QIODevice::WriteOnly) && logFile.open(QIODevice::WriteOnly));
+        planFile.write(c.plan), logFile.write(record), planFile.close(), logFile.close();
+        const Run run = Ctl({"commission", planPath, "--at", at.toString(), "--forget", "ЦІ-1"});
+        QVERIFY(logFile.open(QIODevice::ReadOnly));  // the record as the run left it
+        const QByteArray after = logFile.readAll();
+        logFile.close();
+        const QString form = plan.reading + (c.record.isEmpty() ? "" : " (older)");
+        if (!c.problem.isEmpty()) {
+            QVERIFY2(run.code == 1 && run.err.contains(logPath + " " + c.problem),
+                     qPrintable(form + run.err));
+            QCOMPARE(after, record);  // left as it was
+            continue;
+        }
+        QVERIFY2(run.code == 0 && run.out.contains("ЦІ-1: free again"), qPrintable(form + run.out + run.err));
+        QCOMPARE(run.err.count("примітка"), plan.ignored.size());
+        const QList<QStringList> back = CommissionRecord::Read(after, plan.form.encoding, logPath).lines;
+        QCOMPARE(back.value(0).value(1), QString("ЦІ-1"));
+        QCOMPARE(back.value(1), QStringList({back.value(1).value(0), "ЦІ-1", "127.0.1.5", "00:1E:00:00:00:01",
+                                             "", "", "forgotten"}));
+    }
 }
 
 // Broadcast and network addresses of this computer's subnets, and its own, name no board; a broadcast
