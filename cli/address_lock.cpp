@@ -43,18 +43,15 @@ bool IsThisProgram(const QString &name)
            name.compare(self.completeBaseName(), Qt::CaseInsensitive) == 0;
 }
 
-// Whether a lock's lines name this computer: by its identity where both have one, else by its name.
+// Whether a lock's lines name this computer: by its identity where both have one, else by its name
+// (on Windows QLockFile writes the computer's name from the environment, elsewhere the host name).
 bool NamesThisComputer(const QString &host, const QByteArray &hostId)
 {
     const QByteArray ownId = QSysInfo::machineUniqueId();
     if (!hostId.isEmpty() && !ownId.isEmpty())
         return hostId == ownId;
-#ifdef Q_OS_WIN
-    const QString ownName = qEnvironmentVariable("COMPUTERNAME");
-#else
-    const QString ownName = QSysInfo::machineHostName();
-#endif
-    return host.isEmpty() || host == ownName;
+    return host.isEmpty() || host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0 ||
+           host.compare(qEnvironmentVariable("COMPUTERNAME"), Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace
@@ -86,6 +83,8 @@ RunLock::RunLock(const QString &path, int waitMs) : lock_(path)
         if (judge() && (outcome_ != Outcome::HeldByRun || deadline.hasExpired()))
             return;
     }
+    if (why_.isEmpty())
+        why_ = QStringLiteral("cannot lock %1: it keeps coming and going").arg(path);
 }
 
 bool RunLock::judge()

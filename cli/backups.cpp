@@ -7,6 +7,7 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace velmar {
 
