@@ -1,19 +1,39 @@
 #include "backups.h"
+#include "address_lock.h"
 #include "commands.h"
 
-#include <QDateTime>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTimeZone>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace velmar {
 
 namespace {
 
-const char *const RunFolderPattern = "^\\d{4}-\\d{2}-\\d{2}_\\d{6}(-\\d+)?$";
+// 000012_2026-10-25_031000+0200: the run's number, its local date and time, and their offset from UTC.
+const char *const NumberedPattern = "^(\\d{1,9})_(\\d{4}-\\d{2}-\\d{2}_\\d{6})([+-])(\\d{2})(\\d{2})$";
+// 2026-12-08_010542 and 2026-12-08_010542-2, of versions that named a run by its local time alone.
+const char *const DatedPattern = "^\\d{4}-\\d{2}-\\d{2}_\\d{6}(-\\d+)?$";
+constexpr qint64 MaxRunNumber = 999999999;
+
+const QRegularExpression &Numbered()
+{
+    static const QRegularExpression pattern(QString::fromLatin1(NumberedPattern));
+    return pattern;
+}
 
 QString MacPart(const Mac &mac)
 {
     return MacText(mac).replace(QLatin1Char(':'), QLatin1Char('-'));
+}
+
+QDateTime WallTime(const QString &text, const QTimeZone &zone)
+{
+    return {QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd")),
+            QTime::fromString(text.mid(11, 6), QStringLiteral("HHmmss")), zone};
 }
 
 // "2026-12-08_010542-10" after "…-9": the run's number counts as a number.
@@ -25,6 +45,43 @@ bool NewerFirst(const QString &a, const QString &b)
     return a.mid(18).toInt() > b.mid(18).toInt();
 }
 
+struct RunFolder
+{
+    QString name;
+    qint64 number = 0;  // 0: a folder of an older version
+    QDateTime made;
+};
+
+QList<RunFolder> RunFolders(const QDir &base)
+{
+    static const QRegularExpression dated(QString::fromLatin1(DatedPattern));
+    QList<RunFolder> runs;
+    for (const QString &name : base.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (const QRegularExpressionMatch m = Numbered().match(name); m.hasMatch()) {
+            const int offset = (m.captured(4).toInt() * 60 + m.captured(5).toInt()) * 60;
+            const QDateTime utc = WallTime(m.captured(2), QTimeZone::utc())
+                                      .addSecs(m.captured(3) == QLatin1String("-") ? offset : -offset);
+            runs.append({name, m.captured(1).toLongLong(), utc.toLocalTime()});
+        } else if (dated.match(name).hasMatch()) {
+            runs.append({name, 0, WallTime(name, QTimeZone::systemTimeZone())});
+        }
+    }
+    std::sort(runs.begin(), runs.end(), [](const RunFolder &a, const RunFolder &b) {
+        return a.number != b.number ? a.number > b.number : NewerFirst(a.name, b.name);
+    });
+    return runs;
+}
+
+QString Stamp(const QDateTime &now)
+{
+    const int offset = now.offsetFromUtc() / 60;
+    return now.toString(QStringLiteral("yyyy-MM-dd_HHmmss")) +
+           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
+           QStringLiteral("%1%2")
+               .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
+               .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'));
+}
+
 }  // namespace
 
 QString DefaultBackupParent()
@@ -33,21 +90,33 @@ QString DefaultBackupParent()
            QStringLiteral("/VelmarCom/backups");
 }
 
-QDir NewBackupFolder(const QString &parent)
+QDir NewBackupFolder(const QString &parent, const QDateTime &now)
 {
     const QDir base(parent);
     if (!base.mkpath(QStringLiteral(".")))
         Fail(SomeFailed, QStringLiteral("cannot make the folder %1").arg(parent));
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HHmmss"));
-    for (int n = 1; n <= 1000; ++n) {
-        const QString name = n == 1 ? stamp : QStringLiteral("%1-%2").arg(stamp).arg(n);
-        // mkdir fails where the name is taken: two runs in one second each get a folder of their own.
+    // Held only while a number is taken and its folder made: another run waits for it that long.
+    const RunLock numbering(base.filePath(QStringLiteral(".numbering.lock")), 10000);
+    if (numbering.outcome() == RunLock::Outcome::HeldByRun)
+        Fail(SomeFailed, QStringLiteral("another velmarctl on this computer (process %1) keeps making backup "
+                                        "folders in %2; try again when it is done")
+                             .arg(numbering.holder())
+                             .arg(parent));
+    if (numbering.outcome() == RunLock::Outcome::NotOurs)
+        Fail(SomeFailed, numbering.why());
+    // Without a lock (a full disk, a folder that cannot be written) the folder below fails with the reason,
+    // or is made: only a second run at this very moment could then share its number.
+    const QList<RunFolder> runs = RunFolders(base);
+    qint64 number = runs.value(0).number + 1;
+    for (int tries = 0; tries < 1000 && number <= MaxRunNumber; ++tries, ++number) {
+        const QString name = QStringLiteral("%1_%2").arg(number, 6, 10, QLatin1Char('0')).arg(Stamp(now));
+        // mkdir fails where the name is taken: by something else than a run's folder, say.
         if (base.mkdir(name))
             return QDir(base.filePath(name));
         if (!base.exists(name))
             Fail(SomeFailed, QStringLiteral("cannot make a folder in %1").arg(parent));
     }
-    Fail(SomeFailed, QStringLiteral("%1 has a thousand backup folders of this second").arg(parent));
+    Fail(SomeFailed, QStringLiteral("%1 has no free run number for a backup folder").arg(parent));
 }
 
 QString SaveBackup(const QDir &folder, const QHostAddress &address, const StoredConfig &config)
@@ -63,17 +132,15 @@ QString SaveBackup(const QDir &folder, const QHostAddress &address, const Stored
 std::optional<FoundBackup> NewestBackup(const QString &parent, const Mac &mac, const QHostAddress &address)
 {
     const QDir base(parent);
-    static const QRegularExpression runFolder(QString::fromLatin1(RunFolderPattern));
-    QStringList runs = base.entryList(QDir::Dirs | QDir::NoDotAndDotDot).filter(runFolder);
-    std::sort(runs.begin(), runs.end(), NewerFirst);
-    runs << QStringLiteral(".");
+    QList<RunFolder> runs = RunFolders(base);
+    runs.append({QStringLiteral("."), 0, QDateTime()});
     const QString byMac = MacPart(mac) + QStringLiteral("_*.json");
     const QString byAddress = QStringLiteral("*_") + address.toString() + QStringLiteral(".json");
     for (const QString &pattern : {byMac, byAddress}) {
-        for (const QString &run : runs) {
-            const QDir folder(base.filePath(run));
+        for (const RunFolder &run : runs) {
+            const QDir folder(base.filePath(run.name));
             if (const QStringList found = folder.entryList({pattern}, QDir::Files); !found.isEmpty())
-                return FoundBackup{folder.filePath(found.first()), pattern == byMac};
+                return FoundBackup{folder.filePath(found.first()), pattern == byMac, run.made};
         }
     }
     return std::nullopt;

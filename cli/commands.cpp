@@ -629,8 +629,10 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const Cha
 
 namespace {
 
+// `made`: when the backup was made, for a backup found in a folder of backups.
 int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QString &file,
-               const QHostAddress &target, bool exact, bool dryRun, Console &console)
+               const QHostAddress &target, bool exact, bool dryRun, Console &console,
+               const QDateTime &made = QDateTime())
 {
     if (!AddressingAllowed(saved.config.boardDhcp, saved.config.record.consoleDynamic))
         Fail(BadUsage, QStringLiteral("%1 holds a board on DHCP with a static console: a board on DHCP "
@@ -638,7 +640,11 @@ int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QSt
                            .arg(file));
     const AddressLock lock(target, QStringLiteral("writes to"), console.err);
     const StoredConfig current = Current(session, target, link.timing);
-    console.out << target.toString() << ": from " << file << '\n';
+    console.out << target.toString() << ": from " << file;
+    if (made.isValid())
+        console.out << " (backed up " << made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                    << ')';
+    console.out << '\n';
     // The board's identity is its own: another board's file never makes it that board's twin.
     const ConfigRecord &own = current.config.record, &filed = saved.config.record;
     if (!exact && (own.liftIp != filed.liftIp || own.mac != filed.mac)) {
@@ -690,7 +696,7 @@ int RestoreCommand(const Link &link, const QString &source, const QList<QHostAdd
             console.out << target.toString() << ": no backup of its MAC " << MacText(mac)
                         << "; taking the newest of its address\n";
         return RestoreOne(session, link, ReadBackupFile(found->path), found->path, target, exact, dryRun,
-                          console);
+                          console, found->made);
     });
 }
 

@@ -8,9 +8,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSet>
-#include <QStorageInfo>
 #include <QStringDecoder>
 
 #include <bit>
@@ -290,20 +288,21 @@ public:
     CommissionLog(const QString &path, const CsvForm &planForm)
         : path_(path), lock_(path + QStringLiteral(".lock"))
     {
-        lock_.setStaleLockTime(0);
-        if (!lock_.tryLock(0)) {
-            if (lock_.error() == QLockFile::LockFailedError)
-                Fail(SomeFailed,
-                     QStringLiteral("another commission run works on this plan (%1.lock is locked)")
-                         .arg(path_));
-            const QStorageInfo disk(QFileInfo(path_).absolutePath());
+        switch (lock_.outcome()) {
+        case RunLock::Outcome::Held: break;
+        case RunLock::Outcome::HeldByRun:
+            Fail(SomeFailed, QStringLiteral("another commission run works on this plan (%1.lock is locked by "
+                                            "process %2)")
+                                 .arg(path_)
+                                 .arg(lock_.holder()));
+        case RunLock::Outcome::NotOurs: Fail(SomeFailed, lock_.why() + QStringLiteral("; nothing sent"));
+        case RunLock::Outcome::DiskFull:
             Fail(SomeFailed,
-                 disk.isValid() && disk.bytesAvailable() == 0
-                     ? QStringLiteral("the disk that holds %1 is full: free some space; nothing sent")
-                           .arg(path_)
-                     : QStringLiteral("cannot make the lock file %1.lock beside the plan (the folder "
-                                      "cannot be written?); nothing sent")
-                           .arg(path_));
+                 QStringLiteral("the disk that holds %1 is full: free some space; nothing sent").arg(path_));
+        case RunLock::Outcome::CannotMake:
+            Fail(SomeFailed, QStringLiteral("cannot make the lock file %1.lock beside the plan (the folder "
+                                            "cannot be written?); nothing sent")
+                                 .arg(path_));
         }
         QString error;
         QByteArray bytes;
@@ -380,7 +379,7 @@ private:
     }
 
     QString path_;
-    QLockFile lock_;
+    RunLock lock_;
     CommissionRecord record_;
     QHash<QString, Entry> entries_;
 };

@@ -280,8 +280,9 @@ int Restore(const QStringList &args, Console &console)
     Parse(o, args,
           "velmarctl restore FILE TARGET | restore DIR TARGET... [--exact] [--yes]\n"
           "Writes a saved configuration to a board. From a folder of backups (backup's or write's D),\n"
-          "each board gets the newest backup of its MAC, or else of its address, by the backup folders'\n"
-          "names. A board keeps its own lift address and MAC, and says so, unless --exact is given.",
+          "each board gets the newest backup of its MAC, or else of its address, by the run numbers of\n"
+          "the backup folders, never by a clock; each board is told which backup it got and when it was\n"
+          "made. A board keeps its own lift address and MAC, and says so, unless --exact is given.",
           {{"exact", "Copy the lift address and MAC too."},
            {"dry-run", "Show what would change; send nothing."},
            {"force", "Send a configuration that would leave the board unreachable, after saying why."},
@@ -307,7 +308,8 @@ int Backup(const QStringList &args, Console &console)
         o, args,
         "velmarctl backup TARGET... [--dir D]\n"
         "Saves each board's stored configuration as <MAC>_<address>.json in a new folder of this run,\n"
-        "D/<date>_<time>: no backup ever replaces another. restore D TARGET... takes each board's newest.",
+        "D/<run number>_<date>_<time><offset from UTC>: no backup ever replaces another. restore D\n"
+        "TARGET... takes each board's newest, by the run numbers.",
         {{"dir", "The parent of the run folders (default: the user's data folder, VelmarCom/backups).", "D"}},
         console.out);
     if (o.isSet("dir") && o.value("dir").isEmpty())

@@ -1,3 +1,5 @@
+#include "address_lock.h"
+#include "backups.h"
 #include "board.h"
 #include "commands.h"
 #include "commission.h"
@@ -26,6 +28,8 @@
 #endif
 
 using namespace velmar;
+
+Q_DECLARE_METATYPE(RunLock::Outcome)
 
 namespace {
 
@@ -180,6 +184,10 @@ private slots:
     void recordReadsBackWhatItWritesSpreadsheetSafe();
     void recordIsReadInTheFormItWasWrittenIn();
     void addressesThatNameNoBoardAndWhereBroadcastsGo();
+    void locksThatAreNotOursAreNamedNeverTaken_data();
+    void locksThatAreNotOursAreNamedNeverTaken();
+    void commissionNamesARecordLockThatIsNotOurs();
+    void backupsAcrossAClockChangeRestoreTheLaterOne();
 };
 
 void TestCli::readsManyBoardsAndNamesTheSilentOnes()
@@ -1222,6 +1230,103 @@ void TestCli::addressesThatNameNoBoardAndWhereBroadcastsGo()
                    QHostAddress("10.77.0.1")),
         QStringList({"Linux:   sudo ip addr add 10.77.0.253/24 dev eth0",
                      "Windows: netsh interface ipv4 add address \"Ethernet\" 10.77.0.253 255.255.255.0"}));
+}
+
+void TestCli::locksThatAreNotOursAreNamedNeverTaken_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<RunLock::Outcome>("outcome");
+    const QByteArray ended =
+        "2000000000\n" + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + "\n\n";
+    using O = RunLock::Outcome;
+    QTest::newRow("empty") << "file" << QByteArray() << O::NotOurs;
+    QTest::newRow("garbage") << "file" << QByteArray("\x01not a lock\n") << O::NotOurs;
+    QTest::newRow("another computer's")
+        << "file" << QByteArray("42\nvelmarctl\nelsewhere\nits-id\n") << O::NotOurs;
+    QTest::newRow("a folder") << "folder" << QByteArray() << O::NotOurs;
+#ifdef Q_OS_UNIX
+    QTest::newRow("a link to an ended run's lock") << "link" << ended << O::NotOurs;
+    QTest::newRow("a link to nowhere") << "nowhere" << QByteArray() << O::NotOurs;
+    QTest::newRow("a pipe") << "pipe" << QByteArray() << O::NotOurs;
+#endif
+    QTest::newRow("an ended run's, taken over") << "file" << ended << O::Held;
+    QTest::newRow("a running one's") << "held" << QByteArray() << O::HeldByRun;
+}
+
+// A lock that no run of ours holds is named with its path and left as it is; one whose run has ended is
+// taken over.
+void TestCli::locksThatAreNotOursAreNamedNeverTaken()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, content);
+    QFETCH(RunLock::Outcome, outcome);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("127.000.000.002.lock"), target = dir.filePath("target");
+    QLockFile running(path);
+    QString error;
+    if (kind == "file" || kind == "link")
+        QVERIFY(WriteWholeFile(kind == "file" ? path : target, content, error));
+    if (kind == "link" || kind == "nowhere")
+        QVERIFY(QFile::link(target, path));
+    if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("127.000.000.002.lock"));
+#ifdef Q_OS_UNIX
+    if (kind == "pipe")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+    if (kind == "held")
+        QVERIFY(running.tryLock(0));
+    {
+        const RunLock lock(path);
+        QCOMPARE(lock.outcome(), outcome);
+        QVERIFY2(outcome == RunLock::Outcome::Held || lock.why().contains(path), qPrintable(lock.why()));
+        QVERIFY(outcome != RunLock::Outcome::HeldByRun ||
+                lock.holder() == QCoreApplication::applicationPid());
+    }
+    const QFileInfo left(path);
+    QCOMPARE(left.isSymLink(), kind == "link" || kind == "nowhere");
+    QCOMPARE(left.isDir(), kind == "folder");
+    QCOMPARE(QFileInfo::exists(target), kind == "link");
+    QByteArray kept;
+    if (outcome == RunLock::Outcome::NotOurs && (kind == "file" || kind == "link"))
+        QVERIFY(ReadBoundedFile(path, 4096, kept, error) == ReadOutcome::Read && kept == content);
+}
+
+// The commissioning record's lock too: an empty one is named, and stays.
+void TestCli::commissionNamesARecordLockThatIsNotOurs()
+{
+    QTemporaryDir dir;
+    const QString plan = dir.filePath("site.csv"), lock = CommissionLogPath(plan) + ".lock";
+    QString error;
+    QVERIFY(WriteWholeFile(plan, "name,lift,mask,router\nA,127.0.9.9,255.0.0.0,127.0.0.1\n", error));
+    QVERIFY(WriteWholeFile(lock, "", error));
+    const Run run = Ctl({"commission", plan, "--at", test::uniqueLoopback().toString()});
+    QVERIFY2(run.code == 1 && run.err.contains(lock + " is empty") && run.err.contains("remove it"),
+             qPrintable(run.err));
+    QVERIFY(QFileInfo::exists(lock));
+}
+
+// Kyiv in autumn: a run at 03:50 summer time, the next 40 minutes later at 03:30 winter time, then one
+// after the zone was set to Warsaw (02:45). An older version's folder is named for a later local time.
+void TestCli::backupsAcrossAClockChangeRestoreTheLaterOne()
+{
+    QTemporaryDir dir;
+    const QHostAddress address("127.0.0.2");
+    const StoredConfig config = DefaultBoardState(address);
+    QVERIFY(QDir(dir.path()).mkdir("2026-12-31_235959"));
+    SaveBackup(QDir(dir.filePath("2026-12-31_235959")), address, config);
+    QString last;
+    QDateTime made;
+    for (const char *time :
+         {"2026-10-25T03:50:00+03:00", "2026-10-25T03:30:00+02:00", "2026-10-25T02:45:00+01:00"}) {
+        made = QDateTime::fromString(time, Qt::ISODate);
+        last = SaveBackup(NewBackupFolder(dir.path(), made), address, config);
+    }
+    const auto found = NewestBackup(dir.path(), config.config.record.mac, address);
+    QVERIFY(found);
+    QCOMPARE(found->path, last);
+    QCOMPARE(found->made, made);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
