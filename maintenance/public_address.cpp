@@ -56,6 +56,7 @@ PublicAddressLookup::PublicAddressLookup(QObject *parent) : QObject(parent)
 
 PublicAddressLookup::~PublicAddressLookup()
 {
+    connectionEnd_.reset();  // first, so that the socket's own end is the one that ends the connection
     if (socket_) {
         socket_->disconnect(this);
         socket_->abort();
@@ -239,11 +240,11 @@ void PublicAddressLookup::end(const std::optional<QString> &address, const QStri
     QTcpSocket *socket = socket_;
     socket_ = nullptr;
     socket->disconnect(this);
+    connectionEnd_.reset();  // first, so that the socket's own close is the one that ends the connection
     // Closed, not aborted: the connection ends at once either way, but a socket aborted with unread data
     // is never seen closed by the service under Wine, which then sends on for as long as it likes.
     socket->close();
     socket->deleteLater();
-    connectionEnd_.reset();
     buffer_.clear();
     body_.clear();
     emit finished(address, why);
