@@ -73,19 +73,22 @@ Scan ScanOf(const SitePlan &plan)
                 take(quint32(host));
     } else {
         // The addresses nearest the lifts first, a step further out each round, so that every subnet is
-        // read around its lifts. A round that adds nothing has read every subnet whole.
-        for (quint64 step = 1; order.size() < ScanBound; ++step) {
-            const qsizetype before = order.size();
-            for (qsizetype i = 0; i < lifts.size() && order.size() < ScanBound; ++i) {
-                const quint64 lift = lifts[i].first;
-                const Subnet &subnet = subnets[lifts[i].second];
-                if (lift >= subnet.first() + step)
+        // read around its lifts. A lift with no address of its subnet left either side drops out.
+        QList<std::pair<quint32, Subnet>> around;
+        for (const auto &[lift, key] : lifts)
+            around << std::pair{lift, subnets.value(key)};
+        for (quint64 step = 1; !around.isEmpty() && order.size() < ScanBound; ++step) {
+            QList<std::pair<quint32, Subnet>> further;
+            for (const auto &[lift, subnet] : around) {
+                const bool below = lift >= subnet.first() + step, above = lift + step <= subnet.last();
+                if (below && order.size() < ScanBound)
                     take(quint32(lift - step));
-                if (lift + step <= subnet.last() && order.size() < ScanBound)
+                if (above && order.size() < ScanBound)
                     take(quint32(lift + step));
+                if (below || above)
+                    further << std::pair{lift, subnet};
             }
-            if (order.size() == before)
-                break;
+            around = further;
         }
     }
     QList<quint32> sorted = order;
