@@ -12,56 +12,95 @@
 #include <QMap>
 #include <QSet>
 
+#include <algorithm>
 #include <bit>
 
 namespace velmar {
 
 namespace {
 
-// A planned subnet and the part of it that is read: all of it, or the ScanBound addresses around its
-// planned lifts.
+// A planned subnet: its host addresses, without the network's and the broadcast address (a /31 or /32
+// has none), and how many of them are read.
 struct Subnet
 {
     quint32 network = 0, mask = 0;
-    quint32 low = 0, high = 0;  // of the lifts planned in it
-    quint32 first = 0, last = 0;
+    quint64 read = 0;
 
-    quint64 hosts() const { return quint64(~mask) + 1 <= 2 ? 1 : quint64(~mask) - 1; }
+    quint64 hosts() const { return quint64(~mask) + 1 <= 2 ? quint64(~mask) + 1 : quint64(~mask) - 1; }
+    quint32 first() const { return quint64(~mask) + 1 <= 2 ? network : network + 1; }
+    quint32 last() const { return quint64(~mask) + 1 <= 2 ? network | ~mask : (network | ~mask) - 1; }
     QString text() const
     {
         return QStringLiteral("%1/%2").arg(QHostAddress(network).toString()).arg(32 - std::popcount(~mask));
     }
 };
 
-QList<Subnet> SubnetsOf(const SitePlan &plan)
+// What the audit reads: every planned lift, and the other addresses of the planned subnets, at most
+// ScanBound in all.
+struct Scan
 {
-    QMap<std::pair<quint32, quint32>, Subnet> subnets;
+    QList<QHostAddress> addresses;  // the planned lifts first
+    QList<Subnet> subnets;
+    quint64 hosts = 0;  // of all the planned subnets together
+};
+
+Scan ScanOf(const SitePlan &plan)
+{
+    using Key = std::pair<quint32, quint32>;
+    QMap<Key, Subnet> subnets;
+    QList<std::pair<quint32, Key>> lifts;  // each with its subnet
     for (const PlanRow &row : plan.rows) {
         const quint32 lift = ValueOfIpv4(*row.changes.lift), mask = ValueOfIpv4(*row.changes.mask);
-        const std::pair key{lift & mask, mask};
+        const Key key{lift & mask, mask};
         if (!subnets.contains(key))
-            subnets.insert(key, Subnet{lift & mask, mask, lift, lift, 0, 0});
-        Subnet &s = subnets[key];
-        s.low = std::min(s.low, lift);
-        s.high = std::max(s.high, lift);
+            subnets.insert(key, Subnet{lift & mask, mask, 0});
+        lifts << std::pair{lift, key};
     }
-    QList<Subnet> list;
-    for (Subnet s : subnets) {
-        // The host addresses, without the network's and the broadcast address (a /31 or /32 has none).
-        const quint32 from = s.hosts() == 1 ? s.network : s.network + 1;
-        const quint32 to = s.hosts() == 1 ? s.network | ~s.mask : (s.network | ~s.mask) - 1;
-        if (quint64(to) - from + 1 <= quint64(ScanBound)) {
-            s.first = from, s.last = to;
-        } else {
-            // Centred on the planned lifts, within the subnet.
-            const quint64 middle = (quint64(s.low) + s.high) / 2;
-            quint64 first = middle > quint64(from) + ScanBound / 2 ? middle - ScanBound / 2 : from;
-            first = std::min<quint64>(first, quint64(to) - ScanBound + 1);
-            s.first = quint32(first), s.last = quint32(first + ScanBound - 1);
+    Scan scan;
+    for (const Subnet &subnet : subnets)
+        scan.hosts += subnet.hosts();
+    QSet<quint32> seen;
+    QList<quint32> order;
+    auto take = [&](quint32 address) {
+        if (!seen.contains(address))
+            seen.insert(address), order << address;
+    };
+    for (const auto &lift : lifts)  // every planned lift is read, wherever the bound falls
+        take(lift.first);
+    if (scan.hosts <= quint64(ScanBound)) {
+        for (const Subnet &subnet : subnets)
+            for (quint64 host = subnet.first(); host <= subnet.last(); ++host)
+                take(quint32(host));
+    } else {
+        // The addresses nearest the lifts first, a step further out each round, so that every subnet is
+        // read around its lifts. A lift with no address of its subnet left either side drops out.
+        QList<std::pair<quint32, Subnet>> around;
+        for (const auto &[lift, key] : lifts)
+            around << std::pair{lift, subnets.value(key)};
+        for (quint64 step = 1; !around.isEmpty() && order.size() < ScanBound; ++step) {
+            QList<std::pair<quint32, Subnet>> further;
+            for (const auto &[lift, subnet] : around) {
+                const bool below = lift >= subnet.first() + step, above = lift + step <= subnet.last();
+                if (below && order.size() < ScanBound)
+                    take(quint32(lift - step));
+                if (above && order.size() < ScanBound)
+                    take(quint32(lift + step));
+                if (below || above)
+                    further << std::pair{lift, subnet};
+            }
+            around = further;
         }
-        list << s;
     }
-    return list;
+    QList<quint32> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    for (Subnet subnet : subnets) {
+        subnet.read = quint64(std::upper_bound(sorted.begin(), sorted.end(), subnet.last()) -
+                              std::lower_bound(sorted.begin(), sorted.end(), subnet.first()));
+        scan.subnets << subnet;
+    }
+    for (const quint32 address : order)
+        scan.addresses << QHostAddress(address);
+    return scan;
 }
 
 struct Finding
@@ -121,22 +160,26 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     const QString when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     const QString title =
         QStringLiteral("Audit of %1 (%2 lifts), %3").arg(planPath).arg(plan.rows.size()).arg(when);
-    QList<QHostAddress> planned, everywhere;
-    QSet<quint32> seen;
+    QList<QHostAddress> planned;
     for (const PlanRow &row : plan.rows)
         planned << HostAddressOf(*row.changes.lift);
-    for (const Subnet &subnet : SubnetsOf(plan)) {
-        if (subnet.last - subnet.first + 1 < subnet.hosts())
-            console.err << "subnet " << subnet.text() << " has " << subnet.hosts() << " addresses; read are "
-                        << ScanBound << " of them around its lifts, " << QHostAddress(subnet.first).toString()
-                        << " to " << QHostAddress(subnet.last).toString() << '\n';
-        for (quint64 host = subnet.first; host <= subnet.last; ++host)
-            if (!seen.contains(quint32(host)))
-                seen.insert(quint32(host)), everywhere << QHostAddress(quint32(host));
-    }
-    for (const QHostAddress &lift : planned)  // every planned lift is read, wherever the bound falls
-        if (!seen.contains(lift.toIPv4Address()))
-            seen.insert(lift.toIPv4Address()), everywhere << lift;
+    const Scan scan = ScanOf(plan);
+    const QList<QHostAddress> &everywhere = scan.addresses;
+    // What is not read is said: how much in all where the plan has several subnets, and which subnets.
+    constexpr int SubnetsNamed = 10;
+    QList<Subnet> inPart;
+    for (const Subnet &subnet : scan.subnets)
+        if (subnet.read < subnet.hosts())
+            inPart << subnet;
+    if (!inPart.isEmpty() && scan.subnets.size() > 1)
+        console.err << "the plan's " << scan.subnets.size() << " subnets have " << scan.hosts
+                    << " addresses; read are " << everywhere.size()
+                    << " of them in all, around their lifts\n";
+    for (qsizetype i = 0; i < std::min<qsizetype>(inPart.size(), SubnetsNamed); ++i)
+        console.err << "subnet " << inPart[i].text() << " has " << inPart[i].hosts()
+                    << " addresses; read are " << inPart[i].read << " of them around its lifts\n";
+    if (inPart.size() > SubnetsNamed)
+        console.err << "and " << inPart.size() - SubnetsNamed << " more subnet(s) read in part\n";
     LinkedSession session(link);
     const auto stored = session.read(everywhere, SelectorStored, link.timing);
     QHash<quint32, QString> twoBoards;
@@ -150,12 +193,19 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     QSet<quint32> accounted;
     for (const QHostAddress &lift : planned)
         accounted.insert(lift.toIPv4Address());
+    const QSet<quint32> plannedLifts = accounted;
+    QList<quint32> others;  // boards that answer where no lift is planned
+    for (auto it = stored.begin(); it != stored.end(); ++it)
+        if (!plannedLifts.contains(it.key()))
+            others << it.key();
     // A board that answers elsewhere with a row's planned MAC is that row's board, moved.
     auto movedBoardOf = [&](const PlanRow &row) -> std::optional<quint32> {
-        for (auto it = stored.begin(); it != stored.end(); ++it)
-            if (!accounted.contains(it.key()) &&
-                it->config.record.mac == Expected(ValuesFor(Planned(row, *it))).config.record.mac)
-                return it.key();
+        for (const quint32 other : others) {
+            const StoredConfig &board = *stored.constFind(other);
+            if (!accounted.contains(other) &&
+                board.config.record.mac == Expected(ValuesFor(Planned(row, board))).config.record.mac)
+                return other;
+        }
         return std::nullopt;
     };
 
@@ -215,7 +265,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     }
     int unknownClashes = 0;
     for (auto it = twoBoards.begin(); it != twoBoards.end(); ++it)
-        unknownClashes += !planned.contains(QHostAddress(it.key()));
+        unknownClashes += !plannedLifts.contains(it.key());
     const QString totals =
         QStringLiteral("%1 lifts: %2 as planned, %3 differ, %4 moved, %5 silent, %6 with two "
                        "boards; %7 with a reboot pending; %8 board(s) not in plan, %9 other "

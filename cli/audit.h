@@ -6,8 +6,8 @@
 
 namespace velmar {
 
-// The addresses of one planned subnet read at most: a larger subnet is read around its planned lifts,
-// and said so.
+// The addresses read at most, all the planned subnets together, the planned lifts always among them:
+// where the subnets hold more, each is read around its planned lifts, and said so.
 inline constexpr int ScanBound = 4096;
 
 // Reads every planned lift (stored and working configuration) and every other address of the planned

@@ -399,8 +399,9 @@ int Audit(const QStringList &args, Console &console)
           "Checks a commissioned site against its plan, reading the whole site at once: one row per lift\n"
           "(as planned, differs with the fields, moved when its MAC answers elsewhere, reboot pending with\n"
           "what it runs, silent, two boards), one per board on the planned subnets that the plan does not\n"
-          "know, and a line of totals. A subnet larger than 4096 addresses is read around its lifts, and\n"
-          "said so. Exit 0 when all is as planned, 1 otherwise. The plan is read as commission reads it.",
+          "know, and a line of totals. At most 4096 addresses are read, all the planned subnets together:\n"
+          "where they hold more, each is read around its lifts, and the subnets read in part are named.\n"
+          "Exit 0 when all is as planned, 1 otherwise. The plan is read as commission reads it.",
           {{"json", "One JSON object per line."},
            {"html", "Also write the report as one HTML file, a printed page per 40 lifts.", "FILE"}},
           console.out);

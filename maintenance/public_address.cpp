@@ -1,10 +1,30 @@
 #include "public_address.h"
+#include "connection_end.h"
 
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
 namespace {
 constexpr qint64 ReadBytes = 64 << 10;  // taken in at a time
+
+// A length given as digits in `base` (10 or 16) and nothing else, when it is at most `most`: no sign,
+// blank or prefix, and no sum that could pass `most` (and so the type's range) on the way.
+std::optional<qint64> Length(const QByteArray &text, int base, qint64 most)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    qint64 value = 0;
+    for (const char c : text) {
+        const char lower = char(c | 0x20);
+        const int digit = c >= '0' && c <= '9'                         ? c - '0'
+                          : base == 16 && lower >= 'a' && lower <= 'f' ? lower - 'a' + 10
+                                                                       : -1;
+        if (digit < 0 || value > (most - digit) / base)
+            return std::nullopt;
+        value = value * base + digit;
+    }
+    return value;
+}
 }  // namespace
 
 std::optional<QString> ExtractPublicAddress(const QString &reply)
@@ -19,8 +39,11 @@ std::optional<QString> ExtractPublicAddress(const QString &reply)
     QString address;
     for (;
          i < reply.size() && (reply[i].isDigit() || reply[i] == QLatin1Char('.')) && reply[i].unicode() < 128;
-         ++i)
+         ++i) {
+        if (address.size() == MaxAddressLength)
+            return std::nullopt;
         address += reply[i];
+    }
     return address;
 }
 
@@ -33,6 +56,7 @@ PublicAddressLookup::PublicAddressLookup(QObject *parent) : QObject(parent)
 
 PublicAddressLookup::~PublicAddressLookup()
 {
+    connectionEnd_.reset();  // first, so that the socket's own end is the one that ends the connection
     if (socket_) {
         socket_->disconnect(this);
         socket_->abort();
@@ -47,6 +71,7 @@ bool PublicAddressLookup::start(const QUrl &url, int timeoutMs)
     headBytes_ = 0;
     remaining_ = -1;
     chunked_ = false;
+    status_ = 0;
     socket_ = new QTcpSocket(this);
     if (url.scheme() != QLatin1String("http") || url.host().isEmpty()) {
         fail(QStringLiteral("not a plain-HTTP address: %1").arg(url.toString()));
@@ -68,12 +93,19 @@ bool PublicAddressLookup::start(const QUrl &url, int timeoutMs)
         "GET " + path + " HTTP/1.1\r\nHost: " + host +
         "\r\nAccept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
         "Content-Type: text/html\r\nConnection: close\r\n\r\n";
-    connect(socket_, &QTcpSocket::connected, this, [this, request] { socket_->write(request); });
+    connect(socket_, &QTcpSocket::connected, this, [this, request] {
+        connectionEnd_ = std::make_unique<velmar::ConnectionEnd>(socket_->socketDescriptor());
+        socket_->write(request);
+    });
     connect(socket_, &QTcpSocket::readyRead, this, &PublicAddressLookup::receive);
     connect(socket_, &QTcpSocket::disconnected, this, [this] {
         receive();
-        if (running() && stage_ == Stage::Body && remaining_ < 0)
-            succeed();  // a body without a length ends with the connection
+        // A body without a length ends with the connection, when the service closed it: a reset cuts it off.
+        if (running() && stage_ == Stage::Body && remaining_ < 0 && connectionEnd_ &&
+            connectionEnd_->wasReset().value_or(false))
+            fail(QStringLiteral("the service reset the connection before its answer was whole"));
+        else if (running() && stage_ == Stage::Body && remaining_ < 0)
+            succeed();
         else if (running())
             fail(QStringLiteral("the service closed the connection before its answer was whole"));
     });
@@ -140,37 +172,44 @@ bool PublicAddressLookup::step()
     switch (stage_) {
     case Stage::StatusLine: {
         const QList<QByteArray> parts = text->split(' ');
-        const int status = parts.value(1).toInt();
-        if (!text->startsWith("HTTP/1.") || status < 200 || status > 299)
+        status_ = int(Length(parts.value(1), 10, 999).value_or(0));
+        // An interim answer (but a switch of protocols) comes before the one that counts.
+        if (!text->startsWith("HTTP/1.") || status_ < 100 || status_ == 101 || status_ > 299)
             fail(QStringLiteral("the service answered \"%1\"").arg(QString::fromLatin1(text->left(80))));
         stage_ = Stage::Headers;
+        remaining_ = -1;
+        chunked_ = false;
         return running();
     }
     case Stage::Headers: {
         if (text->isEmpty()) {
-            stage_ = chunked_ ? Stage::ChunkSize : Stage::Body;
-            if (stage_ == Stage::Body && remaining_ == 0)
+            stage_ = status_ < 200 ? Stage::StatusLine : chunked_ ? Stage::ChunkSize : Stage::Body;
+            // A 204 has no body, whatever its header lines say and whatever follows them.
+            if (status_ == 204 || (stage_ == Stage::Body && remaining_ == 0))
                 succeed();
             return running();
         }
         const qsizetype colon = text->indexOf(':');
         const QByteArray name = text->left(colon).trimmed().toLower(), value = text->mid(colon + 1).trimmed();
-        bool ok = true;
-        if (name == "content-length" &&
-            ((remaining_ = value.toLongLong(&ok)) < 0 || !ok || remaining_ > MaxBody))
-            fail(QStringLiteral("the answer's length \"%1\" is not one to take")
-                     .arg(QString::fromLatin1(value.left(40))));
+        if (name == "content-length") {
+            // Two lengths that differ leave the body's end unknown.
+            const auto length = Length(value, 10, MaxBody);
+            if (!length || (remaining_ >= 0 && remaining_ != *length))
+                fail(QStringLiteral("the answer's length \"%1\" is not one to take")
+                         .arg(QString::fromLatin1(value.left(40))));
+            remaining_ = length.value_or(-1);
+        }
         if (name == "transfer-encoding" && value.toLower().contains("chunked"))
             chunked_ = true;
         return running();
     }
     case Stage::ChunkSize: {
-        bool ok = false;
-        const qint64 size = text->split(';').value(0).trimmed().toLongLong(&ok, 16);
-        if (!ok || size < 0 || body_.size() + size > MaxBody)
+        // Compared with the room left under the bound, never added to what is held.
+        const auto size = Length(text->split(';').value(0).trimmed(), 16, MaxBody - body_.size());
+        if (!size)
             fail(QStringLiteral("a chunk of the answer is broken or passes %1 bytes").arg(MaxBody));
-        remaining_ = size;
-        stage_ = size == 0 ? Stage::Trailers : Stage::ChunkData;
+        remaining_ = size.value_or(-1);
+        stage_ = remaining_ == 0 ? Stage::Trailers : Stage::ChunkData;
         return running();
     }
     case Stage::ChunkEnd: stage_ = Stage::ChunkSize; return true;
@@ -187,7 +226,10 @@ bool PublicAddressLookup::step()
 void PublicAddressLookup::succeed()
 {
     const auto address = ExtractPublicAddress(QString::fromLatin1(body_));
-    end(address, address ? QString() : QStringLiteral("no \"IP Address:\" in the answer"));
+    end(address, address ? QString()
+                 : body_.contains("IP Address:")
+                     ? QStringLiteral("the answer's address passes %1 characters").arg(MaxAddressLength)
+                     : QStringLiteral("no \"IP Address:\" in the answer"));
 }
 
 void PublicAddressLookup::end(const std::optional<QString> &address, const QString &why)
@@ -198,6 +240,7 @@ void PublicAddressLookup::end(const std::optional<QString> &address, const QStri
     QTcpSocket *socket = socket_;
     socket_ = nullptr;
     socket->disconnect(this);
+    connectionEnd_.reset();  // first, so that the socket's own close is the one that ends the connection
     // Closed, not aborted: the connection ends at once either way, but a socket aborted with unread data
     // is never seen closed by the service under Wine, which then sends on for as long as it likes.
     socket->close();

@@ -8,12 +8,20 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
 class QTcpSocket;
 
+namespace velmar {
+class ConnectionEnd;
+}
+
+// The longest address the reply may give: "255.255.255.255". A longer run is no address.
+inline constexpr qsizetype MaxAddressLength = 15;
+
 // The address an echo service reports: the run of digits and full stops after "IP Address:" (blanks
-// after the marker skipped). Nothing when the marker is missing.
+// after the marker skipped). Nothing when the marker is missing or the run is longer than an address.
 std::optional<QString> ExtractPublicAddress(const QString &reply);
 
 class PublicAddressLookup : public QObject
@@ -34,8 +42,8 @@ public:
     bool running() const { return socket_ != nullptr; }
 
 signals:
-    // The address the reply holds, or nothing (no marker, an error status, a broken or oversized
-    // answer, the time-out); `why` says what ended a failed one.
+    // The address the reply holds, or nothing (no marker, an error status, a broken, oversized or
+    // cut-off answer, the time-out); `why` says what ended a failed one.
     void finished(const std::optional<QString> &address, const QString &why);
 
 private:
@@ -49,10 +57,12 @@ private:
     void succeed();
 
     QTcpSocket *socket_ = nullptr;
+    std::unique_ptr<velmar::ConnectionEnd> connectionEnd_;  // whether the service reset the connection
     QTimer timeout_;
     QByteArray buffer_, body_;
     Stage stage_ = Stage::StatusLine;
     qsizetype headBytes_ = 0;
     qint64 remaining_ = -1;  // of a Content-Length body or a chunk; -1: until the connection closes
+    int status_ = 0;
     bool chunked_ = false;
 };

@@ -955,7 +955,8 @@ void TestCli::twoBoardsBehindOneAddressAreNamed()
 }
 
 // A board moved to another address is its row's; what it stored and what it runs are named together;
-// a subnet larger than the bound is read around its lifts and said so; the page reads as a report.
+// a subnet larger than the bound is read around its lifts and said so, as are many subnets that share
+// it; the page reads as a report.
 void TestCli::auditTiesMovedBoardsToRowsAndNamesWhatDiffers()
 {
     SKIP_WHERE_LOOPBACK_IS_ONE();
@@ -989,6 +990,22 @@ void TestCli::auditTiesMovedBoardsToRowsAndNamesWhatDiffers()
     QVERIFY(report.open(QIODevice::ReadOnly));
     const QString page = QString::fromUtf8(report.readAll());
     QVERIFY(page.contains("<td>Ліфт 1, під'їзд А</td>") && page.contains("2 lifts: 0 as planned"));
+
+    // Many subnets share the one bound, read around their lifts, and what is not read is said. The silent
+    // lifts stand where no test's board does.
+    QString rows = QStringLiteral("name,lift,mask,router\nboard,%1,255.255.255.0,0.0.0.0\n").arg(site.at(0));
+    for (int i = 1; i <= 12; ++i)
+        rows += QStringLiteral("silent %1,127.%1.0.10,255.255.240.0,0.0.0.0\n").arg(i);
+    QVERIFY(plan.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    plan.write(rows.toUtf8());
+    plan.close();
+    const Run many = Ctl({"audit", planPath, "--timeout", "200", "--retries", "0"});
+    QVERIFY2(many.out.contains("13 lifts: 0 as planned, 1 differ, 0 moved, 12 silent"), qPrintable(many.out));
+    QVERIFY2(many.err.contains("the plan's 13 subnets have ") &&
+                 many.err.contains(" read are 4096 of them in all") &&
+                 many.err.contains("subnet 127.1.0.0/20 has 4094 addresses; read are ") &&
+                 many.err.contains("and 2 more subnet(s) read in part"),
+             qPrintable(many.err));
 }
 
 // A range's silent addresses are counted, not failed; one named alone fails; Ctrl+C has a code of its own,

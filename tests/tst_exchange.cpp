@@ -59,16 +59,28 @@ struct BoardRig
     }
 };
 
-// A one-shot HTTP server on loopback that plays the echo service.
+// A one-shot HTTP server on loopback that plays the echo service. One that resets answers at the
+// request's first byte and then resets the connection: closed with the rest unread, it is not closed in
+// order.
 class EchoService : public QObject
 {
 public:
-    explicit EchoService(QByteArray response) : response_(std::move(response))
+    explicit EchoService(QByteArray response, bool reset = false) : response_(std::move(response))
     {
         server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
+        connect(&server_, &QTcpServer::newConnection, this, [this, reset] {
             while (QTcpSocket *socket = server_.nextPendingConnection()) {
                 ++requests;
+                if (reset) {
+                    socket->setReadBufferSize(1);
+                    connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                        request += socket->read(1);
+                        socket->write(response_);
+                        socket->flush();
+                        socket->abort();
+                    });
+                    continue;
+                }
                 auto answer = [this, socket] {
                     request += socket->readAll();
                     if (!request.contains("\r\n\r\n") || response_.isEmpty() || socket->bytesToWrite())
@@ -471,38 +483,58 @@ void TestExchange::publicAddressLookup_data()
 {
     QTest::addColumn<QByteArray>("response");
     QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("reset");  // the connection once the response is sent
     const QString unchanged = "000.000.000.000";
     QTest::newRow("address after the marker")
-        << HttpOk("<html><body>Current IP Address: 203.0.113.7</body></html>") << "203.0.113.7";
+        << HttpOk("<html><body>Current IP Address: 203.0.113.7</body></html>") << "203.0.113.7" << false;
     QTest::newRow("digits in markup stay out")
         << HttpOk("<html><head><title>v2.0</title></head><body>IP Address:203.0.113.7<br/>1</body></html>")
-        << "203.0.113.7";
+        << "203.0.113.7" << false;
     QTest::newRow("chunked") << QByteArray(
                                     "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                                     "5;x=y\r\nIP Ad\r\n12\r\ndress: 203.0.113.8\r\n0\r\nX-T: 1\r\n\r\n")
-                             << "203.0.113.8";
-    QTest::newRow("marker in lower case") << HttpOk("ip address: 203.0.113.7") << unchanged;
-    QTest::newRow("no marker") << HttpOk("<html>203.0.113.7</html>") << unchanged;
-    QTest::newRow("marker without an address") << HttpOk("IP Address: none") << QString();
+                             << "203.0.113.8" << false;
+    QTest::newRow("marker in lower case") << HttpOk("ip address: 203.0.113.7") << unchanged << false;
+    QTest::newRow("no marker") << HttpOk("<html>203.0.113.7</html>") << unchanged << false;
+    QTest::newRow("marker without an address") << HttpOk("IP Address: none") << QString() << false;
     QTest::newRow("error status")
         << QByteArray(
                "HTTP/1.1 500 Oops\r\nContent-Length: 22\r\nConnection: close\r\n\r\nIP Address: 203.0.113.7")
-        << unchanged;
+        << unchanged << false;
+    QTest::newRow("body until the close")
+        << QByteArray("HTTP/1.1 200 OK\r\n\r\nIP Address: 203.0.113.7") << "203.0.113.7" << false;
+    QTest::newRow("body cut off by a reset")
+        << QByteArray("HTTP/1.1 200 OK\r\n\r\nIP Address: 203.0.113.7") << unchanged << true;
+    QTest::newRow("chunk size past every bound")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1\r\nI\r\n7fffffffffffffff\r\n")
+        << unchanged << false;
+    QTest::newRow("longer than an address") << HttpOk("IP Address: 255.255.255.2550") << unchanged << false;
+    QTest::newRow("204 with a body") << QByteArray("HTTP/1.1 204 No Content\r\n\r\nIP Address: 203.0.113.7")
+                                     << unchanged << false;
+    QTest::newRow("interim answer first")
+        << "HTTP/1.1 100 Continue\r\n\r\n" + HttpOk("IP Address: 203.0.113.7") << "203.0.113.7" << false;
 }
 
 void TestExchange::publicAddressLookup()
 {
     QFETCH(QByteArray, response);
     QFETCH(QString, shown);
-    EchoService service(response);
+    QFETCH(bool, reset);
+#ifdef Q_OS_WIN
+    // The Windows build runs here under Wine, whose sockets cannot be counted on to keep a reset for a
+    // second look.
+    if (reset)
+        QSKIP("a reset is told apart where the system keeps it");
+#endif
+    EchoService service(response, reset);
     FormFixture f;
     f.run.echoServiceUrl = service.url();
     auto &form = f.open();
     form.BitBtn1->click();
     QTRY_COMPARE(service.requests, 1);
-    QTRY_VERIFY(service.request.contains("\r\n\r\n"));
-    QVERIFY(service.request.contains("User-Agent: Mozilla/3.0 (compatible; Indy Library)"));
-    QVERIFY(service.request.contains("Accept: text/html, */*"));
+    QTRY_VERIFY(reset || service.request.contains("\r\n\r\n"));
+    QVERIFY(reset || service.request.contains("User-Agent: Mozilla/3.0 (compatible; Indy Library)"));
+    QVERIFY(reset || service.request.contains("Accept: text/html, */*"));
     // Compared once the lookup has ended: several rows expect the field's own "000.000.000.000".
     const auto *lookup = form.findChild<PublicAddressLookup *>();
     QVERIFY(lookup);
