@@ -200,6 +200,11 @@ LinkedSession::LinkedSession(const Link &link, std::function<void(const Progress
 {
     setSender(link.sender);
     setProgress(std::move(progress));
+    if (QTextStream *notices = link.notices)
+        setNotice([notices](const QString &line) {
+            *notices << line << '\n';
+            notices->flush();
+        });
     if (!open())
         Fail(PortTaken, QStringLiteral("port %1 is taken (a running configurator holds it?); close it or "
                                        "choose another with --port")
