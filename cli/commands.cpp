@@ -161,7 +161,7 @@ private:
     bool shown_ = false;
 };
 
-// A session whose progress goes to the progress line.
+// A session whose progress goes to the progress line, which a notice first clears.
 struct OpenSession : LinkedSession
 {
     OpenSession(const Link &link, ProgressLine *progress = nullptr)
@@ -170,6 +170,12 @@ struct OpenSession : LinkedSession
                   progress->show(p);
           })
     {
+        if (progress && link.notices)
+            setNotice([progress, notices = link.notices](const QString &line) {
+                progress->clear();
+                *notices << line << '\n';
+                notices->flush();
+            });
     }
 };
 
