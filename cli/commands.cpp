@@ -161,7 +161,7 @@ private:
     bool shown_ = false;
 };
 
-// A session whose progress goes to the progress line.
+// A session whose progress goes to the progress line, which a notice first clears.
 struct OpenSession : LinkedSession
 {
     OpenSession(const Link &link, ProgressLine *progress = nullptr)
@@ -170,6 +170,12 @@ struct OpenSession : LinkedSession
                   progress->show(p);
           })
     {
+        if (progress && link.notices)
+            setNotice([progress, notices = link.notices](const QString &line) {
+                progress->clear();
+                *notices << line << '\n';
+                notices->flush();
+            });
     }
 };
 
@@ -200,6 +206,11 @@ LinkedSession::LinkedSession(const Link &link, std::function<void(const Progress
 {
     setSender(link.sender);
     setProgress(std::move(progress));
+    if (QTextStream *notices = link.notices)
+        setNotice([notices](const QString &line) {
+            *notices << line << '\n';
+            notices->flush();
+        });
     if (!open())
         Fail(PortTaken, QStringLiteral("port %1 is taken (a running configurator holds it?); close it or "
                                        "choose another with --port")

@@ -51,6 +51,9 @@ struct Link
     Session::Timing timing;
     PlanSender *sender = nullptr;  // tests: instead of the sockets
     bool force = false;            // send a configuration the guard refuses, after saying what is wrong
+    // Standard error, where a session says what it met on the wire beyond the answers (a peer that
+    // floods); nowhere when null.
+    QTextStream *notices = nullptr;
 };
 
 // Changes to a board's configuration; what is not set stays as it is.

@@ -169,13 +169,17 @@ int DiscoverCommand(const Link &link, char selector, bool json, Console &console
                             << "  " << MacText(r.mac) << "  lift " << IpText(r.liftIp) << "  mask "
                             << IpText(r.netMask) << "  router " << IpText(r.routerIp) << "  version \""
                             << Printable(VersionToText(s.config.config.versionText)) << "\"\n";
-                if (!reach.isEmpty()) {
+                if (!reach.isEmpty() && UsableMask(HostAddressOf(r.netMask)))
                     console.out
                         << "  in no subnet of this computer; to reach it, add an address of its subnet "
                            "on the interface it answered on:\n";
-                    for (const QString &line : reach)
-                        console.out << "    " << line << '\n';
-                }
+                else if (!reach.isEmpty())
+                    console.out << "  in no subnet of this computer, and its mask " << IpText(r.netMask)
+                                << " is unusable (not a contiguous mask of /8 to /30); to reach it anyway, "
+                                   "add an address in its /24 on the interface it answered on, and give it "
+                                   "a usable mask with a write:\n";
+                for (const QString &line : reach)
+                    console.out << "    " << line << '\n';
             }
             console.out.flush();
         },

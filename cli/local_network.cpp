@@ -117,9 +117,18 @@ QList<Broadcast> BroadcastsFor(const QList<LocalSubnet> &subnets, const QList<QH
     return broadcasts;
 }
 
-QStringList HowToReach(const LocalSubnet *on, const QHostAddress &board, const QHostAddress &mask,
+bool UsableMask(const QHostAddress &mask)
+{
+    const quint32 bits = mask.toIPv4Address();
+    const int prefix = PrefixOf(bits);
+    return prefix >= 8 && prefix <= 30 && bits == ~0u << (32 - prefix);
+}
+
+QStringList HowToReach(const LocalSubnet *on, const QHostAddress &board, const QHostAddress &boardMask,
                        const QHostAddress &router)
 {
+    const bool usable = UsableMask(boardMask);
+    const QHostAddress mask = usable ? boardMask : QHostAddress(QStringLiteral("255.255.255.0"));
     const quint32 bits = mask.toIPv4Address();
     const int prefix = PrefixOf(bits);
     const quint32 network = board.toIPv4Address() & bits;
@@ -129,9 +138,14 @@ QStringList HowToReach(const LocalSubnet *on, const QHostAddress &board, const Q
     const QString address = QHostAddress(own).toString();
     const QString linuxName = on ? on->interfaceName : QStringLiteral("IFACE");
     const QString windowsName = on ? on->friendlyName : QStringLiteral("Ethernet");
-    return {QStringLiteral("Linux:   sudo ip addr add %1/%2 dev %3").arg(address).arg(prefix).arg(linuxName),
-            QStringLiteral("Windows: netsh interface ipv4 add address \"%1\" %2 %3")
-                .arg(windowsName, address, mask.toString())};
+    QStringList commands{
+        QStringLiteral("Linux:   sudo ip addr add %1/%2 dev %3").arg(address).arg(prefix).arg(linuxName),
+        QStringLiteral("Windows: netsh interface ipv4 add address \"%1\" %2 %3")
+            .arg(windowsName, address, mask.toString())};
+    if (!usable)
+        commands
+            << QStringLiteral("then:    velmarctl write %1 --mask %2").arg(board.toString(), mask.toString());
+    return commands;
 }
 
 }  // namespace velmar

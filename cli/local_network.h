@@ -64,9 +64,15 @@ QList<Broadcast> EverySegment(const QList<LocalSubnet> &subnets);
 // targets, which hear no broadcast.
 QList<Broadcast> BroadcastsFor(const QList<LocalSubnet> &subnets, const QList<QHostAddress> &targets);
 
+// Whether a board's mask makes a subnet that an address can be added in: contiguous, /8 to /30. Boards
+// hold whatever was written to them (0.0.0.0, 255.0.255.0, 255.255.255.255).
+bool UsableMask(const QHostAddress &mask);
+
 // The commands that give this computer an address in the subnet of a board at `board` with `mask`,
 // on the interface it answered on: one for Linux (ip) and one for Windows (netsh). The address taken
-// is the subnet's last host, or the one before it where that is the board's or its router's.
+// is the subnet's last host, or the one before it where that is the board's or its router's. For a
+// mask that is not UsableMask(), the board's /24 instead, and then the write that gives the board
+// that mask.
 QStringList HowToReach(const LocalSubnet *on, const QHostAddress &board, const QHostAddress &mask,
                        const QHostAddress &router);
 

@@ -75,8 +75,10 @@ struct Options
 
 // `asksBoards`: the command sends requests, so the time-out and retries apply (watch only listens).
 void Parse(Options &o, const QStringList &args, const QString &usage, const QList<QCommandLineOption> &own,
-           QTextStream &out, bool asksBoards = true)
+           Console &console, bool asksBoards = true)
 {
+    QTextStream &out = console.out;
+    o.link.notices = &console.err;
     QCommandLineParser &p = o.parser;
     p.setApplicationDescription(usage);
     p.addOption({{"h", "help"}, "Show this help."});
@@ -167,7 +169,7 @@ int Read(const QStringList &args, Console &console)
     Parse(o, args, "velmarctl read TARGET... [--working] [--json]\nReads each board's stored configuration.",
           {{"working", "Read the working configuration instead of the stored one."},
            {"json", "One JSON object per board and line."}},
-          console.out);
+          console);
     return ReadCommand(o.link, WithoutNonBoards(Targets(o.positional), console), NamedAlone(o.positional),
                        o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"), console);
 }
@@ -182,10 +184,11 @@ int Discover(const QStringList &args, Console &console)
           "lift address, mask, router and version. A board in a subnet this computer has no address in\n"
           "is shown with the commands that add one (Linux and Windows). Boards that claim one address\n"
           "with different MACs are shown as a clash. Only boards on this computer's own segments answer:\n"
-          "a router between stops a broadcast. Ends a time-out after the last new answer.",
+          "a router between stops a broadcast. Ends a time-out after the last new answer, four time-outs\n"
+          "after it began at the latest, with 1000 boards at most and 16 MACs of one address at most.",
           {{"working", "Read the working configuration instead of the stored one."},
            {"json", "One JSON object per board (and per clash) and line."}},
-          console.out);
+          console);
     if (!o.positional.isEmpty())
         Fail(BadUsage,
              QStringLiteral("discover takes no address: it asks every board that hears a broadcast"));
@@ -261,7 +264,7 @@ int Write(const QStringList &args, Console &console)
             "Several boards: their backups go in a new folder under D (default: the user's data "
             "folder, VelmarCom/backups).",
             "D"}},
-          console.out);
+          console);
     if (o.positional.isEmpty())
         Fail(BadUsage, QStringLiteral("write takes the address of a board, a range or a list"));
     const auto targets = Targets(o.positional);
@@ -287,7 +290,7 @@ int Restore(const QStringList &args, Console &console)
            {"dry-run", "Show what would change; send nothing."},
            {"force", "Send a configuration that would leave the board unreachable, after saying why."},
            {"yes", "Restore several boards without asking."}},
-          console.out);
+          console);
     if (o.positional.size() < 2)
         Fail(BadUsage, QStringLiteral("restore takes a file or a folder of backups, and board addresses"));
     const QString source = o.positional[0];
@@ -311,7 +314,7 @@ int Backup(const QStringList &args, Console &console)
         "D/<run number>_<date>_<time><offset from UTC>: no backup ever replaces another. restore D\n"
         "TARGET... takes each board's newest, by the run numbers.",
         {{"dir", "The parent of the run folders (default: the user's data folder, VelmarCom/backups).", "D"}},
-        console.out);
+        console);
     if (o.isSet("dir") && o.value("dir").isEmpty())
         Fail(BadUsage, QStringLiteral("--dir needs a folder"));
     return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), NamedAlone(o.positional),
@@ -328,7 +331,7 @@ int Reboot(const QStringList &args, Console &console)
           {{"wait", "Read each board until it answers again, and say how long it took."},
            {"wait-limit", "Give up waiting after S seconds (default 30).", "S", "30"},
            {"yes", "Reboot several boards without asking."}},
-          console.out);
+          console);
     const auto targets = Targets(o.positional);
     RefuseNonBoards(targets);
     ConfirmMany(targets, o, "reboot", console);
@@ -345,7 +348,7 @@ int Watch(const QStringList &args, Console &console)
         "port, and what it is (a configuration reply with its fields, a reboot acknowledgement, an \"ikl\"\n"
         "report, an identifier mark, or unknown with its bytes in hexadecimal). Ctrl+C ends.",
         {{"json", "One JSON object per datagram and line."}, {"count", "End after N datagrams.", "N", "0"}},
-        console.out, false);
+        console, false);
     return WatchCommand(o.link, o.isSet("json"), Number(o.parser, "count", 0, 1000000000), console);
 }
 
@@ -372,7 +375,7 @@ int Commission(const QStringList &args, Console &console)
          {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S",
           "30"},
          {"force", "Go on with rows in a subnet this computer has no address in."}},
-        console.out);
+        console);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("commission takes one plan file"));
     o.link.force = o.isSet("force");
@@ -404,7 +407,7 @@ int Audit(const QStringList &args, Console &console)
           "Exit 0 when all is as planned, 1 otherwise. The plan is read as commission reads it.",
           {{"json", "One JSON object per line."},
            {"html", "Also write the report as one HTML file, a printed page per 40 lifts.", "FILE"}},
-          console.out);
+          console);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("audit takes one plan file"));
     return AuditCommand(o.link, o.positional[0], o.isSet("json"), o.value("html"), console);

@@ -24,6 +24,8 @@ constexpr int TickMs = 5;
 constexpr int LingerMs = 100, ShortestQuietMs = 5;
 // Between the rounds of a broadcast read: a lost datagram is asked for again before the time-out runs.
 constexpr int RoundGapMs = 50;
+// The senders an operation counts the datagrams of, to name a flood: every target of a read, and more.
+constexpr int MostSendersCounted = 2 * MaxTargets;
 
 // An answer that is not what was asked, told as the operator can act on it.
 QString WhatItWas(const QByteArray &data, const DecodedDatagram &decoded)
@@ -184,7 +186,7 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
             }
         }
     };
-    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+    listen([&](const QByteArray &data, const QString &sender, quint16 port) {
         const quint32 from = QHostAddress(sender).toIPv4Address();
         auto board = open.find(from);
         if (board == open.end() && onOther)
@@ -230,6 +232,7 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
 QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, char selector, Timing timing,
                                            const std::function<void(const ReadOutcome &)> &onRead)
 {
+    beginTally();
     QHash<quint32, StoredConfig> configs;
     twoBoards_.clear();
     silent_.clear();
@@ -242,7 +245,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
         QStringList &macs = twoBoards_[target];
         if (macs.isEmpty())
             macs << MacText(known->config.record.mac);
-        if (!macs.contains(mac))
+        if (!macs.contains(mac) && macs.size() < MostMacsAtOneAddress)
             macs << mac;
     };
     // Each board answers every copy of the request (one per port): the other copies, and another
@@ -276,7 +279,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     quiet.setSingleShot(true);
     quiet.setInterval(int(std::clamp<qint64>(slowestAnswerMs, ShortestQuietMs, LingerMs)));
     QObject::connect(&quiet, &QTimer::timeout, &linger, &QEventLoop::quit);
-    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+    listen([&](const QByteArray &data, const QString &sender, quint16 port) {
         other(data, QHostAddress(sender).toIPv4Address(), port);
         quiet.start();
     });
@@ -284,6 +287,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     QTimer::singleShot(std::min(timing.timeoutMs, LingerMs), &linger, &QEventLoop::quit);
     linger.exec();
     listener_.setHandler({});
+    nameFloods();
     return configs;
 }
 
@@ -293,13 +297,20 @@ QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, c
                                            QStringList *refused,
                                            const std::function<bool(const QList<Sighting> &)> &enough)
 {
+    beginTally();
     QList<Sighting> sightings;
-    QSet<QString> seen;  // sender and MAC
+    QSet<QString> seen;          // sender and MAC
+    QHash<QString, int> macsAt;  // sender: how many MACs taken from it
+    bool tooMany = false;        // a board past MostBoards answered
     QElapsedTimer clock;
     clock.start();
     qint64 lastEvent = 0;
+    // The rounds all go out before the limit, and each gets its time-out.
+    const qint64 limitMs = std::max(qint64(DiscoveryLimitTimeouts) * timing.timeoutMs,
+                                    qint64(rounds - 1) * RoundGapMs + timing.timeoutMs);
+    bool cutShort = false;
     QEventLoop loop;
-    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+    listen([&](const QByteArray &data, const QString &sender, quint16 port) {
         if (!IsBoardPort(port))
             return;
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
@@ -308,6 +319,15 @@ QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, c
         const StoredConfig config = *WholeConfigOf(*decoded.reply, std::size_t(data.size()));
         const QString key = sender + QLatin1Char(' ') + MacText(config.config.record.mac);
         if (seen.contains(key))
+            return;
+        if (sightings.size() >= MostBoards) {
+            tooMany = true;
+            return;
+        }
+        // More MACs than this from one address are a flood (nameFloods() names it), not boards.
+        if (int &taken = macsAt[sender]; taken < MostMacsAtOneAddress)
+            ++taken;
+        else
             return;
         seen.insert(key);
         sightings << Sighting{QHostAddress(sender), listener_.deliveredOn(), config};
@@ -340,15 +360,27 @@ QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, c
     };
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (Interrupted() || clock.elapsed() - lastEvent >= timing.timeoutMs)
+        if (Interrupted() || clock.elapsed() - lastEvent >= timing.timeoutMs) {
             loop.quit();
-        else if (sent < rounds && clock.elapsed() >= qint64(sent) * RoundGapMs)
+        } else if (clock.elapsed() >= limitMs) {
+            cutShort = true;
+            loop.quit();
+        } else if (sent < rounds && clock.elapsed() >= qint64(sent) * RoundGapMs) {
             round();
+        }
     });
     round();
     tick.start(TickMs);
     loop.exec();
     listener_.setHandler({});
+    if (notice_ && tooMany)
+        notice_(QStringLiteral("more than %1 boards answered; the first %1 taken").arg(MostBoards));
+    if (notice_ && cutShort)
+        notice_(QStringLiteral("new boards kept answering; the discovery ended at its limit of %1 ms "
+                               "(%2 time-outs)")
+                    .arg(limitMs)
+                    .arg(DiscoveryLimitTimeouts));
+    nameFloods();
     return sightings;
 }
 
@@ -360,18 +392,24 @@ QString Session::twoBoardsAt(const QHostAddress &target) const
 
 QString TwoBoardsText(const QStringList &macs, const QHostAddress &at)
 {
+    // A flood's dozens of MACs make no line to read: the first few stand for them.
+    constexpr qsizetype Shown = 4;
+    QStringList shown = macs.mid(0, Shown);
+    if (macs.size() > Shown)
+        shown << QStringLiteral("%1 more").arg(macs.size() - Shown);
     return QStringLiteral("%1 boards (MACs %2) answer at %3 — connect one at a time")
         .arg(macs.size() == 2 ? QStringLiteral("two") : QString::number(macs.size()),
-             macs.join(QStringLiteral(" and ")), at.toString());
+             shown.join(QStringLiteral(" and ")), at.toString());
 }
 
 std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char selector,
                                                const std::function<bool(const StoredConfig &)> &wanted,
                                                Timing timing)
 {
+    beginTally();
     std::optional<StoredConfig> last;
     QEventLoop loop;
-    listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
+    listen([&](const QByteArray &data, const QString &sender, quint16 port) {
         if (QHostAddress(sender).toIPv4Address() != target.toIPv4Address() || !IsBoardPort(port))
             return;
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
@@ -400,6 +438,7 @@ std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char 
     ask();
     loop.exec();
     listener_.setHandler({});
+    nameFloods();
     return last;
 }
 
@@ -414,22 +453,32 @@ void Session::noteLate(const QByteArray &data, quint32 from, quint16 port)
 
 void Session::settle(int ms)
 {
+    beginTally();
     QEventLoop loop;
-    listener_.setHandler([this](const QByteArray &data, const QString &sender, quint16 port) {
+    listen([this](const QByteArray &data, const QString &sender, quint16 port) {
         noteLate(data, QHostAddress(sender).toIPv4Address(), port);
     });
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
     listener_.setHandler({});
+    nameFloods();
 }
 
 void Session::watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram,
                     const Listener::OversizeHandler &onOversize)
 {
     QEventLoop loop;
-    listener_.setOversizeHandler(onOversize);
+    // The rest of a pass that brought the last datagram wanted is dropped, not handed on.
+    bool done = false;
+    listener_.setOversizeHandler([&](qsizetype length, const QString &sender, quint16 port) {
+        if (!done && onOversize)
+            onOversize(length, sender, port);
+    });
     listener_.setHandler([&](const QByteArray &data, const QString &sender, quint16 port) {
-        if (!onDatagram(data, sender, port))
+        if (done)
+            return;
+        done = !onDatagram(data, sender, port);
+        if (done)
             loop.quit();
     });
     QTimer stop;
@@ -451,6 +500,7 @@ void Session::write(const QHostAddress &target, const ConfigWriteValues &values)
 QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs,
                               const std::function<void(const Outcome &)> &onAck)
 {
+    beginTally();
     send(targets, PreRebootPlan());
     // A reboot request is never repeated: a second one would restart a board that is coming up.
     QSet<quint32> acknowledged;
@@ -464,7 +514,66 @@ QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs,
             if (onAck)
                 onAck(outcome);
         });
+    nameFloods();
     return acknowledged;
+}
+
+void Session::listen(const Listener::Handler &handler)
+{
+    listener_.setHandler([this, handler](const QByteArray &data, const QString &sender, quint16 port) {
+        auto tally = tally_.find(sender);
+        if (tally == tally_.end() && tally_.size() < MostSendersCounted)
+            tally = tally_.insert(sender, {});
+        if (tally != tally_.end()) {
+            ++tally->datagrams;
+            if (tally->macs.size() <= MostMacsAtOneAddress && IsBoardPort(port)) {
+                const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+                const auto whole =
+                    decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
+                if (whole)
+                    tally->macs.insert(MacText(whole->config.record.mac));
+            }
+        }
+        handler(data, sender, port);
+    });
+}
+
+void Session::beginTally()
+{
+    tally_.clear();
+    tallyClock_.start();
+}
+
+void Session::nameFloods()
+{
+    // The heaviest first; past MostFloodsNamed a session counts them only.
+    QStringList senders = tally_.keys();
+    std::sort(senders.begin(), senders.end(), [this](const QString &a, const QString &b) {
+        return tally_[a].datagrams > tally_[b].datagrams;
+    });
+    qsizetype more = 0;
+    for (const QString &sender : senders) {
+        const Tally &tally = tally_[sender];
+        const bool manyMacs = tally.macs.size() > MostMacsAtOneAddress;
+        if ((tally.datagrams <= FloodDatagrams && !manyMacs) || floodsNamed_.contains(sender))
+            continue;
+        if (floodsNamed_.size() >= MostFloodsNamed) {
+            ++more;
+            continue;
+        }
+        floodsNamed_.insert(sender);
+        if (notice_)
+            notice_(QStringLiteral("%1 floods: %2 datagrams with %3 MACs within %4 ms (a board sends a "
+                                   "few, with its one MAC)")
+                        .arg(sender)
+                        .arg(tally.datagrams)
+                        .arg(manyMacs ? QStringLiteral("more than %1").arg(MostMacsAtOneAddress)
+                                      : QString::number(tally.macs.size()))
+                        .arg(tallyClock_.elapsed()));
+    }
+    if (notice_ && more)
+        notice_(QStringLiteral("%1 more addresses flood as well").arg(more));
+    tally_.clear();
 }
 
 bool IsWholeConfig(const ConfigReplyFields &reply, qsizetype length)

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -66,12 +67,26 @@ public:
         qsizetype done = 0, total = 0, answered = 0, silent = 0;
     };
 
+    // A discovery takes at most MostBoards boards, and at most MostMacsAtOneAddress MACs answering from
+    // one address; it ends at most DiscoveryLimitTimeouts time-outs after it began (or a time-out after
+    // its last request, where that is later), whatever keeps answering.
+    static constexpr int MostBoards = 1000;
+    static constexpr int MostMacsAtOneAddress = 16;
+    static constexpr int DiscoveryLimitTimeouts = 4;
+    // More datagrams than this from one address within one operation flood it: a board answers a few.
+    static constexpr int FloodDatagrams = 1000;
+    // A session names this many floods; more are counted.
+    static constexpr int MostFloodsNamed = 8;
+
     explicit Session(quint16 port) : listener_(port) {}
     bool open() { return listener_.open(); }
     quint16 port() const { return listener_.port(); }
     // Tests: where the sends go instead of the sockets.
     void setSender(PlanSender *sender) { sender_ = sender ? sender : &sockets_; }
     void setProgress(std::function<void(const Progress &)> progress) { progress_ = std::move(progress); }
+    // Told, one English line each, what the operator should know of the wire beyond the answers: a peer
+    // that floods (named once a session), a discovery that reached its limits.
+    void setNotice(std::function<void(const QString &)> notice) { notice_ = std::move(notice); }
 
     // Reads every target; a target that does not answer with a whole configuration is missing. Each
     // target's end is told to `onRead` as it comes. Answers that keep coming for a short while after
@@ -90,10 +105,10 @@ public:
                                           const std::function<bool(const StoredConfig &)> &wanted,
                                           Timing timing);
     // Sends a read request to each broadcast address, `rounds` times a few dozen milliseconds apart,
-    // and takes every whole configuration that comes back from any board, once per sender and MAC.
-    // Ends a time-out after the last request or the last new board, whichever is later; on Ctrl+C; or
-    // as soon as `enough` (when given) says so. Broadcast addresses the system refuses are skipped and
-    // named in `refused`.
+    // and takes every whole configuration that comes back from any board, once per sender and MAC,
+    // within the limits above. Ends a time-out after the last request or the last new board, whichever
+    // is later, and at the latest at its limit; on Ctrl+C; or as soon as `enough` (when given) says so.
+    // Broadcast addresses the system refuses are skipped and named in `refused`.
     QList<Sighting> discover(const QList<Broadcast> &broadcasts, char selector, Timing timing, int rounds,
                              const std::function<void(const Sighting &)> &onSighting = {},
                              QStringList *refused = nullptr,
@@ -110,8 +125,9 @@ public:
     // The targets of the last read() that gave no answer within its time-out and retries, and answered
     // with a whole configuration afterwards (while the read lingered, or in a settle() since).
     const QSet<quint32> &answeredLate() const { return answeredLate_; }
-    // Hands every datagram that arrives to `onDatagram` until it returns false or Ctrl+C; one longer
-    // than any board sends is told to `onOversize` by its length.
+    // Hands every datagram that arrives to `onDatagram` until it returns false or Ctrl+C, and none
+    // after that, however many arrived together; one longer than any board sends is told to
+    // `onOversize` by its length.
     void watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram,
                const Listener::OversizeHandler &onOversize = {});
 
@@ -120,6 +136,12 @@ private:
     using OnOutcome = std::function<void(const Outcome &)>;
     using OnOther = std::function<void(const QByteArray &, quint32 from, quint16 port)>;
     void send(const QList<QHostAddress> &targets, const SendPlan &plan);
+    // Sets the listener's handler, counting what each sender sends first (see nameFloods()).
+    void listen(const Listener::Handler &handler);
+    // Starts counting afresh for an operation.
+    void beginTally();
+    // Ends the operation's count: tells `notice_` of each sender that flooded, once a session.
+    void nameFloods();
     // Carries the plan out to every target, in paced bursts, and again to those that stay silent.
     // Only answers from a board's own ports count; each target's end goes to `onOutcome`.
     // Datagrams from targets already ended (or from elsewhere) go to `onOther`. Returns the slowest
@@ -134,6 +156,18 @@ private:
     std::function<void(const Progress &)> progress_;
     // Whether a datagram is a late whole configuration from a target of the last read that stayed silent.
     void noteLate(const QByteArray &data, quint32 from, quint16 port);
+
+    std::function<void(const QString &)> notice_;
+    // What each sender sent within the operation under way: its datagrams, and the MACs of its whole
+    // configurations (MostMacsAtOneAddress + 1 at most), for a bounded number of senders.
+    struct Tally
+    {
+        qint64 datagrams = 0;
+        QSet<QString> macs;
+    };
+    QHash<QString, Tally> tally_;
+    QElapsedTimer tallyClock_;
+    QSet<QString> floodsNamed_;
 
     QHash<quint32, QStringList> twoBoards_;
     QSet<quint32> silent_, answeredLate_;  // of the last read

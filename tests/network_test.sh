@@ -124,4 +124,38 @@ status=0
 on laptop "$bin/velmarctl" commission "$work/plan2.csv" --at 10.20.0.50 >/dev/null 2>"$work/err" || status=$?
 [ "$status" = 1 ] && grep -q "another velmarctl on this computer (process $first) waits for new boards at" \
     "$work/err" || fail "a second commission run at one address: $status $(cat "$work/err")"
-echo "on a test network: discover, twins refused, broadcasts refused, no route named, one run per address"
+# Peers that flood the laptop with a new MAC every millisecond: one from its one address, one taking
+# turns with 64 addresses. Every command ends all the same (within a generous bound), names the flood,
+# and does its work.
+kill "$first"
+wait "$first" || true
+host flood1 10.0.0.66/24
+# shellcheck disable=SC2046
+host flood2 $(seq -f '10.0.0.%g/24' 100 163)
+floods=()
+spawn flood1 "$bin/velmar-flood-sender" 10.0.0.1 6767 120 10.0.0.66
+floods+=("$spawned")
+# shellcheck disable=SC2046
+spawn flood2 "$bin/velmar-flood-sender" 10.0.0.1 6767 120 $(seq -f '10.0.0.%g' 100 163)
+floods+=("$spawned")
+until grep -q ' 10.0.0.66:8024 ' <<<"$(on laptop "$bin/velmarctl" watch --count 200 2>/dev/null)"; do
+    kill -0 "${floods[0]}" || fail "the flood did not start"
+done
+flooded() { on laptop timeout 60 "$bin/velmarctl" "$@" --timeout 300; }
+status=0
+out=$(flooded discover 2>"$work/err") || status=$?
+[ "$status" -le 1 ] && grep -q '^10.0.0.66 floods: ' "$work/err" &&
+    grep -Eq 'the first 1000 taken|discovery ended at its limit of 1200 ms' "$work/err" ||
+    fail "discover under a flood: $status $(cat "$work/err")"
+grep -q '^10.0.0.5 ' <<<"$out" && [ "$(grep -c '^10.0.0.66 ' <<<"$out")" = 16 ] ||
+    fail "discover under a flood shows: $(grep -c . <<<"$out") rows"
+for command in "write 10.0.0.5 --mask 255.255.0.0" "read 10.0.0.5" "reboot 10.0.0.5 --wait"; do
+    status=0
+    # shellcheck disable=SC2086
+    flooded $command >"$work/out" 2>"$work/err" || status=$?
+    [ "$status" = 0 ] && grep -q '^10.0.0.66 floods: ' "$work/err" ||
+        fail "$command under a flood: $status $(cat "$work/out" "$work/err")"
+done
+kill "${floods[@]}"
+echo "on a test network: discover, twins refused, broadcasts refused, no route named, one run per address," \
+    "floods bounded and named"

@@ -772,6 +772,15 @@ void TestCli::watchDecodesWhatArrives()
     QVERIFY(lines[2].contains("ikl 105*107*108*7*1*2*3*0*0*0*0*0#"));
     QVERIFY(lines[3].contains("9000 bytes  oversize"));  // told, not dropped unseen
     QVERIFY(lines[4].contains("unknown  01 02 7a 7a"));
+
+    // A burst gives --count datagrams, not the whole pass that brought them.
+    out.clear();
+    QTimer::singleShot(100, [&] {
+        for (int i = 0; i < 50; ++i)
+            board.writeDatagram(QByteArray("\x01\x02zz", 4), QHostAddress::LocalHost, link.port);
+    });
+    QCOMPARE(WatchCommand(link, false, 3, console), 0);
+    QCOMPARE(out.trimmed().split('\n').size(), 3);
 }
 
 // Three new boards connected one at a time at the same address; each ends on its planned address.
@@ -1247,6 +1256,16 @@ void TestCli::addressesThatNameNoBoardAndWhereBroadcastsGo()
                    QHostAddress("10.77.0.1")),
         QStringList({"Linux:   sudo ip addr add 10.77.0.253/24 dev eth0",
                      "Windows: netsh interface ipv4 add address \"Ethernet\" 10.77.0.253 255.255.255.0"}));
+    // A mask that makes no subnet to join: its /24 instead, and the write that gives the board that mask.
+    for (const char *mask : {"0.0.0.0", "255.0.255.0", "255.255.255.255", "254.0.0.0", "255.255.255.254"}) {
+        QVERIFY2(!UsableMask(QHostAddress(mask)), mask);
+        QCOMPARE(
+            HowToReach(&subnets[0], QHostAddress("10.77.0.9"), QHostAddress(mask), QHostAddress()),
+            QStringList({"Linux:   sudo ip addr add 10.77.0.254/24 dev eth0",
+                         "Windows: netsh interface ipv4 add address \"Ethernet\" 10.77.0.254 255.255.255.0",
+                         "then:    velmarctl write 10.77.0.9 --mask 255.255.255.0"}));
+    }
+    QVERIFY(UsableMask(QHostAddress("255.0.0.0")) && UsableMask(QHostAddress("255.255.255.252")));
 }
 
 void TestCli::locksThatAreNotOursAreNamedNeverTaken_data()
