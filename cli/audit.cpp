@@ -123,8 +123,26 @@ QString Cell(const QString &text)
     return text.toHtmlEscaped();
 }
 
-// One self-contained page per 40 lifts, as a manager prints it.
-QString HtmlReport(const QString &title, const QList<Finding> &findings, const QString &totals)
+// What a technician does about each state, in the order the page names them.
+struct Advice
+{
+    const char *state, *what;
+};
+constexpr Advice Advices[] = {
+    {"differs", "write the planned values: velmarctl write ADDRESS with the fields named (--mask, --router, "
+                "...)"},
+    {"moved", "give the board its planned address: velmarctl write ADDRESS --lift PLANNED, then velmarctl "
+              "reboot ADDRESS --wait"},
+    {"reboot pending", "restart the board so that it runs what it stored: velmarctl reboot ADDRESS --wait"},
+    {"silent", "check power and cable, then audit again"},
+    {"two boards", "disconnect one, commission it again"},
+    {"not in plan", "a board the plan does not name: add it to the plan, or disconnect it"},
+};
+
+// One self-contained page as a manager prints it: the site, the date, the totals and what to do about
+// each state found, then the lifts, 40 to a printed page, each page under the table's heading.
+QString HtmlReport(const QString &site, const QString &title, const QList<Finding> &findings,
+                   const QString &totals)
 {
     constexpr int RowsPerPage = 40;
     QString html =
@@ -132,13 +150,25 @@ QString HtmlReport(const QString &title, const QList<Finding> &findings, const Q
                        "<style>body{font-family:sans-serif;font-size:10pt}"
                        "table{border-collapse:collapse;width:100%;page-break-after:always}"
                        "table:last-of-type{page-break-after:auto}"
+                       "thead{display:table-header-group}tr{page-break-inside:avoid}"
                        "td,th{border:1px solid #999;padding:2px 4px;text-align:left;vertical-align:top}"
                        ".ok{color:#060}.trouble{color:#a00;font-weight:bold}</style></head><body>\n"
-                       "<h1>%1</h1>\n")
-            .arg(Cell(title));
+                       "<h1>%1</h1>\n<p>%2</p>\n<p class=\"totals\"><b>%3</b></p>\n")
+            .arg(Cell(site), Cell(title), Cell(totals));
+    QSet<QString> found;
+    for (const Finding &f : findings)
+        for (const QString &state : f.state.split(QStringLiteral(", ")))
+            found.insert(state);
+    QString todo;
+    for (const Advice &advice : Advices)
+        if (found.contains(QLatin1String(advice.state)))
+            todo += QStringLiteral("<li><b>%1</b>: %2</li>\n")
+                        .arg(Cell(QLatin1String(advice.state)), Cell(QLatin1String(advice.what)));
+    if (!todo.isEmpty())
+        html += QStringLiteral("<ul class=\"todo\">\n") + todo + QStringLiteral("</ul>\n");
     for (qsizetype start = 0; start < findings.size() || start == 0; start += RowsPerPage) {
-        html +=
-            QStringLiteral("<table><tr><th>lift</th><th>address</th><th>state</th><th>details</th></tr>\n");
+        html += QStringLiteral("<table><thead><tr><th>lift</th><th>address</th><th>state</th><th>details</th>"
+                               "</tr></thead>\n<tbody>\n");
         for (qsizetype i = start; i < std::min(findings.size(), start + RowsPerPage); ++i) {
             const Finding &f = findings[i];
             html += QStringLiteral("<tr><td>%1</td><td>%2</td><td class=\"%3\">%4</td><td>%5</td></tr>\n")
@@ -146,15 +176,15 @@ QString HtmlReport(const QString &title, const QList<Finding> &findings, const Q
                              f.state == QLatin1String("as planned") ? "ok" : "trouble", Cell(f.state),
                              Cell(f.details.join(QStringLiteral("; "))));
         }
-        html += QStringLiteral("</table>\n");
+        html += QStringLiteral("</tbody></table>\n");
     }
-    return html + QStringLiteral("<p>%1</p>\n</body></html>\n").arg(Cell(totals));
+    return html + QStringLiteral("</body></html>\n");
 }
 
 }  // namespace
 
 int AuditCommand(const Link &link, const QString &planPath, bool json, const QString &htmlPath,
-                 Console &console)
+                 const QString &siteName, Console &console)
 {
     const SitePlan plan = LoadSitePlan(planPath, true, QHostAddress(), console);
     const QString when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
@@ -181,11 +211,18 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     if (inPart.size() > SubnetsNamed)
         console.err << "and " << inPart.size() - SubnetsNamed << " more subnet(s) read in part\n";
     LinkedSession session(link);
+    // Two boards on one address: a unicast reaches one of them, so every board that could claim an
+    // address read is asked at once by broadcast, before the reads fill the socket's queue with
+    // requests that wait for silent addresses to resolve. On loopback, where every board hears the
+    // read, the read alone tells.
+    QHash<quint32, QStringList> twoBoards = TwoBoardsOn(session, everywhere, link.timing);
     const auto stored = session.read(everywhere, SelectorStored, link.timing);
-    QHash<quint32, QString> twoBoards;
-    for (const QHostAddress &host : everywhere)
-        if (const QString two = session.twoBoardsAt(host); !two.isEmpty())
-            twoBoards.insert(host.toIPv4Address(), two);
+    for (auto it = session.twoBoards().begin(); it != session.twoBoards().end(); ++it)
+        for (const QString &mac : *it)
+            if (QStringList &macs = twoBoards[it.key()]; !macs.contains(mac))
+                macs << mac;
+    for (QStringList &macs : twoBoards)
+        macs.sort();
     const auto working = session.read(planned, SelectorWorking, link.timing);
     if (Interrupted())
         return Stopped(console);
@@ -219,7 +256,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         auto have = stored.find(key);
         if (twoBoards.contains(key)) {
             finding.state = QStringLiteral("two boards");
-            finding.details << twoBoards[key];
+            finding.details << TwoBoardsText(twoBoards[key], address);
         } else if (have == stored.end()) {
             finding.state = QStringLiteral("silent");
             if (const auto moved = movedBoardOf(row)) {
@@ -252,10 +289,19 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         counts[finding.state.section(QLatin1Char(','), 0, 0)] += 1;
         findings << finding;
     }
-    int unknown = 0;
+    int unknown = 0, unknownClashes = 0;
     for (const QHostAddress &host : everywhere) {
-        const auto have = stored.find(host.toIPv4Address());
-        if (have != stored.end() && !accounted.contains(host.toIPv4Address())) {
+        const quint32 key = host.toIPv4Address();
+        if (plannedLifts.contains(key))
+            continue;
+        const auto have = stored.find(key);
+        if (twoBoards.contains(key)) {
+            ++unknownClashes;
+            findings << Finding{QString(),
+                                host.toString(),
+                                QStringLiteral("two boards"),
+                                {TwoBoardsText(twoBoards[key], host)}};
+        } else if (have != stored.end() && !accounted.contains(key)) {
             ++unknown;
             findings << Finding{QString(),
                                 host.toString(),
@@ -263,9 +309,6 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
                                 {QStringLiteral("MAC %1").arg(MacText(have->config.record.mac))}};
         }
     }
-    int unknownClashes = 0;
-    for (auto it = twoBoards.begin(); it != twoBoards.end(); ++it)
-        unknownClashes += !plannedLifts.contains(it.key());
     const QString totals =
         QStringLiteral("%1 lifts: %2 as planned, %3 differ, %4 moved, %5 silent, %6 with two "
                        "boards; %7 with a reboot pending; %8 board(s) not in plan, %9 other "
@@ -313,7 +356,11 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     console.out.flush();
     if (!htmlPath.isEmpty()) {
         QString error;
-        if (!WriteWholeFile(htmlPath, HtmlReport(title, findings, totals).toUtf8(), error))
+        if (!WriteWholeFile(htmlPath,
+                            HtmlReport(siteName.isEmpty() ? QFileInfo(planPath).completeBaseName() : siteName,
+                                       title, findings, totals)
+                                .toUtf8(),
+                            error))
             Fail(SomeFailed, QStringLiteral("cannot write %1: %2").arg(htmlPath, error));
         console.err << "report: " << htmlPath << '\n';
     }

@@ -12,6 +12,8 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <algorithm>
+
 namespace velmar {
 
 namespace {
@@ -53,6 +55,92 @@ const LocalSubnet *ArrivedOn(const QList<LocalSubnet> &subnets, const Session::S
     return subnets.size() == 1 ? &subnets.first() : nullptr;
 }
 
+// The boards of one subnet this computer has no address in, by the interface they answered on, and
+// where this computer takes an address to reach them.
+struct Unreached
+{
+    const LocalSubnet *on = nullptr;
+    Reach reach;
+    QList<qsizetype> rows;  // of the sightings, in their order
+};
+
+QList<Unreached> UnreachedOf(const QList<LocalSubnet> &subnets, const QList<Session::Sighting> &sightings)
+{
+    QList<Unreached> unreached;
+    QList<QList<QHostAddress>> taken;  // each subnet's boards and routers
+    for (qsizetype i = 0; i < sightings.size(); ++i) {
+        const Session::Sighting &s = sightings[i];
+        if (SubnetHolding(subnets, s.from) || s.from.isLoopback())
+            continue;
+        const ConfigRecord &r = s.config.config.record;
+        const Reach reach = ReachFor(s.from, HostAddressOf(r.netMask), {});
+        const LocalSubnet *on = ArrivedOn(subnets, s);
+        auto same = std::find_if(unreached.begin(), unreached.end(), [&](const Unreached &u) {
+            return u.on == on && u.reach.network == reach.network && u.reach.prefix == reach.prefix &&
+                   u.reach.usableMask == reach.usableMask;
+        });
+        if (same == unreached.end()) {
+            unreached << Unreached{on, reach, {}};
+            taken << QList<QHostAddress>();
+            same = std::prev(unreached.end());
+        }
+        same->rows << i;
+        taken[same - unreached.begin()] << s.from << HostAddressOf(r.routerIp);
+    }
+    for (qsizetype g = 0; g < unreached.size(); ++g) {
+        const Session::Sighting &first = sightings[unreached[g].rows.first()];
+        unreached[g].reach =
+            ReachFor(first.from, HostAddressOf(first.config.config.record.netMask), taken[g]);
+    }
+    return unreached;
+}
+
+// What a script needs to reach the boards: the subnet, the interface, the address to add, and for a
+// mask that makes no subnet, the mask to give the board.
+QJsonObject ReachToJson(const Unreached &u)
+{
+    QJsonObject reach{
+        {"subnet", u.reach.subnet()}, {"address", u.reach.address.toString()}, {"prefix", u.reach.prefix}};
+    if (u.on)
+        reach.insert("interface", u.on->interfaceName);
+    if (!u.reach.usableMask)
+        reach.insert("write", QJsonObject{{"mask", u.reach.mask().toString()}});
+    return reach;
+}
+
+// One block for the subnet's boards, after the last of them.
+void PrintReach(const Unreached &u, const QList<Session::Sighting> &sightings, Console &console)
+{
+    QList<QHostAddress> boards;
+    for (const qsizetype row : u.rows)
+        if (!boards.contains(sightings[row].from))
+            boards << sightings[row].from;
+    const ConfigRecord &r = sightings[u.rows.first()].config.config.record;
+    if (u.rows.size() == 1 && u.reach.usableMask)
+        console.out << "  in no subnet of this computer; to reach it, add an address of its subnet on the "
+                       "interface it answered on:\n";
+    else if (u.rows.size() == 1)
+        console.out << "  in no subnet of this computer, and its mask " << IpText(r.netMask)
+                    << " is unusable (not a contiguous mask of /8 to /30); to reach it anyway, add an "
+                       "address in its /24 on the interface it answered on, and give it a usable mask "
+                       "with a write:\n";
+    else if (u.reach.usableMask)
+        console.out << "  these " << u.rows.size() << " boards of " << u.reach.subnet()
+                    << " are in no subnet of this computer; to reach them, add an address of their "
+                       "subnet on the interface they answered on:\n";
+    else
+        console.out << "  these " << u.rows.size() << " boards of " << u.reach.subnet()
+                    << " are in no subnet of this computer, and their masks are unusable (not a "
+                       "contiguous mask of /8 to /30); to reach them anyway, add an address in their /24 "
+                       "on the interface they answered on, and give each a usable mask with a write:\n";
+    QStringList lines = ReachCommands(u.on, u.reach);
+    if (!u.reach.usableMask)
+        for (const QHostAddress &board : boards)
+            lines << QStringLiteral("then:    velmarctl write %1 --mask %2")
+                         .arg(board.toString(), u.reach.mask().toString());
+    for (const QString &line : lines)
+        console.out << "    " << line << '\n';
+}
 }  // namespace
 
 QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddress> &targets,
@@ -147,43 +235,40 @@ int DiscoverCommand(const Link &link, char selector, bool json, Console &console
 
     LinkedSession session(link);
     QStringList refused;
-    const QList<Session::Sighting> sightings = session.discover(
-        broadcasts, selector, link.timing, link.timing.retries + 1,
-        [&](const Session::Sighting &s) {
-            const ConfigRecord &r = s.config.config.record;
-            const bool reachable = SubnetHolding(subnets, s.from).has_value() || s.from.isLoopback();
-            const QStringList reach = reachable
-                                          ? QStringList()
-                                          : HowToReach(ArrivedOn(subnets, s), s.from,
-                                                       HostAddressOf(r.netMask), HostAddressOf(r.routerIp));
-            if (json) {
-                QJsonObject object = ConfigToJson(s.config);
-                object.insert("address", s.from.toString());
-                if (const LocalSubnet *on = ArrivedOn(subnets, s))
-                    object.insert("interface", on->interfaceName);
-                if (!reach.isEmpty())
-                    object.insert("reach", QJsonArray::fromStringList(reach));
-                console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
-            } else {
-                console.out << qSetFieldWidth(15) << Qt::left << s.from.toString() << qSetFieldWidth(0)
-                            << "  " << MacText(r.mac) << "  lift " << IpText(r.liftIp) << "  mask "
-                            << IpText(r.netMask) << "  router " << IpText(r.routerIp) << "  version \""
-                            << Printable(VersionToText(s.config.config.versionText)) << "\"\n";
-                if (!reach.isEmpty() && UsableMask(HostAddressOf(r.netMask)))
-                    console.out
-                        << "  in no subnet of this computer; to reach it, add an address of its subnet "
-                           "on the interface it answered on:\n";
-                else if (!reach.isEmpty())
-                    console.out << "  in no subnet of this computer, and its mask " << IpText(r.netMask)
-                                << " is unusable (not a contiguous mask of /8 to /30); to reach it anyway, "
-                                   "add an address in its /24 on the interface it answered on, and give it "
-                                   "a usable mask with a write:\n";
-                for (const QString &line : reach)
-                    console.out << "    " << line << '\n';
-            }
-            console.out.flush();
-        },
-        &refused);
+    QList<Session::Sighting> sightings =
+        session.discover(broadcasts, selector, link.timing, link.timing.retries + 1, {}, &refused);
+    // By address, so that boards sharing one stand together, and by MAC among them: the same order on
+    // every run, whichever answered first.
+    std::sort(sightings.begin(), sightings.end(), [](const Session::Sighting &a, const Session::Sighting &b) {
+        return std::pair(a.from.toIPv4Address(), MacOf(a)) < std::pair(b.from.toIPv4Address(), MacOf(b));
+    });
+    const QList<Unreached> unreached = UnreachedOf(subnets, sightings);
+    auto unreachedOf = [&](qsizetype row) {
+        return std::find_if(unreached.begin(), unreached.end(),
+                            [row](const Unreached &u) { return u.rows.contains(row); });
+    };
+    for (qsizetype i = 0; i < sightings.size(); ++i) {
+        const Session::Sighting &s = sightings[i];
+        const ConfigRecord &r = s.config.config.record;
+        const auto away = unreachedOf(i);
+        if (json) {
+            QJsonObject object = ConfigToJson(s.config);
+            object.insert("address", s.from.toString());
+            if (const LocalSubnet *on = ArrivedOn(subnets, s))
+                object.insert("interface", on->interfaceName);
+            if (away != unreached.end())
+                object.insert("reach", ReachToJson(*away));
+            console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+            continue;
+        }
+        console.out << qSetFieldWidth(15) << Qt::left << s.from.toString() << qSetFieldWidth(0) << "  "
+                    << MacText(r.mac) << "  lift " << IpText(r.liftIp) << "  mask " << IpText(r.netMask)
+                    << "  router " << IpText(r.routerIp) << "  version \""
+                    << Printable(VersionToText(s.config.config.versionText)) << "\"\n";
+        if (away != unreached.end() && away->rows.last() == i)
+            PrintReach(*away, sightings, console);
+    }
+    console.out.flush();
     if (Interrupted())
         return Stopped(console);
     for (const QString &why : refused)

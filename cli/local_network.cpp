@@ -124,27 +124,52 @@ bool UsableMask(const QHostAddress &mask)
     return prefix >= 8 && prefix <= 30 && bits == ~0u << (32 - prefix);
 }
 
+QHostAddress Reach::mask() const
+{
+    return QHostAddress(prefix == 0 ? 0u : ~0u << (32 - prefix));
+}
+
+QString Reach::subnet() const
+{
+    return QStringLiteral("%1/%2").arg(network.toString()).arg(prefix);
+}
+
+Reach ReachFor(const QHostAddress &board, const QHostAddress &boardMask, const QList<QHostAddress> &taken)
+{
+    Reach reach;
+    reach.usableMask = UsableMask(boardMask);
+    const quint32 bits = reach.usableMask ? boardMask.toIPv4Address() : 0xFFFFFF00u;
+    reach.prefix = PrefixOf(bits);
+    const quint32 network = board.toIPv4Address() & bits;
+    reach.network = QHostAddress(network);
+    quint32 own = (network | ~bits) - 1;
+    while (own > network + 1 && taken.contains(QHostAddress(own)))
+        --own;
+    reach.address = QHostAddress(own);
+    return reach;
+}
+
+QStringList ReachCommands(const LocalSubnet *on, const Reach &reach)
+{
+    const QString address = reach.address.toString();
+    const QString linuxName = on ? on->interfaceName : QStringLiteral("IFACE");
+    const QString windowsName = on ? on->friendlyName : QStringLiteral("Ethernet");
+    return {QStringLiteral("Linux:   sudo ip addr add %1/%2 dev %3")
+                .arg(address)
+                .arg(reach.prefix)
+                .arg(linuxName),
+            QStringLiteral("Windows: netsh interface ipv4 add address \"%1\" %2 %3")
+                .arg(windowsName, address, reach.mask().toString())};
+}
+
 QStringList HowToReach(const LocalSubnet *on, const QHostAddress &board, const QHostAddress &boardMask,
                        const QHostAddress &router)
 {
-    const bool usable = UsableMask(boardMask);
-    const QHostAddress mask = usable ? boardMask : QHostAddress(QStringLiteral("255.255.255.0"));
-    const quint32 bits = mask.toIPv4Address();
-    const int prefix = PrefixOf(bits);
-    const quint32 network = board.toIPv4Address() & bits;
-    quint32 own = (network | ~bits) - 1;
-    while (own > network + 1 && (own == board.toIPv4Address() || own == router.toIPv4Address()))
-        --own;
-    const QString address = QHostAddress(own).toString();
-    const QString linuxName = on ? on->interfaceName : QStringLiteral("IFACE");
-    const QString windowsName = on ? on->friendlyName : QStringLiteral("Ethernet");
-    QStringList commands{
-        QStringLiteral("Linux:   sudo ip addr add %1/%2 dev %3").arg(address).arg(prefix).arg(linuxName),
-        QStringLiteral("Windows: netsh interface ipv4 add address \"%1\" %2 %3")
-            .arg(windowsName, address, mask.toString())};
-    if (!usable)
-        commands
-            << QStringLiteral("then:    velmarctl write %1 --mask %2").arg(board.toString(), mask.toString());
+    const Reach reach = ReachFor(board, boardMask, {board, router});
+    QStringList commands = ReachCommands(on, reach);
+    if (!reach.usableMask)
+        commands << QStringLiteral("then:    velmarctl write %1 --mask %2")
+                        .arg(board.toString(), reach.mask().toString());
     return commands;
 }
 

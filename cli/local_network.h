@@ -68,11 +68,29 @@ QList<Broadcast> BroadcastsFor(const QList<LocalSubnet> &subnets, const QList<QH
 // hold whatever was written to them (0.0.0.0, 255.0.255.0, 255.255.255.255).
 bool UsableMask(const QHostAddress &mask);
 
+// Where this computer takes an address to reach the boards of a subnet it has none in: the boards'
+// subnet (their /24 where their mask is not UsableMask()), and the address taken in it, the subnet's
+// last host or the nearest one below it that no address of `taken` (the boards', their routers') holds.
+struct Reach
+{
+    QHostAddress network;
+    int prefix = 24;
+    QHostAddress address;
+    bool usableMask = true;
+
+    QHostAddress mask() const;
+    // "10.77.0.0/24"
+    QString subnet() const;
+};
+Reach ReachFor(const QHostAddress &board, const QHostAddress &boardMask, const QList<QHostAddress> &taken);
+
+// The commands that give this computer `reach`'s address on the interface the boards answered on: one
+// for Linux (ip) and one for Windows (netsh).
+QStringList ReachCommands(const LocalSubnet *on, const Reach &reach);
+
 // The commands that give this computer an address in the subnet of a board at `board` with `mask`,
-// on the interface it answered on: one for Linux (ip) and one for Windows (netsh). The address taken
-// is the subnet's last host, or the one before it where that is the board's or its router's. For a
-// mask that is not UsableMask(), the board's /24 instead, and then the write that gives the board
-// that mask.
+// on the interface it answered on: ReachCommands() for the board and its router. For a mask that is
+// not UsableMask(), then the write that gives the board the mask of its /24.
 QStringList HowToReach(const LocalSubnet *on, const QHostAddress &board, const QHostAddress &mask,
                        const QHostAddress &router);
 

@@ -398,7 +398,7 @@ int Audit(const QStringList &args, Console &console)
 {
     Options o;
     Parse(o, args,
-          "velmarctl audit PLAN.csv [--json] [--html FILE]\n"
+          "velmarctl audit PLAN.csv [--json] [--html FILE [--title TEXT]]\n"
           "Checks a commissioned site against its plan, reading the whole site at once: one row per lift\n"
           "(as planned, differs with the fields, moved when its MAC answers elsewhere, reboot pending with\n"
           "what it runs, silent, two boards), one per board on the planned subnets that the plan does not\n"
@@ -406,11 +406,15 @@ int Audit(const QStringList &args, Console &console)
           "where they hold more, each is read around its lifts, and the subnets read in part are named.\n"
           "Exit 0 when all is as planned, 1 otherwise. The plan is read as commission reads it.",
           {{"json", "One JSON object per line."},
-           {"html", "Also write the report as one HTML file, a printed page per 40 lifts.", "FILE"}},
+           {"html", "Also write the report as one HTML file, a printed page per 40 lifts.", "FILE"},
+           {"title",
+            "The site's name atop the HTML report (by default the plan's file name without its "
+            "extension).",
+            "TEXT"}},
           console);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("audit takes one plan file"));
-    return AuditCommand(o.link, o.positional[0], o.isSet("json"), o.value("html"), console);
+    return AuditCommand(o.link, o.positional[0], o.isSet("json"), o.value("html"), o.value("title"), console);
 }
 
 }  // namespace

@@ -38,16 +38,19 @@ host b2 10.20.0.7/24
 host twin1 10.0.0.2/24
 host twin2 10.0.0.2/24
 host far 10.77.0.9/24
+host far2 10.77.0.3/24
 # New boards as they may come from the factory: on a /8, beside the laptop's /24.
 host new1 10.0.0.3/8
 host new2 10.0.0.3/8
 # A board answers whoever asks on its segment, also from a subnet it has no route to.
 on far ip route add default dev eth0
+on far2 ip route add default dev eth0
 board b1 10.0.0.5
 board b2 10.20.0.7
 board twin1 10.0.0.2 --mac 02:00:00:00:00:01
 board twin2 10.0.0.2 --mac 02:00:00:00:00:02
 board far 10.77.0.9
+board far2 10.77.0.3
 board new1 10.0.0.3 --mac 02:00:00:00:00:03
 board new2 10.0.0.3 --mac 02:00:00:00:00:04
 
@@ -62,11 +65,29 @@ for row in '^10.0.0.5 ' '^10.20.0.7 ' '^10.77.0.9 ' '02:00:00:00:00:01' '02:00:0
 done
 grep -q 'asking 10.0.0.255 (10.0.0.0/24 on eth0), 10.20.0.255 (10.20.0.0/24 on eth0), 255.255.255.255' \
     "$work/err" || fail "discover does not say what it asked: $(cat "$work/err")"
+# Rows by address (twins by MAC), and one how-to-reach block after the last board of its subnet.
+rows=$(grep -Eo '^[0-9.]+ +[0-9A-F:]+' <<<"$out" | tr -s ' ')
+[ "$rows" = "$(sort -t. -k1,1n -k2,2n -k3,3n -k4,4n <<<"$rows")" ] || fail "discover's rows out of order: $out"
+[ "$(grep -c 'sudo ip addr add' <<<"$out")" = 1 ] && grep -A1 '^10.77.0.9 ' <<<"$out" | grep -q 'these 2 boards' ||
+    fail "discover's how-to-reach blocks: $out"
+json=$(ctl discover --json 2>/dev/null) || true
+grep -q '"reach":{"address":"10.255.255.254","interface":"eth0","prefix":8,"subnet":"10.0.0.0/8"}' <<<"$json" ||
+    fail "discover --json gives no reach data: $json"
 
 # A unicast reaches one twin; the read names both all the same.
 status=0
 ctl read 010.000.000.002 >/dev/null 2>"$work/err" || status=$?
 [ "$status" = 1 ] && grep -q 'two boards (MACs' "$work/err" || fail "read names no twins: $(cat "$work/err")"
+
+# The audit asks by broadcast which boards claim each address: a planned lift and another address,
+# each answered by twins, are two boards.
+printf 'name,lift,mask,router\nLift 1,10.0.0.2,255.255.255.0,10.0.0.1\n' >"$work/twins.csv"
+status=0
+out=$(ctl audit "$work/twins.csv" 2>"$work/err") || status=$?
+[ "$status" = 1 ] && grep -Eq '^Lift 1 +10.0.0.2 +two boards: two boards \(MACs 02:00:00:00:00:0[12] and 02' <<<"$out" &&
+    grep -Eq '^- +10.0.0.3 +two boards: ' <<<"$out" &&
+    grep -q '1 lifts: 0 as planned, 0 differ, 0 moved, 0 silent, 1 with two boards; 0 with a reboot pending; 1 board(s) not in plan, 1 other' <<<"$out" ||
+    fail "audit beside twins: $status $out $(cat "$work/err")"
 
 # Nothing is written, restored, commissioned or rebooted where two boards answer.
 ctl backup 10.0.0.5 --dir "$work/backups" >/dev/null
