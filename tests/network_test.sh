@@ -71,7 +71,8 @@ rows=$(grep -Eo '^[0-9.]+ +[0-9A-F:]+' <<<"$out" | tr -s ' ')
 [ "$(grep -c 'sudo ip addr add' <<<"$out")" = 1 ] && grep -A1 '^10.77.0.9 ' <<<"$out" | grep -q 'these 2 boards' ||
     fail "discover's how-to-reach blocks: $out"
 json=$(ctl discover --json 2>/dev/null) || true
-grep -q '"reach":{"address":"10.255.255.254","interface":"eth0","prefix":8,"subnet":"10.0.0.0/8"}' <<<"$json" ||
+reach='"reach":{"address":"10.255.255.254","interface":"eth0","prefix":8,"subnet":"10.0.0.0/8"}'
+grep -q "$reach" <<<"$json" ||
     fail "discover --json gives no reach data: $json"
 
 # A unicast reaches one twin; the read names both all the same.
@@ -84,9 +85,9 @@ ctl read 010.000.000.002 >/dev/null 2>"$work/err" || status=$?
 printf 'name,lift,mask,router\nLift 1,10.0.0.2,255.255.255.0,10.0.0.1\n' >"$work/twins.csv"
 status=0
 out=$(ctl audit "$work/twins.csv" 2>"$work/err") || status=$?
-[ "$status" = 1 ] && grep -Eq '^Lift 1 +10.0.0.2 +two boards: two boards \(MACs 02:00:00:00:00:0[12] and 02' <<<"$out" &&
+[ "$status" = 1 ] && grep -Eq '^Lift 1 +10.0.0.2 +two boards: two boards \(MACs 02:00:00:00:00:01 and' <<<"$out" &&
     grep -Eq '^- +10.0.0.3 +two boards: ' <<<"$out" &&
-    grep -q '1 lifts: 0 as planned, 0 differ, 0 moved, 0 silent, 1 with two boards; 0 with a reboot pending; 1 board(s) not in plan, 1 other' <<<"$out" ||
+    grep -q '1 lifts: 0 as planned, 0 differ, 0 moved, 0 silent, 1 with two boards; .*, 1 other' <<<"$out" ||
     fail "audit beside twins: $status $out $(cat "$work/err")"
 
 # Nothing is written, restored, commissioned or rebooted where two boards answer.

@@ -982,7 +982,7 @@ void TestCli::auditTiesMovedBoardsToRowsAndNamesWhatDiffers()
                    .toUtf8());
     plan.close();
     QCOMPARE(Ctl({"write", site.at(0), "--mask", "255.255.0.0", "--router", site.near(0, 16, 1)}).code, 0);
-    const Run run = Ctl({"audit", planPath, "--html", html});
+    const Run run = Ctl({"audit", planPath, "--html", html, "--title", "Tower <A> & B"});
     QCOMPARE(run.code, 1);
     QVERIFY2(run.out.startsWith("Audit of " + planPath + " (2 lifts), "), qPrintable(run.out));
     QVERIFY2(run.out.contains("Ліфт 1, під'їзд А  " + site.at(0) + " ") &&
@@ -998,7 +998,12 @@ void TestCli::auditTiesMovedBoardsToRowsAndNamesWhatDiffers()
     QFile report(html);
     QVERIFY(report.open(QIODevice::ReadOnly));
     const QString page = QString::fromUtf8(report.readAll());
-    QVERIFY(page.contains("<td>Ліфт 1, під'їзд А</td>") && page.contains("2 lifts: 0 as planned"));
+    QVERIFY(page.contains("<td>Ліфт 1, під'їзд А</td>") && page.contains("<h1>Tower &lt;A&gt; &amp; B</h1>"));
+    // The totals and what to do come before the lifts, whose heading each printed page repeats.
+    QVERIFY2(page.indexOf("2 lifts: 0 as planned") < page.indexOf("<b>moved</b>: give the board") &&
+                 page.indexOf("<b>moved</b>") < page.indexOf("<table><thead><tr><th>lift</th>") &&
+                 !page.contains("<b>silent</b>"),
+             qPrintable(page));
 
     // Many subnets share the one bound, read around their lifts, and what is not read is said. The silent
     // lifts stand where no test's board does.
@@ -1008,13 +1013,16 @@ void TestCli::auditTiesMovedBoardsToRowsAndNamesWhatDiffers()
     QVERIFY(plan.open(QIODevice::WriteOnly | QIODevice::Truncate));
     plan.write(rows.toUtf8());
     plan.close();
-    const Run many = Ctl({"audit", planPath, "--timeout", "200", "--retries", "0"});
+    const Run many = Ctl({"audit", planPath, "--timeout", "200", "--retries", "0", "--html", html});
     QVERIFY2(many.out.contains("13 lifts: 0 as planned, 1 differ, 0 moved, 12 silent"), qPrintable(many.out));
     QVERIFY2(many.err.contains("the plan's 13 subnets have ") &&
                  many.err.contains(" read are 4096 of them in all") &&
                  many.err.contains("subnet 127.1.0.0/20 has 4094 addresses; read are ") &&
                  many.err.contains("and 2 more subnet(s) read in part"),
              qPrintable(many.err));
+    report.close();
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(report.readAll()).contains("<h1>site</h1>"));
 }
 
 // A range's silent addresses are counted, not failed; one named alone fails; Ctrl+C has a code of its own,
