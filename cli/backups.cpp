@@ -116,7 +116,11 @@ QDir NewBackupFolder(const QString &parent, const QDateTime &now)
         if (!base.exists(name))
             Fail(SomeFailed, QStringLiteral("cannot make a folder in %1").arg(parent));
     }
-    Fail(SomeFailed, QStringLiteral("%1 has no free run number for a backup folder").arg(parent));
+    // A folder numbered by hand near the end of the numbers leaves none free after it: it is named.
+    Fail(SomeFailed,
+         QStringLiteral("%1 has no free run number for a backup folder after %2, the highest there; "
+                        "move that folder elsewhere (or give another --dir)")
+             .arg(parent, runs.value(0).name));
 }
 
 QString SaveBackup(const QDir &folder, const QHostAddress &address, const StoredConfig &config)

@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <bit>
 
 namespace velmar {
@@ -133,17 +134,14 @@ QByteArray CommissionRecord::bytes() const
     return "\xEF\xBB\xBF" + text.toUtf8();
 }
 
-CommissionRecord CommissionRecord::Read(const QByteArray &bytes, CsvForm::Encoding plan, const QString &path)
+namespace {
+
+// The lines of a record's bytes, decoded as UTF-8 or as Windows-1251, their CR taken off.
+QStringList RecordTexts(const QByteArray &body, bool windows1251, const QString &path)
 {
-    // Older records: UTF-8 with a byte-order mark, Windows-1251 without one (for a Windows-1251 plan),
-    // and, before records had a form of their own, UTF-8 without one, comma-separated.
-    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
-    const bool windows1251 = !mark && plan == CsvForm::Encoding::Windows1251;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        Unreadable(path, 1, QStringLiteral("it is UTF-16, a form no record is written in"));
     QStringList texts;
     qsizetype number = 0;
-    for (const QByteArray &raw : (mark ? bytes.mid(3) : bytes).split('\n')) {
+    for (const QByteArray &raw : body.split('\n')) {
         ++number;
         QString text;
         if (windows1251) {
@@ -159,6 +157,67 @@ CommissionRecord CommissionRecord::Read(const QByteArray &bytes, CsvForm::Encodi
             text.chop(1);
         texts << text;
     }
+    return texts;
+}
+
+QSet<QString> RowNames(const SitePlan &plan)
+{
+    QSet<QString> names;
+    for (const PlanRow &row : plan.rows)
+        names.insert(row.name);
+    return names;
+}
+
+bool IsUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)utf8(bytes);
+    return !utf8.hasError();
+}
+
+}  // namespace
+
+CommissionRecord CommissionRecord::Read(const QByteArray &bytes, CsvForm::Encoding plan, const QString &path,
+                                        const QSet<QString> &rows)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        Unreadable(path, 1, QStringLiteral("it is UTF-16, a form no record is written in"));
+    // Older records: UTF-8 with a byte-order mark, Windows-1251 without one (for a Windows-1251 plan),
+    // and, before records had a form of their own, UTF-8 without one, comma-separated.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return Parse(RecordTexts(bytes.mid(3), false, path), true, false, path);
+    if (plan != CsvForm::Encoding::Windows1251)
+        return Parse(RecordTexts(bytes, false, path), false, false, path);
+    // Beside a Windows-1251 plan a record without a mark is either. Bytes that are not UTF-8 are
+    // Windows-1251; bytes that are may be either (pairs of Cyrillic capitals make UTF-8 sequences): the
+    // reading whose rows are all rows of the plan is the record, and where both or neither are, it
+    // cannot be told and nothing is guessed.
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+    if (ascii || !IsUtf8(bytes))
+        return Parse(RecordTexts(bytes, true, path), false, true, path);
+    auto attempt = [&](bool windows1251) -> std::optional<CommissionRecord> {
+        try {
+            CommissionRecord record = Parse(RecordTexts(bytes, windows1251, path), false, windows1251, path);
+            for (const QStringList &line : std::as_const(record.lines))
+                if (!rows.contains(line[1]))
+                    return std::nullopt;
+            return record;
+        } catch (const Failure &) {
+            return std::nullopt;
+        }
+    };
+    const auto asWindows1251 = attempt(true), asUtf8 = attempt(false);
+    if (asWindows1251.has_value() != asUtf8.has_value())
+        return asWindows1251 ? *asWindows1251 : *asUtf8;
+    Unreadable(path, 1,
+               QStringLiteral("without a byte-order mark it reads as Windows-1251 and as UTF-8 alike, and %1 "
+                              "gives only rows of the plan")
+                   .arg(asUtf8 ? QStringLiteral("each") : QStringLiteral("neither")));
+}
+
+CommissionRecord CommissionRecord::Parse(const QStringList &texts, bool mark, bool windows1251,
+                                         const QString &path)
+{
     CommissionRecord record;
     const QString header = texts.value(0);
     record.separator = header.mid(4, 1).isEmpty() ? QChar() : header[4];
@@ -285,7 +344,7 @@ public:
         QString mac;        // the MAC the board has after the row was written
     };
 
-    CommissionLog(const QString &path, const CsvForm &planForm)
+    CommissionLog(const QString &path, const SitePlan &plan)
         : path_(path), lock_(path + QStringLiteral(".lock"))
     {
         switch (lock_.outcome()) {
@@ -310,9 +369,9 @@ public:
         if (outcome != ReadOutcome::Read && outcome != ReadOutcome::Missing)
             Fail(SomeFailed, ReadFailure(outcome, path_, error, QStringLiteral("record")));
         // A record kept so far goes on with its own separator; a new one takes the plan's.
-        record_.separator = PlainSeparator(planForm.separator) ? planForm.separator : QLatin1Char(',');
+        record_.separator = PlainSeparator(plan.form.separator) ? plan.form.separator : QLatin1Char(',');
         if (!bytes.isEmpty())
-            record_ = CommissionRecord::Read(bytes, planForm.encoding, path_);
+            record_ = CommissionRecord::Read(bytes, plan.form.encoding, path_, RowNames(plan));
         for (const QStringList &line : std::as_const(record_.lines))
             entries_.insert(line[1], {line[6], line[3], line[4]});
         // Written at once, before any board is touched: a record that cannot be kept stops the run here.
@@ -424,9 +483,20 @@ CsvForm CsvForm::Read(const QByteArray &bytes, QString &text)
         }
     }
     text.remove(QChar(0xFEFF));
-    if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive) && text.size() > 4) {
-        form.separator = text[4];
-        text = text.mid(text.indexOf(QLatin1Char('\n')) + 1);
+    // Lines that end with a carriage return alone, as some spreadsheets on a Mac save them.
+    if (!text.contains(QLatin1Char('\n')))
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // A first line "sep=;" names the separator; one that names none ("sep=" alone) is taken off all the
+    // same, and the separator found as in a file without it.
+    std::optional<QChar> named;
+    if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive)) {
+        if (text.size() > 4 && text[4] != QLatin1Char('\r') && text[4] != QLatin1Char('\n'))
+            named = text[4];
+        const qsizetype end = text.indexOf(QLatin1Char('\n'));
+        text = end < 0 ? QString() : text.mid(end + 1);
+    }
+    if (named) {
+        form.separator = *named;
     } else {
         const QString header = text.left(text.indexOf(QLatin1Char('\n')));
         for (QChar other : {QLatin1Char(';'), QLatin1Char('\t')})
@@ -603,7 +673,7 @@ class CommissionRun
 public:
     CommissionRun(const Link &link, const CommissionOptions &options, const SitePlan &plan, Console &console)
         : link_(link), options_(options), plan_(plan), console_(console),
-          log_(CommissionLogPath(options.planPath), plan.form), session_(link)
+          log_(CommissionLogPath(options.planPath), plan), session_(link)
     {
         if (!options_.onlyRow.isEmpty() && !options_.redo && log_.finished(options_.onlyRow))
             Fail(BadUsage,

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -93,8 +94,13 @@ struct CommissionRecord
     QByteArray bytes() const;
     // The record in `bytes`, exactly as it was written, or Failure(SomeFailed) naming `path` and the
     // line that cannot be read so. `plan`: the encoding of the plan beside it, which a record of an
-    // older version without a byte-order mark was written in.
-    static CommissionRecord Read(const QByteArray &bytes, CsvForm::Encoding plan, const QString &path);
+    // older version without a byte-order mark was written in (or in UTF-8, by the first versions);
+    // `rows`: the plan's row names, which tell the two apart where the bytes read as either.
+    static CommissionRecord Read(const QByteArray &bytes, CsvForm::Encoding plan, const QString &path,
+                                 const QSet<QString> &rows = {});
+
+private:
+    static CommissionRecord Parse(const QStringList &texts, bool mark, bool windows1251, const QString &path);
 };
 
 int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console);

@@ -266,8 +266,9 @@ SettingsStore::Outcome SettingsStore::load(const Keys &atStart)
     }
     outcome.failure = QStringLiteral("Unable to write to %1 (%2)").arg(Native(paths_.beside), why);
     if (distinct() && toUserCopy(base, readers, atStart, outcome)) {
-        // A folder that cannot be written is the usual place of a program; anything else is news.
-        if (QFileInfo(QFileInfo(paths_.beside).absolutePath()).isWritable())
+        // A folder that cannot be written is the usual place of a program; anything else is news, told
+        // when the entries first go to the user's copy (a start that finds them there was told before).
+        if (QFileInfo(QFileInfo(paths_.beside).absolutePath()).isWritable() && source != &user.ini)
             outcome.notices << QStringLiteral(
                                    "Файл налаштувань %1 не записано (%2). Налаштування зберігаються в %3.")
                                    .arg(Native(paths_.beside), why, Native(paths_.user));

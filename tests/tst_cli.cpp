@@ -902,6 +902,12 @@ void TestCli::sitePlansAsSpreadsheetsSaveThem()
 
     plan = ParseSitePlan("\xEF\xBB\xBF" + cp1251);  // a mark before Windows-1251 text
     QCOMPARE(plan.rows.value(1).name, QString("Ліфт Б"));
+    // Line ends of a spreadsheet that ends lines with CR alone (Excel for Mac's "CSV (Macintosh)").
+    plan = ParseSitePlan(QByteArray(cp1251).replace('\n', '\r'));
+    QCOMPARE(plan.rows.value(1).name, QString("Ліфт Б"));
+    // A "sep=" line that names no separator is named as such, and no line end is shown as a separator.
+    plan = ParseSitePlan("sep=\r\nname,lift,mask,router\r\nA,127.0.1.5,255.255.255.0,0.0.0.0\r\n");
+    QVERIFY2(!plan.reading.contains('\r') && !plan.reading.contains('\n'), qPrintable(plan.reading));
     const QString unicodeText = "name\tlift\tmask\trouter\r\nЛіфт А\t127.0.1.5\t255.255.255.0\t0.0.0.0\r\n";
     plan = ParseSitePlan(
         "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(unicodeText.utf16()), unicodeText.size() * 2));
@@ -1200,6 +1206,10 @@ void TestCli::recordIsReadInTheFormItWasWrittenIn()
         {cp1251,
          "time;row;mac_before;mac_after;version;result\n2026-12-01T10:00:00;\xD6\xB2-1;00:1E:00:00:00:01;"
          "00:1E:7F:00:01:05;x;written\n"},
+        // A record of the first versions, UTF-8 without a mark and comma-separated, beside a Windows-1251
+        // plan.
+        {cp1251, "time,row,mac_before,mac_after,version,result\n2026-12-01T10:00:00,ЦІ-1,00:1E:00:00:00:01,"
+                 "00:1E:7F:00:01:05,x,written\n"},
         {piped, "\xEF\xBB\xBFtime|row|mac_before|mac_after|version|result\n2026-12-01T10:00:00|ЦІ-1|"
                 "00:1E:00:00:00:01|00:1E:7F:00:01:05|x|written\n"},
         {utf8, header + line + "2026-12-01T10:01:00,ЦІ-1,127", "line 3: 3 fields where the header has 7"},

@@ -195,6 +195,10 @@ void TestSettingsStore::aFileNearTheBoundKeepsEveryLine()
     QCOMPARE(Run(f.paths, "002"), QString("001"));
     QCOMPARE(Run(f.paths, "003"), QString("002"));
     QCOMPARE(Text(f.paths.beside), lines + "[6]\n1=10\n");
+    SettingsStore again(f.paths);
+    const SettingsStore::Outcome started = again.load(Placement);
+    QVERIFY2(started.saved && started.notices.isEmpty() && started.problems.isEmpty(),
+             qPrintable(started.notices.join('|') + started.problems.join('|')));
 }
 
 #ifdef Q_OS_UNIX
