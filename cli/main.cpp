@@ -267,14 +267,14 @@ int Write(const QStringList &args, Console &console)
           console);
     if (o.positional.isEmpty())
         Fail(BadUsage, QStringLiteral("write takes the address of a board, a range or a list"));
-    const auto targets = Targets(o.positional);
-    RefuseNonBoards(targets);
+    const auto targets = WithoutNonBoards(Targets(o.positional), console);
     const Changes changes = ChangesOf(o);
     const auto from = o.isSet("from") ? std::optional(ReadBackupFile(o.value("from"))) : std::nullopt;
     o.link.force = o.isSet("force");
     if (!o.isSet("dry-run"))
         ConfirmMany(targets, o, "write", console);
-    return WriteCommand(o.link, targets, changes, from, o.isSet("dry-run"), BackupParent(o), console);
+    return WriteCommand(o.link, targets, NamedAlone(o.positional), changes, from, o.isSet("dry-run"),
+                        BackupParent(o), console);
 }
 
 int Restore(const QStringList &args, Console &console)
@@ -294,14 +294,14 @@ int Restore(const QStringList &args, Console &console)
     if (o.positional.size() < 2)
         Fail(BadUsage, QStringLiteral("restore takes a file or a folder of backups, and board addresses"));
     const QString source = o.positional[0];
-    const auto targets = Targets(o.positional.mid(1));
-    RefuseNonBoards(targets);
+    const auto targets = WithoutNonBoards(Targets(o.positional.mid(1)), console);
     if (!QFileInfo(source).isDir())
         ReadBackupFile(source);  // a damaged file is said before any board is asked
     o.link.force = o.isSet("force");
     if (!o.isSet("dry-run"))
         ConfirmMany(targets, o, "restore", console);
-    return RestoreCommand(o.link, source, targets, o.isSet("exact"), o.isSet("dry-run"), console);
+    return RestoreCommand(o.link, source, targets, NamedAlone(o.positional.mid(1)), o.isSet("exact"),
+                          o.isSet("dry-run"), console);
 }
 
 int Backup(const QStringList &args, Console &console)
@@ -332,10 +332,10 @@ int Reboot(const QStringList &args, Console &console)
            {"wait-limit", "Give up waiting after S seconds (default 30).", "S", "30"},
            {"yes", "Reboot several boards without asking."}},
           console);
-    const auto targets = Targets(o.positional);
-    RefuseNonBoards(targets);
+    const auto targets = WithoutNonBoards(Targets(o.positional), console);
     ConfirmMany(targets, o, "reboot", console);
-    return RebootCommand(o.link, targets, o.isSet("wait"), Number(o.parser, "wait-limit", 1, 3600), console);
+    return RebootCommand(o.link, targets, NamedAlone(o.positional), o.isSet("wait"),
+                         Number(o.parser, "wait-limit", 1, 3600), console);
 }
 
 int Watch(const QStringList &args, Console &console)
