@@ -49,8 +49,8 @@ const char *const Overview =
     "configuration that would leave a board unreachable (a mask with holes, a lift address that is no "
     "host's, a router outside the subnet, a\n"
     "multicast MAC) is refused with exit 2 unless --force is given. A broadcast or network address, or\n"
-    "this computer's own, names no board (exit 2); two boards that claim one address are named and\n"
-    "nothing is written to or rebooted there (exit 1).\n";
+    "this computer's own, names no board (exit 2; in a range or list it is left out); two boards that\n"
+    "claim one address are named and nothing is written to or rebooted there (exit 1).\n";
 
 // An option's whole number from low to high; a bad one ends the command with BadUsage.
 int Number(const QCommandLineParser &parser, const char *name, int low, int high)
@@ -241,10 +241,11 @@ int Write(const QStringList &args, Console &console)
           "Starts from the board's stored configuration (or FILE), applies the changes, writes it as the\n"
           "configurator does and reads it back. The dispatcher address, identifier and reserve addresses\n"
           "go only with a dynamic console; a board on DHCP needs a dynamic console.\n"
-          "Several boards (a range or a list) get the same changes one after another, each one's\n"
-          "configuration first backed up in a new folder under D (restore D TARGET... puts them back),\n"
-          "with a line of totals; asked first on a terminal, --yes elsewhere. --lift and --mac name one\n"
-          "board and are refused for several.",
+          "Several boards (a range or a list) are read at once, then those that answered get the same\n"
+          "changes one after another, each one's configuration first backed up in a new folder under D\n"
+          "(restore D TARGET... puts them back), with a line of totals that counts the silent addresses\n"
+          "apart; asked first on a terminal, --yes elsewhere. --lift and --mac name one board and are\n"
+          "refused for several.",
           {{"lift", "Lift (board) address.", "A"},
            {"mask", "Network mask.", "M"},
            {"router", "Router address.", "R"},
@@ -326,9 +327,11 @@ int Reboot(const QStringList &args, Console &console)
     Options o;
     Parse(o, args,
           "velmarctl reboot TARGET... [--wait] [--yes]\n"
-          "Sends the pre-reboot frames and the reboot request as the configurator does. Rebooting more\n"
-          "than one board asks first on a terminal, and needs --yes elsewhere.",
-          {{"wait", "Read each board until it answers again, and say how long it took."},
+          "Sends the pre-reboot frames and the reboot request as the configurator does, to each board that\n"
+          "answers a read of them all; a line of totals follows. Rebooting more than one board asks first\n"
+          "on a terminal, and needs --yes elsewhere.",
+          {{"wait", "Read each board until it answers again, and say how long it took from its "
+                    "acknowledgement."},
            {"wait-limit", "Give up waiting after S seconds (default 30).", "S", "30"},
            {"yes", "Reboot several boards without asking."}},
           console);
