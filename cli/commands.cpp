@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSet>
+#include <QTimer>
 
 namespace velmar {
 
@@ -161,6 +162,45 @@ private:
     bool shown_ = false;
 };
 
+// Rows on standard output go out together, one system call for a burst of them rather than one a row:
+// a moment after the first row not yet out (while the event loop turns, so a long run still shows each
+// board as it answers), before a line on standard error that must follow them, and at the end.
+class PacedRows
+{
+public:
+    static constexpr int FlushMs = 50;
+
+    explicit PacedRows(Console &console, ProgressLine *progress = nullptr)
+        : console_(console), progress_(progress)
+    {
+        timer_.setSingleShot(true);
+        timer_.setInterval(FlushMs);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { now(); });
+    }
+    ~PacedRows() { now(); }
+    PacedRows(const PacedRows &) = delete;
+    PacedRows &operator=(const PacedRows &) = delete;
+    // A row was written: it goes out with the rest of its burst.
+    void added()
+    {
+        if (!timer_.isActive())
+            timer_.start();
+    }
+    // Every row so far, at once; the progress line first cleared.
+    void now()
+    {
+        timer_.stop();
+        if (progress_)
+            progress_->clear();
+        console_.out.flush();
+    }
+
+private:
+    Console &console_;
+    ProgressLine *progress_;
+    QTimer timer_;
+};
+
 // A session whose progress goes to the progress line, which a notice first clears.
 struct OpenSession : LinkedSession
 {
@@ -249,6 +289,80 @@ struct Silences
         return named || unusable || (total && silent == total) ? SomeFailed : Ok;
     }
 };
+
+// "1 address silent", "33 addresses silent", and how many of them this computer has no route to.
+QString SilentText(int silent, int unreachable)
+{
+    QString text =
+        silent == 1 ? QStringLiteral("1 address silent") : QStringLiteral("%1 addresses silent").arg(silent);
+    if (unreachable)
+        text += QStringLiteral(" (no route to %1 of them: this computer has no address in their subnet)")
+                    .arg(unreachable);
+    return text;
+}
+
+// What one read of every target at once found, before an operation on each board that answered: a
+// silent address costs one time-out and its retries together with all the others, not one each. The
+// silent addresses of a range are counted apart; an address named alone that stays silent fails, as
+// does one that answered with nothing usable, and an address two boards claim (`nothing`: what is
+// therefore not done there).
+struct Survey
+{
+    QHash<quint32, StoredConfig> configs;  // the boards to work on
+    QHash<quint32, QString> failed;        // why, for the addresses that fail before anything is sent
+    int silent = 0, unreachable = 0;
+
+    qsizetype boards() const { return configs.size() + failed.size(); }
+};
+
+Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet<quint32> &named,
+                Session::Timing timing, const QString &nothing, Console &console)
+{
+    Survey survey;
+    QHash<quint32, Session::ReadOutcome> outcomes;
+    QList<QHostAddress> answered, silent;
+    session.read(targets, SelectorStored, timing, [&](const Session::ReadOutcome &read) {
+        outcomes.insert(read.target.toIPv4Address(), read);
+    });
+    if (Interrupted())
+        return survey;
+    bool namedSilent = false;
+    for (const QHostAddress &target : targets) {
+        const Session::ReadOutcome read = outcomes.value(target.toIPv4Address());
+        if (read.config)
+            answered << target;
+        else if (!read.unusable && !read.unreachable)
+            silent << target;
+        namedSilent = namedSilent || (!read.config && named.contains(target.toIPv4Address()));
+    }
+    // A silent board named alone is listened to a little longer, for a late answer to name.
+    if (namedSilent)
+        session.settle(LateWaitMs(timing));
+    for (const QHostAddress &target : silent)
+        if (session.answeredLate().contains(target.toIPv4Address()) &&
+            !named.contains(target.toIPv4Address()))
+            console.err << LateText(target, timing) << '\n';
+    const QHash<quint32, QStringList> two =
+        answered.isEmpty() ? QHash<quint32, QStringList>() : TwoBoardsOn(session, answered, timing);
+    for (const QHostAddress &target : targets) {
+        const quint32 key = target.toIPv4Address();
+        const Session::ReadOutcome read = outcomes.value(key);
+        if (read.config && two.contains(key))
+            survey.failed.insert(key, TwoBoardsText(two.value(key), target) + QStringLiteral("; ") + nothing);
+        else if (read.config)
+            survey.configs.insert(key, *read.config);
+        else if (named.contains(key) && session.answeredLate().contains(key))
+            survey.failed.insert(key, LateText(target, timing).mid(target.toString().size() + 1) +
+                                          QStringLiteral("; ") + nothing);
+        else if (named.contains(key) || read.unusable)
+            survey.failed.insert(key, Silence(read));
+        else {
+            ++survey.silent;
+            survey.unreachable += read.unreachable;
+        }
+    }
+    return survey;
+}
 
 }  // namespace
 
@@ -502,6 +616,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
 {
     ProgressLine progress(console);
     OpenSession session(link, &progress);
+    PacedRows rows(console, &progress);
     Silences silences;
     QList<QHostAddress> silent;
     session.read(targets, selector, link.timing, [&](const Session::ReadOutcome &read) {
@@ -522,9 +637,9 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
             console.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0)
                         << "  " << (read.config ? Text(*read.config) : Silence(read)) << '\n';
         }
-        console.out.flush();
+        rows.added();
     });
-    progress.clear();  // the summary on a line of its own
+    rows.now();  // the summary on a line of its own, after the rows
     if (Interrupted())
         return Stopped(console);
     SayLateAnswers(session, silent, named, link.timing, console);
@@ -538,16 +653,33 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
 
 namespace {
 
-// One board written on an open session: its lock held, its configuration read (and, given a folder,
-// kept there first), the changes applied and verified.
-int WriteOne(Session &session, const Link &link, const QHostAddress &target, const Changes &changes,
-             const std::optional<StoredConfig> &from, const QDir *backups, bool dryRun, Console &console)
+// What a write of one or more boards carries: the changes, the file it starts from, and where each
+// board's configuration is kept first (with how many were kept there).
+struct WriteJob
 {
+    const Changes &changes;
+    const std::optional<StoredConfig> &from;
+    bool dryRun = false;
+    const QDir *backups = nullptr;
+    int saved = 0;
+};
+
+// One board written on an open session: its lock held, its configuration read (unless the read of a
+// whole range brought it: `known`) and, given a folder, kept there first, the changes applied and
+// verified.
+int WriteOne(Session &session, const Link &link, const QHostAddress &target, const StoredConfig *known,
+             WriteJob &job, Console &console)
+{
+    const Changes &changes = job.changes;
+    const std::optional<StoredConfig> &from = job.from;
     const AddressLock lock(target, QStringLiteral("writes to"), console.err);
-    const StoredConfig current = Current(session, target, link.timing);
-    if (backups && !dryRun)
-        console.out << target.toString() << ": backed up in " << SaveBackup(*backups, target, current)
-                    << '\n';
+    const StoredConfig current = known ? *known : Current(session, target, link.timing);
+    if (job.backups && !job.dryRun) {
+        // Saved before anything of its line is said: a full disk's message is a line of its own.
+        const QString path = SaveBackup(*job.backups, target, current);
+        ++job.saved;
+        console.out << target.toString() << ": backed up in " << path << '\n';
+    }
     // Another board's file must not make this board its twin: its identity stays unless asked for.
     const bool ownIdentity = from && !changes.lift && !changes.macFromLift && !changes.mac;
     const ConfigRecord &own = current.config.record;
@@ -568,22 +700,29 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
             const StoredConfig wanted = Apply(base, changes);
             return WriteIntent{wanted, Expected(ValuesFor(wanted))};
         },
-        dryRun, console);
+        job.dryRun, console);
 }
 
-// Each target in turn; a board that fails is said and the next one taken, until Ctrl+C. Then a line
-// of totals. The worst outcome is the exit code: a refused configuration (2) before a failure (1)
-// before an unconfirmed write (4).
-int EachBoard(const QList<QHostAddress> &targets, const char *done, Console &console,
-              const std::function<int(const QHostAddress &)> &one)
+// Each board the survey found, in the targets' order; one that fails is said and the next one taken,
+// until Ctrl+C. The writes go one after another on the open session (a few round trips each), so that
+// each board's lines stay together. Then a line of totals, with the silent addresses of a range
+// counted apart. The worst outcome is the exit code: a refused configuration (2) before a failure (1)
+// before an unconfirmed write (4); nothing that answered at all is a failure.
+int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const char *done, Console &console,
+              const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
 {
     int ok = 0, failed = 0, unconfirmed = 0, refused = 0;
     for (const QHostAddress &target : targets) {
         if (Interrupted())
             break;
+        const quint32 key = target.toIPv4Address();
+        if (!survey.configs.contains(key) && !survey.failed.contains(key))
+            continue;  // silent: counted apart
         int code = SomeFailed;
         try {
-            code = one(target);
+            if (survey.failed.contains(key))
+                Fail(SomeFailed, survey.failed.value(key));
+            code = one(target, survey.configs.value(key));
         } catch (const Failure &failure) {
             code = failure.code;
             console.out.flush();
@@ -597,30 +736,37 @@ int EachBoard(const QList<QHostAddress> &targets, const char *done, Console &con
     }
     if (Interrupted())
         console.err << "stopped; ";
-    console.err << ok << " of " << targets.size() << " board(s) " << done;
+    console.err << ok << " of " << survey.boards() << " board(s) " << done;
     for (auto [count, what] :
          {std::pair{failed, "failed"}, {refused, "refused"}, {unconfirmed, "not confirmed"}})
         if (count)
             console.err << ", " << count << ' ' << what;
+    if (survey.silent)
+        console.err << "; " << SilentText(survey.silent, survey.unreachable);
     console.err << '\n';
     if (Interrupted())
         return unconfirmed ? NoConfirmation : StoppedByUser;
-    return refused ? BadUsage : failed ? SomeFailed : unconfirmed ? NoConfirmation : Ok;
+    return refused                ? BadUsage
+           : failed               ? SomeFailed
+           : unconfirmed          ? NoConfirmation
+           : survey.boards() == 0 ? SomeFailed
+                                  : Ok;
 }
 
 }  // namespace
 
-int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const Changes &changes,
-                 const std::optional<StoredConfig> &from, bool dryRun, const QString &backupParent,
-                 Console &console)
+int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
+                 const Changes &changes, const std::optional<StoredConfig> &from, bool dryRun,
+                 const QString &backupParent, Console &console)
 {
     // A change that cannot go out is named before anything is sent.
     CheckChanges(changes);
     if (from)
         Apply(*from, changes);
+    WriteJob job{changes, from, dryRun};
     if (targets.size() == 1) {
         OpenSession session(link);
-        return WriteOne(session, link, targets[0], changes, from, nullptr, dryRun, console);
+        return WriteOne(session, link, targets[0], nullptr, job, console);
     }
     // One lift address or MAC given to many boards would make them twins.
     if (changes.lift || changes.mac)
@@ -628,29 +774,41 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const Cha
              QStringLiteral("--lift and --mac name one board: write them to one address at a time"));
     OpenSession session(link);
     const std::optional<QDir> folder = dryRun ? std::nullopt : std::optional(NewBackupFolder(backupParent));
-    const int code =
-        EachBoard(targets, dryRun ? "checked" : "kept the write", console, [&](const QHostAddress &target) {
-            return WriteOne(session, link, target, changes, from, folder ? &*folder : nullptr, dryRun,
-                            console);
-        });
-    if (folder)
+    job.backups = folder ? &*folder : nullptr;
+    const Survey survey =
+        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing written"), console);
+    if (Interrupted()) {
+        if (folder)
+            QDir().rmdir(folder->path());
+        return Stopped(console);
+    }
+    const int code = EachBoard(targets, survey, dryRun ? "checked" : "kept the write", console,
+                               [&](const QHostAddress &target, const StoredConfig &current) {
+                                   return WriteOne(session, link, target, &current, job, console);
+                               });
+    if (folder && job.saved) {
         console.err << "each board's configuration before the write: " << folder->path() << '\n';
+    } else if (folder) {
+        QDir().rmdir(folder->path());  // an empty folder would be the newest backup of nothing
+        console.err << "no backup was made; nothing was sent\n";
+    }
     return code;
 }
 
 namespace {
 
-// `made`: when the backup was made, for a backup found in a folder of backups.
+// `made`: when the backup was made, for a backup found in a folder of backups. `known`: the board's
+// configuration, where the read of a whole range brought it.
 int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QString &file,
                const QHostAddress &target, bool exact, bool dryRun, Console &console,
-               const QDateTime &made = QDateTime())
+               const QDateTime &made = QDateTime(), const StoredConfig *known = nullptr)
 {
     if (!AddressingAllowed(saved.config.boardDhcp, saved.config.record.consoleDynamic))
         Fail(BadUsage, QStringLiteral("%1 holds a board on DHCP with a static console: a board on DHCP "
                                       "needs a dynamic console")
                            .arg(file));
     const AddressLock lock(target, QStringLiteral("writes to"), console.err);
-    const StoredConfig current = Current(session, target, link.timing);
+    const StoredConfig current = known ? *known : Current(session, target, link.timing);
     console.out << target.toString() << ": from " << file;
     if (made.isValid())
         console.out << " (backed up " << made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
@@ -686,8 +844,8 @@ int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QSt
 
 }  // namespace
 
-int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets, bool exact,
-                   bool dryRun, Console &console)
+int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets,
+                   const QSet<quint32> &named, bool exact, bool dryRun, Console &console)
 {
     OpenSession session(link);
     if (!QFileInfo(source).isDir()) {
@@ -696,19 +854,24 @@ int RestoreCommand(const Link &link, const QString &source, const QList<QHostAdd
                                           "board its own"));
         return RestoreOne(session, link, ReadBackupFile(source), source, targets[0], exact, dryRun, console);
     }
-    return EachBoard(targets, dryRun ? "checked" : "restored", console, [&](const QHostAddress &target) {
-        const StoredConfig current = Current(session, target, link.timing);
-        const Mac &mac = current.config.record.mac;
-        const auto found = NewestBackup(source, mac, target);
-        if (!found)
-            Fail(SomeFailed, QStringLiteral("no backup of MAC %1 or of address %2 in %3; nothing sent")
-                                 .arg(MacText(mac), target.toString(), source));
-        if (!found->byMac)
-            console.out << target.toString() << ": no backup of its MAC " << MacText(mac)
-                        << "; taking the newest of its address\n";
-        return RestoreOne(session, link, ReadBackupFile(found->path), found->path, target, exact, dryRun,
-                          console, found->made);
-    });
+    const Survey survey =
+        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing sent"), console);
+    if (Interrupted())
+        return Stopped(console);
+    return EachBoard(targets, survey, dryRun ? "checked" : "restored", console,
+                     [&](const QHostAddress &target, const StoredConfig &current) {
+                         const Mac &mac = current.config.record.mac;
+                         const auto found = NewestBackup(source, mac, target);
+                         if (!found)
+                             Fail(SomeFailed,
+                                  QStringLiteral("no backup of MAC %1 or of address %2 in %3; nothing sent")
+                                      .arg(MacText(mac), target.toString(), source));
+                         if (!found->byMac)
+                             console.out << target.toString() << ": no backup of its MAC " << MacText(mac)
+                                         << "; taking the newest of its address\n";
+                         return RestoreOne(session, link, ReadBackupFile(found->path), found->path, target,
+                                           exact, dryRun, console, found->made, &current);
+                     });
 }
 
 StoredConfig ReadBackupFile(const QString &path)
@@ -785,6 +948,7 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     const QDir folder = NewBackupFolder(parent);
     ProgressLine progress(console);
     OpenSession session(link, &progress);
+    PacedRows rows(console, &progress);
     int saved = 0, failed = 0;
     Silences silences;
     session.read(targets, SelectorStored, link.timing, [&](const Session::ReadOutcome &read) {
@@ -795,16 +959,19 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
             silences.count(read, named);
         } else {
             try {
-                console.out << address << "  " << SaveBackup(folder, read.target, *read.config) << '\n';
+                // Saved before anything of its row is written: a full disk's message is a line of its own.
+                const QString path = SaveBackup(folder, read.target, *read.config);
+                console.out << address << "  " << path << '\n';
                 ++saved;
             } catch (const Failure &failure) {
+                rows.now();
                 console.err << address << "  " << failure.message << '\n';
                 ++failed;
             }
         }
-        console.out.flush();
+        rows.added();
     });
-    progress.clear();
+    rows.now();
     if (!saved)
         QDir().rmdir(folder.path());  // an empty folder would be the newest backup of nothing
     if (Interrupted())
@@ -817,74 +984,121 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     return silences.outcome(targets.size(), console) != Ok || failed ? SomeFailed : Ok;
 }
 
-int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wait, int waitLimitSeconds,
-                  Console &console)
+int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named, bool wait,
+                  int waitLimitSeconds, Console &console)
 {
     QTextStream &out = console.out;
     ProgressLine progress(console);
     OpenSession session(link, &progress);
-    QElapsedTimer clock;
-    clock.start();
-    QList<QHostAddress> pending;  // acknowledged: only these are waited for
-    int failed = 0;
-    // A board that stored another lift address comes up there.
-    QHash<quint32, QHostAddress> comesUpAt;
-    if (wait) {
-        const auto stored = session.read(targets, SelectorStored, link.timing);
-        for (auto it = stored.begin(); it != stored.end(); ++it) {
-            const QHostAddress lift = HostAddressOf(it->config.record.liftIp);
-            if (!it->config.boardDhcp && lift.toIPv4Address() != it.key())
-                comesUpAt.insert(it.key(), lift);
-        }
-    }
-    RefuseTwoBoards(session, targets, link.timing, QStringLiteral("nothing rebooted"));
-    session.reboot(targets, link.timing.timeoutMs, [&](const Session::Outcome &outcome) {
-        progress.clear();
-        const bool ack = outcome.answer.has_value();
-        failed += !ack;
-        if (ack)
-            pending << outcome.target;
-        out << outcome.target.toString()
-            << (ack                ? "  acknowledged"
-                : outcome.unusable ? "  answered, but with no acknowledgement"
-                                   : "  no acknowledgement")
-            << '\n';
-        out.flush();
-    });
+    PacedRows rows(console, &progress);
+    // Every target read at once first: the silent addresses of a range are left out at the cost of one
+    // time-out together, two boards at one address are refused there, and a board that stored another
+    // lift address is known to come up there.
+    const Survey survey =
+        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing rebooted"), console);
     if (Interrupted())
         return Stopped(console);
+    QList<QHostAddress> asked;
+    QHash<quint32, QHostAddress> comesUpAt;
+    for (const QHostAddress &target : targets) {
+        const quint32 key = target.toIPv4Address();
+        if (survey.failed.contains(key)) {
+            rows.now();
+            console.err << target.toString() << ": " << survey.failed.value(key) << '\n';
+        }
+        if (!survey.configs.contains(key))
+            continue;
+        asked << target;
+        const StoredConfig &stored = survey.configs[key];
+        const QHostAddress lift = HostAddressOf(stored.config.record.liftIp);
+        if (!stored.config.boardDhcp && lift.toIPv4Address() != key)
+            comesUpAt.insert(key, lift);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QHash<quint32, qint64> acknowledgedAt;  // only these are waited for
+    QList<QHostAddress> pending;
+    int failed = int(survey.failed.size());
+    if (!asked.isEmpty())
+        session.reboot(asked, link.timing.timeoutMs, [&](const Session::Outcome &outcome) {
+            progress.clear();
+            const bool ack = outcome.answer.has_value();
+            failed += !ack;
+            if (ack) {
+                pending << outcome.target;
+                acknowledgedAt.insert(outcome.target.toIPv4Address(), clock.elapsed());
+            }
+            out << outcome.target.toString() << "  ";
+            if (ack)
+                out << "acknowledged\n";
+            else if (outcome.unreachable)
+                out << Silence({outcome.target, std::nullopt, false, QString(), true}) << '\n';
+            else
+                out << (outcome.unusable ? "answered, but with no acknowledgement\n"
+                                         : "no acknowledgement\n");
+            rows.added();
+        });
+    if (Interrupted())
+        return Stopped(console);
+    const qsizetype acknowledged = acknowledgedAt.size();
+    QStringList summary;
     if (!wait)
-        return failed ? SomeFailed : Ok;
+        summary << QStringLiteral("%1 of %2 board(s) acknowledged the reboot")
+                       .arg(acknowledged)
+                       .arg(survey.boards());
 
-    while (!pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL && !Interrupted()) {
+    // Each board is asked every PollMs from its acknowledgement on, and its time is its own: from its
+    // acknowledgement to its first answer.
+    constexpr int PollMs = 100;
+    qsizetype back = 0;
+    while (wait && !pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL && !Interrupted()) {
         progress.waitFor(QStringLiteral("waiting for %1 board(s) to answer again, %2 of %3 s")
                              .arg(pending.size())
                              .arg(clock.elapsed() / 1000)
                              .arg(waitLimitSeconds));
-        QList<QHostAddress> asked = pending;
-        for (const QHostAddress &target : pending)
-            if (comesUpAt.contains(target.toIPv4Address()))
-                asked << comesUpAt[target.toIPv4Address()];
-        const auto replies = session.read(asked, SelectorWorking, {250, 0});
-        QList<QHostAddress> still;
+        QList<QHostAddress> asking;
+        QHash<quint32, QHostAddress> whose;  // the address asked: the board it stands for
         for (const QHostAddress &target : pending) {
-            const QHostAddress moved = comesUpAt.value(target.toIPv4Address());
-            if (replies.contains(target.toIPv4Address()))
-                out << target.toString() << "  answers again after " << clock.elapsed() << " ms\n";
-            else if (!moved.isNull() && replies.contains(moved.toIPv4Address()))
-                out << target.toString() << "  answers again at " << moved.toString() << " after "
-                    << clock.elapsed() << " ms\n";
-            else
-                still << target;
+            for (const QHostAddress &at : {target, comesUpAt.value(target.toIPv4Address())})
+                if (!at.isNull() && !whose.contains(at.toIPv4Address())) {
+                    whose.insert(at.toIPv4Address(), target);
+                    asking << at;
+                }
         }
-        pending = still;
-        out.flush();
+        QSet<quint32> answered;
+        session.read(asking, SelectorWorking, {PollMs, 0}, [&](const Session::ReadOutcome &read) {
+            const QHostAddress target = whose.value(read.target.toIPv4Address());
+            if (!read.config || answered.contains(target.toIPv4Address()))
+                return;
+            answered.insert(target.toIPv4Address());
+            const qint64 took = clock.elapsed() - acknowledgedAt.value(target.toIPv4Address());
+            progress.clear();
+            out << target.toString() << "  answers again ";
+            if (read.target != target)
+                out << "at " << read.target.toString() << ' ';
+            out << "after " << took << " ms\n";
+            rows.added();
+        });
+        back += answered.size();
+        pending.removeIf(
+            [&](const QHostAddress &target) { return answered.contains(target.toIPv4Address()); });
     }
     if (Interrupted())
         return Stopped(console);
     for (const QHostAddress &target : pending)
         out << target.toString() << "  still silent after " << waitLimitSeconds << " s\n";
-    return failed || !pending.isEmpty() ? SomeFailed : Ok;
+    if (wait) {
+        summary << QStringLiteral("%1 of %2 board(s) answered again").arg(back).arg(acknowledged);
+        if (!pending.isEmpty())
+            summary << QStringLiteral("%1 still silent after %2 s").arg(pending.size()).arg(waitLimitSeconds);
+    }
+    if (failed)
+        summary << QStringLiteral("%1 not rebooted").arg(failed);
+    if (survey.silent)
+        summary << SilentText(survey.silent, survey.unreachable);
+    rows.now();
+    console.err << summary.join(QStringLiteral("; ")) << '\n';
+    return failed || !pending.isEmpty() || survey.boards() == 0 ? SomeFailed : Ok;
 }
 
 }  // namespace velmar

@@ -123,18 +123,21 @@ int DiscoverCommand(const Link &link, char selector, bool json, Console &console
 // addresses of a range are counted, not failed.
 int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
                 char selector, bool json, Console &console);
-// Starts from each board's stored configuration, or from `from`. Several boards are written one after
-// another, each one's configuration first kept in a new run folder under `backupParent`, with a line of
-// totals at the end; --lift and --mac, which name one board, are refused for several.
-int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const Changes &changes,
-                 const std::optional<StoredConfig> &from, bool dryRun, const QString &backupParent,
-                 Console &console);
+// Starts from each board's stored configuration, or from `from`. Several boards are first read all at
+// once; those that answered are then written one after another, each one's configuration first kept in
+// a new run folder under `backupParent`, with a line of totals at the end (the silent addresses of a
+// range counted apart, as ReadCommand counts them); --lift and --mac, which name one board, are refused
+// for several.
+int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
+                 const Changes &changes, const std::optional<StoredConfig> &from, bool dryRun,
+                 const QString &backupParent, Console &console);
 // `source` is a backup file (one target) or a folder of backups, from which each target gets the newest
 // backup of its MAC (or else of its address). Unless `exact`, a board keeps its own lift address and MAC,
 // and says so. What the board holds afterwards is judged against the file, so saved values that a write
-// cannot carry are named and count as not restored.
-int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets, bool exact,
-                   bool dryRun, Console &console);
+// cannot carry are named and count as not restored. Several boards are read all at once first, as for
+// WriteCommand.
+int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets,
+                   const QSet<quint32> &named, bool exact, bool dryRun, Console &console);
 // A backup file, or Failure(BadUsage) saying it is damaged and nothing was sent.
 StoredConfig ReadBackupFile(const QString &path);
 // Prints every datagram that reaches the port, decoded, until Ctrl+C (or `count` of them, when not 0).
@@ -142,7 +145,9 @@ int WatchCommand(const Link &link, bool json, int count, Console &console);
 // Saves each answering board's stored configuration in a new run folder under `parent` (backups.h).
 int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
                   const QString &parent, Console &console);
-int RebootCommand(const Link &link, const QList<QHostAddress> &targets, bool wait, int waitLimitSeconds,
-                  Console &console);
+// Reboots every target that answers a read of them all; with `wait`, reads each until it answers again
+// and says how long it took from its own acknowledgement. A line of totals at the end.
+int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named, bool wait,
+                  int waitLimitSeconds, Console &console);
 
 }  // namespace velmar

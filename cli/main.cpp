@@ -49,8 +49,8 @@ const char *const Overview =
     "configuration that would leave a board unreachable (a mask with holes, a lift address that is no "
     "host's, a router outside the subnet, a\n"
     "multicast MAC) is refused with exit 2 unless --force is given. A broadcast or network address, or\n"
-    "this computer's own, names no board (exit 2); two boards that claim one address are named and\n"
-    "nothing is written to or rebooted there (exit 1).\n";
+    "this computer's own, names no board (exit 2; in a range or list it is left out); two boards that\n"
+    "claim one address are named and nothing is written to or rebooted there (exit 1).\n";
 
 // An option's whole number from low to high; a bad one ends the command with BadUsage.
 int Number(const QCommandLineParser &parser, const char *name, int low, int high)
@@ -241,10 +241,11 @@ int Write(const QStringList &args, Console &console)
           "Starts from the board's stored configuration (or FILE), applies the changes, writes it as the\n"
           "configurator does and reads it back. The dispatcher address, identifier and reserve addresses\n"
           "go only with a dynamic console; a board on DHCP needs a dynamic console.\n"
-          "Several boards (a range or a list) get the same changes one after another, each one's\n"
-          "configuration first backed up in a new folder under D (restore D TARGET... puts them back),\n"
-          "with a line of totals; asked first on a terminal, --yes elsewhere. --lift and --mac name one\n"
-          "board and are refused for several.",
+          "Several boards (a range or a list) are read at once, then those that answered get the same\n"
+          "changes one after another, each one's configuration first backed up in a new folder under D\n"
+          "(restore D TARGET... puts them back), with a line of totals that counts the silent addresses\n"
+          "apart; asked first on a terminal, --yes elsewhere. --lift and --mac name one board and are\n"
+          "refused for several.",
           {{"lift", "Lift (board) address.", "A"},
            {"mask", "Network mask.", "M"},
            {"router", "Router address.", "R"},
@@ -267,14 +268,14 @@ int Write(const QStringList &args, Console &console)
           console);
     if (o.positional.isEmpty())
         Fail(BadUsage, QStringLiteral("write takes the address of a board, a range or a list"));
-    const auto targets = Targets(o.positional);
-    RefuseNonBoards(targets);
+    const auto targets = WithoutNonBoards(Targets(o.positional), console);
     const Changes changes = ChangesOf(o);
     const auto from = o.isSet("from") ? std::optional(ReadBackupFile(o.value("from"))) : std::nullopt;
     o.link.force = o.isSet("force");
     if (!o.isSet("dry-run"))
         ConfirmMany(targets, o, "write", console);
-    return WriteCommand(o.link, targets, changes, from, o.isSet("dry-run"), BackupParent(o), console);
+    return WriteCommand(o.link, targets, NamedAlone(o.positional), changes, from, o.isSet("dry-run"),
+                        BackupParent(o), console);
 }
 
 int Restore(const QStringList &args, Console &console)
@@ -294,14 +295,14 @@ int Restore(const QStringList &args, Console &console)
     if (o.positional.size() < 2)
         Fail(BadUsage, QStringLiteral("restore takes a file or a folder of backups, and board addresses"));
     const QString source = o.positional[0];
-    const auto targets = Targets(o.positional.mid(1));
-    RefuseNonBoards(targets);
+    const auto targets = WithoutNonBoards(Targets(o.positional.mid(1)), console);
     if (!QFileInfo(source).isDir())
         ReadBackupFile(source);  // a damaged file is said before any board is asked
     o.link.force = o.isSet("force");
     if (!o.isSet("dry-run"))
         ConfirmMany(targets, o, "restore", console);
-    return RestoreCommand(o.link, source, targets, o.isSet("exact"), o.isSet("dry-run"), console);
+    return RestoreCommand(o.link, source, targets, NamedAlone(o.positional.mid(1)), o.isSet("exact"),
+                          o.isSet("dry-run"), console);
 }
 
 int Backup(const QStringList &args, Console &console)
@@ -326,16 +327,18 @@ int Reboot(const QStringList &args, Console &console)
     Options o;
     Parse(o, args,
           "velmarctl reboot TARGET... [--wait] [--yes]\n"
-          "Sends the pre-reboot frames and the reboot request as the configurator does. Rebooting more\n"
-          "than one board asks first on a terminal, and needs --yes elsewhere.",
-          {{"wait", "Read each board until it answers again, and say how long it took."},
+          "Sends the pre-reboot frames and the reboot request as the configurator does, to each board that\n"
+          "answers a read of them all; a line of totals follows. Rebooting more than one board asks first\n"
+          "on a terminal, and needs --yes elsewhere.",
+          {{"wait", "Read each board until it answers again, and say how long it took from its "
+                    "acknowledgement."},
            {"wait-limit", "Give up waiting after S seconds (default 30).", "S", "30"},
            {"yes", "Reboot several boards without asking."}},
           console);
-    const auto targets = Targets(o.positional);
-    RefuseNonBoards(targets);
+    const auto targets = WithoutNonBoards(Targets(o.positional), console);
     ConfirmMany(targets, o, "reboot", console);
-    return RebootCommand(o.link, targets, o.isSet("wait"), Number(o.parser, "wait-limit", 1, 3600), console);
+    return RebootCommand(o.link, targets, NamedAlone(o.positional), o.isSet("wait"),
+                         Number(o.parser, "wait-limit", 1, 3600), console);
 }
 
 int Watch(const QStringList &args, Console &console)

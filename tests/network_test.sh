@@ -133,6 +133,9 @@ ctl write 10.0.0.5 --mask 255.255.255.0 | grep -q 'the board kept the write' || 
 status=0
 out=$(ctl read 10.99.0.5 2>/dev/null) || status=$?
 [ "$status" = 1 ] && grep -q 'no route to 10.99.0.5' <<<"$out" || fail "read of an unreachable subnet: $out"
+status=0
+ctl reboot 10.99.0.5 >/dev/null 2>"$work/err" || status=$?
+[ "$status" = 1 ] && grep -q 'no route to 10.99.0.5' "$work/err" || fail "reboot of an unreachable subnet: $(cat "$work/err")"
 
 # Two commission runs on one computer never wait for new boards at one address.
 printf 'name,lift,mask,router\nLift 2,10.20.0.40,255.255.255.0,10.20.0.1\n' >"$work/plan2.csv"

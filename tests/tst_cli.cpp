@@ -188,6 +188,7 @@ private slots:
     void locksThatAreNotOursAreNamedNeverTaken();
     void commissionNamesARecordLockThatIsNotOurs();
     void backupsAcrossAClockChangeRestoreTheLaterOne();
+    void rangesWaitOnceForTheirSilentAddresses();
 };
 
 void TestCli::readsManyBoardsAndNamesTheSilentOnes()
@@ -487,6 +488,8 @@ void TestCli::fullDiskLeavesOldFilesAndFails()
     filler.close();
 
     const Run run = Ctl({"backup", site.at(0), site.at(1), "--dir", dir.path()});
+    const Run write =
+        Ctl({"write", site.at(0), site.at(1), "--router", "127.0.0.254", "--yes", "--dir", dir.path()});
     const Run commission = Ctl({"commission", plan.fileName(), "--at", site.at(0)});
     QVERIFY(old.open(QIODevice::ReadOnly));
     const QByteArray after = old.readAll();
@@ -494,8 +497,14 @@ void TestCli::fullDiskLeavesOldFilesAndFails()
     QProcess::execute("umount", {dir.path()});
     QCOMPARE(after, saved);
     QCOMPARE(run.code, 1);
-    QVERIFY(run.err.contains("cannot write"));
-    QVERIFY(!run.out.contains("cannot write"));
+    for (int i = 0; i < 2; ++i)  // each on a line of its own
+        QVERIFY2(run.err.contains(QRegularExpression("(^|\\n)" + QRegularExpression::escape(site.at(i)) +
+                                                     "  cannot write [^\\n]*No space")),
+                 qPrintable(run.err));
+    QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
+    QVERIFY2(write.code == 1 && write.err.contains("no backup was made; nothing was sent") &&
+                 !write.err.contains("before the write"),
+             qPrintable(write.err));
     QVERIFY2(commission.code == 1 && commission.err.contains("is full"), qPrintable(commission.err));
 }
 
@@ -1385,3 +1394,48 @@ void TestCli::backupsAcrossAClockChangeRestoreTheLaterOne()
 
 QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"
+
+// A range is read at once before anything is sent: its silent addresses cost one time-out together and
+// are counted, not failed. A reboot's wait gives each board its own time, and this computer's own
+// address in the list is left out.
+void TestCli::rangesWaitOnceForTheirSilentAddresses()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Site site;
+    BoardOptions quick, slow;
+    quick.rebootMs = 100;
+    slow.rebootMs = 2500;
+    site.add(quick);
+    StandInBoard &b = site.add(slow);
+    const QString range = site.at(0) + "-" + QHostAddress(site.addresses[1].toIPv4Address() + 8).toString();
+    const QStringList quickly{"--yes", "--timeout", "200", "--retries", "0"};
+    QTemporaryDir dir;
+    QElapsedTimer clock;
+    clock.start();
+    Run run = Ctl(QStringList{"write", range, "--console", "dynamic", "--dir", dir.path()} + quickly);
+    QVERIFY2(run.code == 0 && run.err.contains("2 of 2 board(s) kept the write; 8 addresses silent"),
+             qPrintable(run.err));
+    QCOMPARE(Ctl(QStringList{"write", range, "--router", "127.0.0.254", "--dir", dir.path()} + quickly).code,
+             0);
+    run = Ctl(QStringList{"restore", dir.path(), range} + quickly);
+    QVERIFY2(run.code == 0 && run.err.contains("2 of 2 board(s) restored; 8 addresses silent"),
+             qPrintable(run.out + run.err));
+    QCOMPARE(IpText(b.stored().config.record.routerIp), QString("127.0.0.1"));
+    QVERIFY2(clock.elapsed() < 10000, "one after another, the silent addresses took a second each");
+
+    QStringList reboot{"reboot", range, "--wait", "--yes"};
+    const QHostAddress own = LocalSubnets().value(0).address;
+    if (!own.isNull())
+        reboot << own.toString();
+    run = Ctl(reboot);
+    QVERIFY2(run.code == 0 && run.err.contains("2 of 2 board(s) answered again; 8 addresses silent"),
+             qPrintable(run.out + run.err));
+    QVERIFY(own.isNull() || run.err.contains(own.toString() + " is this computer's own address"));
+    auto took = [&](int i) {
+        const QRegularExpression after(QRegularExpression::escape(site.at(i)) +
+                                       "  answers again after (\\d+) ms");
+        return after.match(run.out).captured(1).toInt();
+    };
+    // From each board's own acknowledgement: not the silent addresses' wait, nor the slower board's.
+    QVERIFY2(took(0) > 0 && took(0) < 1500 && took(1) >= 2000, qPrintable(run.out));
+}
