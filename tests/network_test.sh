@@ -108,6 +108,11 @@ ctl reboot 10.0.0.255 >/dev/null 2>"$work/err" || status=$?
 
 # A board alone on its address is written as before; an address with no route is named as such.
 ctl write 10.0.0.5 --mask 255.255.255.0 | grep -q 'the board kept the write' || fail "b1 not written"
+# The two-boards check ends once the answers stop, not a time-out after them.
+start=$SECONDS
+on laptop "$bin/velmarctl" write 10.0.0.5 --router 10.0.0.254 --timeout 60000 | grep -q 'the board kept the write' ||
+    fail "b1 not written with a long time-out"
+[ $((SECONDS - start)) -lt 30 ] || fail "the two-boards check waited a whole time-out of 60 s"
 status=0
 out=$(ctl read 10.99.0.5 2>/dev/null) || status=$?
 [ "$status" = 1 ] && grep -q 'no route to 10.99.0.5' <<<"$out" || fail "read of an unreachable subnet: $out"
