@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Discovery and the two-boards check on a segment of many boards, made of network namespaces as the
-# network test makes them: velmarctl discover beside a bare broadcast-and-collect in C, and a write
-# with the check (a board on the segment) beside the same write without it (a board on loopback, which
-# hears no broadcast). Writes a Markdown section to FILE. Needs root or user namespaces.
+# velmarctl's site operations on a segment of many boards, made of network namespaces as the network
+# test makes them, each beside what the same work costs at least, in one run and interleaved:
+# discovery beside a bare broadcast-and-collect in C; a write with the two-boards check (a board on the
+# segment) beside the same write without it (a board on loopback, which hears no broadcast); a read of
+# every board beside a bare fan-out in C; and a commissioning step, on the segment and on loopback,
+# beside the board's own reboot and the pre-reboot frames. Writes a Markdown section to FILE. Needs root
+# or user namespaces.
 # Usage: network_bench.sh BUILD_DIR FILE [BOARDS]
 set -euo pipefail
 bin=$(cd "$1" && pwd)/bin
@@ -33,33 +36,115 @@ timed() {
     echo $(((end - start) / 1000000))
 }
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
-runs=7 timeout=200
-ctl=() bare=() checked=() unchecked=()
+# ratio A B: A / B to two places.
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+runs=7 timeout=500
+ctl=() bare=() checked=() unchecked=() read=() fanout=()
 for run in $(seq "$runs"); do
-    ctl+=("$(timed laptop "$bin/velmarctl" discover --timeout $timeout --retries 0)")
+    ctl+=("$(timed laptop "$bin/velmarctl" discover --timeout 200 --retries 0)")
     found=$(grep -c '^10\.0\.1\.' "$work/said" || true)
     [ "$found" = "$count" ] || { cat "$work/said"; echo "discover found $found of $count"; exit 1; }
-    bare+=("$(timed laptop "$bin/velmar-broadcast" 10.0.255.255 $timeout)")
+    bare+=("$(timed laptop "$bin/velmar-broadcast" 10.0.255.255 200)")
     [ "$(cat "$work/said")" = "$count" ] || { cat "$work/said"; echo "the bare program found too few"; exit 1; }
     mask=255.255.$((run % 2 ? 0 : 128)).0
     checked+=("$(timed laptop "$bin/velmarctl" write 10.0.1.1 --mask "$mask" --timeout $timeout)")
     grep -q 'kept the write' "$work/said" || { cat "$work/said"; exit 1; }
     unchecked+=("$(timed laptop "$bin/velmarctl" write 127.0.0.2 --mask "$mask" --timeout $timeout)")
     grep -q 'kept the write' "$work/said" || { cat "$work/said"; exit 1; }
+    read+=("$(timed laptop "$bin/velmarctl" read "10.0.1.1-10.0.1.$count")")
+    [ "$(grep -c ' lift ' "$work/said")" = "$count" ] || { cat "$work/said"; echo "read too few"; exit 1; }
+    fanout+=("$(timed laptop "$bin/velmar-fanout" 10.0.1.1 "$count" $timeout 2)")
+    grep -q "^$count of $count answered" "$work/said" || { cat "$work/said"; exit 1; }
 done
+
+# Commissioning: new boards connected one at a time at --at, each as soon as the run asks for it. A
+# step runs from the board's first read (in its log) to the record of its row done (the record's time).
+reboot=1500 pre=400 steps=5
+epoch() { date -d "$1" +%s%3N; }
+commissioning() {  # commissioning WHERE: segment or loopback; each step's milliseconds to $work/WHERE.ms
+    local where=$1 at plan n
+    if [ "$where" = segment ]; then at=10.0.2.2; else at=127.0.60.2; fi
+    plan=$work/$where.csv
+    echo 'name,lift,mask,router' >"$plan"
+    for n in $(seq $steps); do
+        if [ "$where" = segment ]; then
+            echo "Lift $n,10.0.3.$n,255.255.0.0,10.0.0.254" >>"$plan"
+        else
+            echo "Lift $n,127.0.61.$n,255.255.255.0,127.0.61.254" >>"$plan"
+        fi
+    done
+    spawn laptop "$bin/velmarctl" commission "$plan" --at "$at" >"$work/$where.out" 2>&1
+    local run=$spawned
+    for n in $(seq $steps); do
+        until grep -q "waiting for the board of Lift $n " "$work/$where.out"; do
+            kill -0 "$run" || { cat "$work/$where.out"; exit 1; }
+            sleep 0.01
+        done
+        if [ "$where" = segment ]; then
+            # The board before has left --at, and the laptop's address resolution may still name it there.
+            host "c$where$n" "$at/16"
+            spawn "c$where$n" "$bin/velmar-board" --listen-all --address "$at" --mac "02:00:00:00:01:0$n" \
+                --reboot-ms $reboot 2>"$work/c$where$n.log"
+        else
+            spawn laptop "$bin/velmar-board" --address "$at" --reboot-ms $reboot \
+                --state "$work/c$where$n.json" 2>"$work/c$where$n.log"
+        fi
+        if [ "$where" = segment ]; then
+            # A board on the segment comes up at its planned address: it moves there within its reboot.
+            until grep -q "^Lift $n: rebooted" "$work/$where.out"; do
+                kill -0 "$run" || { cat "$work/$where.out"; exit 1; }
+                sleep 0.01
+            done
+            on "c$where$n" ip addr del "$at/16" dev eth0
+            on "c$where$n" ip addr add "10.0.3.$n/16" dev eth0
+        fi
+        until grep -q "^Lift $n: done" "$work/$where.out"; do
+            kill -0 "$run" || { cat "$work/$where.out"; exit 1; }
+            sleep 0.01
+        done
+        local first finished
+        first=$(epoch "$(grep -m1 ' <- ' "$work/c$where$n.log" | cut -d' ' -f1)")
+        finished=$(stat -c %.3Y "${plan%.csv}.log.csv" | tr -d .)
+        echo $((finished - first)) >>"$work/$where.ms"
+    done
+    wait "$run"
+}
+commissioning segment
+commissioning loopback
+mapfile -t segment <"$work/segment.ms"
+mapfile -t loopback <"$work/loopback.ms"
+
 m() { printf '%s\n' "$@" | median; }
 cat >"$out" <<TABLE
-## On a segment of $count boards (network namespaces), time-out $timeout ms
+## On a segment of $count boards (network namespaces)
 
-Median of $runs runs each, interleaved, wall time of the whole process (start-up included).
+Every figure is a ratio of two programs measured side by side in one run, interleaved: the median of
+$runs runs each (a commissioning step: of $steps boards), wall time of the whole process (start-up
+included). The absolute times are this machine's (two shared cores) at that moment; the ratios are what
+holds from one machine to another.
 
-| what | velmarctl | beside | baseline |
+| what | ratio | velmarctl | beside |
 |---|---|---|---|
-| discover, $count boards answer, no retries | $(m "${ctl[@]}") ms | bare broadcast-and-collect in C (\`bench/broadcast.c\`), one broadcast, ends $timeout ms after the last new answer | $(m "${bare[@]}") ms |
-| write one board, with the two-boards check (a board on the segment) | $(m "${checked[@]}") ms | the same write to a board on loopback (no broadcast, no check) | $(m "${unchecked[@]}") ms |
+| write one board with the two-boards check (a board on the segment), time-out $timeout ms | $(ratio "$(m "${checked[@]}")" "$(m "${unchecked[@]}")") | $(m "${checked[@]}") ms | the same write to a board on loopback (no broadcast, no check): $(m "${unchecked[@]}") ms |
+| read $count boards on the segment, defaults (the check included) | $(ratio "$(m "${read[@]}")" "$(m "${fanout[@]}")") | $(m "${read[@]}") ms | bare fan-out in C (\`bench/fanout.c\`), the same requests: $(m "${fanout[@]}") ms |
+| commission a board on the segment: from its first read at \`--at\` to its row done | $(ratio "$(m "${segment[@]}")" $((reboot + pre))) | $(m "${segment[@]}") ms | its reboot ($reboot ms) and the four pre-reboot frames ($pre ms): $((reboot + pre)) ms |
+| commission a stand-in board on loopback, the same | $(ratio "$(m "${loopback[@]}")" $((reboot + pre))) | $(m "${loopback[@]}") ms | the same $((reboot + pre)) ms |
+| discover, $count boards answer, time-out 200 ms, no retries | $(ratio "$(m "${ctl[@]}")" "$(m "${bare[@]}")") | $(m "${ctl[@]}") ms | bare broadcast-and-collect in C (\`bench/broadcast.c\`), ends 200 ms after the last new answer: $(m "${bare[@]}") ms |
 
-Both discovery rows end one time-out after the last new answer; the rest is starting a Qt program and
-the three requests a board answers (velmarctl collects them all). The check adds one broadcast exchange
-to a write: it ends a time-out after the last answer (or at once when a second board answers).
+Commissioning steps, each in ms: segment ${segment[*]}; loopback ${loopback[*]}.
+
+Where the time goes:
+- The two-boards check is one broadcast exchange that ends once answers have stopped for as long as the
+  first one took (20 ms at least): twins hear the same broadcast at the same moment. A whole time-out
+  is waited only where nobody answers. The write row's ratio is that exchange and the board's answers
+  to it beside a write that has none.
+- A read of the segment is the fan-out, the linger for answers still on their way (as long as the
+  slowest answer took, 100 ms at most), the check's exchange, and starting a Qt program.
+- A commissioning step is, beyond the reboot and the pre-reboot frames: the read at \`--at\`, the check,
+  the read just before the write, the write and its read-back, the read just before the reboot, two
+  records written to disk, and the wait for the board to come up, asked every 100 ms (by broadcast
+  too), so that a board is found at most about 100 ms after it answers again.
+- Discovery waits a whole time-out after the last new answer by design: every board that hears it is
+  wanted.
 TABLE
 cat "$out"

@@ -443,7 +443,9 @@ private:
     QHash<QString, Entry> entries_;
 };
 
-// Reads `target` until it answers, Ctrl+C, or the time is up (0: no limit).
+// Reads `target` until it answers, Ctrl+C, or the time is up (0: no limit). A board coming up is asked
+// often, and by broadcast too: the board that answered at this address before may still own it in this
+// computer's address resolution, and a new board need not announce itself.
 std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, int limitMs,
                                   Session::Timing timing,
                                   const std::function<bool(const StoredConfig &)> &wanted)
@@ -451,7 +453,9 @@ std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, 
     QElapsedTimer clock;
     clock.start();
     while (!Interrupted() && (limitMs == 0 || clock.elapsed() < limitMs)) {
-        const auto answer = session.readUntil(target, SelectorStored, wanted, timing);
+        // Again each round: a cable plugged in meanwhile brings an interface.
+        const QList<Broadcast> broadcasts = BroadcastsFor(LocalSubnets(), {target});
+        const auto answer = session.lookFor(target, SelectorStored, broadcasts, wanted, timing);
         if (answer && wanted(*answer))
             return answer;
     }
@@ -858,7 +862,6 @@ private:
         if (!current)
             return Stopped(console_);
         // Two new boards connected at once would both take this row: the run stops instead.
-        session_.settle(50);
         session_.read({options_.at}, SelectorStored, link_.timing);
         RefuseTwoBoards(session_, {options_.at}, link_.timing, QStringLiteral("nothing written"));
         const StoredConfig expected = Expected(ValuesFor(Planned(row, *current)));

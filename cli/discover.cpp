@@ -150,13 +150,15 @@ QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddre
     const QList<Broadcast> broadcasts = BroadcastsFor(LocalSubnets(), targets);
     if (!broadcasts.isEmpty()) {
         // On a real segment a unicast reaches one board of two (the one the address resolution picked):
-        // a broadcast reaches both. One target's clash ends the exchange at once.
+        // a broadcast reaches both, and both answer at once. The exchange ends when answers stop (or at
+        // once on one target's clash); only where nobody answers does it wait a whole time-out.
         auto clashAtTheTarget = [&](const QList<Session::Sighting> &sightings) {
             return targets.size() == 1 &&
                    Claims(sightings).value(targets.first().toIPv4Address()).size() >= 2;
         };
         const QMap<quint32, QStringList> claims =
-            Claims(session.discover(broadcasts, SelectorWorking, timing, 1, {}, nullptr, clashAtTheTarget));
+            Claims(session.discover(broadcasts, SelectorWorking, timing, 1, {}, nullptr, clashAtTheTarget,
+                                    Session::Ending::WhenAnswersStop));
         for (const QHostAddress &target : targets)
             for (const QString &mac : claims.value(target.toIPv4Address()))
                 if (QStringList &known = macs[target.toIPv4Address()]; !known.contains(mac))

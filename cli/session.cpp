@@ -24,6 +24,9 @@ constexpr int TickMs = 5;
 constexpr int LingerMs = 100, ShortestQuietMs = 5;
 // Between the rounds of a broadcast read: a lost datagram is asked for again before the time-out runs.
 constexpr int RoundGapMs = 50;
+// The shortest quiet time of a discovery that ends when answers stop (see discover()): the jitter of a
+// loaded laptop's event loop and of two boards' answers.
+constexpr int QuietAtLeastMs = 20;
 // The senders an operation counts the datagrams of, to name a flood: every target of a read, and more.
 constexpr int MostSendersCounted = 2 * MaxTargets;
 
@@ -291,11 +294,10 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     return configs;
 }
 
-QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timing,
-                                           int rounds,
-                                           const std::function<void(const Sighting &)> &onSighting,
-                                           QStringList *refused,
-                                           const std::function<bool(const QList<Sighting> &)> &enough)
+QList<Session::Sighting>
+Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timing, int rounds,
+                  const std::function<void(const Sighting &)> &onSighting, QStringList *refused,
+                  const std::function<bool(const QList<Sighting> &)> &enough, Ending ending)
 {
     beginTally();
     QList<Sighting> sightings;
@@ -310,12 +312,28 @@ QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, c
                                     qint64(rounds - 1) * RoundGapMs + timing.timeoutMs);
     bool cutShort = false;
     QEventLoop loop;
+    // Ending::WhenAnswersStop: the discovery ends once no answer has come for a quiet time, the first
+    // answer's delay from the first request (QuietAtLeastMs at least, a time-out at most). Twins on one
+    // segment hear the same broadcast at the same moment, and a board takes about as long as another of
+    // its kind to answer: the second twin's answer comes within the first's delay plus the jitter of
+    // the two boards and the segment, which the quiet time covers, once more after every answer.
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
     listen([&](const QByteArray &data, const QString &sender, quint16 port) {
         if (!IsBoardPort(port))
             return;
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
         if (!decoded.reply || !IsWholeConfig(*decoded.reply, data.size()))
             return;  // our own request among them: a broadcast reaches its sender too
+        if (ending == Ending::WhenAnswersStop) {
+            if (quiet.interval() == 0) {
+                const qint64 longest = std::max(timing.timeoutMs, 1);
+                quiet.setInterval(int(
+                    std::clamp<qint64>(clock.elapsed(), std::min<qint64>(QuietAtLeastMs, longest), longest)));
+            }
+            quiet.start();
+        }
         const StoredConfig config = *WholeConfigOf(*decoded.reply, std::size_t(data.size()));
         const QString key = sender + QLatin1Char(' ') + MacText(config.config.record.mac);
         if (seen.contains(key))
@@ -339,28 +357,22 @@ QList<Session::Sighting> Session::discover(const QList<Broadcast> &broadcasts, c
     });
     QSet<qsizetype> refusedOnce;
     int sent = 0;
-    // Straight through the listener, not through the plan's sender: a broadcast to 255.255.255.255 names
-    // the interface it leaves through, which a plan's host text cannot carry.
     const SendPlan plan = ReadPlan(selector);
     auto round = [&] {
-        for (qsizetype i = 0; i < broadcasts.size(); ++i) {
-            try {
-                for (const PlannedSend &step : plan.sends)
-                    listener_.send(broadcasts[i].address, step.port, ToByteArray(step.frame),
-                                   broadcasts[i].interfaceIndex);
-            } catch (const SendError &error) {
-                if (refused && !refusedOnce.contains(i))
-                    *refused << QStringLiteral("%1: %2").arg(broadcasts[i].address.toString(),
-                                                             QString::fromStdString(error.what()));
-                refusedOnce.insert(i);
-            }
-        }
+        broadcast(broadcasts, plan, [&](qsizetype i, const SendError &error) {
+            if (refused && !refusedOnce.contains(i))
+                *refused << QStringLiteral("%1: %2").arg(broadcasts[i].address.toString(),
+                                                         QString::fromStdString(error.what()));
+            refusedOnce.insert(i);
+        });
         ++sent;
         lastEvent = std::max(lastEvent, clock.elapsed());
     };
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (Interrupted() || clock.elapsed() - lastEvent >= timing.timeoutMs) {
+        // Once answers come, the quiet timer alone ends a discovery that waits for them to stop.
+        const bool answered = ending == Ending::WhenAnswersStop && quiet.interval() > 0;
+        if (Interrupted() || (!answered && clock.elapsed() - lastEvent >= timing.timeoutMs)) {
             loop.quit();
         } else if (clock.elapsed() >= limitMs) {
             cutShort = true;
@@ -402,9 +414,42 @@ QString TwoBoardsText(const QStringList &macs, const QHostAddress &at)
              shown.join(QStringLiteral(" and ")), at.toString());
 }
 
+void Session::broadcast(const QList<Broadcast> &broadcasts, const SendPlan &plan,
+                        const std::function<void(qsizetype, const SendError &)> &onRefused)
+{
+    // Straight through the listener, not through the plan's sender: a broadcast to 255.255.255.255 names
+    // the interface it leaves through, which a plan's host text cannot carry.
+    for (qsizetype i = 0; i < broadcasts.size(); ++i) {
+        try {
+            for (const PlannedSend &step : plan.sends)
+                listener_.send(broadcasts[i].address, step.port, ToByteArray(step.frame),
+                               broadcasts[i].interfaceIndex);
+        } catch (const SendError &error) {
+            if (onRefused)
+                onRefused(i, error);
+        }
+    }
+}
+
 std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char selector,
                                                const std::function<bool(const StoredConfig &)> &wanted,
                                                Timing timing)
+{
+    return askUntil(target, selector, {}, timing.timeoutMs, wanted, timing);
+}
+
+std::optional<StoredConfig> Session::lookFor(const QHostAddress &target, char selector,
+                                             const QList<Broadcast> &broadcasts,
+                                             const std::function<bool(const StoredConfig &)> &wanted,
+                                             Timing timing)
+{
+    return askUntil(target, selector, broadcasts, std::min(LookoutAskMs, timing.timeoutMs), wanted, timing);
+}
+
+std::optional<StoredConfig> Session::askUntil(const QHostAddress &target, char selector,
+                                              const QList<Broadcast> &broadcasts, int everyMs,
+                                              const std::function<bool(const StoredConfig &)> &wanted,
+                                              Timing timing)
 {
     beginTally();
     std::optional<StoredConfig> last;
@@ -419,11 +464,14 @@ std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char 
         if (wanted(*last))
             loop.quit();
     });
+    // Only the target's own answers count, by unicast or by broadcast: the other boards on the segment
+    // answer the broadcast too.
     auto ask = [&] {
         try {
             send({target}, ReadPlan(selector));
         } catch (const SendError &) {
         }
+        broadcast(broadcasts, ReadPlan(selector));
     };
     QTimer again;
     QObject::connect(&again, &QTimer::timeout, &loop, ask);
@@ -433,7 +481,7 @@ std::optional<StoredConfig> Session::readUntil(const QHostAddress &target, char 
             loop.quit();
     });
     QTimer::singleShot(timing.timeoutMs * (timing.retries + 1), &loop, &QEventLoop::quit);
-    again.start(timing.timeoutMs);
+    again.start(std::max(everyMs, TickMs));
     stop.start(TickMs);
     ask();
     loop.exec();

@@ -104,15 +104,31 @@ public:
     std::optional<StoredConfig> readUntil(const QHostAddress &target, char selector,
                                           const std::function<bool(const StoredConfig &)> &wanted,
                                           Timing timing);
+    // As readUntil(), for a board that is coming up (after a reboot, or a new one plugged in): asked
+    // every LookoutAskMs, by unicast and by each of `broadcasts` (BroadcastsFor() the target; none for a
+    // board on loopback). A board answers a broadcast from its own address, so it is found even where
+    // this computer's address resolution still names another board's MAC for the target.
+    static constexpr int LookoutAskMs = 100;
+    std::optional<StoredConfig> lookFor(const QHostAddress &target, char selector,
+                                        const QList<Broadcast> &broadcasts,
+                                        const std::function<bool(const StoredConfig &)> &wanted,
+                                        Timing timing);
+    // When a discovery ends once boards have answered: a time-out after the last new board (every board
+    // that hears it is wanted), or as soon as answers stop coming (a check of who claims an address; see
+    // discover()).
+    enum class Ending { TimeoutAfterLast, WhenAnswersStop };
     // Sends a read request to each broadcast address, `rounds` times a few dozen milliseconds apart,
     // and takes every whole configuration that comes back from any board, once per sender and MAC,
     // within the limits above. Ends a time-out after the last request or the last new board, whichever
-    // is later, and at the latest at its limit; on Ctrl+C; or as soon as `enough` (when given) says so.
-    // Broadcast addresses the system refuses are skipped and named in `refused`.
+    // is later (with Ending::WhenAnswersStop, once answers have stopped for a quiet time made from the
+    // first answer's delay; a time-out only when nobody answers), and at the latest at its limit; on
+    // Ctrl+C; or as soon as `enough` (when given) says so. Broadcast addresses the system refuses are
+    // skipped and named in `refused`.
     QList<Sighting> discover(const QList<Broadcast> &broadcasts, char selector, Timing timing, int rounds,
                              const std::function<void(const Sighting &)> &onSighting = {},
                              QStringList *refused = nullptr,
-                             const std::function<bool(const QList<Sighting> &)> &enough = {});
+                             const std::function<bool(const QList<Sighting> &)> &enough = {},
+                             Ending ending = Ending::TimeoutAfterLast);
     // Sends the write to every port a board takes it on, as the window does. Throws SendError.
     void write(const QHostAddress &target, const ConfigWriteValues &values);
     // Sends the pre-reboot frames and the reboot request to every target, and collects the
@@ -136,6 +152,15 @@ private:
     using OnOutcome = std::function<void(const Outcome &)>;
     using OnOther = std::function<void(const QByteArray &, quint32 from, quint16 port)>;
     void send(const QList<QHostAddress> &targets, const SendPlan &plan);
+    // Sends the plan's frames to each broadcast address, through its interface; the index of each the
+    // system refuses goes to `onRefused`.
+    void broadcast(const QList<Broadcast> &broadcasts, const SendPlan &plan,
+                   const std::function<void(qsizetype, const SendError &)> &onRefused = {});
+    // readUntil() and lookFor(): asks every `everyMs`.
+    std::optional<StoredConfig> askUntil(const QHostAddress &target, char selector,
+                                         const QList<Broadcast> &broadcasts, int everyMs,
+                                         const std::function<bool(const StoredConfig &)> &wanted,
+                                         Timing timing);
     // Sets the listener's handler, counting what each sender sends first (see nameFloods()).
     void listen(const Listener::Handler &handler);
     // Starts counting afresh for an operation.
