@@ -29,6 +29,10 @@
 #include "design.h"
 #endif
 
+namespace velmar {
+}
+using namespace velmar;
+
 namespace {
 
 // A widget that says when it is first painted.

@@ -53,10 +53,10 @@ QString Describe(const QByteArray &datagram)
 
 }  // namespace
 
-BoardState DefaultBoardState(const QHostAddress &address)
+StoredConfig DefaultStoredConfig(const QHostAddress &address)
 {
     const quint32 value = address.toIPv4Address();
-    BoardState state;
+    StoredConfig state;
     ConfigRecord &r = state.config.record;
     r.liftIp = Ipv4FromValue(value);
     r.netMask = {255, 0, 0, 0};
@@ -80,7 +80,7 @@ StandInBoard::~StandInBoard() = default;
 
 bool StandInBoard::start(QString &error)
 {
-    stored_ = DefaultBoardState(options_.address);
+    stored_ = DefaultStoredConfig(options_.address);
     if (options_.mac)
         stored_.config.record.mac = *options_.mac;
     if (!options_.statePath.isEmpty()) {
@@ -220,7 +220,7 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
     }
     if (auto write = ParseConfigWrite(view)) {
         if (!options_.faults.ignoreWrites) {
-            BoardState next = stored_;
+            StoredConfig next = stored_;
             next.config.record = write->record;
             next.config.boardDhcp = write->boardDhcp;
             next.rayNumber = write->rayNumber;

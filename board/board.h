@@ -32,11 +32,8 @@ struct BoardFaults
     bool ignoreWrites = false;    // writes are answered but not kept
 };
 
-// What a board keeps in its permanent memory.
-using BoardState = StoredConfig;
-
 // The state of a board first started on this address.
-BoardState DefaultBoardState(const QHostAddress &address);
+StoredConfig DefaultStoredConfig(const QHostAddress &address);
 
 struct BoardOptions
 {
@@ -71,7 +68,7 @@ public:
     bool start(QString &error);
     void setLog(Log log) { log_ = std::move(log); }
 
-    const BoardState &stored() const { return stored_; }
+    const StoredConfig &stored() const { return stored_; }
     const BoardConfig &working() const { return working_; }
     QList<quint16> ports() const;
     // Where it answers now: its first address, or the lift address it came up with after a reboot.
@@ -92,7 +89,7 @@ private:
     void note(quint16 port, const QHostAddress &peer, quint16 peerPort, const QString &what);
 
     BoardOptions options_;
-    BoardState stored_;
+    StoredConfig stored_;
     BoardConfig working_;
     QList<QUdpSocket *> sockets_;
     QList<QDateTime> preReboot_;  // the last PreRebootFrames within PreRebootWindowMs

@@ -50,7 +50,7 @@ QString StatePathFor(const QString &path, int index, const QHostAddress &address
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    PrepareConsole();
+    PrepareTerminal();
     QCoreApplication::setApplicationName(QStringLiteral("velmar-board"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
 

@@ -49,7 +49,7 @@ Scan ScanOf(const SitePlan &plan)
     using Key = std::pair<quint32, quint32>;
     QMap<Key, Subnet> subnets;
     QList<std::pair<quint32, Key>> lifts;  // each with its subnet
-    for (const PlanRow &row : plan.rows) {
+    for (const SitePlanRow &row : plan.rows) {
         const quint32 lift = ValueOfIpv4(*row.changes.lift), mask = ValueOfIpv4(*row.changes.mask);
         const Key key{lift & mask, mask};
         if (!subnets.contains(key))
@@ -184,14 +184,14 @@ QString HtmlReport(const QString &site, const QString &title, const QList<Findin
 }  // namespace
 
 int AuditCommand(const Link &link, const QString &planPath, bool json, const QString &htmlPath,
-                 const QString &siteName, Console &console)
+                 const QString &siteName, Terminal &terminal)
 {
-    const SitePlan plan = LoadSitePlan(planPath, true, QHostAddress(), console);
+    const SitePlan plan = LoadSitePlan(planPath, true, QHostAddress(), terminal);
     const QString when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     const QString title =
         QStringLiteral("Audit of %1 (%2 lifts), %3").arg(planPath).arg(plan.rows.size()).arg(when);
     QList<QHostAddress> planned;
-    for (const PlanRow &row : plan.rows)
+    for (const SitePlanRow &row : plan.rows)
         planned << HostAddressOf(*row.changes.lift);
     const Scan scan = ScanOf(plan);
     const QList<QHostAddress> &everywhere = scan.addresses;
@@ -202,14 +202,14 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         if (subnet.read < subnet.hosts())
             inPart << subnet;
     if (!inPart.isEmpty() && scan.subnets.size() > 1)
-        console.err << "the plan's " << scan.subnets.size() << " subnets have " << scan.hosts
-                    << " addresses; read are " << everywhere.size()
-                    << " of them in all, around their lifts\n";
+        terminal.err << "the plan's " << scan.subnets.size() << " subnets have " << scan.hosts
+                     << " addresses; read are " << everywhere.size()
+                     << " of them in all, around their lifts\n";
     for (qsizetype i = 0; i < std::min<qsizetype>(inPart.size(), SubnetsNamed); ++i)
-        console.err << "subnet " << inPart[i].text() << " has " << inPart[i].hosts()
-                    << " addresses; read are " << inPart[i].read << " of them around its lifts\n";
+        terminal.err << "subnet " << inPart[i].text() << " has " << inPart[i].hosts()
+                     << " addresses; read are " << inPart[i].read << " of them around its lifts\n";
     if (inPart.size() > SubnetsNamed)
-        console.err << "and " << inPart.size() - SubnetsNamed << " more subnet(s) read in part\n";
+        terminal.err << "and " << inPart.size() - SubnetsNamed << " more subnet(s) read in part\n";
     LinkedSession session(link);
     // Two boards on one address: a unicast reaches one of them, so every board that could claim an
     // address read is asked at once by broadcast, before the reads fill the socket's queue with
@@ -225,7 +225,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         macs.sort();
     const auto working = session.read(planned, SelectorWorking, link.timing);
     if (Interrupted())
-        return Stopped(console);
+        return Stopped(terminal);
 
     QSet<quint32> accounted;
     for (const QHostAddress &lift : planned)
@@ -236,11 +236,11 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         if (!plannedLifts.contains(it.key()))
             others << it.key();
     // A board that answers elsewhere with a row's planned MAC is that row's board, moved.
-    auto movedBoardOf = [&](const PlanRow &row) -> std::optional<quint32> {
+    auto movedBoardOf = [&](const SitePlanRow &row) -> std::optional<quint32> {
         for (const quint32 other : others) {
             const StoredConfig &board = *stored.constFind(other);
             if (!accounted.contains(other) &&
-                board.config.record.mac == Expected(ValuesFor(Planned(row, board))).config.record.mac)
+                board.config.record.mac == HeldAfterWrite(PlannedConfig(row, board)).config.record.mac)
                 return other;
         }
         return std::nullopt;
@@ -249,7 +249,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     QList<Finding> findings;
     QMap<QString, int> counts;  // by the state's first word
     int pending = 0;
-    for (const PlanRow &row : plan.rows) {
+    for (const SitePlanRow &row : plan.rows) {
         const QHostAddress address = HostAddressOf(*row.changes.lift);
         const quint32 key = address.toIPv4Address();
         Finding finding{row.name, address.toString(), QStringLiteral("as planned"), {}};
@@ -268,7 +268,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
             }
         }
         if (have != stored.end() && !twoBoards.contains(key)) {
-            const StoredConfig want = Expected(ValuesFor(Planned(row, *have)));
+            const StoredConfig want = HeldAfterWrite(PlannedConfig(row, *have));
             QStringList differs = Differences(*have, want);
             if (finding.state == QLatin1String("moved"))  // said already
                 differs.removeIf([](const QString &d) { return d.startsWith(QLatin1String("lift ")); });
@@ -330,7 +330,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         addressWidth = std::max(addressWidth, f.address.size());
     }
     if (!json)
-        console.out << title << "\n\n";
+        terminal.out << title << "\n\n";
     for (const Finding &f : findings) {
         trouble += f.state != QLatin1String("as planned");
         if (json) {
@@ -341,19 +341,20 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
                 object.insert("rebootPending", true);
             if (!f.details.isEmpty())
                 object.insert("details", QJsonArray::fromStringList(f.details));
-            console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+            terminal.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         } else {
-            console.out << Printable(f.row.isEmpty() ? QStringLiteral("-") : f.row)
-                               .leftJustified(nameWidth + 2, QLatin1Char(' '))
-                        << f.address.leftJustified(addressWidth + 2, QLatin1Char(' ')) << f.state
-                        << (f.details.isEmpty() ? QString()
-                                                : QStringLiteral(": ") + f.details.join(QStringLiteral("; ")))
-                        << '\n';
+            terminal.out << Printable(f.row.isEmpty() ? QStringLiteral("-") : f.row)
+                                .leftJustified(nameWidth + 2, QLatin1Char(' '))
+                         << f.address.leftJustified(addressWidth + 2, QLatin1Char(' ')) << f.state
+                         << (f.details.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral(": ") + f.details.join(QStringLiteral("; ")))
+                         << '\n';
         }
     }
     if (!json)
-        console.out << '\n' << totals << '\n';
-    console.out.flush();
+        terminal.out << '\n' << totals << '\n';
+    terminal.out.flush();
     if (!htmlPath.isEmpty()) {
         QString error;
         if (!WriteWholeFile(htmlPath,
@@ -362,10 +363,10 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
                                 .toUtf8(),
                             error))
             Fail(SomeFailed, QStringLiteral("cannot write %1: %2").arg(htmlPath, error));
-        console.err << "report: " << htmlPath << '\n';
+        terminal.err << "report: " << htmlPath << '\n';
     }
     if (trouble)
-        console.err << trouble << " finding(s) on the site against " << planPath << '\n';
+        terminal.err << trouble << " finding(s) on the site against " << planPath << '\n';
     return trouble ? SomeFailed : Ok;
 }
 

@@ -20,6 +20,6 @@ inline constexpr int ScanBound = 4096;
 // totals and what to do about each state found, then the table, a printed page per 40 lifts. Ok when
 // every lift is as planned and no other board answers, else SomeFailed.
 int AuditCommand(const Link &link, const QString &planPath, bool json, const QString &htmlPath,
-                 const QString &siteName, Console &console);
+                 const QString &siteName, Terminal &terminal);
 
 }  // namespace velmar

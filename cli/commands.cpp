@@ -92,18 +92,18 @@ int LateWaitMs(Session::Timing timing)
 // Says which silent targets answered late. For one named alone it waits a little longer: the silent
 // addresses of a range are mostly empty ones, and only what came while the read lingered is said.
 void SayLateAnswers(Session &session, const QList<QHostAddress> &silent, const QSet<quint32> &named,
-                    Session::Timing timing, Console &console)
+                    Session::Timing timing, Terminal &terminal)
 {
     if (std::any_of(silent.begin(), silent.end(),
                     [&](const QHostAddress &target) { return named.contains(target.toIPv4Address()); }))
         session.settle(LateWaitMs(timing));
     for (const QHostAddress &target : silent)
         if (session.answeredLate().contains(target.toIPv4Address()))
-            console.err << LateText(target, timing) << '\n';
+            terminal.err << LateText(target, timing) << '\n';
 }
 
 // Why a target gave no configuration, for its row.
-QString Silence(const Session::ReadOutcome &read)
+QString Silence(const Session::BoardRead &read)
 {
     if (read.unreachable)
         return QStringLiteral(
@@ -120,7 +120,7 @@ QString Silence(const Session::ReadOutcome &read)
 class ProgressLine
 {
 public:
-    explicit ProgressLine(Console &console) : console_(console) { clock_.start(); }
+    explicit ProgressLine(Terminal &terminal) : terminal_(terminal) { clock_.start(); }
     ~ProgressLine() { clear(); }
     void show(const Session::Progress &p)
     {
@@ -141,22 +141,22 @@ public:
     {
         if (!shown_)
             return;
-        console_.err << '\r' << QString(60, QLatin1Char(' ')) << '\r';
-        console_.err.flush();
+        terminal_.err << '\r' << QString(60, QLatin1Char(' ')) << '\r';
+        terminal_.err.flush();
         shown_ = false;
     }
 
 private:
     void say(const QString &text)
     {
-        if (!console_.progress || clock_.elapsed() < 1000)
+        if (!terminal_.progress || clock_.elapsed() < 1000)
             return;
-        console_.err << '\r' << text.leftJustified(59, QLatin1Char(' '), true);
-        console_.err.flush();
+        terminal_.err << '\r' << text.leftJustified(59, QLatin1Char(' '), true);
+        terminal_.err.flush();
         shown_ = true;
     }
 
-    Console &console_;
+    Terminal &terminal_;
     QElapsedTimer clock_;
     QString waiting_;
     bool shown_ = false;
@@ -170,8 +170,8 @@ class PacedRows
 public:
     static constexpr int FlushMs = 50;
 
-    explicit PacedRows(Console &console, ProgressLine *progress = nullptr)
-        : console_(console), progress_(progress)
+    explicit PacedRows(Terminal &terminal, ProgressLine *progress = nullptr)
+        : terminal_(terminal), progress_(progress)
     {
         timer_.setSingleShot(true);
         timer_.setInterval(FlushMs);
@@ -192,11 +192,11 @@ public:
         timer_.stop();
         if (progress_)
             progress_->clear();
-        console_.out.flush();
+        terminal_.out.flush();
     }
 
 private:
-    Console &console_;
+    Terminal &terminal_;
     ProgressLine *progress_;
     QTimer timer_;
 };
@@ -223,8 +223,8 @@ struct OpenSession : LinkedSession
 // are refused here, before anything is written.
 StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
 {
-    Session::ReadOutcome outcome;
-    session.read({target}, SelectorStored, timing, [&](const Session::ReadOutcome &read) { outcome = read; });
+    Session::BoardRead outcome;
+    session.read({target}, SelectorStored, timing, [&](const Session::BoardRead &read) { outcome = read; });
     if (Interrupted())
         Fail(StoppedByUser, QStringLiteral("stopped"));
     if (!outcome.config) {
@@ -257,10 +257,10 @@ LinkedSession::LinkedSession(const Link &link, std::function<void(const Progress
                             .arg(port()));
 }
 
-int Stopped(Console &console)
+int Stopped(Terminal &terminal)
 {
-    console.out.flush();
-    console.err << "stopped\n";
+    terminal.out.flush();
+    terminal.err << "stopped\n";
     return StoppedByUser;
 }
 
@@ -272,7 +272,7 @@ struct Silences
 {
     int silent = 0, named = 0, unusable = 0;
 
-    void count(const Session::ReadOutcome &read, const QSet<quint32> &alone)
+    void count(const Session::BoardRead &read, const QSet<quint32> &alone)
     {
         if (read.config)
             return;
@@ -280,12 +280,12 @@ struct Silences
         named += alone.contains(read.target.toIPv4Address());
         unusable += read.unusable;
     }
-    int outcome(qsizetype total, Console &console) const
+    int outcome(qsizetype total, Terminal &terminal) const
     {
         if (silent)
-            console.err << silent << " of " << total << " board(s) did not answer with their configuration"
-                        << (named ? QStringLiteral(", %1 of them named alone").arg(named) : QString())
-                        << '\n';
+            terminal.err << silent << " of " << total << " board(s) did not answer with their configuration"
+                         << (named ? QStringLiteral(", %1 of them named alone").arg(named) : QString())
+                         << '\n';
         return named || unusable || (total && silent == total) ? SomeFailed : Ok;
     }
 };
@@ -316,19 +316,18 @@ struct Survey
 };
 
 Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                Session::Timing timing, const QString &nothing, Console &console)
+                Session::Timing timing, const QString &nothing, Terminal &terminal)
 {
     Survey survey;
-    QHash<quint32, Session::ReadOutcome> outcomes;
+    QHash<quint32, Session::BoardRead> outcomes;
     QList<QHostAddress> answered, silent;
-    session.read(targets, SelectorStored, timing, [&](const Session::ReadOutcome &read) {
-        outcomes.insert(read.target.toIPv4Address(), read);
-    });
+    session.read(targets, SelectorStored, timing,
+                 [&](const Session::BoardRead &read) { outcomes.insert(read.target.toIPv4Address(), read); });
     if (Interrupted())
         return survey;
     bool namedSilent = false;
     for (const QHostAddress &target : targets) {
-        const Session::ReadOutcome read = outcomes.value(target.toIPv4Address());
+        const Session::BoardRead read = outcomes.value(target.toIPv4Address());
         if (read.config)
             answered << target;
         else if (!read.unusable && !read.unreachable)
@@ -341,12 +340,12 @@ Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet
     for (const QHostAddress &target : silent)
         if (session.answeredLate().contains(target.toIPv4Address()) &&
             !named.contains(target.toIPv4Address()))
-            console.err << LateText(target, timing) << '\n';
+            terminal.err << LateText(target, timing) << '\n';
     const QHash<quint32, QStringList> two =
         answered.isEmpty() ? QHash<quint32, QStringList>() : TwoBoardsOn(session, answered, timing);
     for (const QHostAddress &target : targets) {
         const quint32 key = target.toIPv4Address();
-        const Session::ReadOutcome read = outcomes.value(key);
+        const Session::BoardRead read = outcomes.value(key);
         if (read.config && two.contains(key))
             survey.failed.insert(key, TwoBoardsText(two.value(key), target) + QStringLiteral("; ") + nothing);
         else if (read.config)
@@ -373,6 +372,11 @@ ConfigWriteValues ValuesFor(const StoredConfig &stored)
     values.rayNumber = stored.rayNumber;
     values.boardDhcp = stored.config.boardDhcp;
     return values;
+}
+
+StoredConfig HeldAfterWrite(const StoredConfig &written)
+{
+    return Expected(ValuesFor(written));
 }
 
 StoredConfig Expected(const ConfigWriteValues &values)
@@ -440,40 +444,40 @@ int SayChanges(QTextStream &out, const StoredConfig &from, const StoredConfig &t
     return changes;
 }
 
-// The guard's problems said; Failure(BadUsage) unless link.force.
-void Guard(const Link &link, const QHostAddress &target, const StoredConfig &expected, Console &console)
+// The guard's problems said; Failure(BadUsage) unless forced.
+void Guard(bool force, const QHostAddress &target, const StoredConfig &expected, Terminal &terminal)
 {
     const QStringList problems = GuardProblems(expected, target.isLoopback());
     for (const QString &problem : problems)
-        console.err << target.toString() << ": " << problem << '\n';
-    if (!problems.isEmpty() && !link.force)
+        terminal.err << target.toString() << ": " << problem << '\n';
+    if (!problems.isEmpty() && !force)
         Fail(BadUsage,
              QStringLiteral("this configuration would leave the board unreachable or broken; nothing "
                             "sent (--force sends it anyway)"));
     if (!problems.isEmpty())
-        console.err << target.toString() << ": sent all the same (--force)\n";
+        terminal.err << target.toString() << ": sent all the same (--force)\n";
 }
 
 }  // namespace
 
 int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
-                   const IntentFor &intent, bool dryRun, Console &console)
+                   const IntentFor &intent, const WriteOptions &options, Terminal &terminal)
 {
-    QTextStream &out = console.out;
+    QTextStream &out = terminal.out;
     WriteIntent want = intent(before);
-    StoredConfig expected = Expected(ValuesFor(want.wanted));
+    StoredConfig expected = HeldAfterWrite(want.wanted);
     const int changes = SayChanges(out, before, expected);
     for (const auto &[field, pair] : Fields(want.judge, expected))
         if (pair.first != pair.second)
-            console.err << target.toString() << ": " << field << " " << pair.first
-                        << " cannot go out with a static console; the board will hold " << pair.second
-                        << '\n';
+            terminal.err << target.toString() << ": " << field << " " << pair.first
+                         << " cannot go out with a static console; the board will hold " << pair.second
+                         << '\n';
     if (!changes) {
         out << "  no change: nothing sent\n";
         return Same(want.judge, expected) ? Ok : SomeFailed;
     }
-    Guard(link, target, expected, console);
-    if (dryRun) {
+    Guard(options.force, target, expected, terminal);
+    if (options.dryRun) {
         out << "dry run: nothing sent\n";
         return Ok;
     }
@@ -494,12 +498,12 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
         SayChanges(out, before, *now, "    ");
         base = *now;
         want = intent(base);
-        expected = Expected(ValuesFor(want.wanted));
+        expected = HeldAfterWrite(want.wanted);
         if (Same(base, expected)) {
             out << "  no change left: nothing sent\n";
             return Same(want.judge, expected) ? Ok : SomeFailed;
         }
-        Guard(link, target, expected, console);
+        Guard(options.force, target, expected, terminal);
     }
     const ConfigWriteValues values = ValuesFor(want.wanted);
     try {
@@ -512,14 +516,14 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
         target, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
         link.timing);
     if (Interrupted() && !(after && Same(*after, expected))) {
-        console.out.flush();
-        console.err << target.toString()
-                    << ": stopped after the write went out; not confirmed: read the board "
-                    << "to see what it holds\n";
+        terminal.out.flush();
+        terminal.err << target.toString()
+                     << ": stopped after the write went out; not confirmed: read the board "
+                     << "to see what it holds\n";
         return NoConfirmation;
     }
     if (!after) {
-        console.err << target.toString() << ": no answer after the write\n";
+        terminal.err << target.toString() << ": no answer after the write\n";
         return NoConfirmation;
     }
     // Values that are neither the old ones nor ours: another configurator wrote the board meanwhile (or
@@ -612,14 +616,14 @@ StoredConfig Apply(StoredConfig wanted, const Changes &c)
 }
 
 int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                char selector, bool json, Console &console)
+                char selector, bool json, Terminal &terminal)
 {
-    ProgressLine progress(console);
+    ProgressLine progress(terminal);
     OpenSession session(link, &progress);
-    PacedRows rows(console, &progress);
+    PacedRows rows(terminal, &progress);
     Silences silences;
     QList<QHostAddress> silent;
-    session.read(targets, selector, link.timing, [&](const Session::ReadOutcome &read) {
+    session.read(targets, selector, link.timing, [&](const Session::BoardRead &read) {
         progress.clear();
         silences.count(read, named);
         if (!read.config && !read.unusable && !read.unreachable)
@@ -632,23 +636,23 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
                 object.insert("unusable", true);
             if (read.unreachable)
                 object.insert("unreachable", true);
-            console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+            terminal.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         } else {
-            console.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0)
-                        << "  " << (read.config ? Text(*read.config) : Silence(read)) << '\n';
+            terminal.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0)
+                         << "  " << (read.config ? Text(*read.config) : Silence(read)) << '\n';
         }
         rows.added();
     });
     rows.now();  // the summary on a line of its own, after the rows
     if (Interrupted())
-        return Stopped(console);
-    SayLateAnswers(session, silent, named, link.timing, console);
+        return Stopped(terminal);
+    SayLateAnswers(session, silent, named, link.timing, terminal);
     // Two boards behind one address take one configuration between them: a clash to be told at once.
     const QHash<quint32, QStringList> two = TwoBoardsOn(session, targets, link.timing);
     for (const QHostAddress &target : targets)
         if (two.contains(target.toIPv4Address()))
-            console.err << TwoBoardsText(two.value(target.toIPv4Address()), target) << '\n';
-    return silences.outcome(targets.size(), console) != Ok || !two.isEmpty() ? SomeFailed : Ok;
+            terminal.err << TwoBoardsText(two.value(target.toIPv4Address()), target) << '\n';
+    return silences.outcome(targets.size(), terminal) != Ok || !two.isEmpty() ? SomeFailed : Ok;
 }
 
 namespace {
@@ -659,7 +663,7 @@ struct WriteJob
 {
     const Changes &changes;
     const std::optional<StoredConfig> &from;
-    bool dryRun = false;
+    WriteOptions options;
     const QDir *backups = nullptr;
     int saved = 0;
 };
@@ -668,27 +672,27 @@ struct WriteJob
 // whole range brought it: `known`) and, given a folder, kept there first, the changes applied and
 // verified.
 int WriteOne(Session &session, const Link &link, const QHostAddress &target, const StoredConfig *known,
-             WriteJob &job, Console &console)
+             WriteJob &job, Terminal &terminal)
 {
     const Changes &changes = job.changes;
     const std::optional<StoredConfig> &from = job.from;
-    const AddressLock lock(target, QStringLiteral("writes to"), console.err);
+    const AddressLock lock(target, QStringLiteral("writes to"), terminal.err);
     const StoredConfig current = known ? *known : Current(session, target, link.timing);
-    if (job.backups && !job.dryRun) {
+    if (job.backups && !job.options.dryRun) {
         // Saved before anything of its line is said: a full disk's message is a line of its own.
         const QString path = SaveBackup(*job.backups, target, current);
         ++job.saved;
-        console.out << target.toString() << ": backed up in " << path << '\n';
+        terminal.out << target.toString() << ": backed up in " << path << '\n';
     }
     // Another board's file must not make this board its twin: its identity stays unless asked for.
     const bool ownIdentity = from && !changes.lift && !changes.macFromLift && !changes.mac;
     const ConfigRecord &own = current.config.record;
     if (ownIdentity && (from->config.record.liftIp != own.liftIp || from->config.record.mac != own.mac))
-        console.err << target.toString() << ": keeping its own lift address " << IpText(own.liftIp)
-                    << " and MAC " << MacText(own.mac) << " (the file has "
-                    << IpText(from->config.record.liftIp) << " and " << MacText(from->config.record.mac)
-                    << "; --lift and --mac change them)\n";
-    console.out << target.toString() << ":\n";
+        terminal.err << target.toString() << ": keeping its own lift address " << IpText(own.liftIp)
+                     << " and MAC " << MacText(own.mac) << " (the file has "
+                     << IpText(from->config.record.liftIp) << " and " << MacText(from->config.record.mac)
+                     << "; --lift and --mac change them)\n";
+    terminal.out << target.toString() << ":\n";
     return WriteAndVerify(
         session, link, target, current,
         [&](const StoredConfig &holds) {
@@ -698,9 +702,9 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
                 base.config.record.mac = holds.config.record.mac;
             }
             const StoredConfig wanted = Apply(base, changes);
-            return WriteIntent{wanted, Expected(ValuesFor(wanted))};
+            return WriteIntent{wanted, HeldAfterWrite(wanted)};
         },
-        job.dryRun, console);
+        job.options, terminal);
 }
 
 // Each board the survey found, in the targets' order; one that fails is said and the next one taken,
@@ -708,7 +712,7 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
 // each board's lines stay together. Then a line of totals, with the silent addresses of a range
 // counted apart. The worst outcome is the exit code: a refused configuration (2) before a failure (1)
 // before an unconfirmed write (4); nothing that answered at all is a failure.
-int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const char *done, Console &console,
+int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const char *done, Terminal &terminal,
               const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
 {
     int ok = 0, failed = 0, unconfirmed = 0, refused = 0;
@@ -725,25 +729,25 @@ int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const ch
             code = one(target, survey.configs.value(key));
         } catch (const Failure &failure) {
             code = failure.code;
-            console.out.flush();
-            console.err << target.toString() << ": " << failure.message << '\n';
+            terminal.out.flush();
+            terminal.err << target.toString() << ": " << failure.message << '\n';
         }
-        console.out.flush();
+        terminal.out.flush();
         ok += code == Ok;
         refused += code == BadUsage;
         unconfirmed += code == NoConfirmation;
         failed += code != Ok && code != BadUsage && code != NoConfirmation;
     }
     if (Interrupted())
-        console.err << "stopped; ";
-    console.err << ok << " of " << survey.boards() << " board(s) " << done;
+        terminal.err << "stopped; ";
+    terminal.err << ok << " of " << survey.boards() << " board(s) " << done;
     for (auto [count, what] :
          {std::pair{failed, "failed"}, {refused, "refused"}, {unconfirmed, "not confirmed"}})
         if (count)
-            console.err << ", " << count << ' ' << what;
+            terminal.err << ", " << count << ' ' << what;
     if (survey.silent)
-        console.err << "; " << SilentText(survey.silent, survey.unreachable);
-    console.err << '\n';
+        terminal.err << "; " << SilentText(survey.silent, survey.unreachable);
+    terminal.err << '\n';
     if (Interrupted())
         return unconfirmed ? NoConfirmation : StoppedByUser;
     return refused                ? BadUsage
@@ -756,41 +760,42 @@ int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const ch
 }  // namespace
 
 int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                 const Changes &changes, const std::optional<StoredConfig> &from, bool dryRun,
-                 const QString &backupParent, Console &console)
+                 const Changes &changes, const std::optional<StoredConfig> &from, const WriteOptions &options,
+                 const QString &backupParent, Terminal &terminal)
 {
     // A change that cannot go out is named before anything is sent.
     CheckChanges(changes);
     if (from)
         Apply(*from, changes);
-    WriteJob job{changes, from, dryRun};
+    WriteJob job{changes, from, options};
     if (targets.size() == 1) {
         OpenSession session(link);
-        return WriteOne(session, link, targets[0], nullptr, job, console);
+        return WriteOne(session, link, targets[0], nullptr, job, terminal);
     }
     // One lift address or MAC given to many boards would make them twins.
     if (changes.lift || changes.mac)
         Fail(BadUsage,
              QStringLiteral("--lift and --mac name one board: write them to one address at a time"));
     OpenSession session(link);
-    const std::optional<QDir> folder = dryRun ? std::nullopt : std::optional(NewBackupFolder(backupParent));
+    const std::optional<QDir> folder =
+        options.dryRun ? std::nullopt : std::optional(NewBackupFolder(backupParent));
     job.backups = folder ? &*folder : nullptr;
     const Survey survey =
-        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing written"), console);
+        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing written"), terminal);
     if (Interrupted()) {
         if (folder)
             QDir().rmdir(folder->path());
-        return Stopped(console);
+        return Stopped(terminal);
     }
-    const int code = EachBoard(targets, survey, dryRun ? "checked" : "kept the write", console,
+    const int code = EachBoard(targets, survey, options.dryRun ? "checked" : "kept the write", terminal,
                                [&](const QHostAddress &target, const StoredConfig &current) {
-                                   return WriteOne(session, link, target, &current, job, console);
+                                   return WriteOne(session, link, target, &current, job, terminal);
                                });
     if (folder && job.saved) {
-        console.err << "each board's configuration before the write: " << folder->path() << '\n';
+        terminal.err << "each board's configuration before the write: " << folder->path() << '\n';
     } else if (folder) {
         QDir().rmdir(folder->path());  // an empty folder would be the newest backup of nothing
-        console.err << "no backup was made; nothing was sent\n";
+        terminal.err << "no backup was made; nothing was sent\n";
     }
     return code;
 }
@@ -800,33 +805,33 @@ namespace {
 // `made`: when the backup was made, for a backup found in a folder of backups. `known`: the board's
 // configuration, where the read of a whole range brought it.
 int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QString &file,
-               const QHostAddress &target, bool exact, bool dryRun, Console &console,
+               const QHostAddress &target, bool exact, const WriteOptions &options, Terminal &terminal,
                const QDateTime &made = QDateTime(), const StoredConfig *known = nullptr)
 {
     if (!AddressingAllowed(saved.config.boardDhcp, saved.config.record.consoleDynamic))
         Fail(BadUsage, QStringLiteral("%1 holds a board on DHCP with a static console: a board on DHCP "
                                       "needs a dynamic console")
                            .arg(file));
-    const AddressLock lock(target, QStringLiteral("writes to"), console.err);
+    const AddressLock lock(target, QStringLiteral("writes to"), terminal.err);
     const StoredConfig current = known ? *known : Current(session, target, link.timing);
-    console.out << target.toString() << ": from " << file;
+    terminal.out << target.toString() << ": from " << file;
     if (made.isValid())
-        console.out << " (backed up " << made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                    << ')';
-    console.out << '\n';
+        terminal.out << " (backed up " << made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                     << ')';
+    terminal.out << '\n';
     // The board's identity is its own: another board's file never makes it that board's twin.
     const ConfigRecord &own = current.config.record, &filed = saved.config.record;
     if (!exact && (own.liftIp != filed.liftIp || own.mac != filed.mac)) {
-        console.out << "  keeps its own lift address " << IpText(own.liftIp) << " and MAC "
-                    << MacText(own.mac) << " (the file has " << IpText(filed.liftIp) << " and "
-                    << MacText(filed.mac) << "; --exact copies them)\n";
+        terminal.out << "  keeps its own lift address " << IpText(own.liftIp) << " and MAC "
+                     << MacText(own.mac) << " (the file has " << IpText(filed.liftIp) << " and "
+                     << MacText(filed.mac) << "; --exact copies them)\n";
         saved.config.record.liftIp = own.liftIp;
         saved.config.record.mac = own.mac;
     }
     // A board that holds what the file holds gets nothing: a write would also send what a static
     // console cannot carry (zeros for its dispatcher and identifier).
     if (Same(current, saved)) {
-        console.out << "  the board already holds the rest of what the file holds: nothing sent\n";
+        terminal.out << "  the board already holds the rest of what the file holds: nothing sent\n";
         return Ok;
     }
     return WriteAndVerify(
@@ -839,26 +844,27 @@ int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QSt
             }
             return WriteIntent{restored, restored};
         },
-        dryRun, console);
+        options, terminal);
 }
 
 }  // namespace
 
 int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets,
-                   const QSet<quint32> &named, bool exact, bool dryRun, Console &console)
+                   const QSet<quint32> &named, bool exact, const WriteOptions &options, Terminal &terminal)
 {
     OpenSession session(link);
     if (!QFileInfo(source).isDir()) {
         if (targets.size() != 1)
             Fail(BadUsage, QStringLiteral("one file restores one board; a folder of backups restores each "
                                           "board its own"));
-        return RestoreOne(session, link, ReadBackupFile(source), source, targets[0], exact, dryRun, console);
+        return RestoreOne(session, link, ReadBackupFile(source), source, targets[0], exact, options,
+                          terminal);
     }
     const Survey survey =
-        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing sent"), console);
+        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing sent"), terminal);
     if (Interrupted())
-        return Stopped(console);
-    return EachBoard(targets, survey, dryRun ? "checked" : "restored", console,
+        return Stopped(terminal);
+    return EachBoard(targets, survey, options.dryRun ? "checked" : "restored", terminal,
                      [&](const QHostAddress &target, const StoredConfig &current) {
                          const Mac &mac = current.config.record.mac;
                          const auto found = NewestBackup(source, mac, target);
@@ -867,10 +873,10 @@ int RestoreCommand(const Link &link, const QString &source, const QList<QHostAdd
                                   QStringLiteral("no backup of MAC %1 or of address %2 in %3; nothing sent")
                                       .arg(MacText(mac), target.toString(), source));
                          if (!found->byMac)
-                             console.out << target.toString() << ": no backup of its MAC " << MacText(mac)
-                                         << "; taking the newest of its address\n";
+                             terminal.out << target.toString() << ": no backup of its MAC " << MacText(mac)
+                                          << "; taking the newest of its address\n";
                          return RestoreOne(session, link, ReadBackupFile(found->path), found->path, target,
-                                           exact, dryRun, console, found->made, &current);
+                                           exact, options, terminal, found->made, &current);
                      });
 }
 
@@ -883,11 +889,11 @@ StoredConfig ReadBackupFile(const QString &path)
     return stored;
 }
 
-int WatchCommand(const Link &link, bool json, int count, Console &console)
+int WatchCommand(const Link &link, bool json, int count, Terminal &terminal)
 {
     OpenSession session(link);
     if (!json)
-        console.err << "listening on port " << link.port << "; Ctrl+C ends" << Qt::endl;
+        terminal.err << "listening on port " << link.port << "; Ctrl+C ends" << Qt::endl;
     int seen = 0;
     session.watch(
         [&](const QByteArray &data, const QString &sender, quint16 port) {
@@ -907,7 +913,7 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
                     object.insert("ident", *decoded.identMark);
                 if (kind == QLatin1String("unknown"))
                     object.insert("hex", QString::fromLatin1(data.toHex()));
-                console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+                terminal.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
             } else {
                 QStringList parts{kind};
                 if (whole)
@@ -918,54 +924,54 @@ int WatchCommand(const Link &link, bool json, int count, Console &console)
                     parts << QStringLiteral("ident %1").arg(*decoded.identMark);
                 if (kind == QLatin1String("unknown"))
                     parts << QString::fromLatin1(data.left(64).toHex(' ')) + (data.size() > 64 ? " ..." : "");
-                console.out << time << "  " << sender << ':' << port << "  " << data.size() << " bytes  "
-                            << parts.join(QLatin1String("  ")) << '\n';
+                terminal.out << time << "  " << sender << ':' << port << "  " << data.size() << " bytes  "
+                             << parts.join(QLatin1String("  ")) << '\n';
             }
-            console.out.flush();
+            terminal.out.flush();
             return count == 0 || ++seen < count;
         },
         [&](qsizetype length, const QString &sender, quint16 port) {
             const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"));
             if (json)
-                console.out << QJsonDocument(QJsonObject{{"time", time},
-                                                         {"from", sender},
-                                                         {"port", port},
-                                                         {"bytes", length},
-                                                         {"kind", "oversize"}})
-                                   .toJson(QJsonDocument::Compact)
-                            << '\n';
+                terminal.out << QJsonDocument(QJsonObject{{"time", time},
+                                                          {"from", sender},
+                                                          {"port", port},
+                                                          {"bytes", length},
+                                                          {"kind", "oversize"}})
+                                    .toJson(QJsonDocument::Compact)
+                             << '\n';
             else
-                console.out << time << "  " << sender << ':' << port << "  " << length
-                            << " bytes  oversize: longer than any board sends, not decoded\n";
-            console.out.flush();
+                terminal.out << time << "  " << sender << ':' << port << "  " << length
+                             << " bytes  oversize: longer than any board sends, not decoded\n";
+            terminal.out.flush();
         });
-    return Interrupted() ? Stopped(console) : Ok;
+    return Interrupted() ? Stopped(terminal) : Ok;
 }
 
 int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                  const QString &parent, Console &console)
+                  const QString &parent, Terminal &terminal)
 {
     const QDir folder = NewBackupFolder(parent);
-    ProgressLine progress(console);
+    ProgressLine progress(terminal);
     OpenSession session(link, &progress);
-    PacedRows rows(console, &progress);
+    PacedRows rows(terminal, &progress);
     int saved = 0, failed = 0;
     Silences silences;
-    session.read(targets, SelectorStored, link.timing, [&](const Session::ReadOutcome &read) {
+    session.read(targets, SelectorStored, link.timing, [&](const Session::BoardRead &read) {
         progress.clear();
         const QString address = read.target.toString();
         if (!read.config) {
-            console.out << address << "  " << Silence(read) << '\n';
+            terminal.out << address << "  " << Silence(read) << '\n';
             silences.count(read, named);
         } else {
             try {
                 // Saved before anything of its row is written: a full disk's message is a line of its own.
                 const QString path = SaveBackup(folder, read.target, *read.config);
-                console.out << address << "  " << path << '\n';
+                terminal.out << address << "  " << path << '\n';
                 ++saved;
             } catch (const Failure &failure) {
                 rows.now();
-                console.err << address << "  " << failure.message << '\n';
+                terminal.err << address << "  " << failure.message << '\n';
                 ++failed;
             }
         }
@@ -975,36 +981,36 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     if (!saved)
         QDir().rmdir(folder.path());  // an empty folder would be the newest backup of nothing
     if (Interrupted())
-        return Stopped(console);
-    console.err << saved << " of " << targets.size() << " board(s) backed up"
-                << (saved ? QStringLiteral(" in ") + folder.path() : QString());
+        return Stopped(terminal);
+    terminal.err << saved << " of " << targets.size() << " board(s) backed up"
+                 << (saved ? QStringLiteral(" in ") + folder.path() : QString());
     if (failed)
-        console.err << ", " << failed << " not saved";
-    console.err << '\n';
-    return silences.outcome(targets.size(), console) != Ok || failed ? SomeFailed : Ok;
+        terminal.err << ", " << failed << " not saved";
+    terminal.err << '\n';
+    return silences.outcome(targets.size(), terminal) != Ok || failed ? SomeFailed : Ok;
 }
 
 int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named, bool wait,
-                  int waitLimitSeconds, Console &console)
+                  int waitLimitSeconds, Terminal &terminal)
 {
-    QTextStream &out = console.out;
-    ProgressLine progress(console);
+    QTextStream &out = terminal.out;
+    ProgressLine progress(terminal);
     OpenSession session(link, &progress);
-    PacedRows rows(console, &progress);
+    PacedRows rows(terminal, &progress);
     // Every target read at once first: the silent addresses of a range are left out at the cost of one
     // time-out together, two boards at one address are refused there, and a board that stored another
     // lift address is known to come up there.
     const Survey survey =
-        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing rebooted"), console);
+        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing rebooted"), terminal);
     if (Interrupted())
-        return Stopped(console);
+        return Stopped(terminal);
     QList<QHostAddress> asked;
     QHash<quint32, QHostAddress> comesUpAt;
     for (const QHostAddress &target : targets) {
         const quint32 key = target.toIPv4Address();
         if (survey.failed.contains(key)) {
             rows.now();
-            console.err << target.toString() << ": " << survey.failed.value(key) << '\n';
+            terminal.err << target.toString() << ": " << survey.failed.value(key) << '\n';
         }
         if (!survey.configs.contains(key))
             continue;
@@ -1039,7 +1045,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
             rows.added();
         });
     if (Interrupted())
-        return Stopped(console);
+        return Stopped(terminal);
     const qsizetype acknowledged = acknowledgedAt.size();
     QStringList summary;
     if (!wait)
@@ -1066,7 +1072,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
                 }
         }
         QSet<quint32> answered;
-        session.read(asking, SelectorWorking, {PollMs, 0}, [&](const Session::ReadOutcome &read) {
+        session.read(asking, SelectorWorking, {PollMs, 0}, [&](const Session::BoardRead &read) {
             const QHostAddress target = whose.value(read.target.toIPv4Address());
             if (!read.config || answered.contains(target.toIPv4Address()))
                 return;
@@ -1084,7 +1090,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
             [&](const QHostAddress &target) { return answered.contains(target.toIPv4Address()); });
     }
     if (Interrupted())
-        return Stopped(console);
+        return Stopped(terminal);
     for (const QHostAddress &target : pending)
         out << target.toString() << "  still silent after " << waitLimitSeconds << " s\n";
     if (wait) {
@@ -1097,7 +1103,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     if (survey.silent)
         summary << SilentText(survey.silent, survey.unreachable);
     rows.now();
-    console.err << summary.join(QStringLiteral("; ")) << '\n';
+    terminal.err << summary.join(QStringLiteral("; ")) << '\n';
     return failed || !pending.isEmpty() || survey.boards() == 0 ? SomeFailed : Ok;
 }
 

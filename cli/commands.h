@@ -29,7 +29,7 @@ struct Failure
 };
 [[noreturn]] void Fail(int code, const QString &message);
 
-struct Console
+struct Terminal
 {
     QTextStream &out;
     QTextStream &err;
@@ -49,11 +49,17 @@ struct Link
 {
     quint16 port = 0;
     Session::Timing timing;
-    PlanSender *sender = nullptr;  // tests: instead of the sockets
-    bool force = false;            // send a configuration the guard refuses, after saying what is wrong
+    SendPlanSender *sender = nullptr;  // tests: instead of the sockets
     // Standard error, where a session says what it met on the wire beyond the answers (a peer that
     // floods); nowhere when null.
     QTextStream *notices = nullptr;
+};
+
+// How a write goes out, whatever link reaches the board.
+struct WriteOptions
+{
+    bool force = false;   // send a configuration the guard refuses, after saying what is wrong
+    bool dryRun = false;  // say what would change, send nothing
 };
 
 // Changes to a board's configuration; what is not set stays as it is.
@@ -78,12 +84,14 @@ public:
 };
 
 // Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
-int Stopped(Console &console);
+int Stopped(Terminal &terminal);
 
 // The write as the window sends it, and what a board that keeps it reports afterwards (a static
 // console's block goes out as zeros).
 ConfigWriteValues ValuesFor(const StoredConfig &stored);
 StoredConfig Expected(const ConfigWriteValues &values);
+// What a board holds after a write of `written`.
+StoredConfig HeldAfterWrite(const StoredConfig &written);
 // The same in every field a write sets.
 bool Same(const StoredConfig &a, const StoredConfig &b);
 // "mask 255.0.0.0 (planned 255.255.255.0)" for every field in which `have` differs from `want`.
@@ -95,12 +103,12 @@ struct WriteIntent
     StoredConfig wanted, judge;
 };
 using IntentFor = std::function<WriteIntent(const StoredConfig &current)>;
-// Shows the changes from `before`, refuses what the guard refuses (unless link.force), reads the board
+// Shows the changes from `before`, refuses what the guard refuses (unless options.force), reads the board
 // once more and sends the intent for what it holds then (another configurator's write in between is
 // built upon, not undone), reads the board back until it answers after the write, and judges what it
 // holds: kept, not all kept, overtaken by another write, or not confirmed.
 int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
-                   const IntentFor &intent, bool dryRun, Console &console);
+                   const IntentFor &intent, const WriteOptions &options, Terminal &terminal);
 
 // Which of `targets` more than one board claims, with their MACs: those the session's last read saw
 // answer at one address (on loopback every board there hears it), and, on a real segment, those a
@@ -115,39 +123,39 @@ void RefuseTwoBoards(Session &session, const QList<QHostAddress> &targets, Sessi
 // of a subnet of this computer, or this computer's own address.
 void RefuseNonBoards(const QList<QHostAddress> &targets);
 // The same for one address named alone; from a range such addresses are left out, said once.
-QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Console &console);
+QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Terminal &terminal);
 
 // Asks every board that hears a broadcast on this computer's subnets and prints one row each.
-int DiscoverCommand(const Link &link, char selector, bool json, Console &console);
+int DiscoverCommand(const Link &link, char selector, bool json, Terminal &terminal);
 // Exit 1 when an address named alone (in `named`) is silent or nothing answered at all; the silent
 // addresses of a range are counted, not failed.
 int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                char selector, bool json, Console &console);
+                char selector, bool json, Terminal &terminal);
 // Starts from each board's stored configuration, or from `from`. Several boards are first read all at
 // once; those that answered are then written one after another, each one's configuration first kept in
 // a new run folder under `backupParent`, with a line of totals at the end (the silent addresses of a
 // range counted apart, as ReadCommand counts them); --lift and --mac, which name one board, are refused
 // for several.
 int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                 const Changes &changes, const std::optional<StoredConfig> &from, bool dryRun,
-                 const QString &backupParent, Console &console);
+                 const Changes &changes, const std::optional<StoredConfig> &from, const WriteOptions &options,
+                 const QString &backupParent, Terminal &terminal);
 // `source` is a backup file (one target) or a folder of backups, from which each target gets the newest
 // backup of its MAC (or else of its address). Unless `exact`, a board keeps its own lift address and MAC,
 // and says so. What the board holds afterwards is judged against the file, so saved values that a write
 // cannot carry are named and count as not restored. Several boards are read all at once first, as for
 // WriteCommand.
 int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets,
-                   const QSet<quint32> &named, bool exact, bool dryRun, Console &console);
+                   const QSet<quint32> &named, bool exact, const WriteOptions &options, Terminal &terminal);
 // A backup file, or Failure(BadUsage) saying it is damaged and nothing was sent.
 StoredConfig ReadBackupFile(const QString &path);
 // Prints every datagram that reaches the port, decoded, until Ctrl+C (or `count` of them, when not 0).
-int WatchCommand(const Link &link, bool json, int count, Console &console);
+int WatchCommand(const Link &link, bool json, int count, Terminal &terminal);
 // Saves each answering board's stored configuration in a new run folder under `parent` (backups.h).
 int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                  const QString &parent, Console &console);
+                  const QString &parent, Terminal &terminal);
 // Reboots every target that answers a read of them all; with `wait`, reads each until it answers again
 // and says how long it took from its own acknowledgement. A line of totals at the end.
 int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named, bool wait,
-                  int waitLimitSeconds, Console &console);
+                  int waitLimitSeconds, Terminal &terminal);
 
 }  // namespace velmar

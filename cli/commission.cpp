@@ -18,7 +18,7 @@ namespace velmar {
 
 namespace {
 
-constexpr qint64 MaxPlanBytes = 1 << 20;
+constexpr qint64 MaxSitePlanBytes = 1 << 20;
 
 // One CSV record per line; fields between double quotes may hold the separator, and "" stands for a
 // quote. A plan's fields are trimmed, as a spreadsheet shows them; the record's are taken as written.
@@ -163,7 +163,7 @@ QStringList RecordTexts(const QByteArray &body, bool windows1251, const QString 
 QSet<QString> RowNames(const SitePlan &plan)
 {
     QSet<QString> names;
-    for (const PlanRow &row : plan.rows)
+    for (const SitePlanRow &row : plan.rows)
         names.insert(row.name);
     return names;
 }
@@ -252,7 +252,7 @@ CommissionRecord CommissionRecord::Parse(const QStringList &texts, bool mark, bo
 namespace {
 
 // Each column by the name the tool knows it by, and the Ukrainian headings a site's spreadsheet may give it.
-const QList<std::pair<QString, QStringList>> PlanColumns = {
+const QList<std::pair<QString, QStringList>> SitePlanColumns = {
     {"name", {"назва", "ім'я", "імя"}},
     {"lift", {"адреса", "ліфт"}},
     {"mask", {"маска"}},
@@ -270,7 +270,7 @@ QString ColumnOf(const QString &heading)
 {
     QString text = heading.trimmed().toLower();
     text.replace(QChar(0x2019), QLatin1Char('\'')).replace(QChar(0x02BC), QLatin1Char('\''));
-    for (const auto &[column, headings] : PlanColumns)
+    for (const auto &[column, headings] : SitePlanColumns)
         if (text == column || headings.contains(text))
             return column;
     return {};
@@ -279,7 +279,7 @@ QString ColumnOf(const QString &heading)
 const QStringList Required = {"name", "lift", "mask", "router"};
 
 // The row's values, or the reason it cannot be used.
-QString ParseRow(const QHash<QString, QString> &cell, PlanRow &row)
+QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
 {
     Changes &c = row.changes;
     for (const char *name : {"lift", "mask", "router", "dispatcher"}) {
@@ -365,7 +365,7 @@ public:
         }
         QString error;
         QByteArray bytes;
-        const ReadOutcome outcome = ReadBoundedFile(path_, MaxPlanBytes * 16, bytes, error);
+        const ReadOutcome outcome = ReadBoundedFile(path_, MaxSitePlanBytes * 16, bytes, error);
         if (outcome != ReadOutcome::Read && outcome != ReadOutcome::Missing)
             Fail(SomeFailed, ReadFailure(outcome, path_, error, QStringLiteral("record")));
         // A record kept so far goes on with its own separator; a new one takes the plan's.
@@ -389,10 +389,10 @@ public:
         return e && (e->result == Done || e->result == InPlace);
     }
     // Rows written and never seen done: their boards are waited for before any new board is taken.
-    QStringList writtenOnly(const QList<PlanRow> &rows) const
+    QStringList writtenOnly(const QList<SitePlanRow> &rows) const
     {
         QStringList names;
-        for (const PlanRow &row : rows)
+        for (const SitePlanRow &row : rows)
             if (const auto e = entry(row.name); e && e->result == Written)
                 names << row.name;
         return names;
@@ -408,8 +408,8 @@ public:
     }
 
     // `before`: the board before the row was first written to it; `after`: as it was left, if written.
-    void add(const PlanRow &row, const StoredConfig &before, const std::optional<StoredConfig> &after,
-             const QString &result, Console &console)
+    void add(const SitePlanRow &row, const StoredConfig &before, const std::optional<StoredConfig> &after,
+             const QString &result, Terminal &terminal)
     {
         const StoredConfig &board = after ? *after : before;
         const QString mac = after ? MacText(after->config.record.mac) : QString();
@@ -425,8 +425,8 @@ public:
                                      result};
         save();
         entries_.insert(row.name, {result, MacText(before.config.record.mac), mac});
-        console.out << Printable(row.name) << ": " << result << '\n';
-        console.out.flush();
+        terminal.out << Printable(row.name) << ": " << result << '\n';
+        terminal.out.flush();
     }
 
 private:
@@ -585,7 +585,7 @@ SitePlan ParseSitePlan(const QByteArray &bytes)
         for (qsizetype i = 0; i < columns.size(); ++i)
             if (!columns[i].isEmpty())
                 cell.insert(columns[i], record.value(i));
-        PlanRow row;
+        SitePlanRow row;
         row.name = cell.value(QStringLiteral("name"));
         row.line = line;
         QString why = row.name.isEmpty() ? QStringLiteral("no name") : ParseRow(cell, row);
@@ -605,7 +605,7 @@ SitePlan ParseSitePlan(const QByteArray &bytes)
     return plan;
 }
 
-StoredConfig Planned(const PlanRow &row, const StoredConfig &current)
+StoredConfig PlannedConfig(const SitePlanRow &row, const StoredConfig &current)
 {
     Changes changes = row.changes;
     changes.macFromLift = !row.macGiven;  // as the window's IP --> MAC does
@@ -616,7 +616,7 @@ QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress
 {
     QStringList problems = plan.problems;
     QList<std::pair<QString, StoredConfig>> boards;
-    for (const PlanRow &row : plan.rows) {
+    for (const SitePlanRow &row : plan.rows) {
         // A board given the address new boards answer on could not be told from the next new board.
         if (!at.isNull() && HostAddressOf(*row.changes.lift) == at)
             problems << QStringLiteral("line %1 (%2): its lift address %3 is where new boards answer (--at); "
@@ -629,7 +629,7 @@ QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress
         base.config.record.mac = {0x00, 0x1E};
         StoredConfig planned;
         try {
-            planned = Planned(row, base);
+            planned = PlannedConfig(row, base);
         } catch (const Failure &failure) {
             problems << QStringLiteral("line %1 (%2): %3").arg(row.line).arg(row.name, failure.message);
             continue;
@@ -647,21 +647,21 @@ QString CommissionLogPath(const QString &planPath)
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".log.csv"));
 }
 
-SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at, Console &console)
+SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at, Terminal &terminal)
 {
     QByteArray text;
     QString error;
-    const ReadOutcome outcome = ReadBoundedFile(path, MaxPlanBytes, text, error);
+    const ReadOutcome outcome = ReadBoundedFile(path, MaxSitePlanBytes, text, error);
     if (outcome != ReadOutcome::Read)
         Fail(BadUsage, ReadFailure(outcome, path, error, QStringLiteral("plan")));
     SitePlan plan = ParseSitePlan(text);
-    console.err << path << ": read as " << plan.reading << '\n';
+    terminal.err << path << ": read as " << plan.reading << '\n';
     if (!plan.ignored.isEmpty())
-        console.err << path << ": column(s) " << TerminalText(plan.ignored.join(QStringLiteral(", ")))
-                    << " not used by velmarctl: kept in the plan and ignored\n";
+        terminal.err << path << ": column(s) " << TerminalText(plan.ignored.join(QStringLiteral(", ")))
+                     << " not used by velmarctl: kept in the plan and ignored\n";
     const QStringList problems = CheckSitePlan(plan, standIn, at);
     for (const QString &problem : problems)
-        console.err << path << ": " << TerminalText(problem) << '\n';
+        terminal.err << path << ": " << TerminalText(problem) << '\n';
     if (!problems.isEmpty())
         Fail(BadUsage, QStringLiteral("the plan has %1 problem(s); nothing sent").arg(problems.size()));
     return plan;
@@ -675,8 +675,9 @@ namespace {
 class CommissionRun
 {
 public:
-    CommissionRun(const Link &link, const CommissionOptions &options, const SitePlan &plan, Console &console)
-        : link_(link), options_(options), plan_(plan), console_(console),
+    CommissionRun(const Link &link, const CommissionOptions &options, const SitePlan &plan,
+                  Terminal &terminal)
+        : link_(link), options_(options), plan_(plan), terminal_(terminal),
           log_(CommissionLogPath(options.planPath), plan), session_(link)
     {
         if (!options_.onlyRow.isEmpty() && !options_.redo && log_.finished(options_.onlyRow))
@@ -700,20 +701,20 @@ public:
                 sayNext();
         }
         if (!skipped_.isEmpty()) {
-            console_.err << skipped_.size() << " row(s) not written: their addresses are taken\n";
+            terminal_.err << skipped_.size() << " row(s) not written: their addresses are taken\n";
             return SomeFailed;
         }
         QStringList open;
-        for (const PlanRow &row : plan_.rows)
+        for (const SitePlanRow &row : plan_.rows)
             if (!log_.finished(row.name))
                 open << row.name +
                             (log_.writtenOnly({row}).isEmpty() ? QString() : QStringLiteral(" (written)"));
         if (!open.isEmpty()) {
-            console_.out << open.size() << " row(s) of " << options_.planPath
-                         << " not done yet: " << Printable(open.join(QStringLiteral(", "))) << '\n';
+            terminal_.out << open.size() << " row(s) of " << options_.planPath
+                          << " not done yet: " << Printable(open.join(QStringLiteral(", "))) << '\n';
             return Ok;
         }
-        console_.out << "every row of " << options_.planPath << " is done\n";
+        terminal_.out << "every row of " << options_.planPath << " is done\n";
         return Ok;
     }
 
@@ -721,14 +722,14 @@ private:
     // "connect the next board: Lift 24 (24 of 40)": what the operator plugs in next, and where it stands.
     void sayNext()
     {
-        const QList<PlanRow> rows = pending();
+        const QList<SitePlanRow> rows = pending();
         if (rows.isEmpty())
             return;
-        console_.out << "connect the next board: " << Printable(rows.first().name) << " ("
-                     << position(rows.first()) << " of " << plan_.rows.size() << ")\n";
-        console_.out.flush();
+        terminal_.out << "connect the next board: " << Printable(rows.first().name) << " ("
+                      << position(rows.first()) << " of " << plan_.rows.size() << ")\n";
+        terminal_.out.flush();
     }
-    qsizetype position(const PlanRow &row) const
+    qsizetype position(const SitePlanRow &row) const
     {
         for (qsizetype i = 0; i < plan_.rows.size(); ++i)
             if (plan_.rows[i].name == row.name)
@@ -745,21 +746,22 @@ private:
             Fail(BadUsage, QStringLiteral("\"%1\" is not a written row waiting for its board; --forget frees "
                                           "only such a row")
                                .arg(options_.forget));
-        const PlanRow &row = *std::find_if(plan_.rows.begin(), plan_.rows.end(),
-                                           [&](const PlanRow &r) { return r.name == options_.forget; });
+        const SitePlanRow &row =
+            *std::find_if(plan_.rows.begin(), plan_.rows.end(),
+                          [&](const SitePlanRow &r) { return r.name == options_.forget; });
         StoredConfig board;
         board.config.record.mac = ParseMac(e->macBefore).value_or(Mac{});
         board.config.record.liftIp = *row.changes.lift;
-        log_.add(row, board, std::nullopt, Forgotten, console_);
-        console_.out << Printable(row.name) << ": free again; board " << e->mac
-                     << " is no longer waited for. A run started again gives the row to a new board\n";
+        log_.add(row, board, std::nullopt, Forgotten, terminal_);
+        terminal_.out << Printable(row.name) << ": free again; board " << e->mac
+                      << " is no longer waited for. A run started again gives the row to a new board\n";
         return Ok;
     }
 
-    QList<PlanRow> pending() const
+    QList<SitePlanRow> pending() const
     {
-        QList<PlanRow> rows;
-        for (const PlanRow &row : plan_.rows) {
+        QList<SitePlanRow> rows;
+        for (const SitePlanRow &row : plan_.rows) {
             const bool again = options_.redo && !redone_;
             if ((!log_.finished(row.name) || again) && !skipped_.contains(row.name) &&
                 (options_.onlyRow.isEmpty() || row.name == options_.onlyRow))
@@ -768,9 +770,10 @@ private:
         return rows;
     }
 
-    void done(const PlanRow &row, const StoredConfig &before, const StoredConfig &after, const QString &how)
+    void done(const SitePlanRow &row, const StoredConfig &before, const StoredConfig &after,
+              const QString &how)
     {
-        log_.add(row, before, after, how, console_);
+        log_.add(row, before, after, how, terminal_);
         redone_ = true;
     }
 
@@ -778,7 +781,7 @@ private:
     // went) is finished first: its board may still be rebooting, and must not be taken for a new one.
     std::optional<int> finishWrittenRows()
     {
-        for (const PlanRow &row : pending()) {
+        for (const SitePlanRow &row : pending()) {
             const auto entry = log_.entry(row.name);
             if (!entry || entry->result != Written)
                 continue;
@@ -786,20 +789,20 @@ private:
             // Stopped before its reboot, the board still answers where new boards do: it is rebooted now.
             const auto waiting = session_.read({options_.at}, SelectorStored, link_.timing);
             if (!waiting.isEmpty() && MacText(waiting.begin()->config.record.mac) == entry->mac) {
-                console_.out << Printable(row.name) << ": board " << entry->mac
-                             << " was written but not rebooted; rebooting it\n";
+                terminal_.out << Printable(row.name) << ": board " << entry->mac
+                              << " was written but not rebooted; rebooting it\n";
                 session_.reboot({options_.at}, link_.timing.timeoutMs);
             }
-            console_.out << Printable(row.name) << ": written to board " << entry->mac
-                         << " before; waiting for it at " << target.toString() << " …\n";
-            console_.out.flush();
+            terminal_.out << Printable(row.name) << ": written to board " << entry->mac
+                          << " before; waiting for it at " << target.toString() << " …\n";
+            terminal_.out.flush();
             const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,
                                      [&](const StoredConfig &config) {
                                          return MacText(config.config.record.mac) == entry->mac &&
-                                                Same(config, Expected(ValuesFor(Planned(row, config))));
+                                                Same(config, HeldAfterWrite(PlannedConfig(row, config)));
                                      });
             if (Interrupted())
-                return Stopped(console_);
+                return Stopped(terminal_);
             if (!after)
                 Fail(SomeFailed,
                      QStringLiteral("%1 was written to board %2, which does not answer at %3 as planned; "
@@ -819,29 +822,29 @@ private:
     void recordBoardsInPlace()
     {
         QList<QHostAddress> addresses;
-        for (const PlanRow &row : pending())
+        for (const SitePlanRow &row : pending())
             addresses << HostAddressOf(*row.changes.lift);
         if (addresses.isEmpty())
             return;
         const auto found = session_.read(addresses, SelectorStored, link_.timing);
-        for (const PlanRow &row : pending()) {
+        for (const SitePlanRow &row : pending()) {
             const auto there = found.find(HostAddressOf(*row.changes.lift).toIPv4Address());
             if (there == found.end())
                 continue;
-            const StoredConfig planned = Expected(ValuesFor(Planned(row, *there)));
+            const StoredConfig planned = HeldAfterWrite(PlannedConfig(row, *there));
             if (Same(*there, planned)) {
                 done(row, *there, *there, InPlace);
             } else if (there->config.record.mac == planned.config.record.mac) {
                 // Its own board, set up by another run (another laptop, an earlier plan): no clash.
-                console_.err << Printable(row.name) << ": its board " << MacText(there->config.record.mac)
-                             << " is in place at " << HostAddressOf(*row.changes.lift).toString()
-                             << " but holds " << Differences(*there, planned).join(QStringLiteral(", "))
-                             << "; this row is not written (velmarctl write sets those fields)\n";
+                terminal_.err << Printable(row.name) << ": its board " << MacText(there->config.record.mac)
+                              << " is in place at " << HostAddressOf(*row.changes.lift).toString()
+                              << " but holds " << Differences(*there, planned).join(QStringLiteral(", "))
+                              << "; this row is not written (velmarctl write sets those fields)\n";
                 skipped_.insert(row.name);
             } else {
-                console_.err << Printable(row.name) << ": board " << MacText(there->config.record.mac)
-                             << " already answers at " << HostAddressOf(*row.changes.lift).toString()
-                             << " with another configuration: an address clash; this row is not written\n";
+                terminal_.err << Printable(row.name) << ": board " << MacText(there->config.record.mac)
+                              << " already answers at " << HostAddressOf(*row.changes.lift).toString()
+                              << " with another configuration: an address clash; this row is not written\n";
                 skipped_.insert(row.name);
             }
         }
@@ -849,39 +852,39 @@ private:
 
     // Waits for a new board where new boards answer, writes the row, reboots it and finds it on its
     // planned address.
-    std::optional<int> commissionNewBoard(const PlanRow &row)
+    std::optional<int> commissionNewBoard(const SitePlanRow &row)
     {
-        console_.out << "waiting for the board of " << Printable(row.name) << " (" << position(row) << " of "
-                     << plan_.rows.size() << ") at " << PaddedDottedText(options_.at) << " …\n";
-        console_.out.flush();
+        terminal_.out << "waiting for the board of " << Printable(row.name) << " (" << position(row) << " of "
+                      << plan_.rows.size() << ") at " << PaddedDottedText(options_.at) << " …\n";
+        terminal_.out.flush();
         // A board that shows the MAC of a row written already is that row's board, not a new one.
         const QSet<QString> written = log_.writtenMacs();
         const auto current = Await(session_, options_.at, 0, link_.timing, [&](const StoredConfig &config) {
             return !written.contains(MacText(config.config.record.mac));
         });
         if (!current)
-            return Stopped(console_);
+            return Stopped(terminal_);
         // Two new boards connected at once would both take this row: the run stops instead.
         session_.read({options_.at}, SelectorStored, link_.timing);
         RefuseTwoBoards(session_, {options_.at}, link_.timing, QStringLiteral("nothing written"));
-        const StoredConfig expected = Expected(ValuesFor(Planned(row, *current)));
-        console_.out << Printable(row.name) << ": board " << MacText(current->config.record.mac) << ", \""
-                     << Printable(VersionToText(current->config.versionText)) << "\"\n";
+        const StoredConfig expected = HeldAfterWrite(PlannedConfig(row, *current));
+        terminal_.out << Printable(row.name) << ": board " << MacText(current->config.record.mac) << ", \""
+                      << Printable(VersionToText(current->config.versionText)) << "\"\n";
         const int kept = WriteAndVerify(
             session_, link_, options_.at, *current,
             [&row](const StoredConfig &holds) {
-                const StoredConfig planned = Planned(row, holds);
-                return WriteIntent{planned, Expected(ValuesFor(planned))};
+                const StoredConfig planned = PlannedConfig(row, holds);
+                return WriteIntent{planned, HeldAfterWrite(planned)};
             },
-            false, console_);
+            WriteOptions{}, terminal_);
         if (Interrupted() && kept != NoConfirmation)
-            return Stopped(console_);
+            return Stopped(terminal_);
         if (kept != Ok) {
             // Not recorded as written: a run started again finds the same board where new boards answer
             // and writes it again, whether it kept the write or not.
             log_.add(row, *current, std::nullopt,
                      kept == NoConfirmation ? QStringLiteral("not confirmed") : QStringLiteral("not kept"),
-                     console_);
+                     terminal_);
             return kept;
         }
         // Another configurator (a second laptop on the site) may have written the same board meanwhile: it
@@ -891,38 +894,38 @@ private:
             options_.at, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
             link_.timing);
         if (Interrupted())
-            return Stopped(console_);
+            return Stopped(terminal_);
         if (!still || !Same(*still, expected)) {
-            console_.err << Printable(row.name) << ": another configurator wrote this board"
-                         << (still ? QStringLiteral(" (it holds ") +
-                                         Differences(*still, expected).join(", ") + ")"
-                                   : QString())
-                         << "; this row is not written\n";
+            terminal_.err << Printable(row.name) << ": another configurator wrote this board"
+                          << (still ? QStringLiteral(" (it holds ") +
+                                          Differences(*still, expected).join(", ") + ")"
+                                    : QString())
+                          << "; this row is not written\n";
             log_.add(row, *current, std::nullopt, QStringLiteral("written by another configurator"),
-                     console_);
+                     terminal_);
             return SomeFailed;
         }
         // Recorded before the reboot: a run stopped from here on finishes this row before any other.
-        log_.add(row, *current, expected, Written, console_);
+        log_.add(row, *current, expected, Written, terminal_);
         const bool acknowledged = !session_.reboot({options_.at}, link_.timing.timeoutMs).isEmpty();
         if (Interrupted())
-            return Stopped(console_);
+            return Stopped(terminal_);
         if (!acknowledged)
-            console_.err << Printable(row.name)
-                         << ": no acknowledgement of the reboot; waiting for it all the same\n";
+            terminal_.err << Printable(row.name)
+                          << ": no acknowledgement of the reboot; waiting for it all the same\n";
         const QHostAddress target = HostAddressOf(expected.config.record.liftIp);
-        console_.out << Printable(row.name) << ": rebooted; waiting for it at " << target.toString()
-                     << " …\n";
-        console_.out.flush();
+        terminal_.out << Printable(row.name) << ": rebooted; waiting for it at " << target.toString()
+                      << " …\n";
+        terminal_.out.flush();
         const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,
                                  [&](const StoredConfig &config) { return Same(config, expected); });
         if (Interrupted())
-            return Stopped(console_);
+            return Stopped(terminal_);
         if (!after) {
             // The row stays written: a run started again waits for this board before taking another.
-            console_.err << Printable(row.name) << ": not found on its new address " << target.toString()
-                         << " within " << options_.waitLimitSeconds
-                         << " s; a run started again waits for it there first\n";
+            terminal_.err << Printable(row.name) << ": not found on its new address " << target.toString()
+                          << " within " << options_.waitLimitSeconds
+                          << " s; a run started again waits for it there first\n";
             return SomeFailed;
         }
         done(row, *current, *after, Done);
@@ -932,7 +935,7 @@ private:
     const Link &link_;
     const CommissionOptions &options_;
     const SitePlan &plan_;
-    Console &console_;
+    Terminal &terminal_;
     CommissionLog log_;
     LinkedSession session_;
     QSet<QString> skipped_;  // rows whose planned address another board already holds
@@ -945,7 +948,7 @@ QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, 
 {
     QStringList problems;
     const std::optional<LocalSubnet> atSubnet = SubnetHolding(subnets, at);
-    for (const PlanRow &row : plan.rows) {
+    for (const SitePlanRow &row : plan.rows) {
         const QHostAddress lift = HostAddressOf(*row.changes.lift);
         if (lift.isLoopback() || SubnetHolding(subnets, lift))
             continue;
@@ -965,33 +968,33 @@ QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, 
     return problems;
 }
 
-int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console)
+int CommissionCommand(const Link &link, const CommissionOptions &options, Terminal &terminal)
 {
     if (options.planPath == QLatin1String("-") && !options.checkOnly)
         Fail(BadUsage, QStringLiteral("a commission run keeps its log beside the plan: give the plan as a "
                                       "file (standard input serves --check and audit)"));
-    const SitePlan plan = LoadSitePlan(options.planPath, options.at.isLoopback(), options.at, console);
+    const SitePlan plan = LoadSitePlan(options.planPath, options.at.isLoopback(), options.at, terminal);
     for (const QString &named : {options.onlyRow, options.forget})
         if (!named.isEmpty() && std::none_of(plan.rows.begin(), plan.rows.end(),
-                                             [&](const PlanRow &row) { return row.name == named; }))
+                                             [&](const SitePlanRow &row) { return row.name == named; }))
             Fail(BadUsage, QStringLiteral("the plan has no row \"%1\"").arg(named));
     // A board written to a subnet this computer has no address in vanishes from it after its reboot.
     if (!options.at.isLoopback()) {
         const QStringList unreachable = OutOfReach(plan, LocalSubnets(), options.at);
         for (const QString &problem : unreachable)
-            console.err << options.planPath << ": " << TerminalText(problem) << '\n';
-        if (!unreachable.isEmpty() && !link.force)
+            terminal.err << options.planPath << ": " << TerminalText(problem) << '\n';
+        if (!unreachable.isEmpty() && !options.force)
             Fail(BadUsage, QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing sent "
                                           "(--force goes on all the same)")
                                .arg(unreachable.size()));
     }
     if (options.checkOnly) {
-        console.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
+        terminal.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
         return Ok;
     }
     // Two runs on this computer never wait for new boards at one address: both would take one board.
-    const AddressLock lock(options.at, QStringLiteral("waits for new boards at"), console.err);
-    return CommissionRun(link, options, plan, console).run();
+    const AddressLock lock(options.at, QStringLiteral("waits for new boards at"), terminal.err);
+    return CommissionRun(link, options, plan, terminal).run();
 }
 
 }  // namespace velmar

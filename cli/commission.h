@@ -13,7 +13,7 @@
 
 namespace velmar {
 
-struct PlanRow
+struct SitePlanRow
 {
     QString name;
     int line = 0;  // in the file, for messages
@@ -36,7 +36,7 @@ struct CsvForm
 
 struct SitePlan
 {
-    QList<PlanRow> rows;
+    QList<SitePlanRow> rows;
     QStringList problems;  // "line 3 (Lift 3, tower B): ..." for every row that cannot be used
     CsvForm form;
     QString reading;      // how the file was read: "UTF-8, comma-separated", "Windows-1251, separated by ";""
@@ -52,7 +52,7 @@ SitePlan ParseSitePlan(const QByteArray &text);
 // new boards answer.
 QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress &at = QHostAddress());
 // The configuration a row gives a board that holds `current`.
-StoredConfig Planned(const PlanRow &row, const StoredConfig &current);
+StoredConfig PlannedConfig(const SitePlanRow &row, const StoredConfig &current);
 
 struct CommissionOptions
 {
@@ -62,13 +62,14 @@ struct CommissionOptions
     bool redo = false;  // onlyRow again, although it is done (its board was replaced)
     QString forget;     // a written row whose board is gone: recorded as free, and nothing else done
     bool checkOnly = false;
+    bool force = false;         // go on with rows in a subnet this computer has no address in
     int waitLimitSeconds = 30;  // for a rebooted board to answer on its new address
 };
 
 // The plan in the file, read as a spreadsheet may have saved it (which way is said on standard error) and
 // checked (loopback lift addresses allowed for stand-in boards), or Failure(BadUsage) naming every
 // problem. `at`: where new boards answer, or null.
-SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at, Console &console);
+SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at, Terminal &terminal);
 
 // One line of the record beside the plan, and its fields read back exactly as they were given: control
 // characters and backslashes escaped, a cell a spreadsheet would take for a formula (=, +, -, @, tab,
@@ -103,6 +104,6 @@ private:
     static CommissionRecord Parse(const QStringList &texts, bool mark, bool windows1251, const QString &path);
 };
 
-int CommissionCommand(const Link &link, const CommissionOptions &options, Console &console);
+int CommissionCommand(const Link &link, const CommissionOptions &options, Terminal &terminal);
 
 }  // namespace velmar

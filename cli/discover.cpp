@@ -109,7 +109,7 @@ QJsonObject ReachToJson(const Unreached &u)
 }
 
 // One block for the subnet's boards, after the last of them.
-void PrintReach(const Unreached &u, const QList<Session::Sighting> &sightings, Console &console)
+void PrintReach(const Unreached &u, const QList<Session::Sighting> &sightings, Terminal &terminal)
 {
     QList<QHostAddress> boards;
     for (const qsizetype row : u.rows)
@@ -117,29 +117,29 @@ void PrintReach(const Unreached &u, const QList<Session::Sighting> &sightings, C
             boards << sightings[row].from;
     const ConfigRecord &r = sightings[u.rows.first()].config.config.record;
     if (u.rows.size() == 1 && u.reach.usableMask)
-        console.out << "  in no subnet of this computer; to reach it, add an address of its subnet on the "
-                       "interface it answered on:\n";
+        terminal.out << "  in no subnet of this computer; to reach it, add an address of its subnet on the "
+                        "interface it answered on:\n";
     else if (u.rows.size() == 1)
-        console.out << "  in no subnet of this computer, and its mask " << IpText(r.netMask)
-                    << " is unusable (not a contiguous mask of /8 to /30); to reach it anyway, add an "
-                       "address in its /24 on the interface it answered on, and give it a usable mask "
-                       "with a write:\n";
+        terminal.out << "  in no subnet of this computer, and its mask " << IpText(r.netMask)
+                     << " is unusable (not a contiguous mask of /8 to /30); to reach it anyway, add an "
+                        "address in its /24 on the interface it answered on, and give it a usable mask "
+                        "with a write:\n";
     else if (u.reach.usableMask)
-        console.out << "  these " << u.rows.size() << " boards of " << u.reach.subnet()
-                    << " are in no subnet of this computer; to reach them, add an address of their "
-                       "subnet on the interface they answered on:\n";
+        terminal.out << "  these " << u.rows.size() << " boards of " << u.reach.subnet()
+                     << " are in no subnet of this computer; to reach them, add an address of their "
+                        "subnet on the interface they answered on:\n";
     else
-        console.out << "  these " << u.rows.size() << " boards of " << u.reach.subnet()
-                    << " are in no subnet of this computer, and their masks are unusable (not a "
-                       "contiguous mask of /8 to /30); to reach them anyway, add an address in their /24 "
-                       "on the interface they answered on, and give each a usable mask with a write:\n";
+        terminal.out << "  these " << u.rows.size() << " boards of " << u.reach.subnet()
+                     << " are in no subnet of this computer, and their masks are unusable (not a "
+                        "contiguous mask of /8 to /30); to reach them anyway, add an address in their /24 "
+                        "on the interface they answered on, and give each a usable mask with a write:\n";
     QStringList lines = ReachCommands(u.on, u.reach);
     if (!u.reach.usableMask)
         for (const QHostAddress &board : boards)
             lines << QStringLiteral("then:    velmarctl write %1 --mask %2")
                          .arg(board.toString(), u.reach.mask().toString());
     for (const QString &line : lines)
-        console.out << "    " << line << '\n';
+        terminal.out << "    " << line << '\n';
 }
 }  // namespace
 
@@ -196,7 +196,7 @@ void RefuseNonBoards(const QList<QHostAddress> &targets)
     }
 }
 
-QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Console &console)
+QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Terminal &terminal)
 {
     if (targets.size() == 1) {
         RefuseNonBoards(targets);
@@ -215,13 +215,13 @@ QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Console
             skipped << why;
     }
     if (!skipped.isEmpty())
-        console.err << "not asked: " << skipped.join(QStringLiteral("; ")) << '\n';
+        terminal.err << "not asked: " << skipped.join(QStringLiteral("; ")) << '\n';
     if (boards.isEmpty())
         Fail(BadUsage, QStringLiteral("no board named"));
     return boards;
 }
 
-int DiscoverCommand(const Link &link, char selector, bool json, Console &console)
+int DiscoverCommand(const Link &link, char selector, bool json, Terminal &terminal)
 {
     const QList<LocalSubnet> subnets = LocalSubnets();
     const QList<Broadcast> broadcasts = EverySegment(subnets);
@@ -232,8 +232,8 @@ int DiscoverCommand(const Link &link, char selector, bool json, Console &console
             !asked.contains(one))
             asked << one;
     asked << QStringLiteral("255.255.255.255");
-    console.err << "asking " << asked.join(QStringLiteral(", ")) << '\n';
-    console.err.flush();
+    terminal.err << "asking " << asked.join(QStringLiteral(", ")) << '\n';
+    terminal.err.flush();
 
     LinkedSession session(link);
     QStringList refused;
@@ -260,41 +260,41 @@ int DiscoverCommand(const Link &link, char selector, bool json, Console &console
                 object.insert("interface", on->interfaceName);
             if (away != unreached.end())
                 object.insert("reach", ReachToJson(*away));
-            console.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+            terminal.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
             continue;
         }
-        console.out << qSetFieldWidth(15) << Qt::left << s.from.toString() << qSetFieldWidth(0) << "  "
-                    << MacText(r.mac) << "  lift " << IpText(r.liftIp) << "  mask " << IpText(r.netMask)
-                    << "  router " << IpText(r.routerIp) << "  version \""
-                    << Printable(VersionToText(s.config.config.versionText)) << "\"\n";
+        terminal.out << qSetFieldWidth(15) << Qt::left << s.from.toString() << qSetFieldWidth(0) << "  "
+                     << MacText(r.mac) << "  lift " << IpText(r.liftIp) << "  mask " << IpText(r.netMask)
+                     << "  router " << IpText(r.routerIp) << "  version \""
+                     << Printable(VersionToText(s.config.config.versionText)) << "\"\n";
         if (away != unreached.end() && away->rows.last() == i)
-            PrintReach(*away, sightings, console);
+            PrintReach(*away, sightings, terminal);
     }
-    console.out.flush();
+    terminal.out.flush();
     if (Interrupted())
-        return Stopped(console);
+        return Stopped(terminal);
     for (const QString &why : refused)
-        console.err << "not asked: " << why << '\n';
+        terminal.err << "not asked: " << why << '\n';
     const QMap<quint32, QStringList> clashes = Clashes(sightings);
     for (auto it = clashes.begin(); it != clashes.end(); ++it) {
         if (json)
-            console.out << QJsonDocument(QJsonObject{{"clash", QHostAddress(it.key()).toString()},
-                                                     {"macs", QJsonArray::fromStringList(*it)}})
-                               .toJson(QJsonDocument::Compact)
-                        << '\n';
+            terminal.out << QJsonDocument(QJsonObject{{"clash", QHostAddress(it.key()).toString()},
+                                                      {"macs", QJsonArray::fromStringList(*it)}})
+                                .toJson(QJsonDocument::Compact)
+                         << '\n';
         else
-            console.out << "clash: " << TwoBoardsText(*it, QHostAddress(it.key())) << '\n';
+            terminal.out << "clash: " << TwoBoardsText(*it, QHostAddress(it.key())) << '\n';
     }
     if (sightings.isEmpty()) {
-        console.err << "no board answered; boards answer a broadcast only on their own segment (no router "
-                       "between), and only when they hear broadcasts\n";
+        terminal.err << "no board answered; boards answer a broadcast only on their own segment (no router "
+                        "between), and only when they hear broadcasts\n";
         return SomeFailed;
     }
     QSet<QString> macs;
     for (const Session::Sighting &s : sightings)
         macs.insert(MacOf(s));
-    console.err << macs.size() << " board(s) found" << (clashes.isEmpty() ? "" : ", with address clashes")
-                << '\n';
+    terminal.err << macs.size() << " board(s) found" << (clashes.isEmpty() ? "" : ", with address clashes")
+                 << '\n';
     return clashes.isEmpty() ? Ok : SomeFailed;
 }
 

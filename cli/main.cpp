@@ -75,10 +75,10 @@ struct Options
 
 // `asksBoards`: the command sends requests, so the time-out and retries apply (watch only listens).
 void Parse(Options &o, const QStringList &args, const QString &usage, const QList<QCommandLineOption> &own,
-           Console &console, bool asksBoards = true)
+           Terminal &terminal, bool asksBoards = true)
 {
-    QTextStream &out = console.out;
-    o.link.notices = &console.err;
+    QTextStream &out = terminal.out;
+    o.link.notices = &terminal.err;
     QCommandLineParser &p = o.parser;
     p.setApplicationDescription(usage);
     p.addOption({{"h", "help"}, "Show this help."});
@@ -142,20 +142,25 @@ QHostAddress OneTarget(const QString &text, const char *command)
 
 // Several boards at once (a building's lifts) are never changed by a slip of the keyboard: asked on a
 // terminal, and --yes elsewhere.
-void ConfirmMany(const QList<QHostAddress> &targets, const Options &o, const char *verb, Console &console)
+void ConfirmMany(const QList<QHostAddress> &targets, const Options &o, const char *verb, Terminal &terminal)
 {
     if (targets.size() < 2 || o.isSet("yes"))
         return;
-    if (!IsTerminal(stdin) || !console.progress)
+    if (!IsTerminal(stdin) || !terminal.progress)
         Fail(BadUsage,
              QStringLiteral("%1 %2 boards at once needs --yes").arg(QLatin1String(verb)).arg(targets.size()));
-    console.err << verb << ' ' << targets.size() << " boards (" << targets.first().toString() << " to "
-                << targets.last().toString() << ")? [y/N] ";
-    console.err.flush();
+    terminal.err << verb << ' ' << targets.size() << " boards (" << targets.first().toString() << " to "
+                 << targets.last().toString() << ")? [y/N] ";
+    terminal.err.flush();
     QTextStream in(stdin);
     const QString answer = in.readLine().trimmed().toLower();
     if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
         Fail(BadUsage, QStringLiteral("nothing sent"));
+}
+
+WriteOptions WriteOptionsOf(const Options &o)
+{
+    return {o.isSet("force"), o.isSet("dry-run")};
 }
 
 QString BackupParent(const Options &o)
@@ -163,18 +168,18 @@ QString BackupParent(const Options &o)
     return o.isSet("dir") ? o.value("dir") : DefaultBackupParent();
 }
 
-int Read(const QStringList &args, Console &console)
+int Read(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(o, args, "velmarctl read TARGET... [--working] [--json]\nReads each board's stored configuration.",
           {{"working", "Read the working configuration instead of the stored one."},
            {"json", "One JSON object per board and line."}},
-          console);
-    return ReadCommand(o.link, WithoutNonBoards(Targets(o.positional), console), NamedAlone(o.positional),
-                       o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"), console);
+          terminal);
+    return ReadCommand(o.link, WithoutNonBoards(Targets(o.positional), terminal), NamedAlone(o.positional),
+                       o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"), terminal);
 }
 
-int Discover(const QStringList &args, Console &console)
+int Discover(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(o, args,
@@ -188,12 +193,12 @@ int Discover(const QStringList &args, Console &console)
           "after it began at the latest, with 1000 boards at most and 16 MACs of one address at most.",
           {{"working", "Read the working configuration instead of the stored one."},
            {"json", "One JSON object per board (and per clash) and line."}},
-          console);
+          terminal);
     if (!o.positional.isEmpty())
         Fail(BadUsage,
              QStringLiteral("discover takes no address: it asks every board that hears a broadcast"));
     return DiscoverCommand(o.link, o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"),
-                           console);
+                           terminal);
 }
 
 // Every value is checked here, before anything is sent.
@@ -233,7 +238,7 @@ Changes ChangesOf(const Options &o)
     return c;
 }
 
-int Write(const QStringList &args, Console &console)
+int Write(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(o, args,
@@ -265,20 +270,19 @@ int Write(const QStringList &args, Console &console)
             "Several boards: their backups go in a new folder under D (default: the user's data "
             "folder, VelmarCom/backups).",
             "D"}},
-          console);
+          terminal);
     if (o.positional.isEmpty())
         Fail(BadUsage, QStringLiteral("write takes the address of a board, a range or a list"));
-    const auto targets = WithoutNonBoards(Targets(o.positional), console);
+    const auto targets = WithoutNonBoards(Targets(o.positional), terminal);
     const Changes changes = ChangesOf(o);
     const auto from = o.isSet("from") ? std::optional(ReadBackupFile(o.value("from"))) : std::nullopt;
-    o.link.force = o.isSet("force");
     if (!o.isSet("dry-run"))
-        ConfirmMany(targets, o, "write", console);
-    return WriteCommand(o.link, targets, NamedAlone(o.positional), changes, from, o.isSet("dry-run"),
-                        BackupParent(o), console);
+        ConfirmMany(targets, o, "write", terminal);
+    return WriteCommand(o.link, targets, NamedAlone(o.positional), changes, from, WriteOptionsOf(o),
+                        BackupParent(o), terminal);
 }
 
-int Restore(const QStringList &args, Console &console)
+int Restore(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(o, args,
@@ -291,21 +295,20 @@ int Restore(const QStringList &args, Console &console)
            {"dry-run", "Show what would change; send nothing."},
            {"force", "Send a configuration that would leave the board unreachable, after saying why."},
            {"yes", "Restore several boards without asking."}},
-          console);
+          terminal);
     if (o.positional.size() < 2)
         Fail(BadUsage, QStringLiteral("restore takes a file or a folder of backups, and board addresses"));
     const QString source = o.positional[0];
-    const auto targets = WithoutNonBoards(Targets(o.positional.mid(1)), console);
+    const auto targets = WithoutNonBoards(Targets(o.positional.mid(1)), terminal);
     if (!QFileInfo(source).isDir())
         ReadBackupFile(source);  // a damaged file is said before any board is asked
-    o.link.force = o.isSet("force");
     if (!o.isSet("dry-run"))
-        ConfirmMany(targets, o, "restore", console);
+        ConfirmMany(targets, o, "restore", terminal);
     return RestoreCommand(o.link, source, targets, NamedAlone(o.positional.mid(1)), o.isSet("exact"),
-                          o.isSet("dry-run"), console);
+                          WriteOptionsOf(o), terminal);
 }
 
-int Backup(const QStringList &args, Console &console)
+int Backup(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(
@@ -315,14 +318,14 @@ int Backup(const QStringList &args, Console &console)
         "D/<run number>_<date>_<time><offset from UTC>: no backup ever replaces another. restore D\n"
         "TARGET... takes each board's newest, by the run numbers.",
         {{"dir", "The parent of the run folders (default: the user's data folder, VelmarCom/backups).", "D"}},
-        console);
+        terminal);
     if (o.isSet("dir") && o.value("dir").isEmpty())
         Fail(BadUsage, QStringLiteral("--dir needs a folder"));
-    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), console), NamedAlone(o.positional),
-                         BackupParent(o), console);
+    return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), terminal), NamedAlone(o.positional),
+                         BackupParent(o), terminal);
 }
 
-int Reboot(const QStringList &args, Console &console)
+int Reboot(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(o, args,
@@ -334,14 +337,14 @@ int Reboot(const QStringList &args, Console &console)
                     "acknowledgement."},
            {"wait-limit", "Give up waiting after S seconds (default 30).", "S", "30"},
            {"yes", "Reboot several boards without asking."}},
-          console);
-    const auto targets = WithoutNonBoards(Targets(o.positional), console);
-    ConfirmMany(targets, o, "reboot", console);
+          terminal);
+    const auto targets = WithoutNonBoards(Targets(o.positional), terminal);
+    ConfirmMany(targets, o, "reboot", terminal);
     return RebootCommand(o.link, targets, NamedAlone(o.positional), o.isSet("wait"),
-                         Number(o.parser, "wait-limit", 1, 3600), console);
+                         Number(o.parser, "wait-limit", 1, 3600), terminal);
 }
 
-int Watch(const QStringList &args, Console &console)
+int Watch(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(
@@ -351,11 +354,11 @@ int Watch(const QStringList &args, Console &console)
         "port, and what it is (a configuration reply with its fields, a reboot acknowledgement, an \"ikl\"\n"
         "report, an identifier mark, or unknown with its bytes in hexadecimal). Ctrl+C ends.",
         {{"json", "One JSON object per datagram and line."}, {"count", "End after N datagrams.", "N", "0"}},
-        console, false);
-    return WatchCommand(o.link, o.isSet("json"), Number(o.parser, "count", 0, 1000000000), console);
+        terminal, false);
+    return WatchCommand(o.link, o.isSet("json"), Number(o.parser, "count", 0, 1000000000), terminal);
 }
 
-int Commission(const QStringList &args, Console &console)
+int Commission(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(
@@ -378,11 +381,11 @@ int Commission(const QStringList &args, Console &console)
          {"wait-limit", "Wait S seconds at most for a rebooted board on its new address (default 30).", "S",
           "30"},
          {"force", "Go on with rows in a subnet this computer has no address in."}},
-        console);
+        terminal);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("commission takes one plan file"));
-    o.link.force = o.isSet("force");
     CommissionOptions options;
+    options.force = o.isSet("force");
     options.planPath = o.positional[0];
     options.at = OneTarget(o.value("at"), "--at");
     if (o.isSet("row") && o.isSet("redo"))
@@ -394,10 +397,10 @@ int Commission(const QStringList &args, Console &console)
     if (!options.forget.isEmpty() && !options.onlyRow.isEmpty())
         Fail(BadUsage, QStringLiteral("--forget frees a row and does nothing else: give it alone"));
     options.waitLimitSeconds = Number(o.parser, "wait-limit", 1, 3600);
-    return CommissionCommand(o.link, options, console);
+    return CommissionCommand(o.link, options, terminal);
 }
 
-int Audit(const QStringList &args, Console &console)
+int Audit(const QStringList &args, Terminal &terminal)
 {
     Options o;
     Parse(o, args,
@@ -414,10 +417,11 @@ int Audit(const QStringList &args, Console &console)
             "The site's name atop the HTML report (by default the plan's file name without its "
             "extension).",
             "TEXT"}},
-          console);
+          terminal);
     if (o.positional.size() != 1)
         Fail(BadUsage, QStringLiteral("audit takes one plan file"));
-    return AuditCommand(o.link, o.positional[0], o.isSet("json"), o.value("html"), o.value("title"), console);
+    return AuditCommand(o.link, o.positional[0], o.isSet("json"), o.value("html"), o.value("title"),
+                        terminal);
 }
 
 }  // namespace
@@ -428,8 +432,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("velmarctl"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    Console console{out, err, IsTerminal(stderr)};
-    PrepareConsole();
+    Terminal terminal{out, err, IsTerminal(stderr)};
+    PrepareTerminal();
     // Every exchange under way ends at its next tick, keeping what it has.
     OnInterrupt(&app, [] {});
     QStringList args = app.arguments();
@@ -452,7 +456,7 @@ int main(int argc, char *argv[])
         return finish(command.isEmpty() ? BadUsage : Ok);
     }
     args.removeAt(1);
-    const QList<std::pair<const char *, int (*)(const QStringList &, Console &)>> commands = {
+    const QList<std::pair<const char *, int (*)(const QStringList &, Terminal &)>> commands = {
         {"discover", Discover}, {"read", Read},       {"write", Write}, {"reboot", Reboot},
         {"backup", Backup},     {"restore", Restore}, {"watch", Watch}, {"commission", Commission},
         {"audit", Audit}};
@@ -463,7 +467,7 @@ int main(int argc, char *argv[])
         });
         if (found == commands.end())
             Fail(BadUsage, QStringLiteral("unknown command \"%1\"; see velmarctl --help").arg(command));
-        code = found->second(args, console);
+        code = found->second(args, terminal);
     } catch (const Failure &failure) {
         code = failure.code;
         out.flush();

@@ -233,7 +233,7 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
 }
 
 QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, char selector, Timing timing,
-                                           const std::function<void(const ReadOutcome &)> &onRead)
+                                           const std::function<void(const BoardRead &)> &onRead)
 {
     beginTally();
     QHash<quint32, StoredConfig> configs;
@@ -260,10 +260,9 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
         noteLate(data, from, port);
     };
     const qint64 slowestAnswerMs = exchange(
-        targets, ReadPlan(selector), &IsWholeConfig, timing,
+        targets, ReadSendPlan(selector), &IsWholeConfig, timing,
         [&](const Outcome &outcome) {
-            ReadOutcome read{outcome.target, std::nullopt, outcome.unusable, outcome.why,
-                             outcome.unreachable};
+            BoardRead read{outcome.target, std::nullopt, outcome.unusable, outcome.why, outcome.unreachable};
             if (!outcome.answer && !outcome.unusable && !outcome.unreachable)
                 silent_.insert(outcome.target.toIPv4Address());
             if (outcome.answer) {
@@ -357,7 +356,7 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
     });
     QSet<qsizetype> refusedOnce;
     int sent = 0;
-    const SendPlan plan = ReadPlan(selector);
+    const SendPlan plan = ReadSendPlan(selector);
     auto round = [&] {
         broadcast(broadcasts, plan, [&](qsizetype i, const SendError &error) {
             if (refused && !refusedOnce.contains(i))
@@ -468,10 +467,10 @@ std::optional<StoredConfig> Session::askUntil(const QHostAddress &target, char s
     // answer the broadcast too.
     auto ask = [&] {
         try {
-            send({target}, ReadPlan(selector));
+            send({target}, ReadSendPlan(selector));
         } catch (const SendError &) {
         }
-        broadcast(broadcasts, ReadPlan(selector));
+        broadcast(broadcasts, ReadSendPlan(selector));
     };
     QTimer again;
     QObject::connect(&again, &QTimer::timeout, &loop, ask);
@@ -542,18 +541,18 @@ void Session::watch(const std::function<bool(const QByteArray &, const QString &
 
 void Session::write(const QHostAddress &target, const ConfigWriteValues &values)
 {
-    send({target}, WritePlan(values));
+    send({target}, WriteSendPlan(values));
 }
 
 QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs,
                               const std::function<void(const Outcome &)> &onAck)
 {
     beginTally();
-    send(targets, PreRebootPlan());
+    send(targets, PreRebootSendPlan());
     // A reboot request is never repeated: a second one would restart a board that is coming up.
     QSet<quint32> acknowledged;
     exchange(
-        targets, RebootPlan(),
+        targets, RebootSendPlan(),
         [](const ConfigReplyFields &reply, qsizetype) { return reply.kind == ReplyKind::RebootAck; },
         {timeoutMs, 0},
         [&](const Outcome &outcome) {

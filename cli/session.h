@@ -47,7 +47,7 @@ public:
         QString why;  // what the unusable answer was
         bool unreachable = false;
     };
-    struct ReadOutcome
+    struct BoardRead
     {
         QHostAddress target;
         std::optional<StoredConfig> config;
@@ -82,7 +82,7 @@ public:
     bool open() { return listener_.open(); }
     quint16 port() const { return listener_.port(); }
     // Tests: where the sends go instead of the sockets.
-    void setSender(PlanSender *sender) { sender_ = sender ? sender : &sockets_; }
+    void setSender(SendPlanSender *sender) { sender_ = sender ? sender : &sockets_; }
     void setProgress(std::function<void(const Progress &)> progress) { progress_ = std::move(progress); }
     // Told, one English line each, what the operator should know of the wire beyond the answers: a peer
     // that floods (named once a session), a discovery that reached its limits.
@@ -93,7 +93,7 @@ public:
     // the last target's end are looked at too: a target answered with two MACs has two boards behind
     // its address (see twoBoards()).
     QHash<quint32, StoredConfig> read(const QList<QHostAddress> &targets, char selector, Timing timing,
-                                      const std::function<void(const ReadOutcome &)> &onRead = {});
+                                      const std::function<void(const BoardRead &)> &onRead = {});
     // The targets of the last read() that answered with more than one MAC, with those MACs.
     const QHash<quint32, QStringList> &twoBoards() const { return twoBoards_; }
     // "two boards (MACs 00:1E:7F:00:00:05 and 00:1E:7F:00:00:06) answer at 10.0.0.2 — connect one at a
@@ -177,7 +177,7 @@ private:
     Listener listener_;
     SendingSocket client_;
     SocketSender sockets_{listener_, client_};
-    PlanSender *sender_ = &sockets_;
+    SendPlanSender *sender_ = &sockets_;
     std::function<void(const Progress &)> progress_;
     // Whether a datagram is a late whole configuration from a target of the last read that stayed silent.
     void noteLate(const QByteArray &data, quint32 from, quint16 port);

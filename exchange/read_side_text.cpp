@@ -4,12 +4,14 @@
 
 #include <array>
 
+namespace velmar {
+
 const QString &HexPairText(std::uint8_t byte)
 {
     static const std::array<QString, 256> texts = [] {
         std::array<QString, 256> all;
         for (int k = 0; k < 256; ++k)
-            all[k] = QString::fromStdString(velmar::ByteToHexPair(std::uint8_t(k)));
+            all[k] = QString::fromStdString(ByteToHexPair(std::uint8_t(k)));
         return all;
     }();
     return texts[byte];
@@ -27,3 +29,5 @@ QString VisibleOnOneLine(QString text)
     }
     return text;
 }
+
+}  // namespace velmar

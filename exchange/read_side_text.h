@@ -5,9 +5,13 @@
 
 #include <cstdint>
 
+namespace velmar {
+
 // The text of a MAC byte ("0A"), made once for each of the 256.
 const QString &HexPairText(std::uint8_t byte);
 
 // A board's text on one line: line breaks and other control characters as their visible pictures
 // (␀ .. ␟, ␡), what cannot be shown as U+FFFD.
 QString VisibleOnOneLine(QString text);
+
+}  // namespace velmar

@@ -4,6 +4,8 @@
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
+namespace velmar {
+
 namespace {
 constexpr qint64 ReadBytes = 64 << 10;  // taken in at a time
 
@@ -94,7 +96,7 @@ bool PublicAddressLookup::start(const QUrl &url, int timeoutMs)
         "\r\nAccept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
         "Content-Type: text/html\r\nConnection: close\r\n\r\n";
     connect(socket_, &QTcpSocket::connected, this, [this, request] {
-        connectionEnd_ = std::make_unique<velmar::ConnectionEnd>(socket_->socketDescriptor());
+        connectionEnd_ = std::make_unique<ConnectionEnd>(socket_->socketDescriptor());
         socket_->write(request);
     });
     connect(socket_, &QTcpSocket::readyRead, this, &PublicAddressLookup::receive);
@@ -249,3 +251,5 @@ void PublicAddressLookup::end(const std::optional<QString> &address, const QStri
     body_.clear();
     emit finished(address, why);
 }
+
+}  // namespace velmar

@@ -14,8 +14,8 @@
 class QTcpSocket;
 
 namespace velmar {
+
 class ConnectionEnd;
-}
 
 // The longest address the reply may give: "255.255.255.255". A longer run is no address.
 inline constexpr qsizetype MaxAddressLength = 15;
@@ -57,7 +57,7 @@ private:
     void succeed();
 
     QTcpSocket *socket_ = nullptr;
-    std::unique_ptr<velmar::ConnectionEnd> connectionEnd_;  // whether the service reset the connection
+    std::unique_ptr<ConnectionEnd> connectionEnd_;  // whether the service reset the connection
     QTimer timeout_;
     QByteArray buffer_, body_;
     Stage stage_ = Stage::StatusLine;
@@ -66,3 +66,5 @@ private:
     int status_ = 0;
     bool chunked_ = false;
 };
+
+}  // namespace velmar

@@ -271,7 +271,7 @@ DecodedDatagram DecodeDatagram(std::string_view d)
             d.substr(std::min<std::size_t>(wire::VersionTextOffset, d.size()), wire::VersionTextMax);
         reply.versionText.emplace(text.substr(0, text.find('#')));
     }
-    reply.boardDynamic = ByteAt(d, wire::AddressingModeOffset) != 0;
+    reply.boardDhcp = ByteAt(d, wire::AddressingModeOffset) != 0;
     return decoded;
 }
 
@@ -369,7 +369,7 @@ std::ostream &operator<<(std::ostream &out, const DecodedDatagram &decoded)
         ip(r.ident->reserveIp2);
     }
     out << " ver=" << (r.versionText ? '"' + *r.versionText + '"' : "-");
-    return out << " dhcp=" << r.boardDynamic << '}';
+    return out << " dhcp=" << r.boardDhcp << '}';
 }
 
 // ---- The board's side ---------------------------------------------------------------------------
@@ -414,7 +414,7 @@ std::optional<StoredConfig> WholeConfigOf(const ConfigReplyFields &reply, std::s
         return std::nullopt;
     StoredConfig stored;
     stored.config.record = RecordOf(reply.recordHead.data(), *reply.ident);
-    stored.config.boardDhcp = reply.boardDynamic;
+    stored.config.boardDhcp = reply.boardDhcp;
     stored.config.versionText = reply.versionText.value_or(Bytes());
     stored.rayNumber = reply.rayNumber.value_or(0);
     return stored;

@@ -143,7 +143,7 @@ struct ConfigReplyFields
     std::optional<std::uint8_t> rayNumber;  // after "Nl" at 23
     std::optional<IdentBlock> ident;        // after "iden" at 25
     std::optional<Bytes> versionText;       // after "VER" at 42, Windows-1251 bytes
-    bool boardDynamic = false;              // offset 75
+    bool boardDhcp = false;                 // offset 75
     bool operator==(const ConfigReplyFields &) const = default;
 };
 

@@ -17,20 +17,20 @@ SendPlan Copies(const Bytes &frame, std::initializer_list<std::uint16_t> ports, 
 
 }  // namespace
 
-SendPlan ReadPlan(char selector, std::optional<std::uint16_t> userPort)
+SendPlan ReadSendPlan(char selector, std::optional<std::uint16_t> userPort)
 {
     return Copies(ReadRequest(selector),
                   {userPort.value_or(wire::UserPort), wire::BoardPort, wire::ListenPort}, wire::BoardPort);
 }
 
-SendPlan WritePlan(const ConfigWriteValues &values, std::optional<std::uint16_t> userPort)
+SendPlan WriteSendPlan(const ConfigWriteValues &values, std::optional<std::uint16_t> userPort)
 {
     return Copies(ConfigWrite(values),
                   {userPort.value_or(wire::UserPort), wire::WritePort, wire::BoardPort, wire::ListenPort},
                   wire::WritePort);
 }
 
-SendPlan PreRebootPlan()
+SendPlan PreRebootSendPlan()
 {
     SendPlan plan;
     plan.aimPort = wire::UserPort;
@@ -40,13 +40,13 @@ SendPlan PreRebootPlan()
     return plan;
 }
 
-SendPlan RebootPlan(std::optional<std::uint16_t> userPort)
+SendPlan RebootSendPlan(std::optional<std::uint16_t> userPort)
 {
     return Copies(RebootRequest(), {userPort.value_or(wire::UserPort), wire::BoardPort, wire::ListenPort},
                   wire::UserPort);
 }
 
-void CarryOut(const SendPlan &plan, const std::vector<std::string> &hosts, PlanSender &sender)
+void CarryOut(const SendPlan &plan, const std::vector<std::string> &hosts, SendPlanSender &sender)
 {
     for (const PlannedSend &step : plan.sends) {
         for (const std::string &host : hosts)

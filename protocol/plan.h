@@ -37,12 +37,12 @@ struct SendPlan
 // The user port is the board port of the first copy: the window's hidden port field, or 8026 when that
 // holds no number. A send to port 0 is left out. The read asks for the working ('C') or stored ('d')
 // configuration.
-SendPlan ReadPlan(char selector, std::optional<std::uint16_t> userPort = std::nullopt);
-// The write, and nothing after it: the caller reads the stored configuration back with ReadPlan('d').
-SendPlan WritePlan(const ConfigWriteValues &values, std::optional<std::uint16_t> userPort = std::nullopt);
+SendPlan ReadSendPlan(char selector, std::optional<std::uint16_t> userPort = std::nullopt);
+// The write, and nothing after it: the caller reads the stored configuration back with ReadSendPlan('d').
+SendPlan WriteSendPlan(const ConfigWriteValues &values, std::optional<std::uint16_t> userPort = std::nullopt);
 // The four frames a board wants, about 100 ms apart, before it takes a reboot request.
-SendPlan PreRebootPlan();
-SendPlan RebootPlan(std::optional<std::uint16_t> userPort = std::nullopt);
+SendPlan PreRebootSendPlan();
+SendPlan RebootSendPlan(std::optional<std::uint16_t> userPort = std::nullopt);
 
 // The ports a board sends its answers from.
 constexpr bool IsBoardPort(std::uint16_t port)
@@ -52,20 +52,20 @@ constexpr bool IsBoardPort(std::uint16_t port)
 }
 
 // The one narrow way a plan reaches the wire.
-class PlanSender
+class SendPlanSender
 {
 public:
-    virtual ~PlanSender() = default;
+    virtual ~SendPlanSender() = default;
     // A failed send from the listening socket throws; the caller skips the rest of the plan.
     virtual void send(const std::string &host, const PlannedSend &send) = 0;
     virtual void pause(int ms) = 0;
 };
 
 // Each step to every host in turn, then the step's pause: a site's boards share the pauses.
-void CarryOut(const SendPlan &plan, const std::vector<std::string> &hosts, PlanSender &sender);
+void CarryOut(const SendPlan &plan, const std::vector<std::string> &hosts, SendPlanSender &sender);
 
 // Keeps what it is given instead of sending it; pauses take no time.
-class RecordingSender : public PlanSender
+class RecordingSender : public SendPlanSender
 {
 public:
     struct Sent

@@ -119,7 +119,7 @@ void ClientSend(SendingSocket &socket, const QByteArray &data, const QString &ho
 
 // Carries plans out over the two sockets: ServerSend from the listener, ClientSend from the sending
 // socket; a pause blocks the thread, so nothing is received in the middle of an operation.
-class SocketSender : public PlanSender
+class SocketSender : public SendPlanSender
 {
 public:
     SocketSender(Listener &listener, SendingSocket &client) : listener_(listener), client_(client) {}

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+namespace velmar {
+
 namespace {
 
 // A value that a reader would change is written between double quotes: blanks at its ends, or a quote
@@ -177,15 +179,15 @@ IniRead ReadIniFile(const QString &path)
         return {};
     if (!info.isFile())  // a folder, a device or a pipe: never opened, never read
         return {IniRead::Status::Unreadable, {}, QStringLiteral("не є звичайним файлом")};
-    if (velmar::BelongsToAnotherUser(path))
+    if (BelongsToAnotherUser(path))
         return {IniRead::Status::Unreadable, {}, QStringLiteral("належить іншому користувачеві")};
     QByteArray text;
     QString error;
-    switch (velmar::ReadBoundedFile(path, MaxIniBytes, text, error)) {
-    case velmar::ReadOutcome::Missing: return {};
-    case velmar::ReadOutcome::Failed: return {IniRead::Status::Unreadable, {}, error};
-    case velmar::ReadOutcome::TooLarge: return {IniRead::Status::Damaged, {}, QStringLiteral("завеликий")};
-    case velmar::ReadOutcome::Read: break;
+    switch (ReadBoundedFile(path, MaxIniBytes, text, error)) {
+    case ReadOutcome::Missing: return {};
+    case ReadOutcome::Failed: return {IniRead::Status::Unreadable, {}, error};
+    case ReadOutcome::TooLarge: return {IniRead::Status::Damaged, {}, QStringLiteral("завеликий")};
+    case ReadOutcome::Read: break;
     }
     if (text.contains('\0'))
         return {IniRead::Status::Damaged, {}, QStringLiteral("не є текстом")};
@@ -200,9 +202,11 @@ bool WriteIniFile(const QString &path, const IniFile &ini, QString *error, QFile
     const QByteArray text = ini.format();
     // What the next start would refuse to read is never written.
     const bool ok = text.size() <= MaxIniBytes
-                        ? velmar::WriteWholeFile(path, text, why, readers)
+                        ? WriteWholeFile(path, text, why, readers)
                         : (why = QStringLiteral("понад %1 байт").arg(MaxIniBytes), false);
     if (!ok && error)
         *error = why;
     return ok;
 }
+
+}  // namespace velmar

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+namespace velmar {
+
 class IniFile
 {
 public:
@@ -80,6 +82,8 @@ inline constexpr qint64 MaxIniBytes = 1 << 20;  // what the program writes is we
 // Reads at most MaxIniBytes and one byte more, whatever the file is (a device or a pipe included).
 IniRead ReadIniFile(const QString &path);
 // Replaces the file whole, or leaves it as it was and returns false with the reason in `error`. Only
-// `readers` may read the new file (see velmar::WriteWholeFile).
+// `readers` may read the new file (see WriteWholeFile).
 bool WriteIniFile(const QString &path, const IniFile &ini, QString *error = nullptr,
-                  QFileDevice::Permissions readers = velmar::AnyReader);
+                  QFileDevice::Permissions readers = AnyReader);
+
+}  // namespace velmar

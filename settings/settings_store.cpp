@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace velmar {
+
 namespace {
 
 const char *const FileName = "VelmarCom.ini";
@@ -27,7 +29,7 @@ bool Occupied(const QString &path)
 bool Movable(const QString &path)
 {
     const QFileInfo info(path);
-    return !info.isSymLink() && info.isFile() && !velmar::BelongsToAnotherUser(path);
+    return !info.isSymLink() && info.isFile() && !BelongsToAnotherUser(path);
 }
 
 // Moves the file to the first free name of "PATH.SUFFIX", "PATH.SUFFIX-2", "-3"…: the new name, or empty
@@ -50,7 +52,7 @@ QString MoveAside(const QString &path, const QString &suffix)
 QFileDevice::Permissions Readers(const QString &path)
 {
     const QFileInfo info(path);
-    return info.exists() ? info.permissions() & velmar::AnyReader : velmar::AnyReader;
+    return info.exists() ? info.permissions() & AnyReader : AnyReader;
 }
 
 // The user's copy is the program's own file: one that an older version copied with a read-only
@@ -60,7 +62,7 @@ void PrepareUserCopy(const QString &path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile() || velmar::BelongsToAnotherUser(path))
+    if (info.isSymLink() || !info.isFile() || BelongsToAnotherUser(path))
         return;
     if (!(info.permissions() & QFileDevice::WriteOwner))
         QFile::setPermissions(path, info.permissions() | QFileDevice::WriteOwner);
@@ -77,8 +79,8 @@ bool WritableInPlace(const QString &path)
 
 SettingsPaths DefaultSettingsPaths()
 {
-    const QString user = QDir(velmar::UserSettingsFolder()).filePath(QLatin1String(FileName));
-    if (velmar::RunsInstalled())
+    const QString user = QDir(UserSettingsFolder()).filePath(QLatin1String(FileName));
+    if (RunsInstalled())
         return {user, user};
     return {QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(FileName)), user};
 }
@@ -91,7 +93,7 @@ struct SettingsStore::Copy
     QString why;
     QString problem;       // what the operator is told about it
     bool writable = true;  // false: a file that could be neither read nor set aside is left as it is
-    QFileDevice::Permissions readers = velmar::AnyReader;
+    QFileDevice::Permissions readers = AnyReader;
 };
 
 SettingsStore::Copy SettingsStore::Examine(const QString &path)
@@ -156,7 +158,7 @@ bool SettingsStore::toUserCopy(IniFile base, QFileDevice::Permissions readers, c
         outcome.problems << user.problem;
     if (user.status == IniRead::Status::Read) {
         base = user.ini;
-        readers = velmar::AnyReader;  // its own text: the file keeps its permissions
+        readers = AnyReader;  // its own text: the file keeps its permissions
     }
     QString why = user.why;
     std::optional<IniFile> written;
@@ -194,9 +196,9 @@ SettingsStore::Outcome SettingsStore::load(const Keys &atStart)
 {
     Outcome outcome;
     path_ = paths_.beside;  // where a save goes when nothing could be written at start either
-    velmar::RemoveStraySaves(paths_.beside);
+    RemoveStraySaves(paths_.beside);
     if (distinct())
-        velmar::RemoveStraySaves(paths_.user);
+        RemoveStraySaves(paths_.user);
     else
         PrepareUserCopy(paths_.user);  // installed: the first start makes the user's folder
 
@@ -306,3 +308,5 @@ SettingsStore::Outcome SettingsStore::save(const Keys &own)
     }
     return outcome;
 }
+
+}  // namespace velmar

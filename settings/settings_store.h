@@ -3,7 +3,7 @@
 // operator's; where it cannot be written, the user's copy takes the entries. The rules, each kept by
 // every start and every save:
 //  1. Nothing is deleted that the program did not make. A start removes only the temporary files of
-//     killed saves: names marked as the program's (velmar::RemoveStraySaves), the user's own, made on
+//     killed saves: names marked as the program's (RemoveStraySaves), the user's own, made on
 //     this computer by a process that no longer runs.
 //  2. Every write replaces a file whole or leaves it as it was, and writes nothing the reader's bound
 //     would refuse. A file with no room left below the bound for the program's keys keeps every line it
@@ -29,6 +29,8 @@
 
 #include <functional>
 #include <optional>
+
+namespace velmar {
 
 struct SettingsPaths
 {
@@ -82,3 +84,5 @@ private:
     QString path_;
     IniFile file_;
 };
+
+}  // namespace velmar

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace velmar {
+
 namespace {
 
 using Id = SettingsSectionId;
@@ -56,3 +58,5 @@ bool SettingsFlagValue(const QString &text)
                                 : trimmed.toLongLong(&ok, 10);
     return ok && value != 0;
 }
+
+}  // namespace velmar

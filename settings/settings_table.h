@@ -7,6 +7,8 @@
 #include <array>
 #include <span>
 
+namespace velmar {
+
 enum class SettingKind {
     Octet,       // a number field's value text ("010")
     Identifier,  // the identifier's edit text: plain digits, empty for 0
@@ -59,3 +61,5 @@ inline QString SettingsKeyName(int key)
 }
 // A flag is an integer, "0x" introducing hexadecimal digits; anything unreadable is unchecked.
 bool SettingsFlagValue(const QString &text);
+
+}  // namespace velmar

@@ -11,7 +11,7 @@ namespace velmar {
 
 // Makes the terminal show what the programs write: UTF-8 text and the escape sequences that redraw a
 // progress line. Files and pipes get the same UTF-8 bytes on every system.
-void PrepareConsole();
+void PrepareTerminal();
 
 // Whether the stream goes to a terminal.
 bool IsTerminal(FILE *stream);

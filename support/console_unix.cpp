@@ -24,7 +24,7 @@ extern "C" void OnSignal(int)
 
 }  // namespace
 
-void PrepareConsole() {}
+void PrepareTerminal() {}
 
 bool IsTerminal(FILE *stream)
 {

@@ -35,7 +35,7 @@ void AllowEscapeSequences(DWORD handle)
 }
 }  // namespace
 
-void PrepareConsole()
+void PrepareTerminal()
 {
     SetConsoleOutputCP(CP_UTF8);
     AllowEscapeSequences(STD_OUTPUT_HANDLE);

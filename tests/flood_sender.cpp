@@ -37,7 +37,7 @@ int main(int argc, char **argv)
             return 1;
         }
         sockets.push_back(std::move(socket));
-        replies.push_back(DefaultBoardState(QHostAddress(from)));
+        replies.push_back(DefaultStoredConfig(QHostAddress(from)));
     }
     QElapsedTimer clock;
     clock.start();

@@ -15,6 +15,8 @@
 
 namespace test {
 
+using namespace velmar;
+
 struct RecordingNotifier : Notifier
 {
     QStringList messages;

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <cstdio>
 
+using namespace velmar;
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);

@@ -110,7 +110,7 @@ void TestBoard::writeIsStoredAndAnsweredWithTheStoredConfiguration()
 
     const auto answer = decode(peer.socket.received[0]);
     QCOMPARE(answer.reply->ident->boardIdent, 4660);
-    QVERIFY(answer.reply->boardDynamic);
+    QVERIFY(answer.reply->boardDhcp);
 
     peer.send(ReadRequest('C'), options.address);
     QTRY_COMPARE(peer.socket.received.size(), 2);
@@ -247,7 +247,7 @@ void TestBoard::faults()
     StandInBoard board(options);
     QString error;
     QVERIFY(board.start(error));
-    const BoardState before = board.stored();
+    const StoredConfig before = board.stored();
     Peer peer;
     QElapsedTimer clock;
     clock.start();

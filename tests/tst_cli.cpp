@@ -298,7 +298,7 @@ void TestCli::writeThatIsNotKeptFails()
     // Its answers may be late copies of those before the write: they do not confirm it, nor prove it lost.
     const Run run = Ctl({"write", site.at(0), "--router", "127.0.0.254"});
     QCOMPARE(run.code, 4);
-    const QString router = IpText(DefaultBoardState(site.addresses[0]).config.record.routerIp);
+    const QString router = IpText(DefaultStoredConfig(site.addresses[0]).config.record.routerIp);
     QVERIFY2(run.out.contains("last answer: router " + router + " (wanted 127.0.0.254)"),
              qPrintable(run.out));
     QVERIFY(run.out.contains("no confirmation of the write"));
@@ -577,7 +577,7 @@ void TestCli::restoreJudgesAgainstTheFile()
 
     run = Ctl({"restore", file, site.at(0)});
     QCOMPARE(run.code, 1);
-    const ConfigRecord saved = DefaultBoardState(site.addresses[0]).config.record;
+    const ConfigRecord saved = DefaultStoredConfig(site.addresses[0]).config.record;
     QVERIFY(run.err.contains(QString("ident %1 cannot go out with a static console").arg(saved.boardIdent)));
     QVERIFY(run.out.contains("ident: NOT kept"));
     QVERIFY(!run.out.contains("kept the write"));
@@ -688,7 +688,7 @@ void TestCli::guardRefusesWhatLocksABoardOut()
 {
     QFETCH(QString, field);
     QFETCH(QString, value);
-    StoredConfig config = DefaultBoardState(QHostAddress("127.0.0.2"));
+    StoredConfig config = DefaultStoredConfig(QHostAddress("127.0.0.2"));
     ConfigRecord &r = config.config.record;
     if (field == "mac")
         r.mac = *ParseMac(value);
@@ -698,7 +698,7 @@ void TestCli::guardRefusesWhatLocksABoardOut()
     const QString problems = GuardProblems(config, standIn).join('|');
     QFETCH(QString, problem);
     QVERIFY2(problems.contains(problem), qPrintable(problems));
-    QVERIFY(GuardProblems(DefaultBoardState(QHostAddress("127.0.0.2")), true).isEmpty());
+    QVERIFY(GuardProblems(DefaultStoredConfig(QHostAddress("127.0.0.2")), true).isEmpty());
 
     if (QString(QTest::currentDataTag()) != "router outside")
         return;
@@ -732,7 +732,7 @@ void TestCli::aWriteBuildsOnAnotherConfiguratorsWrite()
     masked.config.record.netMask = *ParseIp("255.255.0.0");
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
-    Console console{outStream, errStream};
+    Terminal terminal{outStream, errStream};
     int asked = 0;
     bool masks = false;
     const int code = WriteAndVerify(
@@ -744,9 +744,9 @@ void TestCli::aWriteBuildsOnAnotherConfiguratorsWrite()
                     [&] { return board.stored().config.record.netMask == masked.config.record.netMask; });
             }
             const StoredConfig wanted = Apply(holds, router);
-            return WriteIntent{wanted, Expected(ValuesFor(wanted))};
+            return WriteIntent{wanted, HeldAfterWrite(wanted)};
         },
-        false, console);
+        WriteOptions{}, terminal);
     QVERIFY(masks);
     QCOMPARE(code, 0);
     QVERIFY2(out.contains("written meanwhile by another configurator"), qPrintable(out));
@@ -760,19 +760,19 @@ void TestCli::watchDecodesWhatArrives()
     QCOMPARE(Printable(QString("a\x1B[31m") + QChar(0x98)), QString("a\\x1b[31m\\x98"));
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
-    Console console{outStream, errStream};
+    Terminal terminal{outStream, errStream};
     Link link;
     link.port = test::freeUdpPort();
     QUdpSocket board;
     board.bind(QHostAddress("127.0.0.1"), 0);
-    const StoredConfig config = DefaultBoardState(QHostAddress("127.0.0.2"));
+    const StoredConfig config = DefaultStoredConfig(QHostAddress("127.0.0.2"));
     QTimer::singleShot(100, [&] {
         for (const QByteArray &datagram :
              {ToByteArray(ConfigReply(config.config)), ToByteArray(RebootAck(config.config)),
               QByteArray("ikl\x07\x01\x02\x03", 7), QByteArray(9000, 'x'), QByteArray("\x01\x02zz", 4)})
             board.writeDatagram(datagram, QHostAddress::LocalHost, link.port);
     });
-    QCOMPARE(WatchCommand(link, false, 4, console), 0);
+    QCOMPARE(WatchCommand(link, false, 4, terminal), 0);
     const QStringList lines = out.trimmed().split('\n');
     QCOMPARE(lines.size(), 5);
     QVERIFY(lines[0].contains(QString("127.0.0.1:%1").arg(board.localPort())));
@@ -788,7 +788,7 @@ void TestCli::watchDecodesWhatArrives()
         for (int i = 0; i < 50; ++i)
             board.writeDatagram(QByteArray("\x01\x02zz", 4), QHostAddress::LocalHost, link.port);
     });
-    QCOMPARE(WatchCommand(link, false, 3, console), 0);
+    QCOMPARE(WatchCommand(link, false, 3, terminal), 0);
     QCOMPARE(out.trimmed().split('\n').size(), 3);
 }
 
@@ -1376,7 +1376,7 @@ void TestCli::backupsAcrossAClockChangeRestoreTheLaterOne()
 {
     QTemporaryDir dir;
     const QHostAddress address("127.0.0.2");
-    const StoredConfig config = DefaultBoardState(address);
+    const StoredConfig config = DefaultStoredConfig(address);
     QVERIFY(QDir(dir.path()).mkdir("2026-12-31_235959"));
     SaveBackup(QDir(dir.filePath("2026-12-31_235959")), address, config);
     QString last;

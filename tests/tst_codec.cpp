@@ -223,7 +223,7 @@ void TestCodec::shortRepliesFillOnlyWhatTheyReach()
     QCOMPARE(decoded.reply->recordHead.size(), std::size_t(12));
     QVERIFY(!decoded.reply->ident);
     QVERIFY(!decoded.reply->versionText);
-    QCOMPARE(decoded.reply->boardDynamic, false);
+    QCOMPARE(decoded.reply->boardDhcp, false);
 
     QByteArray forty = reply(40);
     forty[29] = '\x34';
@@ -251,7 +251,7 @@ void TestCodec::rebootAckAndFilterByteKeepTheRecord()
     QVERIFY(decoded.reply->recordHead.empty());
     QVERIFY(!decoded.reply->ident);
     QCOMPARE(decoded.reply->versionText.value_or(""), std::string("1."));
-    QVERIFY(decoded.reply->boardDynamic);
+    QVERIFY(decoded.reply->boardDhcp);
 
     QByteArray filtered = reply(100);
     filtered[10] = 4;
@@ -368,7 +368,7 @@ void TestCodec::boardSideRoundTrip()
                                         0,  127, 0, 0, 1,   0x00, 0x1E, 0x7F, 0x00, 0x00, 0x02}));
     QCOMPARE(*decoded.reply->ident, (IdentBlock{513, true, {1, 1, 1, 1}, {2, 2, 2, 2}}));
     QCOMPARE(*decoded.reply->versionText, config.versionText);
-    QVERIFY(decoded.reply->boardDynamic);
+    QVERIFY(decoded.reply->boardDhcp);
     QCOMPARE(int(*decoded.identMark), 513);
     QCOMPARE(DecodeDatagram(RebootAck(config)).reply->kind, ReplyKind::RebootAck);
 }
@@ -385,19 +385,19 @@ void TestCodec::plans_data()
     QTest::addColumn<int>("aimPort");
     const std::nullopt_t noUserPort = std::nullopt;  // the window's port field holds no number
     const QByteArray readC = QByteArray::fromStdString(ReadRequest('C'));
-    QTest::newRow("read working") << ReadPlan('C', noUserPort) << QList<int>{8026, 8024, 6767} << "LLL" << 0
-                                  << QByteArrayList{readC} << 8024;
-    QTest::newRow("read stored") << ReadPlan('d', noUserPort) << QList<int>{8026, 8024, 6767} << "LLL" << 0
-                                 << QByteArrayList{QByteArray::fromStdString(ReadRequest('d'))} << 8024;
-    QTest::newRow("read, user port 9000")
-        << ReadPlan('C', 9000) << QList<int>{9000, 8024, 6767} << "LLL" << 0 << QByteArrayList{readC} << 8024;
+    QTest::newRow("read working") << ReadSendPlan('C', noUserPort) << QList<int>{8026, 8024, 6767} << "LLL"
+                                  << 0 << QByteArrayList{readC} << 8024;
+    QTest::newRow("read stored") << ReadSendPlan('d', noUserPort) << QList<int>{8026, 8024, 6767} << "LLL"
+                                 << 0 << QByteArrayList{QByteArray::fromStdString(ReadRequest('d'))} << 8024;
+    QTest::newRow("read, user port 9000") << ReadSendPlan('C', 9000) << QList<int>{9000, 8024, 6767} << "LLL"
+                                          << 0 << QByteArrayList{readC} << 8024;
     QTest::newRow("read, user port 0")
-        << ReadPlan('C', 0) << QList<int>{8024, 6767} << "LL" << 0 << QByteArrayList{readC} << 8024;
-    QTest::newRow("write") << WritePlan({}, noUserPort) << QList<int>{8026, 8023, 8024, 6767} << "LLLL" << 0
-                           << QByteArrayList{QByteArray::fromStdString(ConfigWrite({}))} << 8023;
-    QTest::newRow("pre-reboot") << PreRebootPlan() << QList<int>{8026, 8026, 8026, 8026} << "FFFF" << 400
+        << ReadSendPlan('C', 0) << QList<int>{8024, 6767} << "LL" << 0 << QByteArrayList{readC} << 8024;
+    QTest::newRow("write") << WriteSendPlan({}, noUserPort) << QList<int>{8026, 8023, 8024, 6767} << "LLLL"
+                           << 0 << QByteArrayList{QByteArray::fromStdString(ConfigWrite({}))} << 8023;
+    QTest::newRow("pre-reboot") << PreRebootSendPlan() << QList<int>{8026, 8026, 8026, 8026} << "FFFF" << 400
                                 << QByteArrayList{"msi", "vsi"} << 8026;
-    QTest::newRow("reboot") << RebootPlan(noUserPort) << QList<int>{8026, 8024, 6767} << "LLL" << 0
+    QTest::newRow("reboot") << RebootSendPlan(noUserPort) << QList<int>{8026, 8024, 6767} << "LLL" << 0
                             << QByteArrayList{QByteArray::fromStdString(RebootRequest())} << 8026;
 }
 

@@ -11,6 +11,8 @@
 #include <unistd.h>
 #endif
 
+using namespace velmar;
+
 class TestSettingsStore : public QObject
 {
     Q_OBJECT
@@ -295,3 +297,5 @@ void TestSettingsStore::linksAreNeitherWrittenNorChangedThrough()
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
 #include "tst_settings_store.moc"
+
+using namespace velmar;

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QTimer>
 
+using namespace velmar;
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace velmar {
 // Captions that more than one part of the window sets.
 
 // The addressing boxes' captions, as operators know them. The board's static caption has two spellings:
@@ -9,3 +11,5 @@ inline const char *const ConsoleDynamicCaption = "Динамічна IP адре
 inline const char *const BoardStaticCaption = "Статична IP адреса Плати ";
 inline const char *const BoardStaticSwitchedCaption = "Статична IP адреса Плати";
 inline const char *const BoardDynamicCaption = "Динамічна IP адреса Плати ( DHCP )";
+
+}  // namespace velmar

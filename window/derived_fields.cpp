@@ -6,6 +6,8 @@
 
 #include <QCheckBox>
 
+namespace velmar {
+
 namespace {
 
 void CopyOctets(const std::array<NumericEdit *, 4> &from, const std::array<NumericEdit *, 4> &to)
@@ -19,10 +21,10 @@ void CopyOctets(const std::array<NumericEdit *, 4> &from, const std::array<Numer
 void TForm1_Config_UDP::Button5Click(QObject *)
 {
     // Only the bytes the lift address gives change: the first two keep their text as it stands.
-    const velmar::Mac derived = velmar::MacFromLift({}, address(2));
+    const Mac derived = MacFromLift({}, address(2));
     const auto mac = macBytes(5);
     for (int k = 2; k < 6; ++k)
-        mac[k]->setText(QString::fromStdString(velmar::ByteToHexPair(derived[k])));
+        mac[k]->setText(QString::fromStdString(ByteToHexPair(derived[k])));
 }
 
 void TForm1_Config_UDP::Button7Click(QObject *)
@@ -39,3 +41,5 @@ void TForm1_Config_UDP::Button7Click(QObject *)
     CheckBox2->setChecked(CheckBox3->isChecked());
     IND_MEdit->setValueText(CurrencyEdit1->editText());
 }
+
+}  // namespace velmar

@@ -2,6 +2,8 @@
 
 #include "captions.h"
 
+namespace velmar {
+
 namespace design {
 
 namespace {
@@ -117,3 +119,5 @@ std::span<const Row> DesignRows()
 }
 
 }  // namespace design
+
+}  // namespace velmar

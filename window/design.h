@@ -4,6 +4,8 @@
 
 #include <span>
 
+namespace velmar {
+
 namespace design {
 
 enum class Kind {
@@ -44,3 +46,5 @@ constexpr int DesignLeft = 393, DesignTop = 137;
 std::span<const Row> DesignRows();
 
 }  // namespace design
+
+}  // namespace velmar

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QWidget>
 
+namespace velmar {
+
 namespace {
 
 bool ended = false;
@@ -33,3 +35,5 @@ void SessionEnd::end()
         window_->close();
     QCoreApplication::quit();
 }
+
+}  // namespace velmar

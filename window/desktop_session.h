@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace velmar {
+
 // Whether a window can be shown at all. Where it cannot (a text console, an SSH login without X), the
 // reason for the operator, else empty.
 const char *NoGraphicalSession();
@@ -26,3 +28,5 @@ private:
 
     QWidget *window_ = nullptr;
 };
+
+}  // namespace velmar

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+namespace velmar {
+
 namespace {
 
 bool IsSet(const char *name)
@@ -28,5 +30,7 @@ const char *NoGraphicalSession()
 // A desktop session ends its programs with SIGTERM (SIGHUP when a terminal closes).
 SessionEnd::SessionEnd()
 {
-    velmar::OnInterrupt(qApp, [this] { end(); });
+    OnInterrupt(qApp, [this] { end(); });
 }
+
+}  // namespace velmar

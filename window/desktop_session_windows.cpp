@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+namespace velmar {
+
 const char *NoGraphicalSession()
 {
     return nullptr;
@@ -13,3 +15,5 @@ SessionEnd::SessionEnd()
 {
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [this] { end(); });
 }
+
+}  // namespace velmar

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+namespace velmar {
+
 namespace {
 
 constexpr char16_t Backspace = 8, Enter = 13, Escape = 27;
@@ -355,3 +357,5 @@ void HexByteEdit::focusOutEvent(QFocusEvent *event)
     if (MovesWithinWindow(event) && hooks.exit)
         hooks.exit(this);
 }
+
+}  // namespace velmar

@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+namespace velmar {
+
 // The character a key types, as the key-press rules see it: printable text, or the control character
 // of Backspace, Enter, Escape and Ctrl+letter. Keys that type nothing (arrows, Delete, Home) give none.
 std::optional<QChar> TypedCharacter(const QKeyEvent *event);
@@ -111,3 +113,5 @@ private:
     // One character, as a key that types it: the window's rule first, then at most two characters.
     void type(QChar key);
 };
+
+}  // namespace velmar

@@ -3,6 +3,8 @@
 #include "entry_fields.h"
 #include "form.h"
 
+namespace velmar {
+
 // Space or Enter in the first three octets of an address steps to the next octet of the same address;
 // the key itself is used up.
 void TForm1_Config_UDP::stepToNextOctet(QWidget *sender, QChar &key)
@@ -59,3 +61,5 @@ void TForm1_Config_UDP::Ed_5_IP_0Exit(QWidget *sender)
     if (field->text().size() < 2)
         field->setText(QLatin1Char('0') + field->text());
 }
+
+}  // namespace velmar

@@ -18,6 +18,8 @@
 #include <exception>
 #include <utility>
 
+namespace velmar {
+
 int TagOf(const QObject *object)
 {
     return object ? object->property("Tag").toInt() : 0;
@@ -300,9 +302,9 @@ std::array<HexByteEdit *, 6> TForm1_Config_UDP::macBytes(int panel) const
     return PanelFields(macPanels_, panel, *this);
 }
 
-velmar::Ipv4 TForm1_Config_UDP::address(int panel) const
+Ipv4 TForm1_Config_UDP::address(int panel) const
 {
-    velmar::Ipv4 ip{};
+    Ipv4 ip{};
     for (int k = 0; k < 4; ++k)
         ip[k] = static_cast<std::uint8_t>(octets(panel)[k]->valueText().toInt() & 0xFF);
     return ip;
@@ -331,11 +333,11 @@ std::optional<std::uint16_t> TForm1_Config_UDP::userPort() const
     return ok && port <= 0xFFFF ? std::optional<std::uint16_t>(port) : std::nullopt;
 }
 
-void TForm1_Config_UDP::carryOut(const velmar::SendPlan &plan)
+void TForm1_Config_UDP::carryOut(const SendPlan &plan)
 {
-    velmar::PlanSender &sender = run_.sender ? *run_.sender : sockets_;
+    SendPlanSender &sender = run_.sender ? *run_.sender : sockets_;
     try {
-        velmar::CarryOut(plan, {targetText().toStdString()}, sender);
+        CarryOut(plan, {targetText().toStdString()}, sender);
     } catch (const std::exception &) {
     }
 }
@@ -367,3 +369,5 @@ void TForm1_Config_UDP::FormClose()
     IdUDPClient_Conf.close();
     IdUDPServer_Conf.close();
 }
+
+}  // namespace velmar

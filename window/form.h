@@ -15,16 +15,19 @@
 #include <array>
 #include <functional>
 
-class HexByteEdit;
-class NumericEdit;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class PublicAddressLookup;
 class QPushButton;
 class QTimer;
+
+namespace velmar {
+
+class HexByteEdit;
+class NumericEdit;
+class PublicAddressLookup;
 
 class TForm1_Config_UDP : public QWidget
 {
@@ -41,9 +44,9 @@ public:
     std::array<NumericEdit *, 4> octets(int panel) const;  // Ed_<panel>_IP_0.._3
     std::array<HexByteEdit *, 6> macBytes(int panel) const;
     // The address an address panel shows: Ed_<panel>_IP_0.._3 as octets.
-    velmar::Ipv4 address(int panel) const;
-    velmar::Listener &listener() { return IdUDPServer_Conf; }
-    const velmar::SendingSocket &sendingSocket() const { return IdUDPClient_Conf; }
+    Ipv4 address(int panel) const;
+    Listener &listener() { return IdUDPServer_Conf; }
+    const SendingSocket &sendingSocket() const { return IdUDPClient_Conf; }
     QString settingsFilePath() const { return settings_.path(); }
 
     // ---- Handlers (each defined in the folder of its subsystem) ----
@@ -129,7 +132,7 @@ private:
     // Runs a handler; an error that escapes it goes to the error box and the program goes on.
     void run(const std::function<void()> &handler);
 
-    velmar::ConfigWriteValues writeSideValues() const;
+    ConfigWriteValues writeSideValues() const;
     // The field with the focus takes what is being typed in it, as if it had been left.
     void takeEditInProgress();
     // Shared by the read, write and reboot.
@@ -139,7 +142,7 @@ private:
     void stepToNextOctet(QWidget *sender, QChar &key);
     // Carries a plan out to the target. A send that fails ends the sending silently; the operator's sign
     // is a field that does not change.
-    void carryOut(const velmar::SendPlan &plan);
+    void carryOut(const SendPlan &plan);
     // The settings file's paths: the run's, or beside the program and in the user's folder.
     static SettingsPaths SettingsPathsOf(const RunSettings &run);
 
@@ -148,9 +151,9 @@ private:
     QHash<QString, QWidget *> controls_;
     mutable QHash<int, std::array<NumericEdit *, 4>> octetPanels_;
     mutable QHash<int, std::array<HexByteEdit *, 6>> macPanels_;
-    velmar::Listener IdUDPServer_Conf;
-    velmar::SendingSocket IdUDPClient_Conf;
-    velmar::SocketSender sockets_{IdUDPServer_Conf, IdUDPClient_Conf};
+    Listener IdUDPServer_Conf;
+    SendingSocket IdUDPClient_Conf;
+    SocketSender sockets_{IdUDPServer_Conf, IdUDPClient_Conf};
     PublicAddressLookup *IdHTTP_Conf = nullptr;  // made at the first lookup: most runs never look up
     QStringList rememberedTarget_;
     SettingsStore settings_;
@@ -183,3 +186,5 @@ inline const char *const ApplicationTitle = "Конфігуратор V-8.6";
 
 // The message of an all-zero target.
 inline const char *const ZeroTargetMessage = "IP - Плати що конфігуруеться = 000.000.000.000";
+
+}  // namespace velmar

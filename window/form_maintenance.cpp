@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-using namespace velmar;
+namespace velmar {
 
 void TForm1_Config_UDP::Button3Click(QObject *)
 {
@@ -17,13 +17,13 @@ void TForm1_Config_UDP::Button3Click(QObject *)
         return;
     }
     // The pauses between the pre-reboot frames hold the window: nothing is received in between.
-    carryOut(PreRebootPlan());
+    carryOut(PreRebootSendPlan());
     EditRs->setText(QStringLiteral("__"));
     ClearReadSide();
     if (!TimerRead_Conf->isActive())
         TimerRead_Conf->start();  // a running read-back keeps its rhythm and starts its count again
     SetTag(TimerRead_Conf, wire::ReadBackCount);
-    const SendPlan plan = RebootPlan(userPort());
+    const SendPlan plan = RebootSendPlan(userPort());
     IdUDPClient_Conf.aim(targetText(), plan.aimPort);
     carryOut(plan);  // a failed send leaves EditRs at "__": no acknowledgement came
 }
@@ -41,3 +41,5 @@ void TForm1_Config_UDP::BitBtn1Click(QObject *)
     }
     IdHTTP_Conf->start(run_.echoServiceUrl, run_.lookupTimeoutMs);  // one at a time: refused while one runs
 }
+
+}  // namespace velmar

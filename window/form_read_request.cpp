@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QTimer>
 
-using namespace velmar;
+namespace velmar {
 
 void TForm1_Config_UDP::ClearReadSide()
 {
@@ -34,7 +34,7 @@ void TForm1_Config_UDP::Button2Click(QObject *sender)
     }
     // The requests go out first: no answer is handled before this handler returns, so the operator sees
     // the read side emptied and then filled, as before, and the board answers sooner.
-    const SendPlan plan = ReadPlan(TagOf(sender) != 0 ? SelectorWorking : SelectorStored, userPort());
+    const SendPlan plan = ReadSendPlan(TagOf(sender) != 0 ? SelectorWorking : SelectorStored, userPort());
     IdUDPClient_Conf.aim(targetText(), plan.aimPort);
     carryOut(plan);
     ClearReadSide();  // whatever the sends' outcome
@@ -47,3 +47,5 @@ void TForm1_Config_UDP::TimerRead_ConfTimer(QObject *sender)
     if (TagOf(TimerRead_Conf) < 0)
         TimerRead_Conf->stop();
 }
+
+}  // namespace velmar

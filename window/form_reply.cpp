@@ -15,7 +15,7 @@
 
 #include <array>
 
-using namespace velmar;
+namespace velmar {
 
 namespace {
 
@@ -103,7 +103,7 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, cons
         readSide_.setVersion(Lab_Ver, VisibleOnOneLine(VersionToText(*reply.versionText)), suffix);
 
     CheckBox5->show();
-    if (reply.boardDynamic && readSide_.versionShown(Lab_Ver)) {
+    if (reply.boardDhcp && readSide_.versionShown(Lab_Ver)) {
         CheckBox5->setChecked(true);
         Show(CheckBox5, boardDynamicCaption);
     } else {
@@ -111,3 +111,5 @@ void TForm1_Config_UDP::IdUDPServer_ConfUDPRead(const QByteArray &datagram, cons
         Show(CheckBox5, boardStaticCaption);
     }
 }
+
+}  // namespace velmar

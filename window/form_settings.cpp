@@ -11,6 +11,8 @@
 
 #include <stdexcept>
 
+namespace velmar {
+
 namespace {
 
 const SettingsSection &Placement()
@@ -159,3 +161,5 @@ void TForm1_Config_UDP::SaveSettings()
     if (!outcome.saved)
         throw std::runtime_error(outcome.failure.toStdString());
 }
+
+}  // namespace velmar

@@ -6,7 +6,7 @@
 
 #include <QCheckBox>
 
-using namespace velmar;
+namespace velmar {
 
 namespace {
 
@@ -54,9 +54,11 @@ void TForm1_Config_UDP::Button1Click(QObject *sender)
     {
         WindowDisabled disabled(this);
 
-        const SendPlan plan = WritePlan(writeSideValues(), userPort());
+        const SendPlan plan = WriteSendPlan(writeSideValues(), userPort());
         IdUDPClient_Conf.aim(targetText(), plan.aimPort);
         carryOut(plan);  // a failed send shows in the read-back that follows
     }
     Button2Click(sender);
 }
+
+}  // namespace velmar

@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+namespace velmar {
+
 namespace {
 
 using namespace design;
@@ -265,3 +267,5 @@ void TForm1_Config_UDP::buildControls()
     }
     move(DesignLeft, DesignTop);
 }
+
+}  // namespace velmar

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <exception>
 
+using namespace velmar;
+
 namespace {
 
 // A last guard: an error that escapes any event goes to the error box, and the program goes on.

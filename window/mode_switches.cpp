@@ -9,6 +9,8 @@
 #include <QGroupBox>
 #include <QLabel>
 
+namespace velmar {
+
 void TForm1_Config_UDP::CheckBox1Click(QObject *)
 {
     GroupBox3->setVisible(CheckBox1->isChecked());
@@ -18,7 +20,7 @@ void TForm1_Config_UDP::CheckBox2Click(QObject *)
 {
     const bool dynamic = CheckBox2->isChecked();
     CheckBox2->setText(QString::fromUtf8(dynamic ? ConsoleDynamicCaption : ConsoleStaticCaption));
-    if (!velmar::AddressingAllowed(CheckBox4->isChecked(), dynamic))
+    if (!AddressingAllowed(CheckBox4->isChecked(), dynamic))
         CheckBox4->setChecked(false);
     // The dispatcher's address and the identifier are there only for a dynamic console.
     for (QWidget *field : {static_cast<QWidget *>(ED_1), static_cast<QWidget *>(IND_MEdit)}) {
@@ -36,7 +38,7 @@ void TForm1_Config_UDP::CheckBox4Click(QObject *)
         return;
     }
     CheckBox4->setText(QString::fromUtf8(BoardDynamicCaption));
-    if (!velmar::AddressingAllowed(true, CheckBox2->isChecked()))
+    if (!AddressingAllowed(true, CheckBox2->isChecked()))
         CheckBox2->setChecked(true);
 }
 
@@ -60,3 +62,5 @@ void TForm1_Config_UDP::Lab_IP2DblClick(QObject *)
     for (int k = 0; k < 4; ++k)
         octets(0)[k]->setValueText(rememberedTarget_[k]);
 }
+
+}  // namespace velmar

@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace velmar {
+
 class Notifier
 {
 public:
@@ -20,3 +22,5 @@ public:
     void message(QWidget *parent, const QString &text) override;
     void error(QWidget *parent, const QString &text) override;
 };
+
+}  // namespace velmar

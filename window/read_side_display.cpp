@@ -8,6 +8,8 @@
 
 #include <utility>
 
+namespace velmar {
+
 namespace {
 
 // Passes closer together than this are shown together.
@@ -132,3 +134,5 @@ void ReadSideDisplay::setValue(NumericEdit *field, double value)
     if (field->keepValue(value))  // once a pass: the field says whether it waits to be shown already
         pendingFields_.emplace_back(field);
 }
+
+}  // namespace velmar

@@ -13,8 +13,11 @@
 #include <utility>
 #include <vector>
 
-class NumericEdit;
 class QLabel;
+
+namespace velmar {
+
+class NumericEdit;
 
 class ReadSideDisplay
 {
@@ -61,3 +64,5 @@ private:
         int room = -1;                   // the room it was fitted to
     } version_;
 };
+
+}  // namespace velmar

@@ -7,16 +7,20 @@
 #include <QString>
 #include <QUrl>
 
+namespace velmar {
+
 struct RunSettings
 {
-    quint16 listenPort = velmar::wire::ListenPort;
+    quint16 listenPort = wire::ListenPort;
     // Empty: "VelmarCom.ini" beside the executable, and the user's configuration folder where that
     // folder cannot be written.
     QString settingsPath;
     QString fallbackSettingsPath;
     QUrl echoServiceUrl{QStringLiteral("http://checkip.dyndns.org/")};
-    int readBackIntervalMs = velmar::wire::ReadBackIntervalMs;
+    int readBackIntervalMs = wire::ReadBackIntervalMs;
     int lookupTimeoutMs = 5000;
     // Tests: where the window's sends go instead of its sockets.
-    velmar::PlanSender *sender = nullptr;
+    SendPlanSender *sender = nullptr;
 };
+
+}  // namespace velmar

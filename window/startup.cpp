@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QImageReader>
 
+namespace velmar {
+
 namespace {
 
 // The window's icon, drawn from the program's SVG icon at the sizes title bars and task bars take. Read as
@@ -34,3 +36,5 @@ void PrepareApplication(QApplication &app)
     QGuiApplication::setDesktopFileName(QStringLiteral("ua.velmar.VelmarCom"));
     app.setWindowIcon(WindowIcon());
 }
+
+}  // namespace velmar

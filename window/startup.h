@@ -4,4 +4,8 @@
 
 class QApplication;
 
+namespace velmar {
+
 void PrepareApplication(QApplication &app);
+
+}  // namespace velmar

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+using namespace velmar;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const IniFile read = IniFile::parse(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
