@@ -2,8 +2,8 @@
 
 #include "board.h"
 #include "command_line.h"
-#include "console.h"
 #include "installation.h"
+#include "terminal.h"
 #include "transport.h"
 
 #include <QCommandLineParser>

@@ -1,5 +1,4 @@
 #include "audit.h"
-#include "console.h"
 
 #include "commission.h"
 #include "whole_file.h"
@@ -224,7 +223,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     for (QStringList &macs : twoBoards)
         macs.sort();
     const auto working = session.read(planned, SelectorWorking, link.timing);
-    if (Interrupted())
+    if (session.cancelled())
         return Stopped(terminal);
 
     QSet<quint32> accounted;
@@ -362,7 +361,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
                                        title, findings, totals)
                                 .toUtf8(),
                             error))
-            Fail(SomeFailed, QStringLiteral("cannot write %1: %2").arg(htmlPath, error));
+            Throw(SiteError::Failed, QStringLiteral("cannot write %1: %2").arg(htmlPath, error));
         terminal.err << "report: " << htmlPath << '\n';
     }
     if (trouble)

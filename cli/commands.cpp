@@ -1,7 +1,6 @@
 #include "commands.h"
 #include "address_lock.h"
 #include "backups.h"
-#include "console.h"
 
 #include "frame_bytes.h"
 #include "guard.h"
@@ -50,9 +49,17 @@ QString FromPrintable(const QString &text)
     return plain;
 }
 
-[[noreturn]] void Fail(int code, const QString &message)
+int ExitCode(SiteError::Kind kind)
 {
-    throw Failure{code, message};
+    switch (kind) {
+    case SiteError::BadRequest:
+    case SiteError::Refused: return BadUsage;
+    case SiteError::Failed: return SomeFailed;
+    case SiteError::PortTaken: return PortTaken;
+    case SiteError::NotConfirmed: return NoConfirmation;
+    case SiteError::Stopped: return StoppedByUser;
+    }
+    return SomeFailed;
 }
 
 namespace {
@@ -122,7 +129,7 @@ class ProgressLine
 public:
     explicit ProgressLine(Terminal &terminal) : terminal_(terminal) { clock_.start(); }
     ~ProgressLine() { clear(); }
-    void show(const Session::Progress &p)
+    void show(const Progress &p)
     {
         say(waiting_.isEmpty() ? QStringLiteral("%1/%2 done, %3 answered, %4 silent")
                                      .arg(p.done)
@@ -201,21 +208,43 @@ private:
     QTimer timer_;
 };
 
-// A session whose progress goes to the progress line, which a notice first clears.
-struct OpenSession : LinkedSession
+// The progress line for the link's sink: progress shown there, the line cleared before anything else is
+// said.
+class LineSink : public Sink
 {
-    OpenSession(const Link &link, ProgressLine *progress = nullptr)
-        : LinkedSession(link, [progress](const Progress &p) {
-              if (progress)
-                  progress->show(p);
-          })
+public:
+    LineSink(ProgressLine *line, Sink *next) : line_(line), next_(next) {}
+    void progress(const Progress &progress) override
     {
-        if (progress && link.notices)
-            setNotice([progress, notices = link.notices](const QString &line) {
-                progress->clear();
-                *notices << line << '\n';
-                notices->flush();
-            });
+        if (line_)
+            line_->show(progress);
+    }
+    void notice(const QString &text) override
+    {
+        if (line_)
+            line_->clear();
+        if (next_)
+            next_->notice(text);
+    }
+    void warning(const QString &text) override
+    {
+        if (line_)
+            line_->clear();
+        if (next_)
+            next_->warning(text);
+    }
+
+private:
+    ProgressLine *line_;
+    Sink *next_;
+};
+
+// A session whose progress goes to the progress line, which a notice first clears.
+struct OpenSession : private LineSink, LinkedSession
+{
+    explicit OpenSession(const Link &link, ProgressLine *progress = nullptr)
+        : LineSink(progress, link.sink), LinkedSession(link, this)
+    {
     }
 };
 
@@ -225,36 +254,43 @@ StoredConfig Current(Session &session, const QHostAddress &target, Session::Timi
 {
     Session::BoardRead outcome;
     session.read({target}, SelectorStored, timing, [&](const Session::BoardRead &read) { outcome = read; });
-    if (Interrupted())
-        Fail(StoppedByUser, QStringLiteral("stopped"));
+    if (session.cancelled())
+        Throw(SiteError::Stopped, QStringLiteral("stopped"));
     if (!outcome.config) {
         session.settle(LateWaitMs(timing));
-        Fail(SomeFailed, session.answeredLate().contains(target.toIPv4Address())
-                             ? LateText(target, timing) + QStringLiteral("; nothing sent")
-                             : target.toString() + ": " + Silence(outcome));
+        Throw(SiteError::Failed, session.answeredLate().contains(target.toIPv4Address())
+                                     ? LateText(target, timing) + QStringLiteral("; nothing sent")
+                                     : target.toString() + ": " + Silence(outcome));
     }
     RefuseTwoBoards(session, {target}, timing, QStringLiteral("nothing written"));
-    if (Interrupted())
-        Fail(StoppedByUser, QStringLiteral("stopped"));
+    if (session.cancelled())
+        Throw(SiteError::Stopped, QStringLiteral("stopped"));
     return *outcome.config;
 }
 
 }  // namespace
 
-LinkedSession::LinkedSession(const Link &link, std::function<void(const Progress &)> progress)
-    : Session(link.port)
+void TerminalSink::notice(const QString &text)
+{
+    err_ << text << '\n';
+    err_.flush();
+}
+
+void TerminalSink::warning(const QString &text)
+{
+    err_ << "velmarctl: " << TerminalText(text) << '\n';
+}
+
+LinkedSession::LinkedSession(const Link &link, Sink *sink) : Session(link.port)
 {
     setSender(link.sender);
-    setProgress(std::move(progress));
-    if (QTextStream *notices = link.notices)
-        setNotice([notices](const QString &line) {
-            *notices << line << '\n';
-            notices->flush();
-        });
+    setSink(sink ? sink : link.sink);
+    setCancel(link.cancel);
     if (!open())
-        Fail(PortTaken, QStringLiteral("port %1 is taken (a running configurator holds it?); close it or "
-                                       "choose another with --port")
-                            .arg(port()));
+        Throw(SiteError::PortTaken,
+              QStringLiteral("port %1 is taken (a running configurator holds it?); close it or "
+                             "choose another with --port")
+                  .arg(port()));
 }
 
 int Stopped(Terminal &terminal)
@@ -323,7 +359,7 @@ Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet
     QList<QHostAddress> answered, silent;
     session.read(targets, SelectorStored, timing,
                  [&](const Session::BoardRead &read) { outcomes.insert(read.target.toIPv4Address(), read); });
-    if (Interrupted())
+    if (session.cancelled())
         return survey;
     bool namedSilent = false;
     for (const QHostAddress &target : targets) {
@@ -444,16 +480,16 @@ int SayChanges(QTextStream &out, const StoredConfig &from, const StoredConfig &t
     return changes;
 }
 
-// The guard's problems said; Failure(BadUsage) unless forced.
+// The guard's problems said; SiteError(BadRequest) unless forced.
 void Guard(bool force, const QHostAddress &target, const StoredConfig &expected, Terminal &terminal)
 {
     const QStringList problems = GuardProblems(expected, target.isLoopback());
     for (const QString &problem : problems)
         terminal.err << target.toString() << ": " << problem << '\n';
     if (!problems.isEmpty() && !force)
-        Fail(BadUsage,
-             QStringLiteral("this configuration would leave the board unreachable or broken; nothing "
-                            "sent (--force sends it anyway)"));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("this configuration would leave the board unreachable or broken; nothing "
+                             "sent (--force sends it anyway)"));
     if (!problems.isEmpty())
         terminal.err << target.toString() << ": sent all the same (--force)\n";
 }
@@ -487,11 +523,11 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
     // once more, and this write's intent applied to what it holds now.
     const auto now = session.readUntil(
         target, SelectorStored, [](const StoredConfig &) { return true; }, link.timing);
-    if (Interrupted())
-        Fail(StoppedByUser, QStringLiteral("stopped"));
+    if (session.cancelled())
+        Throw(SiteError::Stopped, QStringLiteral("stopped"));
     if (!now)
-        Fail(SomeFailed,
-             target.toString() + QStringLiteral(": no answer just before the write; nothing sent"));
+        Throw(SiteError::Failed,
+              target.toString() + QStringLiteral(": no answer just before the write; nothing sent"));
     StoredConfig base = before;
     if (!Same(*now, before)) {
         out << "  written meanwhile by another configurator:\n";
@@ -509,13 +545,14 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
     try {
         session.write(target, values);
     } catch (const SendError &error) {
-        Fail(SomeFailed, QStringLiteral("cannot send to %1: %2").arg(target.toString(), error.what()));
+        Throw(SiteError::Failed,
+              QStringLiteral("cannot send to %1: %2").arg(target.toString(), error.what()));
     }
     // A slow board's late answers to the read before the write disagree; its answers to the write agree.
     const auto after = session.readUntil(
         target, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
         link.timing);
-    if (Interrupted() && !(after && Same(*after, expected))) {
+    if (session.cancelled() && !(after && Same(*after, expected))) {
         terminal.out.flush();
         terminal.err << target.toString()
                      << ": stopped after the write went out; not confirmed: read the board "
@@ -574,9 +611,9 @@ bool ChangesConsoleBlock(const Changes &c)
 void CheckChanges(const Changes &c)
 {
     if (c.consoleDynamic && c.boardDhcp && !AddressingAllowed(*c.boardDhcp, *c.consoleDynamic))
-        Fail(BadUsage, QStringLiteral("a board on DHCP needs --console dynamic"));
+        Throw(SiteError::BadRequest, QStringLiteral("a board on DHCP needs --console dynamic"));
     if (c.consoleDynamic == false && ChangesConsoleBlock(c))
-        Fail(BadUsage, QString::fromLatin1(ConsoleOnly));
+        Throw(SiteError::BadRequest, QString::fromLatin1(ConsoleOnly));
 }
 
 }  // namespace
@@ -609,7 +646,7 @@ StoredConfig Apply(StoredConfig wanted, const Changes &c)
             r.consoleDynamic = true;
     }
     if (!r.consoleDynamic && ChangesConsoleBlock(c))
-        Fail(BadUsage, QString::fromLatin1(ConsoleOnly));
+        Throw(SiteError::BadRequest, QString::fromLatin1(ConsoleOnly));
     if (c.ident)
         r.boardIdent = *c.ident;
     return wanted;
@@ -644,7 +681,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
         rows.added();
     });
     rows.now();  // the summary on a line of its own, after the rows
-    if (Interrupted())
+    if (session.cancelled())
         return Stopped(terminal);
     SayLateAnswers(session, silent, named, link.timing, terminal);
     // Two boards behind one address take one configuration between them: a clash to be told at once.
@@ -676,7 +713,8 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
 {
     const Changes &changes = job.changes;
     const std::optional<StoredConfig> &from = job.from;
-    const AddressLock lock(target, QStringLiteral("writes to"), terminal.err);
+    TerminalSink said(terminal.err);
+    const AddressLock lock(target, QStringLiteral("writes to"), said);
     const StoredConfig current = known ? *known : Current(session, target, link.timing);
     if (job.backups && !job.options.dryRun) {
         // Saved before anything of its line is said: a full disk's message is a line of its own.
@@ -708,16 +746,17 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
 }
 
 // Each board the survey found, in the targets' order; one that fails is said and the next one taken,
-// until Ctrl+C. The writes go one after another on the open session (a few round trips each), so that
+// until cancelled. The writes go one after another on the open session (a few round trips each), so that
 // each board's lines stay together. Then a line of totals, with the silent addresses of a range
 // counted apart. The worst outcome is the exit code: a refused configuration (2) before a failure (1)
 // before an unconfirmed write (4); nothing that answered at all is a failure.
-int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const char *done, Terminal &terminal,
+int EachBoard(const CancelToken &cancel, const QList<QHostAddress> &targets, const Survey &survey,
+              const char *done, Terminal &terminal,
               const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
 {
     int ok = 0, failed = 0, unconfirmed = 0, refused = 0;
     for (const QHostAddress &target : targets) {
-        if (Interrupted())
+        if (cancel.cancelled())
             break;
         const quint32 key = target.toIPv4Address();
         if (!survey.configs.contains(key) && !survey.failed.contains(key))
@@ -725,12 +764,12 @@ int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const ch
         int code = SomeFailed;
         try {
             if (survey.failed.contains(key))
-                Fail(SomeFailed, survey.failed.value(key));
+                Throw(SiteError::Failed, survey.failed.value(key));
             code = one(target, survey.configs.value(key));
-        } catch (const Failure &failure) {
-            code = failure.code;
+        } catch (const SiteError &failure) {
+            code = ExitCode(failure.kind);
             terminal.out.flush();
-            terminal.err << target.toString() << ": " << failure.message << '\n';
+            terminal.err << target.toString() << ": " << TerminalText(failure.text) << '\n';
         }
         terminal.out.flush();
         ok += code == Ok;
@@ -738,7 +777,7 @@ int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const ch
         unconfirmed += code == NoConfirmation;
         failed += code != Ok && code != BadUsage && code != NoConfirmation;
     }
-    if (Interrupted())
+    if (cancel.cancelled())
         terminal.err << "stopped; ";
     terminal.err << ok << " of " << survey.boards() << " board(s) " << done;
     for (auto [count, what] :
@@ -748,7 +787,7 @@ int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const ch
     if (survey.silent)
         terminal.err << "; " << SilentText(survey.silent, survey.unreachable);
     terminal.err << '\n';
-    if (Interrupted())
+    if (cancel.cancelled())
         return unconfirmed ? NoConfirmation : StoppedByUser;
     return refused                ? BadUsage
            : failed               ? SomeFailed
@@ -774,21 +813,21 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSe
     }
     // One lift address or MAC given to many boards would make them twins.
     if (changes.lift || changes.mac)
-        Fail(BadUsage,
-             QStringLiteral("--lift and --mac name one board: write them to one address at a time"));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("--lift and --mac name one board: write them to one address at a time"));
     OpenSession session(link);
     const std::optional<QDir> folder =
         options.dryRun ? std::nullopt : std::optional(NewBackupFolder(backupParent));
     job.backups = folder ? &*folder : nullptr;
     const Survey survey =
         SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing written"), terminal);
-    if (Interrupted()) {
+    if (session.cancelled()) {
         if (folder)
             QDir().rmdir(folder->path());
         return Stopped(terminal);
     }
-    const int code = EachBoard(targets, survey, options.dryRun ? "checked" : "kept the write", terminal,
-                               [&](const QHostAddress &target, const StoredConfig &current) {
+    const int code = EachBoard(link.cancel, targets, survey, options.dryRun ? "checked" : "kept the write",
+                               terminal, [&](const QHostAddress &target, const StoredConfig &current) {
                                    return WriteOne(session, link, target, &current, job, terminal);
                                });
     if (folder && job.saved) {
@@ -809,10 +848,12 @@ int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QSt
                const QDateTime &made = QDateTime(), const StoredConfig *known = nullptr)
 {
     if (!AddressingAllowed(saved.config.boardDhcp, saved.config.record.consoleDynamic))
-        Fail(BadUsage, QStringLiteral("%1 holds a board on DHCP with a static console: a board on DHCP "
-                                      "needs a dynamic console")
-                           .arg(file));
-    const AddressLock lock(target, QStringLiteral("writes to"), terminal.err);
+        Throw(SiteError::BadRequest,
+              QStringLiteral("%1 holds a board on DHCP with a static console: a board on DHCP "
+                             "needs a dynamic console")
+                  .arg(file));
+    TerminalSink said(terminal.err);
+    const AddressLock lock(target, QStringLiteral("writes to"), said);
     const StoredConfig current = known ? *known : Current(session, target, link.timing);
     terminal.out << target.toString() << ": from " << file;
     if (made.isValid())
@@ -855,23 +896,24 @@ int RestoreCommand(const Link &link, const QString &source, const QList<QHostAdd
     OpenSession session(link);
     if (!QFileInfo(source).isDir()) {
         if (targets.size() != 1)
-            Fail(BadUsage, QStringLiteral("one file restores one board; a folder of backups restores each "
-                                          "board its own"));
+            Throw(SiteError::BadRequest,
+                  QStringLiteral("one file restores one board; a folder of backups restores each "
+                                 "board its own"));
         return RestoreOne(session, link, ReadBackupFile(source), source, targets[0], exact, options,
                           terminal);
     }
     const Survey survey =
         SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing sent"), terminal);
-    if (Interrupted())
+    if (session.cancelled())
         return Stopped(terminal);
-    return EachBoard(targets, survey, options.dryRun ? "checked" : "restored", terminal,
+    return EachBoard(link.cancel, targets, survey, options.dryRun ? "checked" : "restored", terminal,
                      [&](const QHostAddress &target, const StoredConfig &current) {
                          const Mac &mac = current.config.record.mac;
                          const auto found = NewestBackup(source, mac, target);
                          if (!found)
-                             Fail(SomeFailed,
-                                  QStringLiteral("no backup of MAC %1 or of address %2 in %3; nothing sent")
-                                      .arg(MacText(mac), target.toString(), source));
+                             Throw(SiteError::Failed,
+                                   QStringLiteral("no backup of MAC %1 or of address %2 in %3; nothing sent")
+                                       .arg(MacText(mac), target.toString(), source));
                          if (!found->byMac)
                              terminal.out << target.toString() << ": no backup of its MAC " << MacText(mac)
                                           << "; taking the newest of its address\n";
@@ -885,7 +927,7 @@ StoredConfig ReadBackupFile(const QString &path)
     StoredConfig stored;
     QString error;
     if (!ReadConfigFile(path, stored, error))
-        Fail(BadUsage, error + QStringLiteral("; nothing sent"));
+        Throw(SiteError::BadRequest, error + QStringLiteral("; nothing sent"));
     return stored;
 }
 
@@ -945,7 +987,7 @@ int WatchCommand(const Link &link, bool json, int count, Terminal &terminal)
                              << " bytes  oversize: longer than any board sends, not decoded\n";
             terminal.out.flush();
         });
-    return Interrupted() ? Stopped(terminal) : Ok;
+    return session.cancelled() ? Stopped(terminal) : Ok;
 }
 
 int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
@@ -969,9 +1011,9 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
                 const QString path = SaveBackup(folder, read.target, *read.config);
                 terminal.out << address << "  " << path << '\n';
                 ++saved;
-            } catch (const Failure &failure) {
+            } catch (const SiteError &failure) {
                 rows.now();
-                terminal.err << address << "  " << failure.message << '\n';
+                terminal.err << address << "  " << TerminalText(failure.text) << '\n';
                 ++failed;
             }
         }
@@ -980,7 +1022,7 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     rows.now();
     if (!saved)
         QDir().rmdir(folder.path());  // an empty folder would be the newest backup of nothing
-    if (Interrupted())
+    if (session.cancelled())
         return Stopped(terminal);
     terminal.err << saved << " of " << targets.size() << " board(s) backed up"
                  << (saved ? QStringLiteral(" in ") + folder.path() : QString());
@@ -1002,7 +1044,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     // lift address is known to come up there.
     const Survey survey =
         SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing rebooted"), terminal);
-    if (Interrupted())
+    if (session.cancelled())
         return Stopped(terminal);
     QList<QHostAddress> asked;
     QHash<quint32, QHostAddress> comesUpAt;
@@ -1044,7 +1086,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
                                          : "no acknowledgement\n");
             rows.added();
         });
-    if (Interrupted())
+    if (session.cancelled())
         return Stopped(terminal);
     const qsizetype acknowledged = acknowledgedAt.size();
     QStringList summary;
@@ -1057,7 +1099,8 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     // acknowledgement to its first answer.
     constexpr int PollMs = 100;
     qsizetype back = 0;
-    while (wait && !pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL && !Interrupted()) {
+    while (wait && !pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL &&
+           !session.cancelled()) {
         progress.waitFor(QStringLiteral("waiting for %1 board(s) to answer again, %2 of %3 s")
                              .arg(pending.size())
                              .arg(clock.elapsed() / 1000)
@@ -1089,7 +1132,7 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
         pending.removeIf(
             [&](const QHostAddress &target) { return answered.contains(target.toIPv4Address()); });
     }
-    if (Interrupted())
+    if (session.cancelled())
         return Stopped(terminal);
     for (const QHostAddress &target : pending)
         out << target.toString() << "  still silent after " << waitLimitSeconds << " s\n";

@@ -4,6 +4,7 @@
 
 #include "config_file.h"
 #include "session.h"
+#include "site_error.h"
 
 #include <QDir>
 #include <QHostAddress>
@@ -21,19 +22,16 @@ namespace velmar {
 // when Ctrl+C came after it went out). StoppedByUser: Ctrl+C (or SIGTERM) ended the command.
 enum Exit { Ok = 0, SomeFailed = 1, BadUsage = 2, PortTaken = 3, NoConfirmation = 4, StoppedByUser = 5 };
 
-// Thrown by a command that cannot go on: the exit code and what to say on standard error.
-struct Failure
-{
-    int code;
-    QString message;
-};
-[[noreturn]] void Fail(int code, const QString &message);
+// The exit code velmarctl documents for an operation that ended with `kind`.
+int ExitCode(SiteError::Kind kind);
 
 struct Terminal
 {
     QTextStream &out;
     QTextStream &err;
     bool progress = false;  // standard error is a terminal: long operations show how far they are
+    Sink *sink = nullptr;   // the operations' notices and warnings, on `err`
+    CancelToken cancel;     // Ctrl+C
 };
 
 // A board's text for a terminal: control characters as \xNN, a backslash doubled.
@@ -50,9 +48,11 @@ struct Link
     quint16 port = 0;
     Session::Timing timing;
     SendPlanSender *sender = nullptr;  // tests: instead of the sockets
-    // Standard error, where a session says what it met on the wire beyond the answers (a peer that
+    // Where a session tells how far it is and what it met on the wire beyond the answers (a peer that
     // floods); nowhere when null.
-    QTextStream *notices = nullptr;
+    Sink *sink = nullptr;
+    // What stops the command: Ctrl+C in velmarctl.
+    CancelToken cancel;
 };
 
 // How a write goes out, whatever link reaches the board.
@@ -72,15 +72,28 @@ struct Changes
     std::optional<bool> consoleDynamic, boardDhcp;
 };
 
-// A configuration with the changes applied, or Failure(BadUsage) naming a change that cannot go out:
+// A configuration with the changes applied, or SiteError(BadRequest) naming a change that cannot go out:
 // a board on DHCP needs a dynamic console, and the console's block goes only with a dynamic console.
 StoredConfig Apply(StoredConfig config, const Changes &changes);
 
-// A session on the link's port, open, or Failure(PortTaken).
+// A session on the link's port, open, or SiteError(PortTaken); its events go to `sink`, else the link's.
 class LinkedSession : public Session
 {
 public:
-    explicit LinkedSession(const Link &link, std::function<void(const Progress &)> progress = {});
+    explicit LinkedSession(const Link &link, Sink *sink = nullptr);
+};
+
+// Where velmarctl tells what happens while an operation runs: what the wire showed on standard error, and
+// warnings there after the program's name.
+class TerminalSink : public Sink
+{
+public:
+    explicit TerminalSink(QTextStream &err) : err_(err) {}
+    void notice(const QString &text) override;
+    void warning(const QString &text) override;
+
+private:
+    QTextStream &err_;
 };
 
 // Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
@@ -115,11 +128,11 @@ int WriteAndVerify(Session &session, const Link &link, const QHostAddress &targe
 // broadcast to the targets' subnets finds answering from a target or holding it as lift address.
 QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddress> &targets,
                                         Session::Timing timing);
-// Failure(SomeFailed) naming the MACs when two boards claim a target, followed by `nothing` ("nothing
+// SiteError(Failed) naming the MACs when two boards claim a target, followed by `nothing` ("nothing
 // written").
 void RefuseTwoBoards(Session &session, const QList<QHostAddress> &targets, Session::Timing timing,
                      const QString &nothing);
-// Failure(BadUsage) when a target names no board: 255.255.255.255, the broadcast or network address
+// SiteError(BadRequest) when a target names no board: 255.255.255.255, the broadcast or network address
 // of a subnet of this computer, or this computer's own address.
 void RefuseNonBoards(const QList<QHostAddress> &targets);
 // The same for one address named alone; from a range such addresses are left out, said once.
@@ -146,7 +159,7 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSe
 // WriteCommand.
 int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets,
                    const QSet<quint32> &named, bool exact, const WriteOptions &options, Terminal &terminal);
-// A backup file, or Failure(BadUsage) saying it is damaged and nothing was sent.
+// A backup file, or SiteError(BadRequest) saying it is damaged and nothing was sent.
 StoredConfig ReadBackupFile(const QString &path);
 // Prints every datagram that reaches the port, decoded, until Ctrl+C (or `count` of them, when not 0).
 int WatchCommand(const Link &link, bool json, int count, Terminal &terminal);

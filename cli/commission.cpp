@@ -1,6 +1,6 @@
 #include "commission.h"
 #include "address_lock.h"
-#include "console.h"
+#include "terminal.h"
 
 #include "guard.h"
 #include "whole_file.h"
@@ -111,11 +111,12 @@ bool PlainSeparator(QChar ch)
 
 [[noreturn]] void Unreadable(const QString &path, qsizetype line, const QString &why)
 {
-    Fail(SomeFailed, QStringLiteral("%1 line %2: %3; the record cannot be read as it was written, so "
-                                    "nothing is sent (put that line right, or the record back from a copy)")
-                         .arg(path)
-                         .arg(line)
-                         .arg(why));
+    Throw(SiteError::Failed,
+          QStringLiteral("%1 line %2: %3; the record cannot be read as it was written, so "
+                         "nothing is sent (put that line right, or the record back from a copy)")
+              .arg(path)
+              .arg(line)
+              .arg(why));
 }
 
 }  // namespace
@@ -202,7 +203,7 @@ CommissionRecord CommissionRecord::Read(const QByteArray &bytes, CsvForm::Encodi
                 if (!rows.contains(line[1]))
                     return std::nullopt;
             return record;
-        } catch (const Failure &) {
+        } catch (const SiteError &) {
             return std::nullopt;
         }
     };
@@ -350,24 +351,27 @@ public:
         switch (lock_.outcome()) {
         case RunLock::Outcome::Held: break;
         case RunLock::Outcome::HeldByRun:
-            Fail(SomeFailed, QStringLiteral("another commission run works on this plan (%1.lock is locked by "
-                                            "process %2)")
-                                 .arg(path_)
-                                 .arg(lock_.holder()));
-        case RunLock::Outcome::NotOurs: Fail(SomeFailed, lock_.why() + QStringLiteral("; nothing sent"));
+            Throw(SiteError::Failed,
+                  QStringLiteral("another commission run works on this plan (%1.lock is locked by "
+                                 "process %2)")
+                      .arg(path_)
+                      .arg(lock_.holder()));
+        case RunLock::Outcome::NotOurs:
+            Throw(SiteError::Failed, lock_.why() + QStringLiteral("; nothing sent"));
         case RunLock::Outcome::DiskFull:
-            Fail(SomeFailed,
-                 QStringLiteral("the disk that holds %1 is full: free some space; nothing sent").arg(path_));
+            Throw(SiteError::Failed,
+                  QStringLiteral("the disk that holds %1 is full: free some space; nothing sent").arg(path_));
         case RunLock::Outcome::CannotMake:
-            Fail(SomeFailed, QStringLiteral("cannot make the lock file %1.lock beside the plan (the folder "
-                                            "cannot be written?); nothing sent")
-                                 .arg(path_));
+            Throw(SiteError::Failed,
+                  QStringLiteral("cannot make the lock file %1.lock beside the plan (the folder "
+                                 "cannot be written?); nothing sent")
+                      .arg(path_));
         }
         QString error;
         QByteArray bytes;
         const ReadOutcome outcome = ReadBoundedFile(path_, MaxSitePlanBytes * 16, bytes, error);
         if (outcome != ReadOutcome::Read && outcome != ReadOutcome::Missing)
-            Fail(SomeFailed, ReadFailure(outcome, path_, error, QStringLiteral("record")));
+            Throw(SiteError::Failed, ReadFailure(outcome, path_, error, QStringLiteral("record")));
         // A record kept so far goes on with its own separator; a new one takes the plan's.
         record_.separator = PlainSeparator(plan.form.separator) ? plan.form.separator : QLatin1Char(',');
         if (!bytes.isEmpty())
@@ -434,7 +438,7 @@ private:
     {
         QString error;
         if (!WriteWholeFile(path_, record_.bytes(), error))
-            Fail(SomeFailed, QStringLiteral("cannot write %1: %2").arg(path_, error));
+            Throw(SiteError::Failed, QStringLiteral("cannot write %1: %2").arg(path_, error));
     }
 
     QString path_;
@@ -452,7 +456,7 @@ std::optional<StoredConfig> Await(Session &session, const QHostAddress &target, 
 {
     QElapsedTimer clock;
     clock.start();
-    while (!Interrupted() && (limitMs == 0 || clock.elapsed() < limitMs)) {
+    while (!session.cancelled() && (limitMs == 0 || clock.elapsed() < limitMs)) {
         // Again each round: a cable plugged in meanwhile brings an interface.
         const QList<Broadcast> broadcasts = BroadcastsFor(LocalSubnets(), {target});
         const auto answer = session.lookFor(target, SelectorStored, broadcasts, wanted, timing);
@@ -630,8 +634,8 @@ QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress
         StoredConfig planned;
         try {
             planned = PlannedConfig(row, base);
-        } catch (const Failure &failure) {
-            problems << QStringLiteral("line %1 (%2): %3").arg(row.line).arg(row.name, failure.message);
+        } catch (const SiteError &failure) {
+            problems << QStringLiteral("line %1 (%2): %3").arg(row.line).arg(row.name, failure.text);
             continue;
         }
         for (const QString &problem : GuardProblems(planned, standIn))
@@ -653,7 +657,7 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
     QString error;
     const ReadOutcome outcome = ReadBoundedFile(path, MaxSitePlanBytes, text, error);
     if (outcome != ReadOutcome::Read)
-        Fail(BadUsage, ReadFailure(outcome, path, error, QStringLiteral("plan")));
+        Throw(SiteError::BadRequest, ReadFailure(outcome, path, error, QStringLiteral("plan")));
     SitePlan plan = ParseSitePlan(text);
     terminal.err << path << ": read as " << plan.reading << '\n';
     if (!plan.ignored.isEmpty())
@@ -663,7 +667,8 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
     for (const QString &problem : problems)
         terminal.err << path << ": " << TerminalText(problem) << '\n';
     if (!problems.isEmpty())
-        Fail(BadUsage, QStringLiteral("the plan has %1 problem(s); nothing sent").arg(problems.size()));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("the plan has %1 problem(s); nothing sent").arg(problems.size()));
     return plan;
 }
 
@@ -681,10 +686,10 @@ public:
           log_(CommissionLogPath(options.planPath), plan), session_(link)
     {
         if (!options_.onlyRow.isEmpty() && !options_.redo && log_.finished(options_.onlyRow))
-            Fail(BadUsage,
-                 QStringLiteral("\"%1\" is done already; --redo \"%1\" commissions it again, on the board "
-                                "that replaces its own")
-                     .arg(options_.onlyRow));
+            Throw(SiteError::BadRequest,
+                  QStringLiteral("\"%1\" is done already; --redo \"%1\" commissions it again, on the board "
+                                 "that replaces its own")
+                      .arg(options_.onlyRow));
     }
 
     int run()
@@ -743,9 +748,10 @@ private:
     {
         const auto e = log_.entry(options_.forget);
         if (!e || e->result != Written)
-            Fail(BadUsage, QStringLiteral("\"%1\" is not a written row waiting for its board; --forget frees "
-                                          "only such a row")
-                               .arg(options_.forget));
+            Throw(SiteError::BadRequest,
+                  QStringLiteral("\"%1\" is not a written row waiting for its board; --forget frees "
+                                 "only such a row")
+                      .arg(options_.forget));
         const SitePlanRow &row =
             *std::find_if(plan_.rows.begin(), plan_.rows.end(),
                           [&](const SitePlanRow &r) { return r.name == options_.forget; });
@@ -801,14 +807,14 @@ private:
                                          return MacText(config.config.record.mac) == entry->mac &&
                                                 Same(config, HeldAfterWrite(PlannedConfig(row, config)));
                                      });
-            if (Interrupted())
+            if (session_.cancelled())
                 return Stopped(terminal_);
             if (!after)
-                Fail(SomeFailed,
-                     QStringLiteral("%1 was written to board %2, which does not answer at %3 as planned; "
-                                    "find that board before connecting another, or give it up with --forget "
-                                    "\"%1\"")
-                         .arg(row.name, entry->mac, target.toString()));
+                Throw(SiteError::Failed,
+                      QStringLiteral("%1 was written to board %2, which does not answer at %3 as planned; "
+                                     "find that board before connecting another, or give it up with --forget "
+                                     "\"%1\"")
+                          .arg(row.name, entry->mac, target.toString()));
             StoredConfig before = *after;  // its MAC as it was before the write, as the record has it
             before.config.record.mac = ParseMac(entry->macBefore).value_or(before.config.record.mac);
             done(row, before, *after, Done);
@@ -877,7 +883,7 @@ private:
                 return WriteIntent{planned, HeldAfterWrite(planned)};
             },
             WriteOptions{}, terminal_);
-        if (Interrupted() && kept != NoConfirmation)
+        if (session_.cancelled() && kept != NoConfirmation)
             return Stopped(terminal_);
         if (kept != Ok) {
             // Not recorded as written: a run started again finds the same board where new boards answer
@@ -893,7 +899,7 @@ private:
         const auto still = session_.readUntil(
             options_.at, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
             link_.timing);
-        if (Interrupted())
+        if (session_.cancelled())
             return Stopped(terminal_);
         if (!still || !Same(*still, expected)) {
             terminal_.err << Printable(row.name) << ": another configurator wrote this board"
@@ -908,7 +914,7 @@ private:
         // Recorded before the reboot: a run stopped from here on finishes this row before any other.
         log_.add(row, *current, expected, Written, terminal_);
         const bool acknowledged = !session_.reboot({options_.at}, link_.timing.timeoutMs).isEmpty();
-        if (Interrupted())
+        if (session_.cancelled())
             return Stopped(terminal_);
         if (!acknowledged)
             terminal_.err << Printable(row.name)
@@ -919,7 +925,7 @@ private:
         terminal_.out.flush();
         const auto after = Await(session_, target, options_.waitLimitSeconds * 1000, link_.timing,
                                  [&](const StoredConfig &config) { return Same(config, expected); });
-        if (Interrupted())
+        if (session_.cancelled())
             return Stopped(terminal_);
         if (!after) {
             // The row stays written: a run started again waits for this board before taking another.
@@ -971,29 +977,32 @@ QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, 
 int CommissionCommand(const Link &link, const CommissionOptions &options, Terminal &terminal)
 {
     if (options.planPath == QLatin1String("-") && !options.checkOnly)
-        Fail(BadUsage, QStringLiteral("a commission run keeps its log beside the plan: give the plan as a "
-                                      "file (standard input serves --check and audit)"));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("a commission run keeps its log beside the plan: give the plan as a "
+                             "file (standard input serves --check and audit)"));
     const SitePlan plan = LoadSitePlan(options.planPath, options.at.isLoopback(), options.at, terminal);
     for (const QString &named : {options.onlyRow, options.forget})
         if (!named.isEmpty() && std::none_of(plan.rows.begin(), plan.rows.end(),
                                              [&](const SitePlanRow &row) { return row.name == named; }))
-            Fail(BadUsage, QStringLiteral("the plan has no row \"%1\"").arg(named));
+            Throw(SiteError::BadRequest, QStringLiteral("the plan has no row \"%1\"").arg(named));
     // A board written to a subnet this computer has no address in vanishes from it after its reboot.
     if (!options.at.isLoopback()) {
         const QStringList unreachable = OutOfReach(plan, LocalSubnets(), options.at);
         for (const QString &problem : unreachable)
             terminal.err << options.planPath << ": " << TerminalText(problem) << '\n';
         if (!unreachable.isEmpty() && !options.force)
-            Fail(BadUsage, QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing sent "
-                                          "(--force goes on all the same)")
-                               .arg(unreachable.size()));
+            Throw(SiteError::BadRequest,
+                  QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing sent "
+                                 "(--force goes on all the same)")
+                      .arg(unreachable.size()));
     }
     if (options.checkOnly) {
         terminal.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
         return Ok;
     }
     // Two runs on this computer never wait for new boards at one address: both would take one board.
-    const AddressLock lock(options.at, QStringLiteral("waits for new boards at"), terminal.err);
+    TerminalSink said(terminal.err);
+    const AddressLock lock(options.at, QStringLiteral("waits for new boards at"), said);
     return CommissionRun(link, options, plan, terminal).run();
 }
 

@@ -67,7 +67,7 @@ struct CommissionOptions
 };
 
 // The plan in the file, read as a spreadsheet may have saved it (which way is said on standard error) and
-// checked (loopback lift addresses allowed for stand-in boards), or Failure(BadUsage) naming every
+// checked (loopback lift addresses allowed for stand-in boards), or SiteError(BadRequest) naming every
 // problem. `at`: where new boards answer, or null.
 SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at, Terminal &terminal);
 
@@ -93,7 +93,7 @@ struct CommissionRecord
     QList<QStringList> lines;  // fields in the order of Columns
 
     QByteArray bytes() const;
-    // The record in `bytes`, exactly as it was written, or Failure(SomeFailed) naming `path` and the
+    // The record in `bytes`, exactly as it was written, or SiteError(Failed) naming `path` and the
     // line that cannot be read so. `plan`: the encoding of the plan beside it, which a record of an
     // older version without a byte-order mark was written in (or in UTF-8, by the first versions);
     // `rows`: the plan's row names, which tell the two apart where the bytes read as either.

@@ -2,7 +2,6 @@
 // address an operation is about to send to.
 
 #include "commands.h"
-#include "console.h"
 #include "local_network.h"
 
 #include "frame_bytes.h"
@@ -179,7 +178,7 @@ void RefuseTwoBoards(Session &session, const QList<QHostAddress> &targets, Sessi
     for (const QHostAddress &target : targets)
         if (two.contains(target.toIPv4Address()))
             said << TwoBoardsText(two.value(target.toIPv4Address()), target);
-    Fail(SomeFailed, said.join(QStringLiteral("; ")) + QStringLiteral("; ") + nothing);
+    Throw(SiteError::Failed, said.join(QStringLiteral("; ")) + QStringLiteral("; ") + nothing);
 }
 
 void RefuseNonBoards(const QList<QHostAddress> &targets)
@@ -187,12 +186,12 @@ void RefuseNonBoards(const QList<QHostAddress> &targets)
     const QList<LocalSubnet> subnets = LocalSubnets();
     for (const QHostAddress &target : targets) {
         if (const QString why = NamesNoBoard(subnets, target); !why.isEmpty())
-            Fail(BadUsage,
-                 why + QStringLiteral(": it names no board, and every board that hears it would take "
-                                      "what is sent there; velmarctl discover finds the boards"));
+            Throw(SiteError::BadRequest,
+                  why + QStringLiteral(": it names no board, and every board that hears it would take "
+                                       "what is sent there; velmarctl discover finds the boards"));
         if (IsOwnAddress(subnets, target))
-            Fail(BadUsage,
-                 target.toString() + QStringLiteral(" is this computer's own address, not a board's"));
+            Throw(SiteError::BadRequest,
+                  target.toString() + QStringLiteral(" is this computer's own address, not a board's"));
     }
 }
 
@@ -217,7 +216,7 @@ QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Termina
     if (!skipped.isEmpty())
         terminal.err << "not asked: " << skipped.join(QStringLiteral("; ")) << '\n';
     if (boards.isEmpty())
-        Fail(BadUsage, QStringLiteral("no board named"));
+        Throw(SiteError::BadRequest, QStringLiteral("no board named"));
     return boards;
 }
 
@@ -271,7 +270,7 @@ int DiscoverCommand(const Link &link, char selector, bool json, Terminal &termin
             PrintReach(*away, sightings, terminal);
     }
     terminal.out.flush();
-    if (Interrupted())
+    if (session.cancelled())
         return Stopped(terminal);
     for (const QString &why : refused)
         terminal.err << "not asked: " << why << '\n';

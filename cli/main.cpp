@@ -7,8 +7,8 @@
 #include "commands.h"
 #include "commission.h"
 #include "config_file.h"
-#include "console.h"
 #include "session.h"
+#include "terminal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -52,13 +52,18 @@ const char *const Overview =
     "this computer's own, names no board (exit 2; in a range or list it is left out); two boards that\n"
     "claim one address are named and nothing is written to or rebooted there (exit 1).\n";
 
+// --help was asked for and shown: the command ends there, with Ok.
+struct HelpShown
+{
+};
+
 // An option's whole number from low to high; a bad one ends the command with BadUsage.
 int Number(const QCommandLineParser &parser, const char *name, int low, int high)
 {
     QString error;
     const auto value = NumberOption(parser, QLatin1String(name), low, high, error);
     if (!value)
-        Fail(BadUsage, error);
+        Throw(SiteError::BadRequest, error);
     return *value;
 }
 
@@ -78,7 +83,8 @@ void Parse(Options &o, const QStringList &args, const QString &usage, const QLis
            Terminal &terminal, bool asksBoards = true)
 {
     QTextStream &out = terminal.out;
-    o.link.notices = &terminal.err;
+    o.link.sink = terminal.sink;
+    o.link.cancel = terminal.cancel;
     QCommandLineParser &p = o.parser;
     p.setApplicationDescription(usage);
     p.addOption({{"h", "help"}, "Show this help."});
@@ -89,19 +95,19 @@ void Parse(Options &o, const QStringList &args, const QString &usage, const QLis
     }
     p.addOptions(own);
     if (!p.parse(args))
-        Fail(BadUsage, p.errorText());
+        Throw(SiteError::BadRequest, p.errorText());
     if (p.isSet("help")) {
         // Qt's first line names the program by its path; the description starts with the usage.
         const QString help = p.helpText();
         out << QStringLiteral("Usage: ") + help.mid(help.indexOf(QLatin1Char('\n')) + 1);
-        throw Failure{Ok, QString()};
+        throw HelpShown{};
     }
     // "--mask --port 7002" would take "--port" as the mask.
     for (const QCommandLineOption &option : own)
         if (!option.valueName().isEmpty() && p.isSet(option) &&
             p.value(option).startsWith(QLatin1String("--")))
-            Fail(BadUsage,
-                 QStringLiteral("--%1 needs a value before %2").arg(option.names().last(), p.value(option)));
+            Throw(SiteError::BadRequest,
+                  QStringLiteral("--%1 needs a value before %2").arg(option.names().last(), p.value(option)));
     o.link.port = static_cast<quint16>(Number(p, "port", 0, 65535));
     if (asksBoards) {
         o.link.timing.timeoutMs = Number(p, "timeout", 1, 60000);
@@ -115,7 +121,7 @@ QList<QHostAddress> Targets(const QStringList &texts)
     QString error;
     auto targets = ParseTargets(texts, error);
     if (!targets)
-        Fail(BadUsage, error);
+        Throw(SiteError::BadRequest, error);
     return *targets;
 }
 
@@ -135,7 +141,8 @@ QHostAddress OneTarget(const QString &text, const char *command)
 {
     const auto targets = Targets({text});
     if (targets.size() != 1)
-        Fail(BadUsage, QStringLiteral("%1 takes exactly one board, not a range").arg(QLatin1String(command)));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("%1 takes exactly one board, not a range").arg(QLatin1String(command)));
     RefuseNonBoards(targets);
     return targets[0];
 }
@@ -147,15 +154,16 @@ void ConfirmMany(const QList<QHostAddress> &targets, const Options &o, const cha
     if (targets.size() < 2 || o.isSet("yes"))
         return;
     if (!IsTerminal(stdin) || !terminal.progress)
-        Fail(BadUsage,
-             QStringLiteral("%1 %2 boards at once needs --yes").arg(QLatin1String(verb)).arg(targets.size()));
+        Throw(
+            SiteError::BadRequest,
+            QStringLiteral("%1 %2 boards at once needs --yes").arg(QLatin1String(verb)).arg(targets.size()));
     terminal.err << verb << ' ' << targets.size() << " boards (" << targets.first().toString() << " to "
                  << targets.last().toString() << ")? [y/N] ";
     terminal.err.flush();
     QTextStream in(stdin);
     const QString answer = in.readLine().trimmed().toLower();
     if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
-        Fail(BadUsage, QStringLiteral("nothing sent"));
+        Throw(SiteError::BadRequest, QStringLiteral("nothing sent"));
 }
 
 WriteOptions WriteOptionsOf(const Options &o)
@@ -195,8 +203,8 @@ int Discover(const QStringList &args, Terminal &terminal)
            {"json", "One JSON object per board (and per clash) and line."}},
           terminal);
     if (!o.positional.isEmpty())
-        Fail(BadUsage,
-             QStringLiteral("discover takes no address: it asks every board that hears a broadcast"));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("discover takes no address: it asks every board that hears a broadcast"));
     return DiscoverCommand(o.link, o.isSet("working") ? SelectorWorking : SelectorStored, o.isSet("json"),
                            terminal);
 }
@@ -210,16 +218,17 @@ Changes ChangesOf(const Options &o)
             return;
         into = ParseIp(o.value(name));
         if (!into)
-            Fail(BadUsage, QStringLiteral("--%1: \"%2\" is not an IPv4 address")
-                               .arg(QLatin1String(name), o.value(name)));
+            Throw(SiteError::BadRequest, QStringLiteral("--%1: \"%2\" is not an IPv4 address")
+                                             .arg(QLatin1String(name), o.value(name)));
     };
     ip("lift", c.lift), ip("mask", c.mask), ip("router", c.router), ip("dispatcher", c.dispatcher);
     ip("reserve1", c.reserve1), ip("reserve2", c.reserve2);
     if (o.isSet("mac") && !(c.mac = ParseMac(o.value("mac"))))
-        Fail(BadUsage, QStringLiteral("--mac: \"%1\" is not six hexadecimal pairs").arg(o.value("mac")));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("--mac: \"%1\" is not six hexadecimal pairs").arg(o.value("mac")));
     c.macFromLift = o.isSet("mac-from-lift");
     if (c.mac && c.macFromLift)
-        Fail(BadUsage, QStringLiteral("--mac and --mac-from-lift exclude each other"));
+        Throw(SiteError::BadRequest, QStringLiteral("--mac and --mac-from-lift exclude each other"));
     if (o.isSet("ident"))
         c.ident = static_cast<std::uint16_t>(Number(o.parser, "ident", 0, 65535));
     auto choice = [&](const char *name, const char *off, const char *on) -> std::optional<bool> {
@@ -230,8 +239,8 @@ Changes ChangesOf(const Options &o)
             return false;
         if (value == QLatin1String(on))
             return true;
-        Fail(BadUsage, QStringLiteral("--%1 takes %2 or %3")
-                           .arg(QLatin1String(name), QLatin1String(off), QLatin1String(on)));
+        Throw(SiteError::BadRequest, QStringLiteral("--%1 takes %2 or %3")
+                                         .arg(QLatin1String(name), QLatin1String(off), QLatin1String(on)));
     };
     c.consoleDynamic = choice("console", "static", "dynamic");
     c.boardDhcp = choice("board", "static", "dhcp");
@@ -272,7 +281,7 @@ int Write(const QStringList &args, Terminal &terminal)
             "D"}},
           terminal);
     if (o.positional.isEmpty())
-        Fail(BadUsage, QStringLiteral("write takes the address of a board, a range or a list"));
+        Throw(SiteError::BadRequest, QStringLiteral("write takes the address of a board, a range or a list"));
     const auto targets = WithoutNonBoards(Targets(o.positional), terminal);
     const Changes changes = ChangesOf(o);
     const auto from = o.isSet("from") ? std::optional(ReadBackupFile(o.value("from"))) : std::nullopt;
@@ -297,7 +306,8 @@ int Restore(const QStringList &args, Terminal &terminal)
            {"yes", "Restore several boards without asking."}},
           terminal);
     if (o.positional.size() < 2)
-        Fail(BadUsage, QStringLiteral("restore takes a file or a folder of backups, and board addresses"));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("restore takes a file or a folder of backups, and board addresses"));
     const QString source = o.positional[0];
     const auto targets = WithoutNonBoards(Targets(o.positional.mid(1)), terminal);
     if (!QFileInfo(source).isDir())
@@ -320,7 +330,7 @@ int Backup(const QStringList &args, Terminal &terminal)
         {{"dir", "The parent of the run folders (default: the user's data folder, VelmarCom/backups).", "D"}},
         terminal);
     if (o.isSet("dir") && o.value("dir").isEmpty())
-        Fail(BadUsage, QStringLiteral("--dir needs a folder"));
+        Throw(SiteError::BadRequest, QStringLiteral("--dir needs a folder"));
     return BackupCommand(o.link, WithoutNonBoards(Targets(o.positional), terminal), NamedAlone(o.positional),
                          BackupParent(o), terminal);
 }
@@ -383,19 +393,20 @@ int Commission(const QStringList &args, Terminal &terminal)
          {"force", "Go on with rows in a subnet this computer has no address in."}},
         terminal);
     if (o.positional.size() != 1)
-        Fail(BadUsage, QStringLiteral("commission takes one plan file"));
+        Throw(SiteError::BadRequest, QStringLiteral("commission takes one plan file"));
     CommissionOptions options;
     options.force = o.isSet("force");
     options.planPath = o.positional[0];
     options.at = OneTarget(o.value("at"), "--at");
     if (o.isSet("row") && o.isSet("redo"))
-        Fail(BadUsage, QStringLiteral("--row and --redo name one row each; give one of them"));
+        Throw(SiteError::BadRequest, QStringLiteral("--row and --redo name one row each; give one of them"));
     options.onlyRow = o.isSet("redo") ? o.value("redo") : o.value("row");
     options.redo = o.isSet("redo");
     options.checkOnly = o.isSet("check");
     options.forget = o.value("forget");
     if (!options.forget.isEmpty() && !options.onlyRow.isEmpty())
-        Fail(BadUsage, QStringLiteral("--forget frees a row and does nothing else: give it alone"));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("--forget frees a row and does nothing else: give it alone"));
     options.waitLimitSeconds = Number(o.parser, "wait-limit", 1, 3600);
     return CommissionCommand(o.link, options, terminal);
 }
@@ -419,7 +430,7 @@ int Audit(const QStringList &args, Terminal &terminal)
             "TEXT"}},
           terminal);
     if (o.positional.size() != 1)
-        Fail(BadUsage, QStringLiteral("audit takes one plan file"));
+        Throw(SiteError::BadRequest, QStringLiteral("audit takes one plan file"));
     return AuditCommand(o.link, o.positional[0], o.isSet("json"), o.value("html"), o.value("title"),
                         terminal);
 }
@@ -432,10 +443,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("velmarctl"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    Terminal terminal{out, err, IsTerminal(stderr)};
+    TerminalSink said(err);
+    Terminal terminal{out, err, IsTerminal(stderr), &said, CancelToken()};
     PrepareTerminal();
     // Every exchange under way ends at its next tick, keeping what it has.
-    OnInterrupt(&app, [] {});
+    OnInterrupt(&app, [cancel = terminal.cancel]() mutable { cancel.cancel(); });
     QStringList args = app.arguments();
     const QString command = args.value(1);
     // Rows that could not reach standard output (a full disk, a closed pipe) are a failure too.
@@ -466,14 +478,17 @@ int main(int argc, char *argv[])
             return command == QLatin1String(entry.first);
         });
         if (found == commands.end())
-            Fail(BadUsage, QStringLiteral("unknown command \"%1\"; see velmarctl --help").arg(command));
+            Throw(SiteError::BadRequest,
+                  QStringLiteral("unknown command \"%1\"; see velmarctl --help").arg(command));
         code = found->second(args, terminal);
-    } catch (const Failure &failure) {
-        code = failure.code;
+    } catch (const HelpShown &) {
+        code = Ok;
+    } catch (const SiteError &failure) {
+        code = ExitCode(failure.kind);
         out.flush();
         // Names from plans, files and boards are in it: control characters are shown, never obeyed.
-        if (!failure.message.isEmpty())
-            err << "velmarctl: " << TerminalText(failure.message) << '\n';
+        if (!failure.text.isEmpty())
+            err << "velmarctl: " << TerminalText(failure.text) << '\n';
     }
     return finish(code);
 }

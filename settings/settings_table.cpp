@@ -18,7 +18,7 @@ const SettingsSection Sections[] = {
     {Id::Lift,            "2",  "Ed_2",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
     {Id::Mask,            "3",  "Ed_3",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
     {Id::Router,          "4",  "Ed_4",        SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
-    {Id::Mac,             "5",  "Ed_5",        SettingKind::MacByte,    6, {"00", "1E", "00", "00", "00", "00"}, true},
+    {Id::MacBytes,        "5",  "Ed_5",        SettingKind::MacByte,    6, {"00", "1E", "00", "00", "00", "00"}, true},
     {Id::Placement,       "6",  "",            SettingKind::Pixels,     4, {"0", "0", "774", "492"}, true},
     {Id::SweepStart,      "7",  "EdR_0",       SettingKind::Octet,      4, {"0", "0", "0", "0"}, true},
     {Id::SweepCount,      "8",  "EdR1_0_IP_0", SettingKind::Octet,      1, {"0"}, true},

@@ -26,7 +26,7 @@ enum class SettingsSectionId {
     Lift,            // "2"
     Mask,            // "3"
     Router,          // "4"
-    Mac,             // "5"
+    MacBytes,        // "5"
     Placement,       // "6": the window's place and size, read on its own before the fields
     SweepStart,      // "7": the reboot sweep's first board
     SweepCount,      // "8"

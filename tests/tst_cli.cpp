@@ -732,7 +732,7 @@ void TestCli::aWriteBuildsOnAnotherConfiguratorsWrite()
     masked.config.record.netMask = *ParseIp("255.255.0.0");
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
-    Terminal terminal{outStream, errStream};
+    Terminal terminal{outStream, errStream, false, nullptr, CancelToken()};
     int asked = 0;
     bool masks = false;
     const int code = WriteAndVerify(
@@ -760,7 +760,7 @@ void TestCli::watchDecodesWhatArrives()
     QCOMPARE(Printable(QString("a\x1B[31m") + QChar(0x98)), QString("a\\x1b[31m\\x98"));
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
-    Terminal terminal{outStream, errStream};
+    Terminal terminal{outStream, errStream, false, nullptr, CancelToken()};
     Link link;
     link.port = test::freeUdpPort();
     QUdpSocket board;

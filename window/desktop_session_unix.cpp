@@ -1,6 +1,6 @@
 #include "desktop_session.h"
 
-#include "console.h"
+#include "terminal.h"
 
 #include <QCoreApplication>
 

@@ -2,9 +2,11 @@
 // Talking to many boards at once from one listening socket: requests go out to every target, replies
 // are matched to targets by their sender's address.
 
+#include "cancel.h"
 #include "codec.h"
 #include "config_file.h"
 #include "local_network.h"
+#include "sink.h"
 #include "transport.h"
 
 #include <QElapsedTimer>
@@ -62,10 +64,6 @@ public:
         int interfaceIndex = 0;
         StoredConfig config;
     };
-    struct Progress
-    {
-        qsizetype done = 0, total = 0, answered = 0, silent = 0;
-    };
 
     // A discovery takes at most MostBoards boards, and at most MostMacsAtOneAddress MACs answering from
     // one address; it ends at most DiscoveryLimitTimeouts time-outs after it began (or a time-out after
@@ -83,10 +81,13 @@ public:
     quint16 port() const { return listener_.port(); }
     // Tests: where the sends go instead of the sockets.
     void setSender(SendPlanSender *sender) { sender_ = sender ? sender : &sockets_; }
-    void setProgress(std::function<void(const Progress &)> progress) { progress_ = std::move(progress); }
-    // Told, one English line each, what the operator should know of the wire beyond the answers: a peer
-    // that floods (named once a session), a discovery that reached its limits.
-    void setNotice(std::function<void(const QString &)> notice) { notice_ = std::move(notice); }
+    // Told how far a read of many targets is, and, one English line each, what the operator should know of
+    // the wire beyond the answers: a peer that floods (named once a session), a discovery that reached its
+    // limits. Nowhere when null.
+    void setSink(Sink *sink) { sink_ = sink ? sink : &noSink_; }
+    // Every wait of the session ends at its next tick once `cancel` is cancelled, keeping what it has.
+    void setCancel(CancelToken cancel) { cancel_ = std::move(cancel); }
+    bool cancelled() const { return cancel_.cancelled(); }
 
     // Reads every target; a target that does not answer with a whole configuration is missing. Each
     // target's end is told to `onRead` as it comes. Answers that keep coming for a short while after
@@ -122,7 +123,7 @@ public:
     // within the limits above. Ends a time-out after the last request or the last new board, whichever
     // is later (with Ending::WhenAnswersStop, once answers have stopped for a quiet time made from the
     // first answer's delay; a time-out only when nobody answers), and at the latest at its limit; on
-    // Ctrl+C; or as soon as `enough` (when given) says so. Broadcast addresses the system refuses are
+    // cancel; or as soon as `enough` (when given) says so. Broadcast addresses the system refuses are
     // skipped and named in `refused`.
     QList<Sighting> discover(const QList<Broadcast> &broadcasts, char selector, Timing timing, int rounds,
                              const std::function<void(const Sighting &)> &onSighting = {},
@@ -141,8 +142,8 @@ public:
     // The targets of the last read() that gave no answer within its time-out and retries, and answered
     // with a whole configuration afterwards (while the read lingered, or in a settle() since).
     const QSet<quint32> &answeredLate() const { return answeredLate_; }
-    // Hands every datagram that arrives to `onDatagram` until it returns false or Ctrl+C, and none
-    // after that, however many arrived together; one longer than any board sends is told to
+    // Hands every datagram that arrives to `onDatagram` until it returns false or the session is cancelled,
+    // and none after that, however many arrived together; one longer than any board sends is told to
     // `onOversize` by its length.
     void watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram,
                const Listener::OversizeHandler &onOversize = {});
@@ -165,7 +166,7 @@ private:
     void listen(const Listener::Handler &handler);
     // Starts counting afresh for an operation.
     void beginTally();
-    // Ends the operation's count: tells `notice_` of each sender that flooded, once a session.
+    // Ends the operation's count: tells the sink of each sender that flooded, once a session.
     void nameFloods();
     // Carries the plan out to every target, in paced bursts, and again to those that stay silent.
     // Only answers from a board's own ports count; each target's end goes to `onOutcome`.
@@ -178,11 +179,12 @@ private:
     SendingSocket client_;
     SocketSender sockets_{listener_, client_};
     SendPlanSender *sender_ = &sockets_;
-    std::function<void(const Progress &)> progress_;
+    Sink noSink_;
+    Sink *sink_ = &noSink_;
+    CancelToken cancel_;
     // Whether a datagram is a late whole configuration from a target of the last read that stayed silent.
     void noteLate(const QByteArray &data, quint32 from, quint16 port);
 
-    std::function<void(const QString &)> notice_;
     // What each sender sent within the operation under way: its datagrams, and the MACs of its whole
     // configurations (MostMacsAtOneAddress + 1 at most), for a bounded number of senders.
     struct Tally

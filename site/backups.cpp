@@ -1,6 +1,6 @@
 #include "backups.h"
 #include "address_lock.h"
-#include "commands.h"
+#include "site_error.h"
 
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -10,6 +10,16 @@
 #include <cstdlib>
 
 namespace velmar {
+
+namespace {
+
+// A backup folder or file that cannot be made or written: named in the error.
+[[noreturn]] void FailAt(const QString &path, const QString &text)
+{
+    Throw(SiteError{SiteError::Failed, text, {}, {}, path});
+}
+
+}  // namespace
 
 namespace {
 
@@ -94,16 +104,16 @@ QDir NewBackupFolder(const QString &parent, const QDateTime &now)
 {
     const QDir base(parent);
     if (!base.mkpath(QStringLiteral(".")))
-        Fail(SomeFailed, QStringLiteral("cannot make the folder %1").arg(parent));
+        FailAt(parent, QStringLiteral("cannot make the folder %1").arg(parent));
     // Held only while a number is taken and its folder made: another run waits for it that long.
     const RunLock numbering(base.filePath(QStringLiteral(".numbering.lock")), 10000);
     if (numbering.outcome() == RunLock::Outcome::HeldByRun)
-        Fail(SomeFailed, QStringLiteral("another velmarctl on this computer (process %1) keeps making backup "
-                                        "folders in %2; try again when it is done")
-                             .arg(numbering.holder())
-                             .arg(parent));
+        FailAt(parent, QStringLiteral("another velmarctl on this computer (process %1) keeps making backup "
+                                      "folders in %2; try again when it is done")
+                           .arg(numbering.holder())
+                           .arg(parent));
     if (numbering.outcome() == RunLock::Outcome::NotOurs)
-        Fail(SomeFailed, numbering.why());
+        FailAt(parent, numbering.why());
     // Without a lock (a full disk, a folder that cannot be written) the folder below fails with the reason,
     // or is made: only a second run at this very moment could then share its number.
     const QList<RunFolder> runs = RunFolders(base);
@@ -114,13 +124,13 @@ QDir NewBackupFolder(const QString &parent, const QDateTime &now)
         if (base.mkdir(name))
             return QDir(base.filePath(name));
         if (!base.exists(name))
-            Fail(SomeFailed, QStringLiteral("cannot make a folder in %1").arg(parent));
+            FailAt(parent, QStringLiteral("cannot make a folder in %1").arg(parent));
     }
     // A folder numbered by hand near the end of the numbers leaves none free after it: it is named.
-    Fail(SomeFailed,
-         QStringLiteral("%1 has no free run number for a backup folder after %2, the highest there; "
-                        "move that folder elsewhere (or give another --dir)")
-             .arg(parent, runs.value(0).name));
+    FailAt(parent,
+           QStringLiteral("%1 has no free run number for a backup folder after %2, the highest there; "
+                          "move that folder elsewhere (or give another --dir)")
+               .arg(parent, runs.value(0).name));
 }
 
 QString SaveBackup(const QDir &folder, const QHostAddress &address, const StoredConfig &config)
@@ -129,7 +139,7 @@ QString SaveBackup(const QDir &folder, const QHostAddress &address, const Stored
                                          address.toString() + QStringLiteral(".json"));
     QString error;
     if (!WriteConfigFile(path, config, error, {{"address", address.toString()}}))
-        Fail(SomeFailed, error);
+        FailAt(path, error);
     return path;
 }
 

@@ -5,10 +5,10 @@
 // locks: there a read just before the end of an operation tells that another configurator wrote the
 // board.)
 
+#include "sink.h"
 #include <QHostAddress>
 #include <QLockFile>
 #include <QString>
-#include <QTextStream>
 
 #include <memory>
 
@@ -52,11 +52,11 @@ private:
 class AddressLock
 {
 public:
-    // Holds the lock on `address` for `what` ("writes to", "waits for new boards at"), or ends the command
-    // with Failure(SomeFailed) naming the process that holds it, or the lock file that is not ours. A lock
-    // that cannot be made at all (no folder for it, a full disk) is said on `err`, and the command goes on
-    // without it.
-    AddressLock(const QHostAddress &address, const QString &what, QTextStream &err);
+    // Holds the lock on `address` for `what` ("writes to", "waits for new boards at"), or ends the operation
+    // with SiteError(Failed) naming the process that holds it, or the lock file that is not ours. A lock
+    // that cannot be made at all (no folder for it, a full disk) is a warning to `sink`, and the operation
+    // goes on without it.
+    AddressLock(const QHostAddress &address, const QString &what, Sink &sink);
 
 private:
     std::unique_ptr<RunLock> lock_;

@@ -1,6 +1,6 @@
 #pragma once
 // The terminal a command-line program of the project runs in. What differs between systems is in
-// console_unix.cpp and console_windows.cpp; CMake builds the one for the target.
+// terminal_unix.cpp and terminal_windows.cpp; CMake builds the one for the target.
 
 #include <cstdio>
 #include <functional>

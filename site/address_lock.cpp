@@ -1,5 +1,5 @@
 #include "address_lock.h"
-#include "commands.h"
+#include "site_error.h"
 
 #include "transport.h"
 #include "whole_file.h"
@@ -114,8 +114,8 @@ bool RunLock::judge()
         why_ = QStringLiteral("%1 does not hold a lock of velmarctl; %2").arg(path, RemoveIfIdle);
         return true;
     }
-    const QString program = TerminalText(QString::fromUtf8(lines[1]));
-    const QString host = TerminalText(QString::fromUtf8(lines[2]));
+    const QString program = QString::fromUtf8(lines[1]);
+    const QString host = QString::fromUtf8(lines[2]);
     if (!NamesThisComputer(host, lines[3])) {
         why_ = QStringLiteral("%1 is the lock of %2 (process %3) on the computer \"%4\"; remove it if no "
                               "velmarctl runs on that computer")
@@ -138,30 +138,38 @@ bool RunLock::judge()
     return true;
 }
 
-AddressLock::AddressLock(const QHostAddress &address, const QString &what, QTextStream &err)
+AddressLock::AddressLock(const QHostAddress &address, const QString &what, Sink &sink)
 {
     const QDir folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                       QStringLiteral("/VelmarCom/locks"));
     const QString path = folder.filePath(PaddedDottedText(address) + QStringLiteral(".lock"));
     if (!folder.mkpath(QStringLiteral("."))) {
-        err << "velmarctl: cannot make " << folder.path() << "; going on without a lock on "
-            << address.toString() << '\n';
+        sink.warning(QStringLiteral("cannot make %1; going on without a lock on %2")
+                         .arg(folder.path(), address.toString()));
         return;
     }
     lock_ = std::make_unique<RunLock>(path);
     switch (lock_->outcome()) {
     case RunLock::Outcome::Held: return;
     case RunLock::Outcome::HeldByRun:
-        Fail(SomeFailed, QStringLiteral("another velmarctl on this computer (process %1) %2 %3; try again "
-                                        "when it is done (its lock: %4)")
-                             .arg(lock_->holder())
-                             .arg(what, address.toString(), path));
+        Throw(SiteError{SiteError::Failed,
+                        QStringLiteral("another velmarctl on this computer (process %1) %2 %3; try again "
+                                       "when it is done (its lock: %4)")
+                            .arg(lock_->holder())
+                            .arg(what, address.toString(), path),
+                        address,
+                        {},
+                        path});
     case RunLock::Outcome::NotOurs:
-        Fail(SomeFailed, QStringLiteral("cannot lock %1: %2").arg(address.toString(), lock_->why()));
+        Throw(SiteError{SiteError::Failed,
+                        QStringLiteral("cannot lock %1: %2").arg(address.toString(), lock_->why()),
+                        address,
+                        {},
+                        path});
     case RunLock::Outcome::DiskFull:
     case RunLock::Outcome::CannotMake: break;
     }
-    err << "velmarctl: " << lock_->why() << "; going on without a lock on " << address.toString() << '\n';
+    sink.warning(QStringLiteral("%1; going on without a lock on %2").arg(lock_->why(), address.toString()));
     lock_.reset();
 }
 

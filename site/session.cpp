@@ -1,5 +1,4 @@
 #include "session.h"
-#include "console.h"
 #include "frame_bytes.h"
 
 #include <QCoreApplication>
@@ -172,8 +171,7 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
         if (onOutcome)
             onOutcome({board.address, answer, !answer && !board.why.isEmpty(), answer ? QString() : board.why,
                        !answer && board.unreachable});
-        if (progress_)
-            progress_({done, total, answered, done - answered});
+        sink_->progress({done, total, answered, done - answered});
         if (open.isEmpty())
             loop.quit();
     };
@@ -205,7 +203,7 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
         }
     });
     auto onTick = [&] {
-        if (Interrupted()) {
+        if (cancelled()) {
             loop.quit();
             return;
         }
@@ -371,7 +369,7 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
         // Once answers come, the quiet timer alone ends a discovery that waits for them to stop.
         const bool answered = ending == Ending::WhenAnswersStop && quiet.interval() > 0;
-        if (Interrupted() || (!answered && clock.elapsed() - lastEvent >= timing.timeoutMs)) {
+        if (cancelled() || (!answered && clock.elapsed() - lastEvent >= timing.timeoutMs)) {
             loop.quit();
         } else if (clock.elapsed() >= limitMs) {
             cutShort = true;
@@ -384,13 +382,13 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
     tick.start(TickMs);
     loop.exec();
     listener_.setHandler({});
-    if (notice_ && tooMany)
-        notice_(QStringLiteral("more than %1 boards answered; the first %1 taken").arg(MostBoards));
-    if (notice_ && cutShort)
-        notice_(QStringLiteral("new boards kept answering; the discovery ended at its limit of %1 ms "
-                               "(%2 time-outs)")
-                    .arg(limitMs)
-                    .arg(DiscoveryLimitTimeouts));
+    if (tooMany)
+        sink_->notice(QStringLiteral("more than %1 boards answered; the first %1 taken").arg(MostBoards));
+    if (cutShort)
+        sink_->notice(QStringLiteral("new boards kept answering; the discovery ended at its limit of %1 ms "
+                                     "(%2 time-outs)")
+                          .arg(limitMs)
+                          .arg(DiscoveryLimitTimeouts));
     nameFloods();
     return sightings;
 }
@@ -476,7 +474,7 @@ std::optional<StoredConfig> Session::askUntil(const QHostAddress &target, char s
     QObject::connect(&again, &QTimer::timeout, &loop, ask);
     QTimer stop;
     QObject::connect(&stop, &QTimer::timeout, &loop, [&] {
-        if (Interrupted())
+        if (cancelled())
             loop.quit();
     });
     QTimer::singleShot(timing.timeoutMs * (timing.retries + 1), &loop, &QEventLoop::quit);
@@ -530,7 +528,7 @@ void Session::watch(const std::function<bool(const QByteArray &, const QString &
     });
     QTimer stop;
     QObject::connect(&stop, &QTimer::timeout, &loop, [&] {
-        if (Interrupted())
+        if (cancelled())
             loop.quit();
     });
     stop.start(50);
@@ -609,17 +607,16 @@ void Session::nameFloods()
             continue;
         }
         floodsNamed_.insert(sender);
-        if (notice_)
-            notice_(QStringLiteral("%1 floods: %2 datagrams with %3 MACs within %4 ms (a board sends a "
-                                   "few, with its one MAC)")
-                        .arg(sender)
-                        .arg(tally.datagrams)
-                        .arg(manyMacs ? QStringLiteral("more than %1").arg(MostMacsAtOneAddress)
-                                      : QString::number(tally.macs.size()))
-                        .arg(tallyClock_.elapsed()));
+        sink_->notice(QStringLiteral("%1 floods: %2 datagrams with %3 MACs within %4 ms (a board sends a "
+                                     "few, with its one MAC)")
+                          .arg(sender)
+                          .arg(tally.datagrams)
+                          .arg(manyMacs ? QStringLiteral("more than %1").arg(MostMacsAtOneAddress)
+                                        : QString::number(tally.macs.size()))
+                          .arg(tallyClock_.elapsed()));
     }
-    if (notice_ && more)
-        notice_(QStringLiteral("%1 more addresses flood as well").arg(more));
+    if (more)
+        sink_->notice(QStringLiteral("%1 more addresses flood as well").arg(more));
     tally_.clear();
 }
 
