@@ -77,9 +77,6 @@ QString Text(const StoredConfig &s)
 }
 
 const char *const Unusable = "answered, but not with what was asked";
-const char *const Overtaken =
-    "the board holds neither its old values nor this write's: another write overtook "
-    "this one, or the board did not keep all of it";
 
 // A board that answered only after the time-out: said, with a time-out that would have waited for it.
 QString LateText(const QHostAddress &target, Session::Timing timing)
@@ -281,18 +278,6 @@ void TerminalSink::warning(const QString &text)
     err_ << "velmarctl: " << TerminalText(text) << '\n';
 }
 
-LinkedSession::LinkedSession(const Link &link, Sink *sink) : Session(link.port)
-{
-    setSender(link.sender);
-    setSink(sink ? sink : link.sink);
-    setCancel(link.cancel);
-    if (!open())
-        Throw(SiteError::PortTaken,
-              QStringLiteral("port %1 is taken (a running configurator holds it?); close it or "
-                             "choose another with --port")
-                  .arg(port()));
-}
-
 int Stopped(Terminal &terminal)
 {
     terminal.out.flush();
@@ -401,255 +386,106 @@ Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet
 
 }  // namespace
 
-ConfigWriteValues ValuesFor(const StoredConfig &stored)
-{
-    ConfigWriteValues values;
-    values.record = stored.config.record;
-    values.rayNumber = stored.rayNumber;
-    values.boardDhcp = stored.config.boardDhcp;
-    return values;
-}
-
-StoredConfig HeldAfterWrite(const StoredConfig &written)
-{
-    return Expected(ValuesFor(written));
-}
-
-StoredConfig Expected(const ConfigWriteValues &values)
-{
-    const auto parsed = ParseConfigWrite(ConfigWrite(values));
-    StoredConfig expected;
-    expected.config.record = parsed->record;
-    expected.config.boardDhcp = parsed->boardDhcp;
-    return expected;
-}
-
 namespace {
 
-using FieldPairs = QList<std::pair<QString, std::pair<QString, QString>>>;
+const char *const Overtaken =
+    "the board holds neither its old values nor this write's: another write overtook "
+    "this one, or the board did not keep all of it";
 
-FieldPairs Fields(const StoredConfig &a, const StoredConfig &b)
+// A write's events on the terminal as they come: the changes on standard output, what cannot go out and
+// what the guard finds on standard error.
+class WriteLines : public Sink
 {
-    const ConfigRecord &x = a.config.record, &y = b.config.record;
-    auto mode = [](bool dynamic, const char *on) { return QString::fromLatin1(dynamic ? on : "static"); };
-    return {
-        {"lift", {IpText(x.liftIp), IpText(y.liftIp)}},
-        {"mask", {IpText(x.netMask), IpText(y.netMask)}},
-        {"router", {IpText(x.routerIp), IpText(y.routerIp)}},
-        {"mac", {MacText(x.mac), MacText(y.mac)}},
-        {"dispatcher", {IpText(x.dispatcherIp), IpText(y.dispatcherIp)}},
-        {"ident", {QString::number(x.boardIdent), QString::number(y.boardIdent)}},
-        {"console", {mode(x.consoleDynamic, "dynamic"), mode(y.consoleDynamic, "dynamic")}},
-        {"board", {mode(a.config.boardDhcp, "dhcp"), mode(b.config.boardDhcp, "dhcp")}},
-        {"reserve1", {IpText(x.reserveIp1), IpText(y.reserveIp1)}},
-        {"reserve2", {IpText(x.reserveIp2), IpText(y.reserveIp2)}},
-    };
-}
-
-}  // namespace
-
-QStringList Differences(const StoredConfig &have, const StoredConfig &want)
-{
-    QStringList differences;
-    for (const auto &[field, pair] : Fields(have, want))
-        if (pair.first != pair.second)
-            differences << QStringLiteral("%1 %2 (planned %3)").arg(field, pair.first, pair.second);
-    return differences;
-}
-
-bool Same(const StoredConfig &a, const StoredConfig &b)
-{
-    for (const auto &[field, pair] : Fields(a, b))
-        if (pair.first != pair.second)
-            return false;
-    return true;
-}
-
-namespace {
-
-// "  mask: 255.0.0.0 -> 255.255.255.0" for each field that differs; how many.
-int SayChanges(QTextStream &out, const StoredConfig &from, const StoredConfig &to, const char *indent = "  ")
-{
-    int changes = 0;
-    for (const auto &[field, pair] : Fields(from, to)) {
-        if (pair.first != pair.second) {
-            out << indent << field << ": " << pair.first << " -> " << pair.second << '\n';
-            ++changes;
-        }
+public:
+    explicit WriteLines(Terminal &terminal) : terminal_(terminal) {}
+    void writeChanges(const QHostAddress &target, const QList<FieldChange> &changes,
+                      const QList<FieldChange> &uncarried) override
+    {
+        for (const FieldChange &change : changes)
+            terminal_.out << "  " << change.field << ": " << change.from << " -> " << change.to << '\n';
+        for (const FieldChange &field : uncarried)
+            terminal_.err << target.toString() << ": " << field.field << " " << field.from
+                          << " cannot go out with a static console; the board will hold " << field.to << '\n';
     }
-    return changes;
-}
+    void guardProblems(const QHostAddress &target, const QStringList &problems, bool forced) override
+    {
+        for (const QString &problem : problems)
+            terminal_.err << target.toString() << ": " << problem << '\n';
+        if (forced)
+            terminal_.err << target.toString() << ": sent all the same (--force)\n";
+    }
+    void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &changes) override
+    {
+        terminal_.out << "  written meanwhile by another configurator:\n";
+        for (const FieldChange &change : changes)
+            terminal_.out << "    " << change.field << ": " << change.from << " -> " << change.to << '\n';
+    }
 
-// The guard's problems said; SiteError(BadRequest) unless forced.
-void Guard(bool force, const QHostAddress &target, const StoredConfig &expected, Terminal &terminal)
+private:
+    Terminal &terminal_;
+};
+
+// "  board holds: mask 255.0.0.0 (wanted 255.255.255.0)"
+void SayDifferences(QTextStream &out, const char *what, const QStringList &differences)
 {
-    const QStringList problems = GuardProblems(expected, target.isLoopback());
-    for (const QString &problem : problems)
-        terminal.err << target.toString() << ": " << problem << '\n';
-    if (!problems.isEmpty() && !force)
-        Throw(SiteError::BadRequest,
-              QStringLiteral("this configuration would leave the board unreachable or broken; nothing "
-                             "sent (--force sends it anyway)"));
-    if (!problems.isEmpty())
-        terminal.err << target.toString() << ": sent all the same (--force)\n";
+    for (const QString &difference : differences)
+        out << "  " << what << ": "
+            << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted ")) << '\n';
 }
 
-}  // namespace
-
-int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
-                   const IntentFor &intent, const WriteOptions &options, Terminal &terminal)
+// The verdict's lines, and its exit code.
+int PresentWrite(const WriteResult &result, Terminal &terminal)
 {
     QTextStream &out = terminal.out;
-    WriteIntent want = intent(before);
-    StoredConfig expected = HeldAfterWrite(want.wanted);
-    const int changes = SayChanges(out, before, expected);
-    for (const auto &[field, pair] : Fields(want.judge, expected))
-        if (pair.first != pair.second)
-            terminal.err << target.toString() << ": " << field << " " << pair.first
-                         << " cannot go out with a static console; the board will hold " << pair.second
-                         << '\n';
-    if (!changes) {
-        out << "  no change: nothing sent\n";
-        return Same(want.judge, expected) ? Ok : SomeFailed;
-    }
-    Guard(options.force, target, expected, terminal);
-    if (options.dryRun) {
-        out << "dry run: nothing sent\n";
-        return Ok;
-    }
-    session.settle(50);
-    // A whole configuration goes out: had another configurator (a second laptop) written the board
-    // since it was read, sending what was made from that read would undo its change. The board is read
-    // once more, and this write's intent applied to what it holds now.
-    const auto now = session.readUntil(
-        target, SelectorStored, [](const StoredConfig &) { return true; }, link.timing);
-    if (session.cancelled())
-        Throw(SiteError::Stopped, QStringLiteral("stopped"));
-    if (!now)
-        Throw(SiteError::Failed,
-              target.toString() + QStringLiteral(": no answer just before the write; nothing sent"));
-    StoredConfig base = before;
-    if (!Same(*now, before)) {
-        out << "  written meanwhile by another configurator:\n";
-        SayChanges(out, before, *now, "    ");
-        base = *now;
-        want = intent(base);
-        expected = HeldAfterWrite(want.wanted);
-        if (Same(base, expected)) {
-            out << "  no change left: nothing sent\n";
-            return Same(want.judge, expected) ? Ok : SomeFailed;
-        }
-        Guard(options.force, target, expected, terminal);
-    }
-    const ConfigWriteValues values = ValuesFor(want.wanted);
-    try {
-        session.write(target, values);
-    } catch (const SendError &error) {
-        Throw(SiteError::Failed,
-              QStringLiteral("cannot send to %1: %2").arg(target.toString(), error.what()));
-    }
-    // A slow board's late answers to the read before the write disagree; its answers to the write agree.
-    const auto after = session.readUntil(
-        target, SelectorStored, [&](const StoredConfig &config) { return Same(config, expected); },
-        link.timing);
-    if (session.cancelled() && !(after && Same(*after, expected))) {
-        terminal.out.flush();
-        terminal.err << target.toString()
-                     << ": stopped after the write went out; not confirmed: read the board "
-                     << "to see what it holds\n";
-        return NoConfirmation;
-    }
-    if (!after) {
-        terminal.err << target.toString() << ": no answer after the write\n";
-        return NoConfirmation;
-    }
-    // Values that are neither the old ones nor ours: another configurator wrote the board meanwhile (or
-    // the board keeps only part of what it is sent).
-    if (!Same(*after, expected) && !Same(*after, base)) {
-        for (const QString &difference : Differences(*after, expected))
-            out << "  board holds: "
-                << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted "))
-                << '\n';
-        out << target.toString() << ": " << Overtaken << '\n';
+    const QString target = result.target.toString();
+    switch (result.verdict) {
+    case WriteVerdict::NoChange:
+        out << (result.afterMeanwhile ? "  no change left: nothing sent\n" : "  no change: nothing sent\n");
+        return result.complete ? Ok : SomeFailed;
+    case WriteVerdict::Refused:
+        Throw(SiteError::Refused,
+              QStringLiteral("this configuration would leave the board unreachable or broken; nothing "
+                             "sent (--force sends it anyway)"));
+    case WriteVerdict::Checked: out << "dry run: nothing sent\n"; return Ok;
+    case WriteVerdict::Overtaken:
+        SayDifferences(out, "board holds", result.differences);
+        out << target << ": " << Overtaken << '\n';
         return SomeFailed;
-    }
-    // Answers that still show the old values may be late copies of answers given before the write (a
-    // slow board's, or where answers get lost): they neither confirm the write nor show it lost.
-    if (!Same(*after, expected)) {
-        for (const QString &difference : Differences(*after, expected))
-            out << "  last answer: "
-                << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted "))
+    case WriteVerdict::NotConfirmed: break;
+    case WriteVerdict::Kept:
+    case WriteVerdict::NotAllKept:
+        for (const FieldChange &field : result.fields)
+            out << "  " << field.field << ": "
+                << (field.from == field.to ? "kept " + field.to
+                                           : "NOT kept: wanted " + field.from + ", board has " + field.to)
                 << '\n';
-        out << target.toString() << ": no confirmation of the write; read the board again in a while\n";
-        return NoConfirmation;
+        out << target
+            << (result.verdict == WriteVerdict::NotAllKept
+                    ? ": the board does not hold everything asked for\n"
+                    : ": the board kept the write\n");
+        return result.verdict == WriteVerdict::Kept ? Ok : SomeFailed;
     }
-    int lost = 0;
-    for (const auto &[field, pair] : Fields(want.judge, *after)) {
-        const bool kept = pair.first == pair.second;
-        lost += !kept;
-        out << "  " << field << ": "
-            << (kept ? "kept " + pair.second
-                     : "NOT kept: wanted " + pair.first + ", board has " + pair.second)
-            << '\n';
+    if (result.stopped) {
+        terminal.out.flush();
+        terminal.err << target << ": stopped after the write went out; not confirmed: read the board "
+                     << "to see what it holds\n";
+    } else if (result.noAnswer) {
+        terminal.err << target << ": no answer after the write\n";
+    } else {
+        SayDifferences(out, "last answer", result.differences);
+        out << target << ": no confirmation of the write; read the board again in a while\n";
     }
-    out << target.toString()
-        << (lost ? ": the board does not hold everything asked for\n" : ": the board kept the write\n");
-    return lost ? SomeFailed : Ok;
-}
-
-namespace {
-
-const char *const ConsoleOnly = "the dispatcher address, identifier and reserve addresses go only with a "
-                                "dynamic console (--console dynamic)";
-
-bool ChangesConsoleBlock(const Changes &c)
-{
-    return c.dispatcher || c.ident || c.reserve1 || c.reserve2;
-}
-
-// What the changes ask for whatever the board holds.
-void CheckChanges(const Changes &c)
-{
-    if (c.consoleDynamic && c.boardDhcp && !AddressingAllowed(*c.boardDhcp, *c.consoleDynamic))
-        Throw(SiteError::BadRequest, QStringLiteral("a board on DHCP needs --console dynamic"));
-    if (c.consoleDynamic == false && ChangesConsoleBlock(c))
-        Throw(SiteError::BadRequest, QString::fromLatin1(ConsoleOnly));
+    return NoConfirmation;
 }
 
 }  // namespace
 
-StoredConfig Apply(StoredConfig wanted, const Changes &c)
+int ShowWrite(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
+              const IntentFor &intent, const WriteOptions &options, Terminal &terminal)
 {
-    CheckChanges(c);
-    ConfigRecord &r = wanted.config.record;
-    for (auto [change, field] : {std::pair{&c.lift, &r.liftIp},
-                                 {&c.mask, &r.netMask},
-                                 {&c.router, &r.routerIp},
-                                 {&c.dispatcher, &r.dispatcherIp},
-                                 {&c.reserve1, &r.reserveIp1},
-                                 {&c.reserve2, &r.reserveIp2}})
-        if (*change)
-            *field = **change;
-    if (c.mac)
-        r.mac = *c.mac;
-    if (c.macFromLift)
-        r.mac = MacFromLift(r.mac, r.liftIp);
-    // A change of one addressing box brings the other into line, as the window's boxes do.
-    if (c.consoleDynamic) {
-        r.consoleDynamic = *c.consoleDynamic;
-        if (!AddressingAllowed(wanted.config.boardDhcp, r.consoleDynamic))
-            wanted.config.boardDhcp = false;
-    }
-    if (c.boardDhcp) {
-        wanted.config.boardDhcp = *c.boardDhcp;
-        if (!AddressingAllowed(wanted.config.boardDhcp, r.consoleDynamic))
-            r.consoleDynamic = true;
-    }
-    if (!r.consoleDynamic && ChangesConsoleBlock(c))
-        Throw(SiteError::BadRequest, QString::fromLatin1(ConsoleOnly));
-    if (c.ident)
-        r.boardIdent = *c.ident;
-    return wanted;
+    WriteLines lines(terminal);
+    return PresentWrite(WriteAndVerify(session, link.timing, target, before, intent, options, lines),
+                        terminal);
 }
 
 int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
@@ -731,7 +567,7 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
                      << IpText(from->config.record.liftIp) << " and " << MacText(from->config.record.mac)
                      << "; --lift and --mac change them)\n";
     terminal.out << target.toString() << ":\n";
-    return WriteAndVerify(
+    return ShowWrite(
         session, link, target, current,
         [&](const StoredConfig &holds) {
             StoredConfig base = from ? *from : holds;
@@ -875,7 +711,7 @@ int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QSt
         terminal.out << "  the board already holds the rest of what the file holds: nothing sent\n";
         return Ok;
     }
-    return WriteAndVerify(
+    return ShowWrite(
         session, link, target, current,
         [&](const StoredConfig &holds) {
             StoredConfig restored = saved;

@@ -3,8 +3,11 @@
 // The program around them only parses options; tests call them directly.
 
 #include "config_file.h"
+#include "discover.h"
+#include "link.h"
 #include "session.h"
 #include "site_error.h"
+#include "write.h"
 
 #include <QDir>
 #include <QHostAddress>
@@ -42,47 +45,6 @@ QString FromPrintable(const QString &text);
 // backslashes single).
 QString TerminalText(const QString &text);
 
-// How a command reaches the boards.
-struct Link
-{
-    quint16 port = 0;
-    Session::Timing timing;
-    SendPlanSender *sender = nullptr;  // tests: instead of the sockets
-    // Where a session tells how far it is and what it met on the wire beyond the answers (a peer that
-    // floods); nowhere when null.
-    Sink *sink = nullptr;
-    // What stops the command: Ctrl+C in velmarctl.
-    CancelToken cancel;
-};
-
-// How a write goes out, whatever link reaches the board.
-struct WriteOptions
-{
-    bool force = false;   // send a configuration the guard refuses, after saying what is wrong
-    bool dryRun = false;  // say what would change, send nothing
-};
-
-// Changes to a board's configuration; what is not set stays as it is.
-struct Changes
-{
-    std::optional<Ipv4> lift, mask, router, dispatcher, reserve1, reserve2;
-    std::optional<Mac> mac;
-    bool macFromLift = false;
-    std::optional<std::uint16_t> ident;
-    std::optional<bool> consoleDynamic, boardDhcp;
-};
-
-// A configuration with the changes applied, or SiteError(BadRequest) naming a change that cannot go out:
-// a board on DHCP needs a dynamic console, and the console's block goes only with a dynamic console.
-StoredConfig Apply(StoredConfig config, const Changes &changes);
-
-// A session on the link's port, open, or SiteError(PortTaken); its events go to `sink`, else the link's.
-class LinkedSession : public Session
-{
-public:
-    explicit LinkedSession(const Link &link, Sink *sink = nullptr);
-};
-
 // Where velmarctl tells what happens while an operation runs: what the wire showed on standard error, and
 // warnings there after the program's name.
 class TerminalSink : public Sink
@@ -99,42 +61,11 @@ private:
 // Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
 int Stopped(Terminal &terminal);
 
-// The write as the window sends it, and what a board that keeps it reports afterwards (a static
-// console's block goes out as zeros).
-ConfigWriteValues ValuesFor(const StoredConfig &stored);
-StoredConfig Expected(const ConfigWriteValues &values);
-// What a board holds after a write of `written`.
-StoredConfig HeldAfterWrite(const StoredConfig &written);
-// The same in every field a write sets.
-bool Same(const StoredConfig &a, const StoredConfig &b);
-// "mask 255.0.0.0 (planned 255.255.255.0)" for every field in which `have` differs from `want`.
-QStringList Differences(const StoredConfig &have, const StoredConfig &want);
-// What a write asks of a board that holds a configuration: what to send, and what to judge the board
-// against after it (what the write carries for a write, the file for a restore).
-struct WriteIntent
-{
-    StoredConfig wanted, judge;
-};
-using IntentFor = std::function<WriteIntent(const StoredConfig &current)>;
-// Shows the changes from `before`, refuses what the guard refuses (unless options.force), reads the board
-// once more and sends the intent for what it holds then (another configurator's write in between is
-// built upon, not undone), reads the board back until it answers after the write, and judges what it
-// holds: kept, not all kept, overtaken by another write, or not confirmed.
-int WriteAndVerify(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
-                   const IntentFor &intent, const WriteOptions &options, Terminal &terminal);
+// WriteAndVerify() on the terminal: the changes, what the guard finds, the verdict; its exit code. A
+// configuration the guard refuses (unforced) is SiteError(Refused).
+int ShowWrite(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
+              const IntentFor &intent, const WriteOptions &options, Terminal &terminal);
 
-// Which of `targets` more than one board claims, with their MACs: those the session's last read saw
-// answer at one address (on loopback every board there hears it), and, on a real segment, those a
-// broadcast to the targets' subnets finds answering from a target or holding it as lift address.
-QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddress> &targets,
-                                        Session::Timing timing);
-// SiteError(Failed) naming the MACs when two boards claim a target, followed by `nothing` ("nothing
-// written").
-void RefuseTwoBoards(Session &session, const QList<QHostAddress> &targets, Session::Timing timing,
-                     const QString &nothing);
-// SiteError(BadRequest) when a target names no board: 255.255.255.255, the broadcast or network address
-// of a subnet of this computer, or this computer's own address.
-void RefuseNonBoards(const QList<QHostAddress> &targets);
 // The same for one address named alone; from a range such addresses are left out, said once.
 QList<QHostAddress> WithoutNonBoards(const QList<QHostAddress> &targets, Terminal &terminal);
 

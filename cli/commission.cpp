@@ -876,7 +876,7 @@ private:
         const StoredConfig expected = HeldAfterWrite(PlannedConfig(row, *current));
         terminal_.out << Printable(row.name) << ": board " << MacText(current->config.record.mac) << ", \""
                       << Printable(VersionToText(current->config.versionText)) << "\"\n";
-        const int kept = WriteAndVerify(
+        const int kept = ShowWrite(
             session_, link_, options_.at, *current,
             [&row](const StoredConfig &holds) {
                 const StoredConfig planned = PlannedConfig(row, holds);

@@ -4,7 +4,10 @@
 // overridden, so a caller takes only what it shows (velmarctl a terminal, a window its widgets, a test a
 // record). Events are told on the operation's thread; SiteWorker carries them to its caller's.
 
+#include <QHostAddress>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace velmar {
@@ -13,6 +16,14 @@ namespace velmar {
 struct Progress
 {
     qsizetype done = 0, total = 0, answered = 0, silent = 0;
+};
+
+// One field of a board's configuration as text, from one value to another ("mask", "255.0.0.0",
+// "255.255.255.0").
+struct FieldChange
+{
+    QString field, from, to;
+    bool operator==(const FieldChange &) const = default;
 };
 
 class Sink
@@ -25,6 +36,18 @@ public:
     virtual void notice(const QString &) {}
     // The operation goes on without something it would rather have had (a lock it could not make).
     virtual void warning(const QString &) {}
+
+    // A write: the fields it changes on the board, and those of what it is judged by that it cannot carry
+    // (the board will hold `to` instead of `from`: a static console's block goes out as zeros).
+    virtual void writeChanges(const QHostAddress &, const QList<FieldChange> & /*changes*/,
+                              const QList<FieldChange> & /*uncarried*/)
+    {
+    }
+    // What the guard finds wrong with the configuration about to go out, and whether it goes out all the
+    // same (forced).
+    virtual void guardProblems(const QHostAddress &, const QStringList &, bool /*forced*/) {}
+    // Another configurator wrote the board between its read and the write: what changed meanwhile.
+    virtual void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &) {}
 };
 
 }  // namespace velmar

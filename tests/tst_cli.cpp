@@ -735,7 +735,7 @@ void TestCli::aWriteBuildsOnAnotherConfiguratorsWrite()
     Terminal terminal{outStream, errStream, false, nullptr, CancelToken()};
     int asked = 0;
     bool masks = false;
-    const int code = WriteAndVerify(
+    const int code = ShowWrite(
         session, link, target, before,
         [&](const StoredConfig &holds) {
             if (asked++ == 0) {
