@@ -76,24 +76,6 @@ QString Text(const StoredConfig &s)
              Printable(VersionToText(s.config.versionText)));
 }
 
-const char *const Unusable = "answered, but not with what was asked";
-
-// A board that answered only after the time-out: said, with a time-out that would have waited for it.
-QString LateText(const QHostAddress &target, Session::Timing timing)
-{
-    return QStringLiteral("%1 answered only after the time-out of %2 ms: give it more time, say --timeout %3")
-        .arg(target.toString())
-        .arg(timing.timeoutMs)
-        .arg(std::min(timing.timeoutMs * 4, 60000));
-}
-
-// How long a silent board is still listened to, for a late answer.
-int LateWaitMs(Session::Timing timing)
-{
-    return std::min(timing.timeoutMs * 4, 1000);
-}
-
-// Says which silent targets answered late. For one named alone it waits a little longer: the silent
 // addresses of a range are mostly empty ones, and only what came while the read lingered is said.
 void SayLateAnswers(Session &session, const QList<QHostAddress> &silent, const QSet<quint32> &named,
                     Session::Timing timing, Terminal &terminal)
@@ -104,19 +86,6 @@ void SayLateAnswers(Session &session, const QList<QHostAddress> &silent, const Q
     for (const QHostAddress &target : silent)
         if (session.answeredLate().contains(target.toIPv4Address()))
             terminal.err << LateText(target, timing) << '\n';
-}
-
-// Why a target gave no configuration, for its row.
-QString Silence(const Session::BoardRead &read)
-{
-    if (read.unreachable)
-        return QStringLiteral(
-                   "no route to %1: this computer has no address in its subnet (velmarctl discover "
-                   "says how to add one)")
-            .arg(read.target.toString());
-    if (read.unusable)
-        return QString::fromLatin1(Unusable) + QStringLiteral(": ") + read.why;
-    return QStringLiteral("no answer");
 }
 
 // "done/total, answered, silent" on standard error, kept on one line, once an operation takes more
@@ -245,26 +214,6 @@ struct OpenSession : private LineSink, LinkedSession
     }
 };
 
-// The board's stored configuration before a write, or Failure. Two boards that claim its address
-// are refused here, before anything is written.
-StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
-{
-    Session::BoardRead outcome;
-    session.read({target}, SelectorStored, timing, [&](const Session::BoardRead &read) { outcome = read; });
-    if (session.cancelled())
-        Throw(SiteError::Stopped, QStringLiteral("stopped"));
-    if (!outcome.config) {
-        session.settle(LateWaitMs(timing));
-        Throw(SiteError::Failed, session.answeredLate().contains(target.toIPv4Address())
-                                     ? LateText(target, timing) + QStringLiteral("; nothing sent")
-                                     : target.toString() + ": " + Silence(outcome));
-    }
-    RefuseTwoBoards(session, {target}, timing, QStringLiteral("nothing written"));
-    if (session.cancelled())
-        Throw(SiteError::Stopped, QStringLiteral("stopped"));
-    return *outcome.config;
-}
-
 }  // namespace
 
 void TerminalSink::notice(const QString &text)
@@ -320,68 +269,6 @@ QString SilentText(int silent, int unreachable)
         text += QStringLiteral(" (no route to %1 of them: this computer has no address in their subnet)")
                     .arg(unreachable);
     return text;
-}
-
-// What one read of every target at once found, before an operation on each board that answered: a
-// silent address costs one time-out and its retries together with all the others, not one each. The
-// silent addresses of a range are counted apart; an address named alone that stays silent fails, as
-// does one that answered with nothing usable, and an address two boards claim (`nothing`: what is
-// therefore not done there).
-struct Survey
-{
-    QHash<quint32, StoredConfig> configs;  // the boards to work on
-    QHash<quint32, QString> failed;        // why, for the addresses that fail before anything is sent
-    int silent = 0, unreachable = 0;
-
-    qsizetype boards() const { return configs.size() + failed.size(); }
-};
-
-Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                Session::Timing timing, const QString &nothing, Terminal &terminal)
-{
-    Survey survey;
-    QHash<quint32, Session::BoardRead> outcomes;
-    QList<QHostAddress> answered, silent;
-    session.read(targets, SelectorStored, timing,
-                 [&](const Session::BoardRead &read) { outcomes.insert(read.target.toIPv4Address(), read); });
-    if (session.cancelled())
-        return survey;
-    bool namedSilent = false;
-    for (const QHostAddress &target : targets) {
-        const Session::BoardRead read = outcomes.value(target.toIPv4Address());
-        if (read.config)
-            answered << target;
-        else if (!read.unusable && !read.unreachable)
-            silent << target;
-        namedSilent = namedSilent || (!read.config && named.contains(target.toIPv4Address()));
-    }
-    // A silent board named alone is listened to a little longer, for a late answer to name.
-    if (namedSilent)
-        session.settle(LateWaitMs(timing));
-    for (const QHostAddress &target : silent)
-        if (session.answeredLate().contains(target.toIPv4Address()) &&
-            !named.contains(target.toIPv4Address()))
-            terminal.err << LateText(target, timing) << '\n';
-    const QHash<quint32, QStringList> two =
-        answered.isEmpty() ? QHash<quint32, QStringList>() : TwoBoardsOn(session, answered, timing);
-    for (const QHostAddress &target : targets) {
-        const quint32 key = target.toIPv4Address();
-        const Session::BoardRead read = outcomes.value(key);
-        if (read.config && two.contains(key))
-            survey.failed.insert(key, TwoBoardsText(two.value(key), target) + QStringLiteral("; ") + nothing);
-        else if (read.config)
-            survey.configs.insert(key, *read.config);
-        else if (named.contains(key) && session.answeredLate().contains(key))
-            survey.failed.insert(key, LateText(target, timing).mid(target.toString().size() + 1) +
-                                          QStringLiteral("; ") + nothing);
-        else if (named.contains(key) || read.unusable)
-            survey.failed.insert(key, Silence(read));
-        else {
-            ++survey.silent;
-            survey.unreachable += read.unreachable;
-        }
-    }
-    return survey;
 }
 
 }  // namespace
@@ -655,8 +542,9 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSe
     const std::optional<QDir> folder =
         options.dryRun ? std::nullopt : std::optional(NewBackupFolder(backupParent));
     job.backups = folder ? &*folder : nullptr;
+    TerminalSink said(terminal.err);
     const Survey survey =
-        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing written"), terminal);
+        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing written"), said);
     if (session.cancelled()) {
         if (folder)
             QDir().rmdir(folder->path());
@@ -738,8 +626,9 @@ int RestoreCommand(const Link &link, const QString &source, const QList<QHostAdd
         return RestoreOne(session, link, ReadBackupFile(source), source, targets[0], exact, options,
                           terminal);
     }
+    TerminalSink said(terminal.err);
     const Survey survey =
-        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing sent"), terminal);
+        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing sent"), said);
     if (session.cancelled())
         return Stopped(terminal);
     return EachBoard(link.cancel, targets, survey, options.dryRun ? "checked" : "restored", terminal,
@@ -868,122 +757,93 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     return silences.outcome(targets.size(), terminal) != Ok || failed ? SomeFailed : Ok;
 }
 
-int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named, bool wait,
-                  int waitLimitSeconds, Terminal &terminal)
+namespace {
+
+// A reboot's events as rows: each target's answer and each board that answers again on standard output,
+// the boards left out on standard error, the wait on the progress line.
+class RebootLines : public Sink
 {
-    QTextStream &out = terminal.out;
+public:
+    RebootLines(Terminal &terminal, ProgressLine &progress, PacedRows &rows)
+        : terminal_(terminal), progress_(progress), rows_(rows)
+    {
+    }
+    void notice(const QString &text) override { terminal_.err << text << '\n'; }
+    void notDone(const QHostAddress &target, const QString &why) override
+    {
+        rows_.now();
+        terminal_.err << target.toString() << ": " << why << '\n';
+    }
+    void rebootAnswered(const QHostAddress &target, RebootAnswer ack) override
+    {
+        progress_.clear();
+        terminal_.out << target.toString() << "  ";
+        switch (ack) {
+        case RebootAnswer::Acknowledged: terminal_.out << "acknowledged\n"; break;
+        case RebootAnswer::Unreachable:
+            terminal_.out << Silence({target, std::nullopt, false, QString(), true}) << '\n';
+            break;
+        case RebootAnswer::Unusable: terminal_.out << "answered, but with no acknowledgement\n"; break;
+        case RebootAnswer::None: terminal_.out << "no acknowledgement\n"; break;
+        }
+        rows_.added();
+    }
+    void waiting(qsizetype pending, qint64 seconds, int limitSeconds) override
+    {
+        progress_.waitFor(QStringLiteral("waiting for %1 board(s) to answer again, %2 of %3 s")
+                              .arg(pending)
+                              .arg(seconds)
+                              .arg(limitSeconds));
+    }
+    void answersAgain(const QHostAddress &board, const QHostAddress &at, qint64 ms) override
+    {
+        progress_.clear();
+        terminal_.out << board.toString() << "  answers again ";
+        if (at != board)
+            terminal_.out << "at " << at.toString() << ' ';
+        terminal_.out << "after " << ms << " ms\n";
+        rows_.added();
+    }
+
+private:
+    Terminal &terminal_;
+    ProgressLine &progress_;
+    PacedRows &rows_;
+};
+
+}  // namespace
+
+int RebootCommand(const Link &link, const RebootOrder &request, Terminal &terminal)
+{
     ProgressLine progress(terminal);
     OpenSession session(link, &progress);
     PacedRows rows(terminal, &progress);
-    // Every target read at once first: the silent addresses of a range are left out at the cost of one
-    // time-out together, two boards at one address are refused there, and a board that stored another
-    // lift address is known to come up there.
-    const Survey survey =
-        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing rebooted"), terminal);
-    if (session.cancelled())
+    RebootLines lines(terminal, progress, rows);
+    const RebootResult result = RebootBoards(session, link.timing, request, lines);
+    if (result.stopped)
         return Stopped(terminal);
-    QList<QHostAddress> asked;
-    QHash<quint32, QHostAddress> comesUpAt;
-    for (const QHostAddress &target : targets) {
-        const quint32 key = target.toIPv4Address();
-        if (survey.failed.contains(key)) {
-            rows.now();
-            terminal.err << target.toString() << ": " << survey.failed.value(key) << '\n';
-        }
-        if (!survey.configs.contains(key))
-            continue;
-        asked << target;
-        const StoredConfig &stored = survey.configs[key];
-        const QHostAddress lift = HostAddressOf(stored.config.record.liftIp);
-        if (!stored.config.boardDhcp && lift.toIPv4Address() != key)
-            comesUpAt.insert(key, lift);
-    }
-    QElapsedTimer clock;
-    clock.start();
-    QHash<quint32, qint64> acknowledgedAt;  // only these are waited for
-    QList<QHostAddress> pending;
-    int failed = int(survey.failed.size());
-    if (!asked.isEmpty())
-        session.reboot(asked, link.timing.timeoutMs, [&](const Session::Outcome &outcome) {
-            progress.clear();
-            const bool ack = outcome.answer.has_value();
-            failed += !ack;
-            if (ack) {
-                pending << outcome.target;
-                acknowledgedAt.insert(outcome.target.toIPv4Address(), clock.elapsed());
-            }
-            out << outcome.target.toString() << "  ";
-            if (ack)
-                out << "acknowledged\n";
-            else if (outcome.unreachable)
-                out << Silence({outcome.target, std::nullopt, false, QString(), true}) << '\n';
-            else
-                out << (outcome.unusable ? "answered, but with no acknowledgement\n"
-                                         : "no acknowledgement\n");
-            rows.added();
-        });
-    if (session.cancelled())
-        return Stopped(terminal);
-    const qsizetype acknowledged = acknowledgedAt.size();
+    for (const QHostAddress &target : result.stillSilent)
+        terminal.out << target.toString() << "  still silent after " << request.waitLimitSeconds << " s\n";
     QStringList summary;
-    if (!wait)
+    if (!request.wait)
         summary << QStringLiteral("%1 of %2 board(s) acknowledged the reboot")
-                       .arg(acknowledged)
-                       .arg(survey.boards());
-
-    // Each board is asked every PollMs from its acknowledgement on, and its time is its own: from its
-    // acknowledgement to its first answer.
-    constexpr int PollMs = 100;
-    qsizetype back = 0;
-    while (wait && !pending.isEmpty() && clock.elapsed() < waitLimitSeconds * 1000LL &&
-           !session.cancelled()) {
-        progress.waitFor(QStringLiteral("waiting for %1 board(s) to answer again, %2 of %3 s")
-                             .arg(pending.size())
-                             .arg(clock.elapsed() / 1000)
-                             .arg(waitLimitSeconds));
-        QList<QHostAddress> asking;
-        QHash<quint32, QHostAddress> whose;  // the address asked: the board it stands for
-        for (const QHostAddress &target : pending) {
-            for (const QHostAddress &at : {target, comesUpAt.value(target.toIPv4Address())})
-                if (!at.isNull() && !whose.contains(at.toIPv4Address())) {
-                    whose.insert(at.toIPv4Address(), target);
-                    asking << at;
-                }
-        }
-        QSet<quint32> answered;
-        session.read(asking, SelectorWorking, {PollMs, 0}, [&](const Session::BoardRead &read) {
-            const QHostAddress target = whose.value(read.target.toIPv4Address());
-            if (!read.config || answered.contains(target.toIPv4Address()))
-                return;
-            answered.insert(target.toIPv4Address());
-            const qint64 took = clock.elapsed() - acknowledgedAt.value(target.toIPv4Address());
-            progress.clear();
-            out << target.toString() << "  answers again ";
-            if (read.target != target)
-                out << "at " << read.target.toString() << ' ';
-            out << "after " << took << " ms\n";
-            rows.added();
-        });
-        back += answered.size();
-        pending.removeIf(
-            [&](const QHostAddress &target) { return answered.contains(target.toIPv4Address()); });
+                       .arg(result.acknowledged)
+                       .arg(result.survey.boards());
+    if (request.wait) {
+        summary
+            << QStringLiteral("%1 of %2 board(s) answered again").arg(result.back).arg(result.acknowledged);
+        if (!result.stillSilent.isEmpty())
+            summary << QStringLiteral("%1 still silent after %2 s")
+                           .arg(result.stillSilent.size())
+                           .arg(request.waitLimitSeconds);
     }
-    if (session.cancelled())
-        return Stopped(terminal);
-    for (const QHostAddress &target : pending)
-        out << target.toString() << "  still silent after " << waitLimitSeconds << " s\n";
-    if (wait) {
-        summary << QStringLiteral("%1 of %2 board(s) answered again").arg(back).arg(acknowledged);
-        if (!pending.isEmpty())
-            summary << QStringLiteral("%1 still silent after %2 s").arg(pending.size()).arg(waitLimitSeconds);
-    }
-    if (failed)
-        summary << QStringLiteral("%1 not rebooted").arg(failed);
-    if (survey.silent)
-        summary << SilentText(survey.silent, survey.unreachable);
+    if (result.failed)
+        summary << QStringLiteral("%1 not rebooted").arg(result.failed);
+    if (result.survey.silent)
+        summary << SilentText(result.survey.silent, result.survey.unreachable);
     rows.now();
     terminal.err << summary.join(QStringLiteral("; ")) << '\n';
-    return failed || !pending.isEmpty() || survey.boards() == 0 ? SomeFailed : Ok;
+    return result.failed || !result.stillSilent.isEmpty() || result.survey.boards() == 0 ? SomeFailed : Ok;
 }
 
 }  // namespace velmar

@@ -5,8 +5,10 @@
 #include "config_file.h"
 #include "discover.h"
 #include "link.h"
+#include "reboot.h"
 #include "session.h"
 #include "site_error.h"
+#include "survey.h"
 #include "write.h"
 
 #include <QDir>
@@ -99,7 +101,6 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
                   const QString &parent, Terminal &terminal);
 // Reboots every target that answers a read of them all; with `wait`, reads each until it answers again
 // and says how long it took from its own acknowledgement. A line of totals at the end.
-int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named, bool wait,
-                  int waitLimitSeconds, Terminal &terminal);
+int RebootCommand(const Link &link, const RebootOrder &request, Terminal &terminal);
 
 }  // namespace velmar

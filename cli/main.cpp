@@ -350,8 +350,9 @@ int Reboot(const QStringList &args, Terminal &terminal)
           terminal);
     const auto targets = WithoutNonBoards(Targets(o.positional), terminal);
     ConfirmMany(targets, o, "reboot", terminal);
-    return RebootCommand(o.link, targets, NamedAlone(o.positional), o.isSet("wait"),
-                         Number(o.parser, "wait-limit", 1, 3600), terminal);
+    return RebootCommand(
+        o.link, {targets, NamedAlone(o.positional), o.isSet("wait"), Number(o.parser, "wait-limit", 1, 3600)},
+        terminal);
 }
 
 int Watch(const QStringList &args, Terminal &terminal)

@@ -18,6 +18,9 @@ struct Progress
     qsizetype done = 0, total = 0, answered = 0, silent = 0;
 };
 
+// What a target answered to a reboot request.
+enum class RebootAnswer { Acknowledged, None, Unusable, Unreachable };
+
 // One field of a board's configuration as text, from one value to another ("mask", "255.0.0.0",
 // "255.255.255.0").
 struct FieldChange
@@ -48,6 +51,14 @@ public:
     virtual void guardProblems(const QHostAddress &, const QStringList &, bool /*forced*/) {}
     // Another configurator wrote the board between its read and the write: what changed meanwhile.
     virtual void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &) {}
+
+    // A board an operation on many leaves out before anything is sent to it, and why.
+    virtual void notDone(const QHostAddress &, const QString & /*why*/) {}
+    // A reboot: a target's answer to it; the wait for boards to answer again (how many, seconds gone, the
+    // limit); a board that answers again, at the address asked, `ms` after its acknowledgement.
+    virtual void rebootAnswered(const QHostAddress &, RebootAnswer) {}
+    virtual void waiting(qsizetype /*pending*/, qint64 /*seconds*/, int /*limitSeconds*/) {}
+    virtual void answersAgain(const QHostAddress & /*board*/, const QHostAddress & /*at*/, qint64 /*ms*/) {}
 };
 
 }  // namespace velmar
