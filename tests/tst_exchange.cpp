@@ -5,6 +5,7 @@
 #include "loopback.h"
 #include "plan.h"
 #include "public_address.h"
+#include "read_side_text.h"
 
 #include <QFrame>
 #include <QLineEdit>
@@ -114,6 +115,7 @@ class TestExchange : public QObject
 {
     Q_OBJECT
 private slots:
+    void textsOfTheReadSideAndTheEchoService();
     void readFillsTheReadSideFromEveryCopy();
     void zeroTargetShowsTheMessageAndSendsNothing();
     void everyOperationSendsByItsPlan();
@@ -693,6 +695,18 @@ void TestExchange::publicAddressLookupEndsWhateverTheServerSends()
     QTRY_VERIFY(server.findChildren<QTcpSocket *>().size() >= 2);
     lookup.reset();
     QTRY_VERIFY(closed);
+}
+
+void TestExchange::textsOfTheReadSideAndTheEchoService()
+{
+    QCOMPARE(HexPairText(0x0A), QString("0A"));
+    QCOMPARE(HexPairText(0xFF), QString("FF"));
+    // Line breaks and controls as their pictures, what cannot be shown as U+FFFD, the rest as it is.
+    QCOMPARE(VisibleOnOneLine(QString("a\nb\x1F") + QChar(0x7F) + QChar(0x9B) + QString::fromUtf8(" ї")),
+             QString::fromUtf8("a\u240Ab\u241F\u2421\uFFFD ї"));
+    QCOMPARE(ExtractPublicAddress("<body>Current IP Address:   203.0.113.7</body>"), QString("203.0.113.7"));
+    QCOMPARE(ExtractPublicAddress("IP Address:255.255.255.2550"), std::nullopt);  // longer than an address
+    QCOMPARE(ExtractPublicAddress("no marker 1.2.3.4"), std::nullopt);
 }
 
 QTEST_MAIN(TestExchange)
