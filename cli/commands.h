@@ -4,6 +4,7 @@
 
 #include "config_file.h"
 #include "discover.h"
+#include "escaped_text.h"
 #include "link.h"
 #include "reboot.h"
 #include "session.h"
@@ -38,14 +39,6 @@ struct Terminal
     Sink *sink = nullptr;   // the operations' notices and warnings, on `err`
     CancelToken cancel;     // Ctrl+C
 };
-
-// A board's text for a terminal: control characters as \xNN, a backslash doubled.
-QString Printable(const QString &text);
-// Printable's text back as it was.
-QString FromPrintable(const QString &text);
-// A message for a terminal: control characters as \xNN, nothing else changed (a Windows path keeps its
-// backslashes single).
-QString TerminalText(const QString &text);
 
 // Where velmarctl tells what happens while an operation runs: what the wire showed on standard error, and
 // warnings there after the program's name.
