@@ -1,7 +1,7 @@
 // velmarctl: the configurator's board operations from the command line, for one board or a whole site.
 // This file parses the options; the commands live in commands.cpp.
 
-#include "audit.h"
+#include "audit_command.h"
 #include "backups.h"
 #include "command_line.h"
 #include "commands.h"

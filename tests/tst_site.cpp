@@ -1,6 +1,7 @@
 // The site's operations in-process against stand-in boards on loopback: what each decides, as typed
 // results and events, without a terminal.
 
+#include "audit.h"
 #include "board.h"
 #include "link.h"
 #include "loopback.h"
@@ -90,6 +91,7 @@ private slots:
     void aCancelAfterTheWriteLeavesItNotConfirmed();
     void surveyAndRebootWithItsWait();
     void theWorkerLeavesTheCallersLoopRunning();
+    void theAuditClassifiesWhatWasRead();
 };
 
 void TestSite::writeVerdicts()
@@ -244,6 +246,49 @@ void TestSite::theWorkerLeavesTheCallersLoopRunning()
     QVERIFY(ticksWhileRunning > 0);
     QVERIFY(!progressed.isEmpty());
     QVERIFY(!worker.running());
+}
+
+void TestSite::theAuditClassifiesWhatWasRead()
+{
+    const SitePlan plan = ParseSitePlan("name,lift,mask,router\n"
+                                        "A,10.0.0.2,255.255.255.0,10.0.0.1\n"
+                                        "B,10.0.0.3,255.255.255.0,10.0.0.1\n"
+                                        "C,10.0.0.4,255.255.255.0,10.0.0.1\n"
+                                        "D,10.0.0.5,255.255.255.0,10.0.0.1\n"
+                                        "E,10.0.0.6,255.255.255.0,10.0.0.1\n");
+    QVERIFY(plan.problems.isEmpty() && plan.rows.size() == 5);
+    auto planned = [&](int row) { return HeldAfterWrite(PlannedConfig(plan.rows[row], StoredConfig())); };
+    auto at = [](const char *address) { return QHostAddress(address).toIPv4Address(); };
+    SiteReads reads;
+    reads.stored[at("10.0.0.2")] = planned(0);
+    reads.stored[at("10.0.0.3")] = planned(1);
+    reads.stored[at("10.0.0.3")].config.record.netMask = *ParseIp("255.255.0.0");
+    reads.stored[at("10.0.0.50")] = planned(2);  // C's planned MAC, elsewhere
+    reads.stored[at("10.0.0.5")] = planned(3);
+    reads.working[at("10.0.0.5")] = planned(3);
+    reads.working[at("10.0.0.5")].config.record.routerIp = *ParseIp("10.0.0.254");  // runs another router
+    reads.stored[at("10.0.0.60")] = planned(0);
+    reads.stored[at("10.0.0.60")].config.record.mac = *ParseMac("00:1E:7F:00:00:60");
+    reads.twoBoards[at("10.0.0.61")] = {"00:1E:7F:00:00:61", "00:1E:7F:00:00:62"};
+    QList<QHostAddress> everywhere;
+    for (const char *address :
+         {"10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5", "10.0.0.6", "10.0.0.50", "10.0.0.60", "10.0.0.61"})
+        everywhere << QHostAddress(address);
+
+    const SiteAudit audit = ClassifySite(plan, everywhere, reads);
+    QList<AuditState> states;
+    for (const AuditFinding &finding : audit.findings)
+        states << finding.state;
+    QCOMPARE(states, (QList<AuditState>{AuditState::AsPlanned, AuditState::Differs, AuditState::Moved,
+                                        AuditState::RebootPending, AuditState::Silent, AuditState::NotInPlan,
+                                        AuditState::TwoBoards}));
+    QCOMPARE(audit.findings[1].details, QStringList{"mask 255.255.0.0 (planned 255.255.255.0)"});
+    QCOMPARE(audit.findings[2].details, QStringList{"answers at 10.0.0.50 instead of 10.0.0.4"});
+    QCOMPARE(audit.findings[3].details, QStringList{"runs router 10.0.0.254 (stored 10.0.0.1)"});
+    QCOMPARE(audit.pending, 1);
+    QCOMPARE(audit.notInPlan, 1);
+    QCOMPARE(audit.otherClashes, 1);
+    QCOMPARE(audit.lifts.value(AuditState::AsPlanned), 1);
 }
 
 QTEST_MAIN(TestSite)

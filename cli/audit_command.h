@@ -1,14 +1,10 @@
 #pragma once
-// A site checked against its plan: every lift where the plan puts it, as planned, and nothing else on
-// the planned subnets.
+// velmarctl audit: the audit of a site (site/audit.h) as rows, JSON objects or an HTML report.
 
+#include "audit.h"
 #include "commands.h"
 
 namespace velmar {
-
-// The addresses read at most, all the planned subnets together, the planned lifts always among them:
-// where the subnets hold more, each is read around its planned lifts, and said so.
-inline constexpr int ScanBound = 4096;
 
 // Reads every planned lift (stored and working configuration) and every other address of the planned
 // subnets at once, and prints a title (plan, lifts, date and time), one row per lift: as planned,

@@ -1,0 +1,233 @@
+#include "audit.h"
+#include "discover.h"
+#include "write.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <bit>
+
+namespace velmar {
+
+QString Subnet::text() const
+{
+    return QStringLiteral("%1/%2").arg(QHostAddress(network).toString()).arg(32 - std::popcount(~mask));
+}
+
+Scan ScanOf(const SitePlan &plan)
+{
+    using Key = std::pair<quint32, quint32>;
+    QMap<Key, Subnet> subnets;
+    QList<std::pair<quint32, Key>> lifts;  // each with its subnet
+    for (const SitePlanRow &row : plan.rows) {
+        const quint32 lift = ValueOfIpv4(*row.changes.lift), mask = ValueOfIpv4(*row.changes.mask);
+        const Key key{lift & mask, mask};
+        if (!subnets.contains(key))
+            subnets.insert(key, Subnet{lift & mask, mask, 0});
+        lifts << std::pair{lift, key};
+    }
+    Scan scan;
+    for (const Subnet &subnet : subnets)
+        scan.hosts += subnet.hosts();
+    QSet<quint32> seen;
+    QList<quint32> order;
+    auto take = [&](quint32 address) {
+        if (!seen.contains(address))
+            seen.insert(address), order << address;
+    };
+    for (const auto &lift : lifts)  // every planned lift is read, wherever the bound falls
+        take(lift.first);
+    if (scan.hosts <= quint64(ScanBound)) {
+        for (const Subnet &subnet : subnets)
+            for (quint64 host = subnet.first(); host <= subnet.last(); ++host)
+                take(quint32(host));
+    } else {
+        // The addresses nearest the lifts first, a step further out each round, so that every subnet is
+        // read around its lifts. A lift with no address of its subnet left either side drops out.
+        QList<std::pair<quint32, Subnet>> around;
+        for (const auto &[lift, key] : lifts)
+            around << std::pair{lift, subnets.value(key)};
+        for (quint64 step = 1; !around.isEmpty() && order.size() < ScanBound; ++step) {
+            QList<std::pair<quint32, Subnet>> further;
+            for (const auto &[lift, subnet] : around) {
+                const bool below = lift >= subnet.first() + step, above = lift + step <= subnet.last();
+                if (below && order.size() < ScanBound)
+                    take(quint32(lift - step));
+                if (above && order.size() < ScanBound)
+                    take(quint32(lift + step));
+                if (below || above)
+                    further << std::pair{lift, subnet};
+            }
+            around = further;
+        }
+    }
+    QList<quint32> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    for (Subnet subnet : subnets) {
+        subnet.read = quint64(std::upper_bound(sorted.begin(), sorted.end(), subnet.last()) -
+                              std::lower_bound(sorted.begin(), sorted.end(), subnet.first()));
+        scan.subnets << subnet;
+    }
+    for (const quint32 address : order)
+        scan.addresses << QHostAddress(address);
+    return scan;
+}
+
+namespace {
+
+// Each field that differs: "mask 255.255.0.0 (stored 255.255.255.0)".
+QStringList Against(const StoredConfig &have, const StoredConfig &other, const char *what)
+{
+    QStringList differences = Differences(have, other);
+    for (QString &difference : differences)
+        difference.replace(QStringLiteral("(planned "), QStringLiteral("(%1 ").arg(QLatin1String(what)));
+    return differences;
+}
+
+QList<QHostAddress> PlannedLifts(const SitePlan &plan)
+{
+    QList<QHostAddress> planned;
+    for (const SitePlanRow &row : plan.rows)
+        planned << HostAddressOf(*row.changes.lift);
+    return planned;
+}
+
+}  // namespace
+
+SiteReads ReadSite(const Link &link, const Scan &scan, const SitePlan &plan)
+{
+    LinkedSession session(link);
+    SiteReads reads;
+    reads.twoBoards = TwoBoardsOn(session, scan.addresses, link.timing);
+    reads.stored = session.read(scan.addresses, SelectorStored, link.timing);
+    for (auto it = session.twoBoards().begin(); it != session.twoBoards().end(); ++it)
+        for (const QString &mac : *it)
+            if (QStringList &macs = reads.twoBoards[it.key()]; !macs.contains(mac))
+                macs << mac;
+    for (QStringList &macs : reads.twoBoards)
+        macs.sort();
+    reads.working = session.read(PlannedLifts(plan), SelectorWorking, link.timing);
+    reads.stopped = session.cancelled();
+    return reads;
+}
+
+namespace {
+
+// The lifts' addresses, and the boards that answer where no lift is planned; a board that answers
+// elsewhere with a row's planned MAC is that row's board, moved, and is accounted for by it.
+class Accounts
+{
+public:
+    Accounts(const SitePlan &plan, const QHash<quint32, StoredConfig> &stored) : stored_(stored)
+    {
+        for (const QHostAddress &lift : PlannedLifts(plan))
+            lifts_.insert(lift.toIPv4Address());
+        accounted_ = lifts_;
+        for (auto it = stored.begin(); it != stored.end(); ++it)
+            if (!lifts_.contains(it.key()))
+                others_ << it.key();
+    }
+    bool isLift(quint32 address) const { return lifts_.contains(address); }
+    bool accounted(quint32 address) const { return accounted_.contains(address); }
+    std::optional<quint32> takeMovedBoardOf(const SitePlanRow &row)
+    {
+        for (const quint32 other : others_) {
+            const StoredConfig &board = *stored_.constFind(other);
+            if (!accounted_.contains(other) &&
+                board.config.record.mac == HeldAfterWrite(PlannedConfig(row, board)).config.record.mac) {
+                accounted_.insert(other);
+                return other;
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    const QHash<quint32, StoredConfig> &stored_;
+    QSet<quint32> lifts_, accounted_;
+    QList<quint32> others_;
+};
+
+// A lift's board against its row: the fields that differ (the lift address not again for a moved one),
+// and what it runs beside what it stored.
+void Judge(AuditFinding &finding, const SitePlanRow &row, const StoredConfig &have,
+           const std::optional<StoredConfig> &running)
+{
+    QStringList differs = Differences(have, HeldAfterWrite(PlannedConfig(row, have)));
+    if (finding.state == AuditState::Moved)  // said already
+        differs.removeIf([](const QString &d) { return d.startsWith(QLatin1String("lift ")); });
+    if (!differs.isEmpty() && finding.state == AuditState::AsPlanned)
+        finding.state = AuditState::Differs;
+    finding.details += differs;
+    if (!running || Same(*running, have))
+        return;
+    if (finding.state == AuditState::AsPlanned)
+        finding.state = AuditState::RebootPending;
+    else
+        finding.rebootPending = true;
+    for (const QString &difference : Against(*running, have, "stored"))
+        finding.details << QStringLiteral("runs ") + difference;
+}
+
+AuditFinding LiftFinding(const SitePlanRow &row, const SiteReads &reads, Accounts &accounts)
+{
+    const QHostAddress address = HostAddressOf(*row.changes.lift);
+    const quint32 key = address.toIPv4Address();
+    AuditFinding finding{row.name, address, AuditState::AsPlanned, false, {}};
+    if (reads.twoBoards.contains(key)) {
+        finding.state = AuditState::TwoBoards;
+        finding.details << TwoBoardsText(reads.twoBoards[key], address);
+        return finding;
+    }
+    quint32 at = key;
+    if (!reads.stored.contains(key)) {
+        const auto moved = accounts.takeMovedBoardOf(row);
+        if (!moved) {
+            finding.state = AuditState::Silent;
+            return finding;
+        }
+        finding.state = AuditState::Moved;
+        finding.details << QStringLiteral("answers at %1 instead of %2")
+                               .arg(QHostAddress(*moved).toString(), address.toString());
+        at = *moved;
+    }
+    const auto running = reads.working.find(at);
+    Judge(finding, row, reads.stored[at],
+          running == reads.working.end() ? std::nullopt : std::optional(*running));
+    return finding;
+}
+
+}  // namespace
+
+SiteAudit ClassifySite(const SitePlan &plan, const QList<QHostAddress> &everywhere, const SiteReads &reads)
+{
+    SiteAudit audit;
+    Accounts accounts(plan, reads.stored);
+    for (const SitePlanRow &row : plan.rows) {
+        const AuditFinding finding = LiftFinding(row, reads, accounts);
+        audit.lifts[finding.state] += 1;
+        audit.pending += finding.state == AuditState::RebootPending || finding.rebootPending;
+        audit.findings << finding;
+    }
+    for (const QHostAddress &host : everywhere) {
+        const quint32 key = host.toIPv4Address();
+        if (accounts.isLift(key))
+            continue;
+        if (reads.twoBoards.contains(key)) {
+            ++audit.otherClashes;
+            audit.findings << AuditFinding{
+                QString(), host, AuditState::TwoBoards, false, {TwoBoardsText(reads.twoBoards[key], host)}};
+        } else if (reads.stored.contains(key) && !accounts.accounted(key)) {
+            ++audit.notInPlan;
+            audit.findings << AuditFinding{
+                QString(),
+                host,
+                AuditState::NotInPlan,
+                false,
+                {QStringLiteral("MAC %1").arg(MacText(reads.stored[key].config.record.mac))}};
+        }
+    }
+    return audit;
+}
+
+}  // namespace velmar
