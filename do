@@ -133,7 +133,7 @@ check_format() {
 # The checks of .clang-tidy over every source file of the programs, against the build's compile commands.
 check_tidy() {
     echo "checking the sources with clang-tidy ..."
-    find protocol support exchange window settings maintenance board cli -name '*.cpp' ! -name '*_windows.cpp' \
+    find protocol support exchange window settings maintenance board site cli -name '*.cpp' ! -name '*_windows.cpp' \
         -print0 | xargs -0 -P"$(nproc)" -n4 clang-tidy -p "$(tree_of "$MAIN")" --quiet 2>/dev/null
 }
 

@@ -102,18 +102,10 @@ QString HtmlReport(const QString &site, const QString &title, const QList<Findin
     return html + QStringLiteral("</body></html>\n");
 }
 
-}  // namespace
-
-int AuditCommand(const Link &link, const QString &planPath, bool json, const QString &htmlPath,
-                 const QString &siteName, Terminal &terminal)
+// What is not read is said: how much in all where the plan has several subnets, and which subnets.
+void SayWhatIsNotRead(const Scan &scan, Terminal &terminal)
 {
-    const SitePlan plan = LoadSitePlan(planPath, true, QHostAddress(), terminal);
-    const QString when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    const QString title =
-        QStringLiteral("Audit of %1 (%2 lifts), %3").arg(planPath).arg(plan.rows.size()).arg(when);
-    const Scan scan = ScanOf(plan);
     const QList<QHostAddress> &everywhere = scan.addresses;
-    // What is not read is said: how much in all where the plan has several subnets, and which subnets.
     constexpr int SubnetsNamed = 10;
     QList<Subnet> inPart;
     for (const Subnet &subnet : scan.subnets)
@@ -128,27 +120,11 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
                      << " addresses; read are " << inPart[i].read << " of them around its lifts\n";
     if (inPart.size() > SubnetsNamed)
         terminal.err << "and " << inPart.size() - SubnetsNamed << " more subnet(s) read in part\n";
-    const SiteReads reads = ReadSite(link, scan, plan);
-    if (reads.stopped)
-        return Stopped(terminal);
-    const SiteAudit audit = ClassifySite(plan, everywhere, reads);
-    QList<Finding> findings;
-    for (const AuditFinding &f : audit.findings)
-        findings << Finding{f.row, f.address.toString(), StateText(f), f.details};
-    const QString totals =
-        QStringLiteral("%1 lifts: %2 as planned, %3 differ, %4 moved, %5 silent, %6 with two "
-                       "boards; %7 with a reboot pending; %8 board(s) not in plan, %9 other "
-                       "address(es) with two boards")
-            .arg(plan.rows.size())
-            .arg(audit.lifts.value(AuditState::AsPlanned))
-            .arg(audit.lifts.value(AuditState::Differs))
-            .arg(audit.lifts.value(AuditState::Moved))
-            .arg(audit.lifts.value(AuditState::Silent))
-            .arg(audit.lifts.value(AuditState::TwoBoards))
-            .arg(audit.pending)
-            .arg(audit.notInPlan)
-            .arg(audit.otherClashes);
+}
 
+// The title and a row (or JSON object) per finding; how many are trouble.
+int PrintFindings(const QString &title, const QList<Finding> &findings, bool json, Terminal &terminal)
+{
     int trouble = 0;
     qsizetype nameWidth = 1, addressWidth = 0;
     for (const Finding &f : findings) {
@@ -178,6 +154,43 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
                          << '\n';
         }
     }
+    return trouble;
+}
+
+}  // namespace
+
+int AuditCommand(const Link &link, const QString &planPath, bool json, const QString &htmlPath,
+                 const QString &siteName, Terminal &terminal)
+{
+    const SitePlan plan = LoadSitePlan(planPath, true, QHostAddress(), terminal);
+    const QString when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    const QString title =
+        QStringLiteral("Audit of %1 (%2 lifts), %3").arg(planPath).arg(plan.rows.size()).arg(when);
+    const Scan scan = ScanOf(plan);
+    const QList<QHostAddress> &everywhere = scan.addresses;
+    SayWhatIsNotRead(scan, terminal);
+    const SiteReads reads = ReadSite(link, scan, plan);
+    if (reads.stopped)
+        return Stopped(terminal);
+    const SiteAudit audit = ClassifySite(plan, everywhere, reads);
+    QList<Finding> findings;
+    for (const AuditFinding &f : audit.findings)
+        findings << Finding{f.row, f.address.toString(), StateText(f), f.details};
+    const QString totals =
+        QStringLiteral("%1 lifts: %2 as planned, %3 differ, %4 moved, %5 silent, %6 with two "
+                       "boards; %7 with a reboot pending; %8 board(s) not in plan, %9 other "
+                       "address(es) with two boards")
+            .arg(plan.rows.size())
+            .arg(audit.lifts.value(AuditState::AsPlanned))
+            .arg(audit.lifts.value(AuditState::Differs))
+            .arg(audit.lifts.value(AuditState::Moved))
+            .arg(audit.lifts.value(AuditState::Silent))
+            .arg(audit.lifts.value(AuditState::TwoBoards))
+            .arg(audit.pending)
+            .arg(audit.notInPlan)
+            .arg(audit.otherClashes);
+
+    const int trouble = PrintFindings(title, findings, json, terminal);
     if (!json)
         terminal.out << '\n' << totals << '\n';
     terminal.out.flush();

@@ -438,50 +438,78 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
 // each board's lines stay together. Then a line of totals, with the silent addresses of a range
 // counted apart. The worst outcome is the exit code: a refused configuration (2) before a failure (1)
 // before an unconfirmed write (4); nothing that answered at all is a failure.
-int EachBoard(const CancelToken &cancel, const QList<QHostAddress> &targets, const Survey &survey,
-              const char *done, Terminal &terminal,
-              const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
+// The exit codes of the boards an operation on many went through, counted.
+struct Tally
 {
     int ok = 0, failed = 0, unconfirmed = 0, refused = 0;
-    for (const QHostAddress &target : targets) {
-        if (cancel.cancelled())
-            break;
-        const quint32 key = target.toIPv4Address();
-        if (!survey.configs.contains(key) && !survey.failed.contains(key))
-            continue;  // silent: counted apart
-        int code = SomeFailed;
-        try {
-            if (survey.failed.contains(key))
-                Throw(SiteError::Failed, survey.failed.value(key));
-            code = one(target, survey.configs.value(key));
-        } catch (const SiteError &failure) {
-            code = ExitCode(failure.kind);
-            terminal.out.flush();
-            terminal.err << target.toString() << ": " << TerminalText(failure.text) << '\n';
-        }
-        terminal.out.flush();
+
+    void count(int code)
+    {
         ok += code == Ok;
         refused += code == BadUsage;
         unconfirmed += code == NoConfirmation;
         failed += code != Ok && code != BadUsage && code != NoConfirmation;
     }
-    if (cancel.cancelled())
-        terminal.err << "stopped; ";
-    terminal.err << ok << " of " << survey.boards() << " board(s) " << done;
-    for (auto [count, what] :
-         {std::pair{failed, "failed"}, {refused, "refused"}, {unconfirmed, "not confirmed"}})
-        if (count)
-            terminal.err << ", " << count << ' ' << what;
-    if (survey.silent)
-        terminal.err << "; " << SilentText(survey.silent, survey.unreachable);
-    terminal.err << '\n';
-    if (cancel.cancelled())
-        return unconfirmed ? NoConfirmation : StoppedByUser;
-    return refused                ? BadUsage
-           : failed               ? SomeFailed
-           : unconfirmed          ? NoConfirmation
-           : survey.boards() == 0 ? SomeFailed
-                                  : Ok;
+    // "3 of 4 board(s) kept the write, 1 failed; 2 addresses silent"
+    void say(const Survey &survey, const char *done, bool stopped, Terminal &terminal) const
+    {
+        if (stopped)
+            terminal.err << "stopped; ";
+        terminal.err << ok << " of " << survey.boards() << " board(s) " << done;
+        for (auto [count, what] :
+             {std::pair{failed, "failed"}, {refused, "refused"}, {unconfirmed, "not confirmed"}})
+            if (count)
+                terminal.err << ", " << count << ' ' << what;
+        if (survey.silent)
+            terminal.err << "; " << SilentText(survey.silent, survey.unreachable);
+        terminal.err << '\n';
+    }
+    // The worst outcome: a refused configuration before a failure before an unconfirmed write.
+    int exitCode(const Survey &survey, bool stopped) const
+    {
+        if (stopped)
+            return unconfirmed ? NoConfirmation : StoppedByUser;
+        return refused                ? BadUsage
+               : failed               ? SomeFailed
+               : unconfirmed          ? NoConfirmation
+               : survey.boards() == 0 ? SomeFailed
+                                      : Ok;
+    }
+};
+
+// One board of many: what the survey refused there is said as a failure of its own.
+int OneOfMany(const QHostAddress &target, const Survey &survey, Terminal &terminal,
+              const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
+{
+    const quint32 key = target.toIPv4Address();
+    int code = SomeFailed;
+    try {
+        if (survey.failed.contains(key))
+            Throw(SiteError::Failed, survey.failed.value(key));
+        code = one(target, survey.configs.value(key));
+    } catch (const SiteError &failure) {
+        code = ExitCode(failure.kind);
+        terminal.out.flush();
+        terminal.err << target.toString() << ": " << TerminalText(failure.text) << '\n';
+    }
+    terminal.out.flush();
+    return code;
+}
+
+int EachBoard(const CancelToken &cancel, const QList<QHostAddress> &targets, const Survey &survey,
+              const char *done, Terminal &terminal,
+              const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
+{
+    Tally tally;
+    for (const QHostAddress &target : targets) {
+        if (cancel.cancelled())
+            break;
+        const quint32 key = target.toIPv4Address();
+        if (survey.configs.contains(key) || survey.failed.contains(key))  // the silent are counted apart
+            tally.count(OneOfMany(target, survey, terminal, one));
+    }
+    tally.say(survey, done, cancel.cancelled(), terminal);
+    return tally.exitCode(survey, cancel.cancelled());
 }
 
 }  // namespace
@@ -621,49 +649,67 @@ StoredConfig ReadBackupFile(const QString &path)
     return stored;
 }
 
+namespace {
+
+// One datagram that reached the port, decoded: a JSON object, or a row of text.
+QString DatagramJson(const QString &time, const QByteArray &data, const QString &sender, quint16 port)
+{
+    const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+    const auto whole = decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
+    const QString kind = QLatin1String(KindName(KindOf(ViewOf(data), ReceivedBy::Configurator)));
+    QJsonObject object{
+        {"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};
+    if (whole)
+        object.insert("config", ConfigToJson(*whole));
+    if (decoded.iklText)
+        object.insert("ikl", QString::fromStdString(*decoded.iklText));
+    if (decoded.identMark)
+        object.insert("ident", *decoded.identMark);
+    if (kind == QLatin1String("unknown"))
+        object.insert("hex", QString::fromLatin1(data.toHex()));
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QString DatagramRow(const QString &time, const QByteArray &data, const QString &sender, quint16 port)
+{
+    const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+    const auto whole = decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
+    const QString kind = QLatin1String(KindName(KindOf(ViewOf(data), ReceivedBy::Configurator)));
+    QStringList parts{kind};
+    if (whole)
+        parts << Text(*whole);
+    if (decoded.iklText)
+        parts << QStringLiteral("ikl %1").arg(QString::fromStdString(*decoded.iklText));
+    if (decoded.identMark)
+        parts << QStringLiteral("ident %1").arg(*decoded.identMark);
+    if (kind == QLatin1String("unknown"))
+        parts << QString::fromLatin1(data.left(64).toHex(' ')) + (data.size() > 64 ? " ..." : "");
+    return QStringLiteral("%1  %2:%3  %4 bytes  %5")
+        .arg(time, sender)
+        .arg(port)
+        .arg(data.size())
+        .arg(parts.join(QLatin1String("  ")));
+}
+
+}  // namespace
+
 int WatchCommand(const Link &link, bool json, int count, Terminal &terminal)
 {
     OpenSession session(link);
     if (!json)
         terminal.err << "listening on port " << link.port << "; Ctrl+C ends" << Qt::endl;
     int seen = 0;
+    auto now = [] { return QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz")); };
     session.watch(
         [&](const QByteArray &data, const QString &sender, quint16 port) {
-            const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"));
-            const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
-            const auto whole =
-                decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
-            const QString kind = QLatin1String(KindName(KindOf(ViewOf(data), ReceivedBy::Configurator)));
-            if (json) {
-                QJsonObject object{
-                    {"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};
-                if (whole)
-                    object.insert("config", ConfigToJson(*whole));
-                if (decoded.iklText)
-                    object.insert("ikl", QString::fromStdString(*decoded.iklText));
-                if (decoded.identMark)
-                    object.insert("ident", *decoded.identMark);
-                if (kind == QLatin1String("unknown"))
-                    object.insert("hex", QString::fromLatin1(data.toHex()));
-                terminal.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
-            } else {
-                QStringList parts{kind};
-                if (whole)
-                    parts << Text(*whole);
-                if (decoded.iklText)
-                    parts << QStringLiteral("ikl %1").arg(QString::fromStdString(*decoded.iklText));
-                if (decoded.identMark)
-                    parts << QStringLiteral("ident %1").arg(*decoded.identMark);
-                if (kind == QLatin1String("unknown"))
-                    parts << QString::fromLatin1(data.left(64).toHex(' ')) + (data.size() > 64 ? " ..." : "");
-                terminal.out << time << "  " << sender << ':' << port << "  " << data.size() << " bytes  "
-                             << parts.join(QLatin1String("  ")) << '\n';
-            }
+            terminal.out << (json ? DatagramJson(now(), data, sender, port)
+                                  : DatagramRow(now(), data, sender, port))
+                         << '\n';
             terminal.out.flush();
             return count == 0 || ++seen < count;
         },
         [&](qsizetype length, const QString &sender, quint16 port) {
-            const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"));
+            const QString time = now();
             if (json)
                 terminal.out << QJsonDocument(QJsonObject{{"time", time},
                                                           {"from", sender},
