@@ -83,6 +83,8 @@ public:
     quint16 port() const { return listener_.port(); }
     // Tests: where the sends go instead of the sockets.
     void setSender(PlanSender *sender) { sender_ = sender ? sender : &sockets_; }
+    // The session's own sockets, which a test's sender may pass sends on to.
+    PlanSender &sockets() { return sockets_; }
     void setProgress(std::function<void(const Progress &)> progress) { progress_ = std::move(progress); }
     // Told, one English line each, what the operator should know of the wire beyond the answers: a peer
     // that floods (named once a session), a discovery that reached its limits.
