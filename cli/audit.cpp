@@ -189,7 +189,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     const SitePlan plan = LoadSitePlan(planPath, true, QHostAddress(), console);
     const QString when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     const QString title =
-        QStringLiteral("Audit of %1 (%2 lifts), %3").arg(planPath).arg(plan.rows.size()).arg(when);
+        QStringLiteral("Audit of %1 (%2 lifts), %3").arg(planPath, QString::number(plan.rows.size()), when);
     QList<QHostAddress> planned;
     for (const PlanRow &row : plan.rows)
         planned << HostAddressOf(*row.changes.lift);
@@ -330,7 +330,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         addressWidth = std::max(addressWidth, f.address.size());
     }
     if (!json)
-        console.out << title << "\n\n";
+        console.out << TerminalText(title) << "\n\n";
     for (const Finding &f : findings) {
         trouble += f.state != QLatin1String("as planned");
         if (json) {
@@ -365,7 +365,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         console.err << "report: " << htmlPath << '\n';
     }
     if (trouble)
-        console.err << trouble << " finding(s) on the site against " << planPath << '\n';
+        console.err << trouble << " finding(s) on the site against " << TerminalText(planPath) << '\n';
     return trouble ? SomeFailed : Ok;
 }
 

@@ -711,7 +711,7 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
 int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const char *done, Console &console,
               const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
 {
-    int ok = 0, failed = 0, unconfirmed = 0, refused = 0;
+    int ok = 0, failed = 0, unconfirmed = 0, refused = 0, stopped = 0;
     for (const QHostAddress &target : targets) {
         if (Interrupted())
             break;
@@ -732,13 +732,16 @@ int EachBoard(const QList<QHostAddress> &targets, const Survey &survey, const ch
         ok += code == Ok;
         refused += code == BadUsage;
         unconfirmed += code == NoConfirmation;
-        failed += code != Ok && code != BadUsage && code != NoConfirmation;
+        stopped += code == StoppedByUser;  // Ctrl+C before anything was sent to it: untouched
+        failed += code != Ok && code != BadUsage && code != NoConfirmation && code != StoppedByUser;
     }
     if (Interrupted())
         console.err << "stopped; ";
     console.err << ok << " of " << survey.boards() << " board(s) " << done;
-    for (auto [count, what] :
-         {std::pair{failed, "failed"}, {refused, "refused"}, {unconfirmed, "not confirmed"}})
+    for (auto [count, what] : {std::pair{failed, "failed"},
+                               {refused, "refused"},
+                               {unconfirmed, "not confirmed"},
+                               {stopped, "left as it was"}})
         if (count)
             console.err << ", " << count << ' ' << what;
     if (survey.silent)
@@ -1085,6 +1088,8 @@ int RebootCommand(const Link &link, const QList<QHostAddress> &targets, const QS
     }
     if (Interrupted())
         return Stopped(console);
+    if (!wait)
+        pending.clear();  // acknowledged, and nothing waited for
     for (const QHostAddress &target : pending)
         out << target.toString() << "  still silent after " << waitLimitSeconds << " s\n";
     if (wait) {

@@ -655,13 +655,14 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
     if (outcome != ReadOutcome::Read)
         Fail(BadUsage, ReadFailure(outcome, path, error, QStringLiteral("plan")));
     SitePlan plan = ParseSitePlan(text);
-    console.err << path << ": read as " << plan.reading << '\n';
+    console.err << TerminalText(path) << ": read as " << plan.reading << '\n';
     if (!plan.ignored.isEmpty())
-        console.err << path << ": column(s) " << TerminalText(plan.ignored.join(QStringLiteral(", ")))
+        console.err << TerminalText(path) << ": column(s) "
+                    << TerminalText(plan.ignored.join(QStringLiteral(", ")))
                     << " not used by velmarctl: kept in the plan and ignored\n";
     const QStringList problems = CheckSitePlan(plan, standIn, at);
     for (const QString &problem : problems)
-        console.err << path << ": " << TerminalText(problem) << '\n';
+        console.err << TerminalText(path) << ": " << TerminalText(problem) << '\n';
     if (!problems.isEmpty())
         Fail(BadUsage, QStringLiteral("the plan has %1 problem(s); nothing sent").arg(problems.size()));
     return plan;
@@ -975,20 +976,27 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Consol
         if (!named.isEmpty() && std::none_of(plan.rows.begin(), plan.rows.end(),
                                              [&](const PlanRow &row) { return row.name == named; }))
             Fail(BadUsage, QStringLiteral("the plan has no row \"%1\"").arg(named));
-    // A board written to a subnet this computer has no address in vanishes from it after its reboot.
-    if (!options.at.isLoopback()) {
-        const QStringList unreachable = OutOfReach(plan, LocalSubnets(), options.at);
-        for (const QString &problem : unreachable)
-            console.err << options.planPath << ": " << TerminalText(problem) << '\n';
-        if (!unreachable.isEmpty() && !link.force)
-            Fail(BadUsage, QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing sent "
-                                          "(--force goes on all the same)")
-                               .arg(unreachable.size()));
-    }
+    // A board written to a subnet this computer has no address in vanishes from it after its reboot. A
+    // check (at the office, say) warns; a run refuses, unless --force.
+    QStringList unreachable;
+    if (!options.at.isLoopback())
+        unreachable = OutOfReach(plan, LocalSubnets(), options.at);
+    for (const QString &problem : unreachable)
+        console.err << TerminalText(options.planPath) << ": " << TerminalText(problem) << '\n';
     if (options.checkOnly) {
-        console.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
+        console.out << TerminalText(options.planPath) << ": " << plan.rows.size()
+                    << " row(s), no problem found"
+                    << (unreachable.isEmpty()
+                            ? QString()
+                            : QStringLiteral("; %1 of them in a subnet this computer has no address in now")
+                                  .arg(unreachable.size()))
+                    << '\n';
         return Ok;
     }
+    if (!unreachable.isEmpty() && !link.force)
+        Fail(BadUsage, QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing sent "
+                                      "(--force goes on all the same)")
+                           .arg(unreachable.size()));
     // Two runs on this computer never wait for new boards at one address: both would take one board.
     const AddressLock lock(options.at, QStringLiteral("waits for new boards at"), console.err);
     return CommissionRun(link, options, plan, console).run();

@@ -27,7 +27,7 @@ constexpr int LingerMs = 100, ShortestQuietMs = 5;
 constexpr int RoundGapMs = 50;
 // The shortest quiet time of a discovery that ends when answers stop (see discover()): the jitter of a
 // loaded laptop's event loop and of two boards' answers.
-constexpr int QuietAtLeastMs = 20;
+constexpr int QuietAtLeastMs = 50;
 // How long a request may wait for room in the system's queue for the socket before its board counts as
 // silent: the queue empties once the segment has given up resolving the silent addresses (three
 // seconds, as systems do by default).
@@ -264,6 +264,8 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     beginTally();
     QHash<quint32, StoredConfig> configs;
     twoBoards_.clear();
+    readMacs_.clear();
+    readSelector_ = selector;
     silent_.clear();
     answeredLate_.clear();
     auto seen = [&](quint32 target, const StoredConfig &config) {
@@ -296,6 +298,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
                 read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
                                              std::size_t(outcome.answer->size()));
                 configs.insert(outcome.target.toIPv4Address(), *read.config);
+                readMacs_.insert(outcome.target.toIPv4Address(), MacText(read.config->config.record.mac));
             }
             if (onRead)
                 onRead(read);
@@ -646,11 +649,14 @@ void Session::nameFloods()
     std::sort(senders.begin(), senders.end(), [this](const QString &a, const QString &b) {
         return tally_[a].datagrams > tally_[b].datagrams;
     });
+    // A count for every FloodPeriodMs the exchange lasted: a long wait (a board asked every 100 ms for
+    // half a minute, say) hears its boards often, and none of them floods.
+    const qint64 most = FloodDatagrams * std::max<qint64>(1, tallyClock_.elapsed() / FloodPeriodMs + 1);
     qsizetype more = 0;
     for (const QString &sender : senders) {
         const Tally &tally = tally_[sender];
         const bool manyMacs = tally.macs.size() > MostMacsAtOneAddress;
-        if ((tally.datagrams <= FloodDatagrams && !manyMacs) || floodsNamed_.contains(sender))
+        if ((tally.datagrams <= most && !manyMacs) || floodsNamed_.contains(sender))
             continue;
         if (floodsNamed_.size() >= MostFloodsNamed) {
             ++more;

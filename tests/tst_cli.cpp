@@ -317,6 +317,11 @@ void TestCli::rebootWaitsUntilTheBoardAnswersAgain()
     QVERIFY(run.out.contains("answers again after"));
     QVERIFY(!site.log.join('\n').contains("without the four pre-reboot frames"));
     QVERIFY(!board.rebooting());
+    // Without --wait an acknowledged reboot is done: nothing waited for, nothing said silent.
+    const Run unwaited = Ctl({"reboot", site.at(0)});
+    QVERIFY2(unwaited.code == 0 && !unwaited.out.contains("still silent"),
+             qPrintable(unwaited.out + unwaited.err));
+    QTRY_VERIFY_WITH_TIMEOUT(!board.rebooting(), 10000);
 
     // A board that stored another lift address is waited for there too.
     if (test::underWine())
