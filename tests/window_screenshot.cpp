@@ -3,12 +3,14 @@
 
 #include "board.h"
 #include "form_fixture.h"
+#include "startup.h"
 
 #include <QApplication>
 #include <QTimer>
 
 int main(int argc, char **argv)
 {
+    ChooseFontEngine();  // drawn as the program draws, on Windows too
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? argv[1] : QStringLiteral("docs");
 

@@ -69,6 +69,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     SessionNotifier notifier;
+    ChooseFontEngine();
     Application app(argc, argv, notifier);
     PrepareApplication(app);
 

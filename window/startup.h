@@ -5,3 +5,6 @@
 class QApplication;
 
 void PrepareApplication(QApplication &app);
+
+// Before the application is made: on Windows, the window's text is drawn by FreeType, as on Linux.
+void ChooseFontEngine();
