@@ -19,8 +19,14 @@ constexpr int MaxTargets = 4096;
 // Every target is asked at once, in bursts of this many a tick: a burst's answers (three copies of
 // about 100 bytes from each board) fit the socket's queue many times over, and an empty /24 costs one
 // time-out and its retries, not one per batch of boards.
-constexpr int AskedPerTick = 64;
-constexpr int TickMs = 5;
+// velmar-bench builds velmarctl with other pacings beside this one, to show where answers begin to be
+// lost (bench/CMakeLists.txt).
+#ifndef VELMAR_ASKED_PER_TICK
+#define VELMAR_ASKED_PER_TICK 64
+#define VELMAR_TICK_MS 5
+#endif
+constexpr int AskedPerTick = VELMAR_ASKED_PER_TICK;
+constexpr int TickMs = VELMAR_TICK_MS;
 // After a read, for the answers still on their way (see read()).
 constexpr int LingerMs = 100, ShortestQuietMs = 5;
 // Between the rounds of a broadcast read: a lost datagram is asked for again before the time-out runs.
