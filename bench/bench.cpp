@@ -97,18 +97,17 @@ std::string Ratio(const Row &row)
     return ratio;
 }
 
-// Each row beside the same row of a second run, made after the first was done.
+// Each row's ratio first, beside the ratio of a second run made after the first was done; then the
+// figures they come from.
 std::string Table(const std::vector<Row> &rows, const std::vector<Row> &again)
 {
-    std::string table =
-        "| measured | velmarcom | beside | baseline | ratio | second run: velmarcom | baseline | "
-        "ratio |\n|---|---|---|---|---|---|---|---|\n";
+    std::string table = "| measured | beside | ratio | second run's ratio | program | baseline | second run: "
+                        "program | baseline |\n|---|---|---|---|---|---|---|---|\n";
     for (size_t i = 0; i < rows.size() && i < again.size(); ++i) {
         const Row &row = rows[i], &second = again[i];
-        table += "| " + row.what + " | " + Text(row.value, row.unit) + " | " + row.baseline + " | " +
-                 Text(row.baselineValue, row.unit) + " | " + Ratio(row) + " | " +
-                 Text(second.value, second.unit) + " | " + Text(second.baselineValue, second.unit) + " | " +
-                 Ratio(second) + " |\n";
+        table += "| " + row.what + " | " + row.baseline + " | **" + Ratio(row) + "** | **" + Ratio(second) +
+                 "** | " + Text(row.value, row.unit) + " | " + Text(row.baselineValue, row.unit) + " | " +
+                 Text(second.value, second.unit) + " | " + Text(second.baselineValue, second.unit) + " |\n";
     }
     return table;
 }
@@ -335,13 +334,33 @@ std::vector<Row> RoundTrip()
 
 // ---- Floods -------------------------------------------------------------------------------------
 
+// Datagrams the kernel dropped at the UDP socket bound to `port` (its queue was full), from /proc/net/udp.
+long long Drops(quint16 port)
+{
+    QFile table(QStringLiteral("/proc/net/udp"));
+    if (!table.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray local = QByteArray(":") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    long long drops = 0;
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 12 && fields[1].endsWith(local))
+            drops += fields.last().toLongLong();
+    }
+    return drops;
+}
+
 // Replies handled a second while another process offers `rate` a second, and how late a ping that
 // arrives every 10 ms on a socket of its own (as the display server's input does) is taken.
 constexpr int Senders = 3;
 
 struct FloodResult
 {
+    // Offered: what reached the reader's socket a second, read or dropped there, as received (not as the
+    // senders meant to send it); dropped: what its full queue refused. Nothing dropped means the reader
+    // took all that came: the senders were the limit, not the reader.
     double offeredPerSecond = 0, handledPerSecond = 0, pingMedianMs = 0, pingP99Ms = 0;
+    long long dropped = 0;
 };
 
 FloodResult Flood(const QString &self, quint16 port, const std::function<long long()> &handled, int rate,
@@ -365,7 +384,7 @@ FloodResult Flood(const QString &self, quint16 port, const std::function<long lo
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     });
-    const long long before = handled();
+    const long long before = handled(), droppedBefore = Drops(port);
     // Several senders at once offer more than one reader takes: what is read is the reader's capacity.
     QProcess senders[Senders];
     for (QProcess &sender : senders)
@@ -384,11 +403,13 @@ FloodResult Flood(const QString &self, quint16 port, const std::function<long lo
     const double seconds = clock.nsecsElapsed() / 1e9;
     const long long handledCount = handled() - before;
     QTest::qWait(50);  // what is still queued is read here, not counted in the next flood
+    const long long arrived = handled() - before, dropped = Drops(port) - droppedBefore;
     stop = true;
     pinger.join();
     std::sort(late.begin(), late.end());
     FloodResult result;
-    result.offeredPerSecond = Senders * rate * Seconds / seconds;  // the senders end when all are sent
+    result.offeredPerSecond = double(arrived + dropped) / seconds;
+    result.dropped = dropped;
     result.handledPerSecond = handledCount / seconds;
     if (!late.empty()) {
         result.pingMedianMs = late[late.size() / 2];
@@ -423,7 +444,8 @@ std::vector<Row> Floods(const QString &self)
 
     // More than the sender can send on most machines: it sends as fast as it can.
     constexpr int Offered = 1000000;
-    std::vector<double> capacity[2], pingMedian[2], pingP99[2], varied[2], offered;
+    std::vector<double> capacity[2], pingMedian[2], pingP99[2], varied[2], offered[4];
+    long long fewestDropped[4] = {-1, -1, -1, -1};
     for (int run = 0; run < 3; ++run) {
         FloodResult runs[4] = {Flood(self, formPort, formCount, Offered),
                                Flood(self, plain.localPort(), plainHandled, Offered),
@@ -432,18 +454,31 @@ std::vector<Row> Floods(const QString &self)
         const FloodResult &a = runs[0], &b = runs[1];
         varied[0].push_back(runs[2].handledPerSecond / 1000);
         varied[1].push_back(runs[3].handledPerSecond / 1000);
-        for (const FloodResult &one : runs)
-            offered.push_back(one.offeredPerSecond / 1000);
+        for (int k = 0; k < 4; ++k) {
+            offered[k].push_back(runs[k].offeredPerSecond / 1000);
+            if (fewestDropped[k] < 0 || runs[k].dropped < fewestDropped[k])
+                fewestDropped[k] = runs[k].dropped;
+        }
         capacity[0].push_back(a.handledPerSecond / 1000), capacity[1].push_back(b.handledPerSecond / 1000);
         pingMedian[0].push_back(a.pingMedianMs), pingMedian[1].push_back(b.pingMedianMs);
         pingP99[0].push_back(a.pingP99Ms), pingP99[1].push_back(b.pingP99Ms);
     }
-    char handledWhat[96];
-    std::snprintf(handledWhat, sizeof handledWhat, "replies handled a second, %.0f–%.0f k/s offered",
-                  Of(offered).low, Of(offered).high);
-    return {{handledWhat, Of(capacity[0]), "bare loop counting into a label", Of(capacity[1]), "k/s"},
-            {"the same, every reply different", Of(varied[0]), "bare loop counting into a label",
-             Of(varied[1]), "k/s"},
+    // What reached each reader, and whether a run of it dropped nothing: there the reader took all that
+    // came, and the row measured the senders, not the reader.
+    auto offeredText = [&](int window, int bare) {
+        std::string text = "offered as received: " + Text(Of(offered[window]), "k/s") + " to the window, " +
+                           Text(Of(offered[bare]), "k/s") + " to the bare loop";
+        if (fewestDropped[window] == 0 || fewestDropped[bare] == 0)
+            text += std::string("; **the senders were the limit** (nothing dropped in a run) for ") +
+                    (fewestDropped[window] == 0 && fewestDropped[bare] == 0 ? "both"
+                     : fewestDropped[window] == 0                           ? "the window"
+                                                                            : "the bare loop");
+        return text;
+    };
+    return {{"replies handled a second (" + offeredText(0, 1) + ")", Of(capacity[0]),
+             "bare loop counting into a label", Of(capacity[1]), "k/s"},
+            {"the same, every reply different (" + offeredText(2, 3) + ")", Of(varied[0]),
+             "bare loop counting into a label", Of(varied[1]), "k/s"},
             {"input taken during that flood, median", Of(pingMedian[0]), "bare loop counting into a label",
              Of(pingMedian[1]), "ms"},
             {"input taken during that flood, p99", Of(pingP99[0]), "bare loop counting into a label",
@@ -461,17 +496,135 @@ double ChildrenCpuMs()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
-std::pair<double, double> Timed(const QString &program, const QStringList &args)
+// `said`, when given, takes what it printed on standard output and error.
+std::pair<double, double>
+Timed(const QString &program, const QStringList &args, QByteArray *said = nullptr,
+      const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     const double before = ChildrenCpuMs();
     QElapsedTimer clock;
     clock.start();
     QProcess child;
-    child.setStandardOutputFile(QProcess::nullDevice());
+    child.setProcessEnvironment(environment);
+    if (said)
+        child.setProcessChannelMode(QProcess::MergedChannels);
+    else
+        child.setStandardOutputFile(QProcess::nullDevice()),
+            child.setStandardErrorFile(QProcess::nullDevice());
     child.start(program, args);
     child.waitForFinished(60000);
     const double wallMs = clock.nsecsElapsed() / 1e6;
+    if (said)
+        *said = child.readAllStandardOutput();
     return {wallMs, ChildrenCpuMs() - before};
+}
+
+// An environment whose home and data folder are `home`: backups and locks of the runs stay there.
+QProcessEnvironment At(const QTemporaryDir &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    return environment;
+}
+
+// A range restore beside a read of the same range: 60 boards among 254 addresses, 194 of them silent.
+// Two folders of backups hold the boards as they are and with another mask; the restores take them in
+// turn, so that each one really writes every board, and each is checked to have restored all 60.
+std::vector<Row> Range()
+{
+    QTemporaryDir home;
+    const QProcessEnvironment environment = At(home);
+    QProcess boards;
+    boards.setProcessEnvironment(environment);
+    boards.start(Program("velmar-board"), {"--address", "127.0.80.1", "--count", "60", "--quiet"});
+    boards.waitForStarted();
+    QTest::qWait(500);
+    const QStringList range = {"127.0.80.1-127.0.80.254", "--port", "0"};
+    QByteArray said;
+    auto run = [&](const QStringList &args) {
+        return Timed(Program("velmarctl"), args + range, &said, environment);
+    };
+    // Each state written first, as a board with a static console holds it (no dispatcher, no identifier).
+    for (const char *mask : {"255.0.0.0", "255.255.0.0"}) {
+        run({"write", "--mask", mask, "--yes", "--dir", home.filePath("before-each-write")});
+        run({"backup", "--dir", home.filePath(mask)});
+    }
+    std::vector<double> restoreWall, readWall;
+    for (int i = 0; i < Runs; ++i) {
+        const auto restore = run({"restore", home.filePath(i % 2 ? "255.255.0.0" : "255.0.0.0"), "--yes"});
+        if (!said.contains("60 of 60 board(s) restored; 194 addresses silent"))
+            std::fprintf(stderr, "velmar-bench: a range restore said:\n%s\n", said.right(2000).constData());
+        const auto read = run({"read"});
+        restoreWall.push_back(restore.first), readWall.push_back(read.first);
+    }
+    boards.kill();
+    boards.waitForFinished();
+    return {{"velmarctl: restore of 60 boards among 254 addresses (194 silent), wall", Of(restoreWall),
+             "velmarctl read of the same range", Of(readWall), "ms"}};
+}
+
+// How many of 254 boards answer a read that asks each once (no retries), for velmarctl built with each
+// send pacing, its socket's receive queue that of a stock Debian (the kernel drops what does not fit
+// in it) and this machine's; and the read's wall time with its defaults (lost answers asked again after
+// a time-out), beside the C fan-out, which asks every board at once. The boards answer three copies
+// each, as boards in the field do.
+std::string Pacing()
+{
+    constexpr int PacingRuns = 7;
+    QTemporaryDir home;
+    const QProcessEnvironment own = At(home);
+    QProcessEnvironment stock = own;
+    stock.insert(QStringLiteral("LD_PRELOAD"), Program("velmar-smallqueue.so"));
+    QProcess boards;
+    boards.setProcessEnvironment(own);
+    boards.start(Program("velmar-board"),
+                 {"--address", "127.0.83.1", "--count", "254", "--with-6767", "--quiet"});
+    boards.waitForStarted();
+    QTest::qWait(1000);
+    const char *const pacings[] = {"32-5", "64-5", "128-5", "192-5", "254-5"};
+    constexpr int Kinds = std::size(pacings) + 1;  // the last is the C fan-out
+    std::vector<double> stockAnswered[Kinds], ownAnswered[Kinds], wall[Kinds];
+    const QStringList range = {"read", "127.0.83.1-127.0.83.254", "--port", "0", "--timeout", "500"};
+    QByteArray said;
+    for (int run = 0; run < PacingRuns; ++run) {
+        for (int k = 0; k < Kinds; ++k) {
+            const bool c = k == Kinds - 1;
+            const QString program = c ? Program("velmar-fanout") : Program("velmarctl-pacing-") + pacings[k];
+            auto answered = [&](const QProcessEnvironment &environment) {
+                Timed(program,
+                      c ? QStringList{"127.0.83.1", "254", "500", "0"}
+                        : range + QStringList{"--retries", "0"},
+                      &said, environment);
+                return c ? said.split(' ').value(0).toDouble() : double(said.count(" lift "));
+            };
+            stockAnswered[k].push_back(answered(stock));
+            ownAnswered[k].push_back(answered(own));
+            wall[k].push_back(
+                Timed(program, c ? QStringList{"127.0.83.1", "254", "500", "2"} : range, nullptr, stock)
+                    .first);
+        }
+    }
+    boards.kill();
+    boards.waitForFinished();
+    std::string table = "| sent | boards answered, each asked once: stock queue | this machine's queue | "
+                        "wall, defaults, stock queue | ratio to the C fan-out |\n|---|---|---|---|---|\n";
+    char line[512];
+    for (int k = 0; k < Kinds; ++k) {
+        const bool c = k == Kinds - 1;
+        const std::string what =
+            c ? std::string("the C fan-out, every board at once")
+              : "velmarctl, " +
+                    std::string(pacings[k]).replace(std::string(pacings[k]).find('-'), 1, " a tick of ") +
+                    " ms" + (std::string(pacings[k]) == "64-5" ? " (its own)" : "");
+        std::snprintf(line, sizeof line, "| %s | %.0f (%.0f–%.0f) | %.0f (%.0f–%.0f) | %s | %.2f |\n",
+                      what.c_str(), Of(stockAnswered[k]).median, Of(stockAnswered[k]).low,
+                      Of(stockAnswered[k]).high, Of(ownAnswered[k]).median, Of(ownAnswered[k]).low,
+                      Of(ownAnswered[k]).high, Text(Of(wall[k]), "ms").c_str(),
+                      Of(wall[k]).median / Of(wall[Kinds - 1]).median);
+        table += line;
+    }
+    return table;
 }
 
 std::vector<Row> Site()
@@ -525,9 +678,12 @@ const char *const Notes = R"(## How to read this
   event loop, beside a bare window that clears thirty fields, sends one request and fills them from the
   reply, and beside a bare socket doing just the request and reply. The first click after a start is
   measured in a window of its own each time, beside the later clicks.
-- Floods: three other processes send configuration replies as fast as they can, together more than
-  either reader takes, for two seconds' worth; both readers' sockets ask for the same 1 MiB receive
-  buffer. What is read a second is the reader's capacity (its drain rate); the rest the kernel drops.
+- Floods: three other processes send configuration replies as fast as they can, for two seconds'
+  worth; both readers' sockets ask for the same 1 MiB receive buffer. What is offered is counted as
+  received: what the reader read and what the kernel dropped at its socket (`/proc/net/udp`), a second.
+  Where the kernel dropped some in every run, the reader was the limit, and what it read a second is
+  its capacity (its drain rate); where a run dropped nothing, the reader took all that came and the
+  row measured the senders: the row says so in bold.
   A board answers each request with up to three identical copies, and a copy of the reply just shown
   changes nothing; in the other flood every reply differs (identifier and lift address), so each one is
   taken over into the read side. The window reads for at most 0.5 ms at a time, and after a pass that
@@ -548,7 +704,27 @@ const char *const Notes = R"(## How to read this
   second board answering at one address is told so), and starts as a Qt program: the rows of its start
   alone say how much of the difference that is.
 
+- A range: 60 stand-in boards among 254 addresses, 194 of them silent. `velmarctl restore` of the
+  range from a folder of backups, beside `velmarctl read` of the same range, taking turns. Both read the
+  range at once first, so the silent addresses cost one time-out and its retries together (about
+  1.5 s); the restore then writes the 60 boards one after another, each write read back and verified.
+  The restores are real: two folders of backups hold the boards with two masks, and the restores take
+  them in turn, so each one changes every board; each run is checked to have restored all 60.
+
 Reproduce with `./do bench` (a Release build in `build-bench/`, the offscreen platform, loopback).
+)";
+
+const char *const PacingNotes = R"(velmarctl asks a range in bursts: so many targets a tick, and more as
+answers come while fewer than a burst wait. Each row above is velmarctl built with another burst (the
+benchmark builds these beside it), reading 254 stand-in boards on loopback that answer three copies
+each, as boards in the field do; seven runs of each, interleaved, with the lowest and highest count in
+brackets. Answers beyond the socket's receive queue are dropped by the kernel, so the counts are taken
+with every board asked once (`--retries 0`): a lost answer is a board missing. The stock queue is what
+a Debian system gives by default (`net.core.rmem_max` 212992 bytes, doubled by the kernel: 512 answers
+of a board here), put in place under velmarctl by a preloaded `setsockopt`; this machine's own limit is
+higher. The wall time is of a read with its defaults on the stock queue, where a lost answer is asked
+again after the time-out (500 ms): a loss shows there as half a second. velmarctl asks 64 targets every
+5 ms: 192 answers, under two fifths of the stock queue, at most a burst ahead of what it has read.
 )";
 
 }  // namespace
@@ -559,13 +735,28 @@ int main(int argc, char **argv)
     if (argc == 6 && std::string(argv[1]) == "--flood")
         return FloodChild(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
                           std::atoi(argv[5]) != 0);
+    // One part alone, for a quick look: its table on standard output.
+    if (argc == 3 && std::string(argv[1]) == "--part") {
+        QApplication app(argc, argv);
+        PrepareApplication(app);
+        programFolder = QCoreApplication::applicationDirPath();
+        const std::string part = argv[2];
+        if (part == "pacing")
+            std::printf("%s", Pacing().c_str());
+        else if (part == "range" || part == "site") {
+            const std::vector<Row> rows = part == "range" ? Range() : Site();
+            std::printf("%s", Table(rows, rows).c_str());
+        } else
+            return 2;
+        return 0;
+    }
     std::string out;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
         } else {
-            std::printf("usage: velmar-bench [--out FILE]\n"
+            std::printf("usage: velmar-bench [--out FILE] | --part pacing|range|site\n"
                         "Measures the configurator beside fair baselines and writes a Markdown table\n"
                         "(to FILE, and to standard output).\n");
             return arg == "--help" || arg == "-h" ? 0 : 2;
@@ -574,6 +765,7 @@ int main(int argc, char **argv)
 
     // Everything twice: a row is published with its second run beside it.
     std::vector<Row> rows[2], process[2];
+    std::string pacing;
     {
         QApplication app(argc, argv);
         PrepareApplication(app);  // the window's exchanges run in an application set up as the program's
@@ -584,8 +776,9 @@ int main(int argc, char **argv)
         board.waitForStarted();
         QTest::qWait(300);
         for (std::vector<Row> &run : rows)
-            for (auto part : {RoundTrip(), Floods(self), Site()})
+            for (auto part : {RoundTrip(), Floods(self), Site(), Range()})
                 run.insert(run.end(), part.begin(), part.end());
+        pacing = Pacing();
         board.kill();
         board.waitForFinished();
     }
@@ -604,8 +797,15 @@ int main(int argc, char **argv)
         std::string("# Performance\n\nMeasured by `./do bench` on ") + cpu + ", " +
         std::to_string(std::thread::hardware_concurrency()) + " cores, Debian 12 with Qt " + qVersion() +
         " (a " VELMAR_BUILD_TYPE " build, the offscreen platform, loopback UDP).\n\n"
+        "Read the ratios: each is a program's figure over a baseline doing the same work, measured side by "
+        "side in one run, the two taking turns, and the whole run made twice. The absolute figures beside "
+        "them are this machine's at that moment (its cores are shared with other work): they move from one "
+        "run to the next by more than the ratios do, and carry over to no other machine. A row that measured "
+        "its load generator rather than the program says so in bold.\n\n"
         "## Processes: start-up, memory, idle\n\n" +
-        Table(process[0], process[1]) + "\n## Boards and floods\n\n" + Table(rows[0], rows[1]) + "\n" + Notes;
+        Table(process[0], process[1]) + "\n## Boards and floods\n\n" + Table(rows[0], rows[1]) +
+        "\n## Send pacing: where a site read begins to lose answers\n\n" + pacing + "\n" + PacingNotes +
+        "\n" + Notes;
     std::printf("%s", text.c_str());
     QString error;
     if (!out.empty() &&

@@ -1,8 +1,8 @@
 /* velmar-fanout: the baseline of a site read. Sends the stored-configuration request to COUNT boards
  * from FIRST on, to each board's three ports as velmarctl does (8026, 8024, 6767), from one socket with
  * a 1 MiB receive buffer; a board that has not answered on 8024 or 8026 within TIMEOUT ms is asked
- * again, RETRIES times at most. Prints how many answered, and ends when every board has answered or
- * given up. Plain sockets: what any program must at least do for the same result. */
+ * again, RETRIES times at most. Prints how many answered and the slowest answer's time from its
+ * request, and ends when every board has answered or given up. Plain sockets: what any program must at least do for the same result. */
 
 #include "baseline.h"
 
@@ -41,6 +41,7 @@ int main(int argc, char **argv)
     const unsigned base = ntohl(first.s_addr);
     const unsigned short ports[] = {8026, 8024, 6767};
     int finished = 0, answered = 0;
+    long long slowestMs = 0;
     while (finished < count) {
         const long long now = NowMs();
         for (int b = 0; b < count; ++b) {
@@ -68,12 +69,15 @@ int main(int argc, char **argv)
                0) {
             const long b = (long)ntohl(from.sin_addr.s_addr) - (long)base;
             const unsigned short port = ntohs(from.sin_port);
-            if (b >= 0 && b < count && !done[b] && got > 75 && (port == 8024 || port == 8026))
+            if (b >= 0 && b < count && !done[b] && got > 75 && (port == 8024 || port == 8026)) {
                 done[b] = 1, ++finished, ++answered;
+                if (NowMs() - sentAt[b] > slowestMs)
+                    slowestMs = NowMs() - sentAt[b];
+            }
             length = sizeof from;
         }
     }
-    printf("%d of %d answered\n", answered, count);
+    printf("%d of %d answered\nslowest answer %lld ms\n", answered, count, slowestMs);
     close(sock);
     return 0;
 }

@@ -132,7 +132,7 @@ int PrintFindings(const QString &title, const QList<Finding> &findings, bool jso
         addressWidth = std::max(addressWidth, f.address.size());
     }
     if (!json)
-        terminal.out << title << "\n\n";
+        terminal.out << TerminalText(title) << "\n\n";
     for (const Finding &f : findings) {
         trouble += f.state != QLatin1String("as planned");
         if (json) {
@@ -165,7 +165,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     const SitePlan plan = LoadSitePlan(planPath, true, QHostAddress(), terminal);
     const QString when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     const QString title =
-        QStringLiteral("Audit of %1 (%2 lifts), %3").arg(planPath).arg(plan.rows.size()).arg(when);
+        QStringLiteral("Audit of %1 (%2 lifts), %3").arg(planPath, QString::number(plan.rows.size()), when);
     const Scan scan = ScanOf(plan);
     const QList<QHostAddress> &everywhere = scan.addresses;
     SayWhatIsNotRead(scan, terminal);
@@ -205,7 +205,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
         terminal.err << "report: " << htmlPath << '\n';
     }
     if (trouble)
-        terminal.err << trouble << " finding(s) on the site against " << planPath << '\n';
+        terminal.err << trouble << " finding(s) on the site against " << TerminalText(planPath) << '\n';
     return trouble ? SomeFailed : Ok;
 }
 

@@ -441,14 +441,15 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
 // The exit codes of the boards an operation on many went through, counted.
 struct Tally
 {
-    int ok = 0, failed = 0, unconfirmed = 0, refused = 0;
+    int ok = 0, failed = 0, unconfirmed = 0, refused = 0, untouched = 0;
 
     void count(int code)
     {
         ok += code == Ok;
         refused += code == BadUsage;
         unconfirmed += code == NoConfirmation;
-        failed += code != Ok && code != BadUsage && code != NoConfirmation;
+        untouched += code == StoppedByUser;  // Ctrl+C before anything was sent to it
+        failed += code != Ok && code != BadUsage && code != NoConfirmation && code != StoppedByUser;
     }
     // "3 of 4 board(s) kept the write, 1 failed; 2 addresses silent"
     void say(const Survey &survey, const char *done, bool stopped, Terminal &terminal) const
@@ -457,7 +458,10 @@ struct Tally
             terminal.err << "stopped; ";
         terminal.err << ok << " of " << survey.boards() << " board(s) " << done;
         for (auto [count, what] :
-             {std::pair{failed, "failed"}, {refused, "refused"}, {unconfirmed, "not confirmed"}})
+             {std::pair{failed, "failed"},
+              {refused, "refused"},
+              {unconfirmed, "not confirmed"},
+              {untouched, "left as it was"}})
             if (count)
                 terminal.err << ", " << count << ' ' << what;
         if (survey.silent)

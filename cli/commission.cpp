@@ -164,12 +164,12 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
 {
     QStringList problems;
     const SitePlan plan = ReadSitePlan(path, standIn, at, problems);
-    terminal.err << path << ": read as " << plan.reading << '\n';
+    terminal.err << TerminalText(path) << ": read as " << plan.reading << '\n';
     if (!plan.ignored.isEmpty())
-        terminal.err << path << ": column(s) " << TerminalText(plan.ignored.join(QStringLiteral(", ")))
+        terminal.err << TerminalText(path) << ": column(s) " << TerminalText(plan.ignored.join(QStringLiteral(", ")))
                      << " not used by velmarctl: kept in the plan and ignored\n";
     for (const QString &problem : problems)
-        terminal.err << path << ": " << TerminalText(problem) << '\n';
+        terminal.err << TerminalText(path) << ": " << TerminalText(problem) << '\n';
     if (!problems.isEmpty())
         Throw(SiteError::BadRequest,
               QStringLiteral("the plan has %1 problem(s); nothing sent").arg(problems.size()));
@@ -465,21 +465,27 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Termin
         if (!named.isEmpty() && std::none_of(plan.rows.begin(), plan.rows.end(),
                                              [&](const SitePlanRow &row) { return row.name == named; }))
             Throw(SiteError::BadRequest, QStringLiteral("the plan has no row \"%1\"").arg(named));
-    // A board written to a subnet this computer has no address in vanishes from it after its reboot.
-    if (!options.at.isLoopback()) {
-        const QStringList unreachable = OutOfReach(plan, LocalSubnets(), options.at);
-        for (const QString &problem : unreachable)
-            terminal.err << options.planPath << ": " << TerminalText(problem) << '\n';
-        if (!unreachable.isEmpty() && !options.force)
-            Throw(SiteError::BadRequest,
-                  QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing sent "
-                                 "(--force goes on all the same)")
-                      .arg(unreachable.size()));
-    }
+    // A board written to a subnet this computer has no address in vanishes from it after its reboot. A
+    // check (at the office, say) warns; a run refuses, unless --force.
+    QStringList unreachable;
+    if (!options.at.isLoopback())
+        unreachable = OutOfReach(plan, LocalSubnets(), options.at);
+    for (const QString &problem : unreachable)
+        terminal.err << TerminalText(options.planPath) << ": " << TerminalText(problem) << '\n';
     if (options.checkOnly) {
-        terminal.out << options.planPath << ": " << plan.rows.size() << " row(s), no problem found\n";
+        terminal.out << TerminalText(options.planPath) << ": " << plan.rows.size()
+                     << " row(s), no problem found"
+                     << (unreachable.isEmpty()
+                             ? QString()
+                             : QStringLiteral("; %1 of them in a subnet this computer has no address in now")
+                                   .arg(unreachable.size()))
+                     << '\n';
         return Ok;
     }
+    if (!unreachable.isEmpty() && !options.force)
+        Throw(SiteError::BadRequest, QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing "
+                                                    "sent (--force goes on all the same)")
+                           .arg(unreachable.size()));
     // Two runs on this computer never wait for new boards at one address: both would take one board.
     TerminalSink said(terminal.err);
     const AddressLock lock(options.at, QStringLiteral("waits for new boards at"), said);

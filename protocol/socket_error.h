@@ -8,5 +8,8 @@ namespace velmar {
 // Whether the send that has just failed found no route to its address (the network or the host is
 // unreachable). Asked right after the failed call, before anything else can set the system's error.
 bool LastSendFoundNoRoute();
+// Whether the send that has just failed found the system's queue for the socket full: datagrams to
+// addresses of the segment still being resolved wait there, and fill it; a moment later there is room.
+bool LastSendFoundQueueFull();
 
 }  // namespace velmar

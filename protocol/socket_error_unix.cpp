@@ -9,4 +9,9 @@ bool LastSendFoundNoRoute()
     return errno == ENETUNREACH || errno == EHOSTUNREACH;
 }
 
+bool LastSendFoundQueueFull()
+{
+    return errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS;
+}
+
 }  // namespace velmar

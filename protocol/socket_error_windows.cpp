@@ -10,4 +10,10 @@ bool LastSendFoundNoRoute()
     return error == WSAENETUNREACH || error == WSAEHOSTUNREACH;
 }
 
+bool LastSendFoundQueueFull()
+{
+    const int error = WSAGetLastError();
+    return error == WSAEWOULDBLOCK || error == WSAENOBUFS;
+}
+
 }  // namespace velmar

@@ -103,6 +103,9 @@ bool Listener::open()
         return false;
     }
     socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(1 << 20));
+    // Requests to a whole range wait in the system's queue while the segment resolves their addresses:
+    // as much room as the system gives (it may give less).
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, QVariant(1 << 22));
     connect(socket, &QUdpSocket::readyRead, this, &Listener::drain);
     socket_ = socket;
     return true;
@@ -193,8 +196,9 @@ void Listener::send(const QHostAddress &address, quint16 port, const QByteArray 
     if (interfaceIndex > 0)
         datagram.setInterfaceIndex(uint(interfaceIndex));
     if (socket_->writeDatagram(datagram) != data.size()) {
-        const bool noRoute = LastSendFoundNoRoute();
-        throw SendError(socket_->errorString().toStdString(), noRoute);
+        const bool noRoute = LastSendFoundNoRoute(), full = LastSendFoundQueueFull();
+        throw SendError(full ? std::string("the send queue is full") : socket_->errorString().toStdString(),
+                        noRoute, full);
     }
 }
 

@@ -22,11 +22,12 @@ namespace velmar {
 class SendError : public std::runtime_error
 {
 public:
-    explicit SendError(const std::string &what, bool noRoute = false)
-        : std::runtime_error(what), unreachable(noRoute)
+    explicit SendError(const std::string &what, bool noRoute = false, bool queueFull = false)
+        : std::runtime_error(what), unreachable(noRoute), full(queueFull)
     {
     }
     bool unreachable;
+    bool full;  // the system's queue for the socket is full: the same send has room a moment later
 };
 
 // Four dot-separated decimal groups 0..255, leading zeros allowed and never octal:

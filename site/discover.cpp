@@ -123,17 +123,30 @@ QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddre
         // On a real segment a unicast reaches one board of two (the one the address resolution picked):
         // a broadcast reaches both, and both answer at once. The exchange ends when answers stop (or at
         // once on one target's clash); only where nobody answers does it wait a whole time-out.
+        // The broadcast asks for what the read asked for, so that a board's MAC is the same in both (a
+        // board whose stored MAC differs from the one it runs with is one board).
+        const QHash<quint32, QString> readMacs = session.readMacs();
         auto clashAtTheTarget = [&](const QList<Session::Sighting> &sightings) {
-            return targets.size() == 1 &&
-                   Claims(sightings).value(targets.first().toIPv4Address()).size() >= 2;
+            if (targets.size() != 1)
+                return false;
+            const quint32 key = targets.first().toIPv4Address();
+            QStringList claiming = Claims(sightings).value(key);
+            if (const QString read = readMacs.value(key); !read.isEmpty() && !claiming.contains(read))
+                claiming << read;
+            return claiming.size() >= 2;
         };
         const QMap<quint32, QStringList> claims =
-            Claims(session.discover(broadcasts, SelectorWorking, timing, 1, {}, nullptr, clashAtTheTarget,
-                                    Session::Ending::WhenAnswersStop));
-        for (const QHostAddress &target : targets)
-            for (const QString &mac : claims.value(target.toIPv4Address()))
-                if (QStringList &known = macs[target.toIPv4Address()]; !known.contains(mac))
+            Claims(session.discover(broadcasts, session.readSelector(), timing, 1, {}, nullptr,
+                                    clashAtTheTarget, Session::Ending::WhenAnswersStop));
+        for (const QHostAddress &target : targets) {
+            const quint32 key = target.toIPv4Address();
+            QStringList &known = macs[key];
+            // The board the read reached may hear no broadcast, or answer it later than the other: it
+            // and the one the broadcast found are two boards all the same.
+            for (const QString &mac : QStringList{readMacs.value(key)} + claims.value(key))
+                if (!mac.isEmpty() && !known.contains(mac))
                     known << mac;
+        }
     }
     for (auto it = macs.begin(); it != macs.end();)
         it = it->size() < 2 ? macs.erase(it) : std::next(it);

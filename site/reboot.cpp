@@ -98,7 +98,8 @@ RebootResult RebootBoards(Session &session, Session::Timing timing, const Reboot
         result.back += AskPending(session, pending, rebooting, acknowledgedAt, clock, sink);
     }
     result.stopped = session.cancelled();
-    result.stillSilent = pending;
+    if (request.wait)  // without a wait an acknowledged reboot is done: nothing is still silent
+        result.stillSilent = pending;
     return result;
 }
 

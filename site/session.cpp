@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace velmar {
 
@@ -17,15 +18,25 @@ constexpr int MaxTargets = 4096;
 // Every target is asked at once, in bursts of this many a tick: a burst's answers (three copies of
 // about 100 bytes from each board) fit the socket's queue many times over, and an empty /24 costs one
 // time-out and its retries, not one per batch of boards.
-constexpr int AskedPerTick = 64;
-constexpr int TickMs = 5;
+// velmar-bench builds velmarctl with other pacings beside this one, to show where answers begin to be
+// lost (bench/CMakeLists.txt).
+#ifndef VELMAR_ASKED_PER_TICK
+#define VELMAR_ASKED_PER_TICK 64
+#define VELMAR_TICK_MS 5
+#endif
+constexpr int AskedPerTick = VELMAR_ASKED_PER_TICK;
+constexpr int TickMs = VELMAR_TICK_MS;
 // After a read, for the answers still on their way (see read()).
 constexpr int LingerMs = 100, ShortestQuietMs = 5;
 // Between the rounds of a broadcast read: a lost datagram is asked for again before the time-out runs.
 constexpr int RoundGapMs = 50;
 // The shortest quiet time of a discovery that ends when answers stop (see discover()): the jitter of a
 // loaded laptop's event loop and of two boards' answers.
-constexpr int QuietAtLeastMs = 20;
+constexpr int QuietAtLeastMs = 50;
+// How long a request may wait for room in the system's queue for the socket before its board counts as
+// silent: the queue empties once the segment has given up resolving the silent addresses (three
+// seconds, as systems do by default).
+constexpr int QueueFullMs = 10000;
 // The senders an operation counts the datagrams of, to name a flood: every target of a read, and more.
 constexpr int MostSendersCounted = 2 * MaxTargets;
 
@@ -132,13 +143,14 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
         qint64 sentAt = -1;
         QString why;  // set when it answered, but with nothing `accept` takes: what that answer was
         bool unreachable = false;
+        qint64 refusedSince = -1;  // the system's queue was full for its requests since then
     };
     QHash<quint32, Board> open;  // asked or to be asked, not yet done
     QList<quint32> toAsk;
     for (const QHostAddress &target : targets) {
         const quint32 key = target.toIPv4Address();
         if (!open.contains(key)) {
-            open.insert(key, Board{target, 0, -1, {}, false});
+            open.insert(key, Board{target, 0, -1, {}, false, -1});
             toAsk << key;
         }
     }
@@ -149,16 +161,34 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
     QEventLoop loop;
 
     qsizetype inFlight = 0;  // asked, not yet ended
+    // On a segment, requests to addresses being resolved wait in the system's queue for the socket (and
+    // to silent ones, until their resolution fails): a whole range fills it. A request the full queue
+    // refuses is no attempt: the board is asked again at the next tick, from where the asking stopped,
+    // and its time-out runs from when its request went out. Only a queue full for QueueFullMs makes it
+    // silent.
+    bool full = false;  // in this tick
     auto ask = [&](Board &board) {
+        try {
+            send({board.address}, plan);
+            board.refusedSince = -1;
+        } catch (const SendError &error) {
+            if (error.full &&
+                (board.refusedSince < 0 || clock.elapsed() - board.refusedSince < QueueFullMs)) {
+                if (board.refusedSince < 0)
+                    board.refusedSince = clock.elapsed();
+                full = true;
+                return false;
+            }
+            inFlight += board.attempts == 0;
+            board.attempts += 1;
+            board.sentAt = -timing.timeoutMs - 1;  // counts as silent at once
+            board.unreachable = board.unreachable || error.unreachable;
+            return true;
+        }
         inFlight += board.attempts == 0;
         board.attempts += 1;
         board.sentAt = clock.elapsed();
-        try {
-            send({board.address}, plan);
-        } catch (const SendError &error) {
-            board.sentAt = -timing.timeoutMs - 1;  // counts as silent at once
-            board.unreachable = board.unreachable || error.unreachable;
-        }
+        return true;
     };
     qint64 slowestAnswerMs = 0;
     auto finish = [&](quint32 key, const std::optional<QByteArray> &answer) {
@@ -179,10 +209,11 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
     // ones cost no more than one time-out together; and, as answers come, more while fewer than a burst
     // wait, so that a site of quick boards is asked as fast as it answers.
     auto askMore = [&](qsizetype most) {
-        for (qsizetype burst = 0; burst < most && asked < toAsk.size(); ++asked) {
+        for (qsizetype burst = 0; burst < most && asked < toAsk.size() && !full; ++asked) {
             auto board = open.find(toAsk[asked]);
             if (board != open.end() && board->attempts == 0) {
-                ask(*board);
+                if (!ask(*board))
+                    break;  // asked again from here at the next tick
                 ++burst;
             }
         }
@@ -207,15 +238,16 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
             loop.quit();
             return;
         }
+        full = false;
         askMore(AskedPerTick);
         QList<quint32> silent;
         for (auto it = open.begin(); it != open.end(); ++it) {
             if (it->attempts == 0 || clock.elapsed() - it->sentAt < timing.timeoutMs)
                 continue;
-            if (it->attempts <= timing.retries)
-                ask(*it);
-            else
+            if (it->attempts > timing.retries)
                 silent << it.key();
+            else if (!full)
+                ask(*it);
         }
         for (quint32 key : silent)
             finish(key, std::nullopt);
@@ -236,6 +268,8 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     beginTally();
     QHash<quint32, StoredConfig> configs;
     twoBoards_.clear();
+    readMacs_.clear();
+    readSelector_ = selector;
     silent_.clear();
     answeredLate_.clear();
     auto seen = [&](quint32 target, const StoredConfig &config) {
@@ -267,6 +301,7 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
                 read.config = *WholeConfigOf(*DecodeDatagram(ViewOf(*outcome.answer)).reply,
                                              std::size_t(outcome.answer->size()));
                 configs.insert(outcome.target.toIPv4Address(), *read.config);
+                readMacs_.insert(outcome.target.toIPv4Address(), MacText(read.config->config.record.mac));
             }
             if (onRead)
                 onRead(read);
@@ -352,24 +387,41 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
         if (enough && enough(sightings))
             loop.quit();
     });
-    QSet<qsizetype> refusedOnce;
+    QList<Broadcast> refusedOnce;
+    // Refused by a full queue for the socket (requests of a read just before wait there while the segment
+    // resolves their addresses): sent again at every tick until there is room.
+    QList<Broadcast> waiting;
     int sent = 0;
     const SendPlan plan = ReadSendPlan(selector);
-    auto round = [&] {
-        broadcast(broadcasts, plan, [&](qsizetype i, const SendError &error) {
-            if (refused && !refusedOnce.contains(i))
-                *refused << QStringLiteral("%1: %2").arg(broadcasts[i].address.toString(),
+    auto ask = [&](const QList<Broadcast> &to) {
+        qsizetype wentOut = to.size();
+        broadcast(to, plan, [&](qsizetype i, const SendError &error) {
+            --wentOut;
+            if (error.full) {
+                if (!waiting.contains(to[i]))
+                    waiting << to[i];
+                return;
+            }
+            if (refused && !refusedOnce.contains(to[i]))
+                *refused << QStringLiteral("%1: %2").arg(to[i].address.toString(),
                                                          QString::fromStdString(error.what()));
-            refusedOnce.insert(i);
+            refusedOnce << to[i];
         });
+        if (wentOut > 0)
+            lastEvent = std::max(lastEvent, clock.elapsed());
+    };
+    auto round = [&] {
+        ask(broadcasts);
         ++sent;
-        lastEvent = std::max(lastEvent, clock.elapsed());
     };
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (!waiting.isEmpty())
+            ask(std::exchange(waiting, {}));
         // Once answers come, the quiet timer alone ends a discovery that waits for them to stop.
         const bool answered = ending == Ending::WhenAnswersStop && quiet.interval() > 0;
-        if (cancelled() || (!answered && clock.elapsed() - lastEvent >= timing.timeoutMs)) {
+        if (cancelled() ||
+            (!answered && waiting.isEmpty() && clock.elapsed() - lastEvent >= timing.timeoutMs)) {
             loop.quit();
         } else if (clock.elapsed() >= limitMs) {
             cutShort = true;
@@ -384,7 +436,11 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
     listener_.setHandler({});
     if (tooMany)
         sink_->notice(QStringLiteral("more than %1 boards answered; the first %1 taken").arg(MostBoards));
-    if (cutShort)
+    if (!waiting.isEmpty())
+        sink_->notice(QStringLiteral("the send queue of this computer stayed full: no broadcast reached %1, so "
+                                     "two boards on one address there may have gone unseen")
+                          .arg(waiting.first().address.toString()));
+    if (cutShort && waiting.isEmpty())
         sink_->notice(QStringLiteral("new boards kept answering; the discovery ended at its limit of %1 ms "
                                      "(%2 time-outs)")
                           .arg(limitMs)
@@ -596,11 +652,14 @@ void Session::nameFloods()
     std::sort(senders.begin(), senders.end(), [this](const QString &a, const QString &b) {
         return tally_[a].datagrams > tally_[b].datagrams;
     });
+    // A count for every FloodPeriodMs the exchange lasted: a long wait (a board asked every 100 ms for
+    // half a minute, say) hears its boards often, and none of them floods.
+    const qint64 most = FloodDatagrams * std::max<qint64>(1, tallyClock_.elapsed() / FloodPeriodMs + 1);
     qsizetype more = 0;
     for (const QString &sender : senders) {
         const Tally &tally = tally_[sender];
         const bool manyMacs = tally.macs.size() > MostMacsAtOneAddress;
-        if ((tally.datagrams <= FloodDatagrams && !manyMacs) || floodsNamed_.contains(sender))
+        if ((tally.datagrams <= most && !manyMacs) || floodsNamed_.contains(sender))
             continue;
         if (floodsNamed_.size() >= MostFloodsNamed) {
             ++more;

@@ -71,8 +71,10 @@ public:
     static constexpr int MostBoards = 1000;
     static constexpr int MostMacsAtOneAddress = 16;
     static constexpr int DiscoveryLimitTimeouts = 4;
-    // More datagrams than this from one address within one operation flood it: a board answers a few.
+    // More datagrams than this from one address within one operation flood it (for every FloodPeriodMs
+    // the operation lasts): a board answers a few.
     static constexpr int FloodDatagrams = 1000;
+    static constexpr int FloodPeriodMs = 2000;
     // A session names this many floods; more are counted.
     static constexpr int MostFloodsNamed = 8;
 
@@ -88,6 +90,8 @@ public:
     // Every wait of the session ends at its next tick once `cancel` is cancelled, keeping what it has.
     void setCancel(CancelToken cancel) { cancel_ = std::move(cancel); }
     bool cancelled() const { return cancel_.cancelled(); }
+    // The session's own sockets, which a test's sender may pass sends on to.
+    SendPlanSender &sockets() { return sockets_; }
 
     // Reads every target; a target that does not answer with a whole configuration is missing. Each
     // target's end is told to `onRead` as it comes. Answers that keep coming for a short while after
@@ -97,6 +101,11 @@ public:
                                       const std::function<void(const BoardRead &)> &onRead = {});
     // The targets of the last read() that answered with more than one MAC, with those MACs.
     const QHash<quint32, QStringList> &twoBoards() const { return twoBoards_; }
+    // The MAC each target of the last read() answered with first, and which configuration it asked for:
+    // a unicast reaches one board of two, and the two-boards check holds it against what a broadcast
+    // asking for the same finds.
+    const QHash<quint32, QString> &readMacs() const { return readMacs_; }
+    char readSelector() const { return readSelector_; }
     // "two boards (MACs 00:1E:7F:00:00:05 and 00:1E:7F:00:00:06) answer at 10.0.0.2 — connect one at a
     // time", or empty.
     QString twoBoardsAt(const QHostAddress &target) const;
@@ -197,6 +206,8 @@ private:
     QSet<QString> floodsNamed_;
 
     QHash<quint32, QStringList> twoBoards_;
+    QHash<quint32, QString> readMacs_;
+    char readSelector_ = SelectorWorking;
     QSet<quint32> silent_, answeredLate_;  // of the last read
 };
 

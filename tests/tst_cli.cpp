@@ -160,6 +160,7 @@ private slots:
     void writeShowsChangesAndVerifiesThem();
     void writeThatIsNotKeptFails();
     void aWriteBuildsOnAnotherConfiguratorsWrite();
+    void aFullSendQueueDelaysARequestNeverDropsIt();
     void rebootWaitsUntilTheBoardAnswersAgain();
     void backupAndRestoreRoundTrip();
     void invalidValuesSendNothing_data();
@@ -316,6 +317,11 @@ void TestCli::rebootWaitsUntilTheBoardAnswersAgain()
     QVERIFY(run.out.contains("answers again after"));
     QVERIFY(!site.log.join('\n').contains("without the four pre-reboot frames"));
     QVERIFY(!board.rebooting());
+    // Without --wait an acknowledged reboot is done: nothing waited for, nothing said silent.
+    const Run unwaited = Ctl({"reboot", site.at(0)});
+    QVERIFY2(unwaited.code == 0 && !unwaited.out.contains("still silent"),
+             qPrintable(unwaited.out + unwaited.err));
+    QTRY_VERIFY_WITH_TIMEOUT(!board.rebooting(), 10000);
 
     // A board that stored another lift address is waited for there too.
     if (test::underWine())
@@ -712,6 +718,35 @@ void TestCli::guardRefusesWhatLocksABoardOut()
     run = Ctl({"write", site.at(0), "--router", value, "--force"});
     QCOMPARE(run.code, 0);
     QCOMPARE(IpText(board.stored().config.record.routerIp), value);
+}
+
+// On a segment, requests to addresses still being resolved fill the system's queue for the socket: a
+// request it refuses waits for room, and costs its board no attempt.
+void TestCli::aFullSendQueueDelaysARequestNeverDropsIt()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Site site;
+    for (int i = 0; i < 3; ++i)
+        site.add();
+    Link link;
+    link.port = test::freeUdpPort();
+    LinkedSession session(link);
+    struct FullAtFirst : SendPlanSender
+    {
+        SendPlanSender &sockets;
+        int refuse = 7;
+        explicit FullAtFirst(SendPlanSender &real) : sockets(real) {}
+        void send(const std::string &host, const PlannedSend &step) override
+        {
+            if (refuse-- > 0)
+                throw SendError("the send queue is full", false, true);
+            sockets.send(host, step);
+        }
+        void pause(int ms) override { sockets.pause(ms); }
+    } full(session.sockets());
+    session.setSender(&full);
+    const auto configs = session.read(site.addresses, SelectorStored, {500, 0});
+    QCOMPARE(configs.size(), 3);
 }
 
 // Two laptops write one board at once, each a field of its own: the second laptop's write lands after

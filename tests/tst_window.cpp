@@ -1,6 +1,7 @@
 #include "form_fixture.h"
 #include "frame_bytes.h"
 #include "loopback.h"
+#include "startup.h"
 
 #include <QClipboard>
 #include <QFontDatabase>
@@ -765,6 +766,23 @@ void TestWindow::captionsWholeAtEveryScale()
     }
 }
 
+// The glyphs a widget draws, left to right: runs of columns whose darkest pixel is at least three
+// quarters black, told apart by a lighter column between them.
+static int GlyphCores(QWidget *widget)
+{
+    const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int cores = 0;
+    bool inCore = false;
+    for (int x = 0; x < image.width(); ++x) {
+        int darkest = 0;
+        for (int y = 0; y < image.height(); ++y)
+            darkest = std::max(darkest, 255 - qGray(image.pixel(x, y)));
+        cores += darkest >= 192 && !inCore;
+        inCore = darkest >= 192;
+    }
+    return cores;
+}
+
 void TestWindow::captionsWholeHere()
 {
     FormFixture f;
@@ -803,7 +821,22 @@ void TestWindow::captionsWholeHere()
                        .arg(needed.height());
     }
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
+    // The three zeros of an address group drawn apart, not as one dark block.
+    QLineEdit *group = form.control("Ed_0")->findChildren<QLineEdit *>().value(1);
+    group->setText("000");
+    group->clearFocus();
+    QCOMPARE(group->text(), QString("000"));
+    QCOMPARE(GlyphCores(group), 3);
 }
 
-QTEST_MAIN(TestWindow)
+// As QTEST_MAIN, with the program's font engine chosen first, as the program chooses it.
+int main(int argc, char *argv[])
+{
+    ChooseFontEngine();
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestWindow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_window.moc"

@@ -3,6 +3,7 @@
 
 #include "board.h"
 #include "form_fixture.h"
+#include "startup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -11,6 +12,7 @@ using namespace velmar;
 
 int main(int argc, char **argv)
 {
+    ChooseFontEngine();  // drawn as the program draws, on Windows too
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? argv[1] : QStringLiteral("docs");
 

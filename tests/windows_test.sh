@@ -32,6 +32,23 @@ out=$("$wine_run" "$build/bin/velmarctl.exe" read 127.0.0.1 --port 0 --json | tr
 grep -q '"version":"Стенд-плата 1.0"' <<<"$out" || fail "the Windows velmarctl's text arrived changed: $out"
 kill "${pids[0]}"; wait "${pids[0]}" 2>/dev/null || true; pids=()
 
+# The digits of an address group drawn apart on Windows' own platform (Wine passes no QT_ variable to
+# Windows programs, so the tests draw through Windows' platform, on Wine's null driver) on a desktop that
+# smooths its screen fonts with ClearType, as Windows does out of the box, and on one that does not
+# smooth them; Wine's own setting is the plain run of tst_window.
+for smoothing in "2 2" "0 1"; do
+    read -r on type <<<"$smoothing"
+    (
+        export WINEPREFIX=$work/prefix-smoothing-$on
+        "$wine_run" --prepare
+        wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /d "$on" /f >/dev/null 2>&1
+        wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d "$type" /f >/dev/null 2>&1
+        said=$("$wine_run" --qtest "$build/bin/tst_window.exe" captionsWholeAtEveryScale captionsWholeHere 2>&1) ||
+            fail "with FontSmoothing $on, type $type: $said"
+        wineserver -k 2>/dev/null || true
+    )
+done
+
 # The packages.
 (cd "$build" && cpack >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
 zip=$(ls "$build"/VelmarCom-*-win64.zip)

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -81,9 +82,9 @@ void MessageBoxNotifier::error(QWidget *parent, const QString &text)
     ShowMessageBox(parent, QMessageBox::Critical, text);
 }
 
-// The window's font: the first of its families that the system has. A family the system lacks is left
-// out of the list, since the font database would look for a substitute of it for every script and
-// weight the window draws in, only to settle on the next family of the list.
+// The window's font: the first of its families that the system has and draws from outlines. A family
+// the system lacks is left out of the list, since the font database would look for a substitute of it
+// for every script and weight the window draws in, only to settle on the next family of the list.
 // The design's "MS Sans Serif" is a bitmap font wherever it exists (Windows, Wine's fonts): Qt takes a
 // glyph's advance from outline tables such a font does not have, and at 100 % the digits of "000" run
 // into one another. Its TrueType rendition, "Microsoft Sans Serif" (on every Windows since 2000), draws
@@ -98,9 +99,18 @@ static QFont InterfaceFont()
                                 QStringLiteral("DejaVu Sans")};
     const QStringList installed = QFontDatabase::families();
     QStringList present;
-    for (const QString &family : wanted)
-        if (installed.contains(family, Qt::CaseInsensitive))
+    for (const QString &family : wanted) {
+        if (!installed.contains(family, Qt::CaseInsensitive))
+            continue;
+        // A listed name may stand for another face (a substitute, a bitmap font under the same name):
+        // the family is kept only when the face drawn under it is that family's, and drawn from outlines.
+        QFont alone(family);
+        alone.setPixelSize(11);
+        const QFontInfo drawn(alone);
+        if (drawn.family().compare(family, Qt::CaseInsensitive) == 0 &&
+            QFontDatabase::isSmoothlyScalable(drawn.family(), drawn.styleName()))
             present << family;
+    }
     QFont font;
     font.setFamilies(present.isEmpty() ? wanted : present);
     const QString typical = QString::fromUtf8(ConsoleStaticCaption);

@@ -71,6 +71,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     SessionNotifier notifier;
+    ChooseFontEngine();
     Application app(argc, argv, notifier);
     PrepareApplication(app);
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QSysInfo>
 
 namespace velmar {
 
@@ -35,6 +36,27 @@ void PrepareApplication(QApplication &app)
     // Docks and task bars group the running window with the menu entry of this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("ua.velmar.VelmarCom"));
     app.setWindowIcon(WindowIcon());
+}
+
+// Windows' own font engine (GDI) draws the Arial-like faces at the window's 11 pixels as their table of
+// sizes asks, in one-bit black (Wine's GDI does so even where the desktop smooths with ClearType), and
+// Liberation Sans then draws each "0" six columns wide with no blank column before the next. FreeType
+// draws the same faces smoothed and each glyph apart at every size, as on Linux, and with the same
+// widths, for which the controls are placed. Qt reads the choice from the platform's options when the
+// application is made; a platform, or a font engine, that the operator names is kept.
+void ChooseFontEngine()
+{
+    if (QSysInfo::kernelType() != QLatin1String("winnt"))
+        return;
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty())
+        platform = "windows";
+    if (platform != "windows" && !platform.startsWith("windows:"))
+        return;
+    if (platform.contains("fontengine="))
+        return;
+    platform += platform.contains(':') ? ",fontengine=freetype" : ":fontengine=freetype";
+    qputenv("QT_QPA_PLATFORM", platform);
 }
 
 }  // namespace velmar

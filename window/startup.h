@@ -8,4 +8,7 @@ namespace velmar {
 
 void PrepareApplication(QApplication &app);
 
+// Before the application is made: on Windows, the window's text is drawn by FreeType, as on Linux.
+void ChooseFontEngine();
+
 }  // namespace velmar
