@@ -457,11 +457,10 @@ struct Tally
         if (stopped)
             terminal.err << "stopped; ";
         terminal.err << ok << " of " << survey.boards() << " board(s) " << done;
-        for (auto [count, what] :
-             {std::pair{failed, "failed"},
-              {refused, "refused"},
-              {unconfirmed, "not confirmed"},
-              {untouched, "left as it was"}})
+        for (auto [count, what] : {std::pair{failed, "failed"},
+                                   {refused, "refused"},
+                                   {unconfirmed, "not confirmed"},
+                                   {untouched, "left as it was"}})
             if (count)
                 terminal.err << ", " << count << ' ' << what;
         if (survey.silent)

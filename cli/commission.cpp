@@ -166,7 +166,8 @@ SitePlan LoadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
     const SitePlan plan = ReadSitePlan(path, standIn, at, problems);
     terminal.err << TerminalText(path) << ": read as " << plan.reading << '\n';
     if (!plan.ignored.isEmpty())
-        terminal.err << TerminalText(path) << ": column(s) " << TerminalText(plan.ignored.join(QStringLiteral(", ")))
+        terminal.err << TerminalText(path) << ": column(s) "
+                     << TerminalText(plan.ignored.join(QStringLiteral(", ")))
                      << " not used by velmarctl: kept in the plan and ignored\n";
     for (const QString &problem : problems)
         terminal.err << TerminalText(path) << ": " << TerminalText(problem) << '\n';
@@ -483,9 +484,10 @@ int CommissionCommand(const Link &link, const CommissionOptions &options, Termin
         return Ok;
     }
     if (!unreachable.isEmpty() && !options.force)
-        Throw(SiteError::BadRequest, QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing "
-                                                    "sent (--force goes on all the same)")
-                           .arg(unreachable.size()));
+        Throw(SiteError::BadRequest,
+              QStringLiteral("%1 row(s) in a subnet this computer cannot reach; nothing "
+                             "sent (--force goes on all the same)")
+                  .arg(unreachable.size()));
     // Two runs on this computer never wait for new boards at one address: both would take one board.
     TerminalSink said(terminal.err);
     const AddressLock lock(options.at, QStringLiteral("waits for new boards at"), said);

@@ -437,9 +437,10 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
     if (tooMany)
         sink_->notice(QStringLiteral("more than %1 boards answered; the first %1 taken").arg(MostBoards));
     if (!waiting.isEmpty())
-        sink_->notice(QStringLiteral("the send queue of this computer stayed full: no broadcast reached %1, so "
-                                     "two boards on one address there may have gone unseen")
-                          .arg(waiting.first().address.toString()));
+        sink_->notice(
+            QStringLiteral("the send queue of this computer stayed full: no broadcast reached %1, so "
+                           "two boards on one address there may have gone unseen")
+                .arg(waiting.first().address.toString()));
     if (cutShort && waiting.isEmpty())
         sink_->notice(QStringLiteral("new boards kept answering; the discovery ended at its limit of %1 ms "
                                      "(%2 time-outs)")
