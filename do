@@ -285,7 +285,7 @@ case "$cmd" in
         build velmar-screenshot
         mkdir -p "$folder"
         QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$TREE/bin/velmar-screenshot" "$folder"
-        echo "saved $folder/window.png and $folder/window-read.png"
+        echo "saved $folder/window.png, $folder/window-read.png and $folder/site-window.png"
         ;;
     help | -h | --help) usage ;;
     *)

@@ -740,7 +740,10 @@ void SiteWindow::written(const QVariant &value)
     }
     lines << result.differences;
     outcome_->setText(lines.join(QLatin1Char('\n')));
-    say(QStringLiteral("%1: %2").arg(result.target.toString(), lines.join(QStringLiteral("; "))));
+    say(QStringLiteral("%1: %2").arg(result.target.toString(),
+                                     (QStringList{lines.first()} << lines.mid(1).join(QStringLiteral("; ")))
+                                         .join(QLatin1Char(' '))
+                                         .trimmed()));
     if (result.verdict == WriteVerdict::Refused) {
         outcome_->setText(tr("Refused: nothing sent.") + QLatin1Char('\n') +
                           guardProblems_.join(QLatin1Char('\n')));

@@ -4,97 +4,97 @@
 <context>
     <name>velmar::BoardTable</name>
     <message>
-        <location filename="../board_table.cpp" line="63" />
+        <location filename="../board_table.cpp" line="63"/>
         <source>Two boards answer at %1 (MACs %2): connect them one at a time and give each an address of its own</source>
         <translation>Дві плати відповідають з %1 (MAC %2): підключайте їх по одній і дайте кожній власну адресу</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="67" />
+        <location filename="../board_table.cpp" line="67"/>
         <source>In %1, where this computer has no address: to reach it, run %2</source>
-        <translation>У %1, де цей комп'ютер не має адреси: щоб дістатися до неї, виконайте %2</translation>
+        <translation>У %1, де цей комп&apos;ютер не має адреси: щоб дістатися до неї, виконайте %2</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="69" />
+        <location filename="../board_table.cpp" line="69"/>
         <source>Answers at its address</source>
         <translation>Відповідає за своєю адресою</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="69" />
+        <location filename="../board_table.cpp" line="69"/>
         <source>Answers</source>
         <translation>Відповідає</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="107" />
+        <location filename="../board_table.cpp" line="100"/>
         <source>dynamic</source>
         <translation>динамічна</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="107" />
+        <location filename="../board_table.cpp" line="100"/>
         <source>static</source>
         <translation>статична</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="109" />
+        <location filename="../board_table.cpp" line="101"/>
         <source>DHCP</source>
         <translation>DHCP</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="109" />
+        <location filename="../board_table.cpp" line="101"/>
         <source>fixed</source>
         <translation>постійна</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="127" />
+        <location filename="../board_table.cpp" line="114"/>
         <source>Answered from</source>
         <translation>Відповіла з</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="129" />
+        <location filename="../board_table.cpp" line="115"/>
         <source>MAC</source>
         <translation>MAC</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="131" />
+        <location filename="../board_table.cpp" line="116"/>
         <source>Lift address</source>
         <translation>Адреса ліфта</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="133" />
+        <location filename="../board_table.cpp" line="117"/>
         <source>Mask</source>
         <translation>Маска</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="135" />
+        <location filename="../board_table.cpp" line="118"/>
         <source>Router</source>
         <translation>Маршрутизатор</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="137" />
+        <location filename="../board_table.cpp" line="119"/>
         <source>Dispatcher</source>
         <translation>Диспетчер</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="139" />
+        <location filename="../board_table.cpp" line="120"/>
         <source>Console</source>
         <translation>Пульт</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="141" />
+        <location filename="../board_table.cpp" line="121"/>
         <source>Board address</source>
         <translation>Адреса плати</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="143" />
+        <location filename="../board_table.cpp" line="122"/>
         <source>Identifier</source>
         <translation>Ідентифікатор</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="145" />
+        <location filename="../board_table.cpp" line="123"/>
         <source>Version</source>
         <translation>Версія</translation>
     </message>
     <message>
-        <location filename="../board_table.cpp" line="147" />
+        <location filename="../board_table.cpp" line="124"/>
         <source>State</source>
         <translation>Стан</translation>
     </message>
@@ -102,78 +102,78 @@
 <context>
     <name>velmar::SiteWindow</name>
     <message>
-        <location filename="../site_window.cpp" line="73" />
+        <location filename="../site_window.cpp" line="73"/>
         <source>%1: %2 %3 → %4</source>
         <translation>%1: %2 %3 → %4</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="75" />
+        <location filename="../site_window.cpp" line="76"/>
         <source>%1: %2 will hold %3, not %4 (a write cannot carry it)</source>
         <translation>%1: %2 буде %3, а не %4 (запис цього не переносить)</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="81" />
+        <location filename="../site_window.cpp" line="82"/>
         <source>%1: sent anyway: %2</source>
         <translation>%1: надіслано попри це: %2</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="81" />
+        <location filename="../site_window.cpp" line="82"/>
         <source>%1: refused: %2</source>
         <translation>%1: відхилено: %2</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="88" />
+        <location filename="../site_window.cpp" line="90"/>
         <source>%1: written meanwhile by another configurator: %2 %3 → %4</source>
         <translation>%1: тим часом записано іншим конфігуратором: %2 %3 → %4</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="123" />
+        <location filename="../site_window.cpp" line="121"/>
         <source>The board already holds this: nothing sent.</source>
         <translation>Плата вже має це: нічого не надіслано.</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="125" />
+        <location filename="../site_window.cpp" line="122"/>
         <source>Checked: nothing sent.</source>
         <translation>Перевірено: нічого не надіслано.</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="127" />
-        <location filename="../site_window.cpp" line="747" />
+        <location filename="../site_window.cpp" line="123"/>
+        <location filename="../site_window.cpp" line="745"/>
         <source>Refused: nothing sent.</source>
         <translation>Відхилено: нічого не надіслано.</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="129" />
+        <location filename="../site_window.cpp" line="124"/>
         <source>Written and kept.</source>
         <translation>Записано і збережено.</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="131" />
+        <location filename="../site_window.cpp" line="125"/>
         <source>Written, but not all of it kept.</source>
         <translation>Записано, але збережено не все.</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="133" />
+        <location filename="../site_window.cpp" line="127"/>
         <source>Overtaken by another write: the board holds neither its old values nor these.</source>
         <translation>Випереджено іншим записом: плата не має ні старих значень, ні цих.</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="137" />
+        <location filename="../site_window.cpp" line="131"/>
         <source>Cancelled after the write was sent: not confirmed that the board kept it. Read it again.</source>
         <translation>Скасовано після надсилання запису: не підтверджено, що плата його зберегла. Прочитайте її знову.</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="139" />
+        <location filename="../site_window.cpp" line="133"/>
         <source>Sent, and no answer showed it kept: not confirmed.</source>
         <translation>Надіслано, але жодна відповідь не показала збереження: не підтверджено.</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="179" />
+        <location filename="../site_window.cpp" line="173"/>
         <source>Send anyway?</source>
         <translation>Надіслати попри це?</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="180" />
+        <location filename="../site_window.cpp" line="174"/>
         <source>This configuration may leave the board unreachable or broken:
 
 %1
@@ -186,221 +186,227 @@ Send it anyway?</source>
 Надіслати попри це?</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="186" />
+        <location filename="../site_window.cpp" line="180"/>
         <source>VELMAR site boards</source>
-        <translation>Плати об'єкта ВЕЛМАР</translation>
+        <translation>Плати об&apos;єкта ВЕЛМАР</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="206" />
+        <location filename="../site_window.cpp" line="201"/>
         <source>Cancelled: %1</source>
         <translation>Скасовано: %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="230" />
+        <location filename="../site_window.cpp" line="224"/>
         <source>&amp;Find boards</source>
         <translation>&amp;Знайти плати</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="231" />
+        <location filename="../site_window.cpp" line="226"/>
         <source>&amp;Add address or range</source>
         <translation>&amp;Додати адресу або діапазон</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="233" />
+        <location filename="../site_window.cpp" line="228"/>
         <source>&amp;Write board</source>
         <translation>&amp;Записати плату</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="235" />
+        <location filename="../site_window.cpp" line="229"/>
         <source>&amp;Cancel</source>
         <translation>&amp;Скасувати</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="236" />
+        <location filename="../site_window.cpp" line="230"/>
         <source>&amp;Copy command</source>
         <translation>&amp;Копіювати команду</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="238" />
+        <location filename="../site_window.cpp" line="232"/>
         <source>F&amp;ilter</source>
         <translation>&amp;Фільтр</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="239" />
+        <location filename="../site_window.cpp" line="233"/>
         <source>&amp;Quit</source>
         <translation>&amp;Вийти</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="240" />
+        <location filename="../site_window.cpp" line="234"/>
         <source>&amp;Log</source>
         <translation>&amp;Журнал</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="257" />
+        <location filename="../site_window.cpp" line="251"/>
         <source>&amp;Site</source>
-        <translation>&amp;Об'єкт</translation>
+        <translation>&amp;Об&apos;єкт</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="263" />
+        <location filename="../site_window.cpp" line="257"/>
         <source>&amp;Board</source>
         <translation>&amp;Плата</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="266" />
+        <location filename="../site_window.cpp" line="260"/>
         <source>&amp;View</source>
         <translation>&amp;Вигляд</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="273" />
+        <location filename="../site_window.cpp" line="267"/>
         <source>Site</source>
-        <translation>Об'єкт</translation>
+        <translation>Об&apos;єкт</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="277" />
+        <location filename="../site_window.cpp" line="271"/>
         <source>Where to look for boards: every adapter, or one</source>
         <translation>Де шукати плати: через усі адаптери або один</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="283" />
+        <location filename="../site_window.cpp" line="277"/>
         <source> ms</source>
         <translation> мс</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="284" />
+        <location filename="../site_window.cpp" line="278"/>
         <source>How long to wait for each answer</source>
         <translation>Скільки чекати на кожну відповідь</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="288" />
+        <location filename="../site_window.cpp" line="282"/>
         <source>Address or range: 10.0.0.2-10.0.0.40</source>
         <translation>Адреса або діапазон: 10.0.0.2-10.0.0.40</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="289" />
+        <location filename="../site_window.cpp" line="283"/>
         <source>Boards that hear no broadcast, asked at their addresses</source>
         <translation>Плати, що не чують широкомовних запитів, опитуються за адресами</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="296" />
+        <location filename="../site_window.cpp" line="290"/>
         <source>Filter</source>
         <translation>Фільтр</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="319" />
-        <location filename="../site_window.cpp" line="619" />
+        <location filename="../site_window.cpp" line="313"/>
+        <location filename="../site_window.cpp" line="615"/>
         <source>No board chosen</source>
         <translation>Плату не вибрано</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="322" />
+        <location filename="../site_window.cpp" line="316"/>
         <source>&amp;Lift address</source>
         <translation>Адреса &amp;ліфта</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="322" />
+        <location filename="../site_window.cpp" line="316"/>
         <source>&amp;Mask</source>
         <translation>&amp;Маска</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="322" />
+        <location filename="../site_window.cpp" line="316"/>
         <source>&amp;Router</source>
         <translation>Ма&amp;ршрутизатор</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="322" />
+        <location filename="../site_window.cpp" line="316"/>
         <source>&amp;Dispatcher</source>
         <translation>&amp;Диспетчер</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="339" />
+        <location filename="../site_window.cpp" line="333"/>
         <source>&amp;Identifier</source>
         <translation>&amp;Ідентифікатор</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="342" />
+        <location filename="../site_window.cpp" line="336"/>
         <source>Console takes a d&amp;ynamic address</source>
         <translation>Пульт отримує &amp;динамічну адресу</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="344" />
+        <location filename="../site_window.cpp" line="338"/>
         <source>Board takes its address by D&amp;HCP</source>
         <translation>Плата отримує адресу через D&amp;HCP</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="373" />
+        <location filename="../site_window.cpp" line="367"/>
         <source>Log</source>
         <translation>Журнал</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="396" />
+        <location filename="../site_window.cpp" line="390"/>
         <source>Every adapter</source>
         <translation>Усі адаптери</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="475" />
+        <location filename="../site_window.cpp" line="469"/>
         <source>Cancelling ...</source>
         <translation>Скасування ...</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="500" />
-        <location filename="../site_window.cpp" line="516" />
+        <location filename="../site_window.cpp" line="495"/>
+        <location filename="../site_window.cpp" line="511"/>
         <source>Asking %1</source>
         <translation>Запит до %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="504" />
+        <location filename="../site_window.cpp" line="499"/>
         <source>Refused by the system: %1</source>
         <translation>Система відмовила: %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="538" />
+        <location filename="../site_window.cpp" line="534"/>
         <source>Looking for boards ...</source>
         <translation>Пошук плат ...</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="538" />
+        <location filename="../site_window.cpp" line="534"/>
         <source>Asking the boards added ...</source>
         <translation>Опитування доданих плат ...</translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="551" />
+        <location filename="../site_window.cpp" line="547"/>
         <source>%n board(s) found</source>
         <translation>
-            <numerusform>Знайдено %n плату</numerusform><numerusform>Знайдено %n плати</numerusform><numerusform>Знайдено %n плат</numerusform></translation>
+            <numerusform>Знайдено %n плату</numerusform>
+            <numerusform>Знайдено %n плати</numerusform>
+            <numerusform>Знайдено %n плат</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="553" />
+        <location filename="../site_window.cpp" line="549"/>
         <source>; %n address(es) silent</source>
         <translation>
-            <numerusform>; %n адреса мовчить</numerusform><numerusform>; %n адреси мовчать</numerusform><numerusform>; %n адрес мовчать</numerusform></translation>
+            <numerusform>; %n адреса мовчить</numerusform>
+            <numerusform>; %n адреси мовчать</numerusform>
+            <numerusform>; %n адрес мовчать</numerusform>
+        </translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="555" />
+        <location filename="../site_window.cpp" line="551"/>
         <source>; cancelled: what answered until then</source>
         <translation>; скасовано: показано, що відповіло до того</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="623" />
+        <location filename="../site_window.cpp" line="619"/>
         <source>Board %1 at %2</source>
         <translation>Плата %1 за адресою %2</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="647" />
+        <location filename="../site_window.cpp" line="643"/>
         <source>Copied: %1</source>
         <translation>Скопійовано: %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="727" />
+        <location filename="../site_window.cpp" line="724"/>
         <source>Writing %1 ...</source>
         <translation>Запис %1 ...</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="739" />
+        <location filename="../site_window.cpp" line="738"/>
         <source>%1 %2: kept</source>
         <translation>%1 %2: збережено</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="740" />
+        <location filename="../site_window.cpp" line="739"/>
         <source>%1 %2: not kept (the board holds %3)</source>
         <translation>%1 %2: не збережено (плата має %3)</translation>
     </message>
