@@ -1,5 +1,6 @@
 #include "site_window.h"
 
+#include "backups.h"
 #include "config_file.h"
 #include "discover.h"
 #include "entry_fields.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -135,10 +137,19 @@ QString VerdictText(const WriteResult &result)
     return {};
 }
 
+// What a backup kept, and where.
+struct BackedUp
+{
+    QString folder;
+    QStringList files;
+    QStringList silent;
+};
+
 }  // namespace
 
 }  // namespace velmar
 
+Q_DECLARE_METATYPE(velmar::BackedUp)
 Q_DECLARE_METATYPE(velmar::Refreshed)
 Q_DECLARE_METATYPE(velmar::WriteResult)
 
@@ -231,6 +242,8 @@ void SiteWindow::buildActions()
                          QStringLiteral("edit-copy"));
     filterAction_ = action(tr("F&ilter"), QKeySequence::Find, QStringLiteral("edit-find"));
     quitAction_ = action(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), QStringLiteral("application-exit"));
+    backupAction_ = action(tr("&Back up chosen boards ..."), QKeySequence(Qt::CTRL | Qt::Key_B),
+                           QStringLiteral("document-save"));
     logAction_ = action(tr("&Log"), QKeySequence(Qt::CTRL | Qt::Key_L), QString());
     logAction_->setCheckable(true);
     logAction_->setChecked(true);
@@ -247,6 +260,15 @@ void SiteWindow::buildActions()
     connect(copyAction_, &QAction::triggered, this, &SiteWindow::copyCommand);
     connect(filterAction_, &QAction::triggered, this, [this] { filter_->setFocus(Qt::ShortcutFocusReason); });
     connect(quitAction_, &QAction::triggered, this, &QWidget::close);
+    connect(backupAction_, &QAction::triggered, this, [this] {
+        const QString parent =
+            QFileDialog::getExistingDirectory(this, tr("Folder of the backups"), backupParent());
+        if (parent.isEmpty())
+            return;
+        QSettings(options_.settingsPath, QSettings::IniFormat)
+            .setValue(QStringLiteral("folders/backups"), parent);
+        backUp(parent);
+    });
 
     QMenu *site = menuBar()->addMenu(tr("&Site"));
     site->addAction(refreshAction_);
@@ -256,6 +278,7 @@ void SiteWindow::buildActions()
     site->addAction(quitAction_);
     QMenu *board = menuBar()->addMenu(tr("&Board"));
     board->addAction(writeAction_);
+    board->addAction(backupAction_);
     board->addAction(copyAction_);
     QMenu *view = menuBar()->addMenu(tr("&View"));
     view->addAction(filterAction_);
@@ -458,6 +481,7 @@ void SiteWindow::updateActions()
     refreshAction_->setEnabled(idle);
     addAction_->setEnabled(idle);
     writeAction_->setEnabled(idle && !shownKey_.isEmpty());
+    backupAction_->setEnabled(idle && !shownKey_.isEmpty());
     cancelAction_->setEnabled(!idle);
 }
 
@@ -467,6 +491,63 @@ void SiteWindow::cancel()
         return;
     worker_.cancel();
     say(tr("Cancelling ..."));
+}
+
+QString SiteWindow::backupParent() const
+{
+    return QSettings(options_.settingsPath, QSettings::IniFormat)
+        .value(QStringLiteral("folders/backups"), DefaultBackupParent())
+        .toString();
+}
+
+void SiteWindow::backUp(const QString &parent)
+{
+    QList<QHostAddress> targets;
+    for (const QString &key : selectedKeys())
+        if (const BoardRow *row = table_->rowOf(key); row && !targets.contains(row->from))
+            targets << row->from;
+    if (targets.isEmpty())
+        return;
+    const Link base = link({});
+    const bool started = worker_.start([base, parent, targets](Sink &sink, const CancelToken &cancel) {
+        Link l = base;
+        l.cancel = cancel;
+        l.sink = &sink;
+        LinkedSession session(l);
+        const QHash<quint32, StoredConfig> configs = session.read(targets, SelectorStored, l.timing);
+        if (session.cancelled())
+            Throw(SiteError::Stopped, tr("nothing kept"));
+        BackedUp result;
+        const QDir folder = NewBackupFolder(parent);
+        result.folder = folder.path();
+        for (const QHostAddress &target : targets) {
+            if (configs.contains(target.toIPv4Address()))
+                result.files << SaveBackup(folder, target, configs.value(target.toIPv4Address()));
+            else
+                result.silent << target.toString();
+        }
+        return QVariant::fromValue(result);
+    });
+    if (!started)
+        return;
+    begin(tr("Backing up %n board(s) ...", "", static_cast<int>(targets.size())));
+    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
+    connect(&worker_, &SiteWorker::finished, this, &SiteWindow::backedUp);
+}
+
+void SiteWindow::backedUp(const QVariant &value)
+{
+    end();
+    const auto result = value.value<BackedUp>();
+    QString text = tr("%n board(s) backed up in %1", "", static_cast<int>(result.files.size()))
+                       .arg(QDir::toNativeSeparators(result.folder));
+    if (!result.silent.isEmpty())
+        text += QLatin1Char('\n') +
+                tr("No answer, not backed up: %1").arg(result.silent.join(QStringLiteral(", ")));
+    outcome_->setText(text);
+    say(text);
+    for (const QString &file : result.files)
+        say(QDir::toNativeSeparators(file));
 }
 
 void SiteWindow::say(const QString &line)

@@ -45,6 +45,8 @@ public:
         // Asked before a configuration the guard refuses is sent all the same; a dialog by default.
         std::function<bool(QWidget *parent, const QString &problems)> sendAnyway;
     };
+    // The folder of the backups last chosen, else the program's default.
+    QString backupParent() const;
 
     explicit SiteWindow(Options options, QWidget *parent = nullptr);
     ~SiteWindow() override;
@@ -60,6 +62,8 @@ public:
     // Writes the board shown in the panel with what its fields hold, and verifies it.
     void writeBoard();
     void cancel();
+    // Reads the chosen boards afresh and keeps each configuration in a new run's folder under `parent`.
+    void backUp(const QString &parent);
 
     BoardTable &table() { return *table_; }
     QTableView &view() { return *view_; }
@@ -95,6 +99,7 @@ private:
     QStringList selectedKeys() const;
     void refreshed(const QVariant &result);
     void written(const QVariant &result);
+    void backedUp(const QVariant &result);
     void writeWith(const QHostAddress &target, const StoredConfig &before, const Changes &changes,
                    bool force);
     void copyCommand();
@@ -127,7 +132,7 @@ private:
 
     QAction *refreshAction_ = nullptr, *addAction_ = nullptr, *writeAction_ = nullptr,
             *cancelAction_ = nullptr, *copyAction_ = nullptr, *filterAction_ = nullptr,
-            *quitAction_ = nullptr, *logAction_ = nullptr;
+            *quitAction_ = nullptr, *logAction_ = nullptr, *backupAction_ = nullptr;
     QStringList asked_;  // the addresses and ranges added, asked again on every refresh
     QStringList keepSelected_;
     // The write under way: what it was asked with, to send it again when the operator sends it anyway.

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -100,6 +101,14 @@ void TestSiteWindow::listsWritesAndCancels()
              qPrintable(window.outcome().text()));
     QCOMPARE(first.stored().config.record.boardIdent, 1234);
     QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);
+
+    window.view().selectAll();
+    window.backUp(dir.filePath(QStringLiteral("backups")));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);
+    const QStringList runs =
+        QDir(dir.filePath(QStringLiteral("backups"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("backups/") + runs[0])).entryList(QDir::Files).size(), 3);
 
     // A board that drops the write keeps it unconfirmed until the time-out; Cancel ends it at once.
     Choose(window, forgetful.address());

@@ -102,78 +102,78 @@
 <context>
     <name>velmar::SiteWindow</name>
     <message>
-        <location filename="../site_window.cpp" line="73"/>
+        <location filename="../site_window.cpp" line="75"/>
         <source>%1: %2 %3 → %4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="76"/>
+        <location filename="../site_window.cpp" line="78"/>
         <source>%1: %2 will hold %3, not %4 (a write cannot carry it)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="82"/>
+        <location filename="../site_window.cpp" line="84"/>
         <source>%1: sent anyway: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="82"/>
+        <location filename="../site_window.cpp" line="84"/>
         <source>%1: refused: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="90"/>
+        <location filename="../site_window.cpp" line="92"/>
         <source>%1: written meanwhile by another configurator: %2 %3 → %4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="121"/>
+        <location filename="../site_window.cpp" line="123"/>
         <source>The board already holds this: nothing sent.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="122"/>
+        <location filename="../site_window.cpp" line="124"/>
         <source>Checked: nothing sent.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="123"/>
-        <location filename="../site_window.cpp" line="745"/>
+        <location filename="../site_window.cpp" line="125"/>
+        <location filename="../site_window.cpp" line="827"/>
         <source>Refused: nothing sent.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="124"/>
+        <location filename="../site_window.cpp" line="126"/>
         <source>Written and kept.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="125"/>
+        <location filename="../site_window.cpp" line="127"/>
         <source>Written, but not all of it kept.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="127"/>
+        <location filename="../site_window.cpp" line="129"/>
         <source>Overtaken by another write: the board holds neither its old values nor these.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="131"/>
+        <location filename="../site_window.cpp" line="133"/>
         <source>Cancelled after the write was sent: not confirmed that the board kept it. Read it again.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="133"/>
+        <location filename="../site_window.cpp" line="135"/>
         <source>Sent, and no answer showed it kept: not confirmed.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="173"/>
+        <location filename="../site_window.cpp" line="184"/>
         <source>Send anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="174"/>
+        <location filename="../site_window.cpp" line="185"/>
         <source>This configuration may leave the board unreachable or broken:
 
 %1
@@ -182,184 +182,220 @@ Send it anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="180"/>
+        <location filename="../site_window.cpp" line="191"/>
         <source>VELMAR site boards</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="201"/>
+        <location filename="../site_window.cpp" line="212"/>
         <source>Cancelled: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="224"/>
+        <location filename="../site_window.cpp" line="235"/>
         <source>&amp;Find boards</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="226"/>
+        <location filename="../site_window.cpp" line="237"/>
         <source>&amp;Add address or range</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="228"/>
+        <location filename="../site_window.cpp" line="239"/>
         <source>&amp;Write board</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="229"/>
+        <location filename="../site_window.cpp" line="240"/>
         <source>&amp;Cancel</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="230"/>
+        <location filename="../site_window.cpp" line="241"/>
         <source>&amp;Copy command</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="232"/>
+        <location filename="../site_window.cpp" line="243"/>
         <source>F&amp;ilter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="233"/>
+        <location filename="../site_window.cpp" line="244"/>
         <source>&amp;Quit</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="234"/>
+        <location filename="../site_window.cpp" line="245"/>
+        <source>&amp;Back up chosen boards ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="247"/>
         <source>&amp;Log</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="251"/>
+        <location filename="../site_window.cpp" line="265"/>
+        <source>Folder of the backups</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="272"/>
         <source>&amp;Site</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="257"/>
+        <location filename="../site_window.cpp" line="278"/>
         <source>&amp;Board</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="260"/>
+        <location filename="../site_window.cpp" line="282"/>
         <source>&amp;View</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="267"/>
+        <location filename="../site_window.cpp" line="289"/>
         <source>Site</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="271"/>
+        <location filename="../site_window.cpp" line="293"/>
         <source>Where to look for boards: every adapter, or one</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="277"/>
+        <location filename="../site_window.cpp" line="299"/>
         <source> ms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="278"/>
+        <location filename="../site_window.cpp" line="300"/>
         <source>How long to wait for each answer</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="282"/>
+        <location filename="../site_window.cpp" line="304"/>
         <source>Address or range: 10.0.0.2-10.0.0.40</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="283"/>
+        <location filename="../site_window.cpp" line="305"/>
         <source>Boards that hear no broadcast, asked at their addresses</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="290"/>
+        <location filename="../site_window.cpp" line="312"/>
         <source>Filter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="313"/>
-        <location filename="../site_window.cpp" line="615"/>
+        <location filename="../site_window.cpp" line="335"/>
+        <location filename="../site_window.cpp" line="694"/>
         <source>No board chosen</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="316"/>
+        <location filename="../site_window.cpp" line="338"/>
         <source>&amp;Lift address</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="316"/>
+        <location filename="../site_window.cpp" line="338"/>
         <source>&amp;Mask</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="316"/>
+        <location filename="../site_window.cpp" line="338"/>
         <source>&amp;Router</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="316"/>
+        <location filename="../site_window.cpp" line="338"/>
         <source>&amp;Dispatcher</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="333"/>
+        <location filename="../site_window.cpp" line="355"/>
         <source>&amp;Identifier</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="336"/>
+        <location filename="../site_window.cpp" line="358"/>
         <source>Console takes a d&amp;ynamic address</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="360"/>
         <source>Board takes its address by D&amp;HCP</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="367"/>
+        <location filename="../site_window.cpp" line="389"/>
         <source>Log</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="390"/>
+        <location filename="../site_window.cpp" line="412"/>
         <source>Every adapter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="469"/>
+        <location filename="../site_window.cpp" line="492"/>
         <source>Cancelling ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="495"/>
-        <location filename="../site_window.cpp" line="511"/>
+        <location filename="../site_window.cpp" line="518"/>
+        <source>nothing kept</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="532"/>
+        <source>Backing up %n board(s) ...</source>
+        <translation>
+            <numerusform>Backing up %n board ...</numerusform>
+            <numerusform>Backing up %n boards ...</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="541"/>
+        <source>%n board(s) backed up in %1</source>
+        <translation>
+            <numerusform>%n board backed up in %1</numerusform>
+            <numerusform>%n boards backed up in %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="544"/>
+        <source>No answer, not backed up: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="574"/>
+        <location filename="../site_window.cpp" line="590"/>
         <source>Asking %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="499"/>
+        <location filename="../site_window.cpp" line="578"/>
         <source>Refused by the system: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="534"/>
+        <location filename="../site_window.cpp" line="613"/>
         <source>Looking for boards ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="534"/>
+        <location filename="../site_window.cpp" line="613"/>
         <source>Asking the boards added ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="547"/>
+        <location filename="../site_window.cpp" line="626"/>
         <source>%n board(s) found</source>
         <translation>
             <numerusform>%n board found</numerusform>
@@ -367,7 +403,7 @@ Send it anyway?</source>
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="549"/>
+        <location filename="../site_window.cpp" line="628"/>
         <source>; %n address(es) silent</source>
         <translation>
             <numerusform>; %n address silent</numerusform>
@@ -375,32 +411,32 @@ Send it anyway?</source>
         </translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="551"/>
+        <location filename="../site_window.cpp" line="630"/>
         <source>; cancelled: what answered until then</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="619"/>
+        <location filename="../site_window.cpp" line="698"/>
         <source>Board %1 at %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="643"/>
+        <location filename="../site_window.cpp" line="722"/>
         <source>Copied: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="724"/>
+        <location filename="../site_window.cpp" line="803"/>
         <source>Writing %1 ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="738"/>
+        <location filename="../site_window.cpp" line="817"/>
         <source>%1 %2: kept</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="739"/>
+        <location filename="../site_window.cpp" line="818"/>
         <source>%1 %2: not kept (the board holds %3)</source>
         <translation type="unfinished"></translation>
     </message>
