@@ -208,8 +208,13 @@ SiteWindow::SiteWindow(Options options, QWidget *parent)
     connect(&worker_, &SiteWorker::warned, this, &SiteWindow::say);
     connect(&worker_, &SiteWorker::failed, this, [this](const SiteError &error) {
         end();
-        const QString text =
-            error.kind == SiteError::Stopped ? tr("Cancelled: %1").arg(error.text) : error.text;
+        QString text = error.text;
+        if (error.kind == SiteError::Stopped)
+            text = tr("Cancelled: %1").arg(error.text);
+        else if (error.kind == SiteError::PortTaken)
+            text = tr("UDP port %1, where the boards answer, is held by another program (the configurator?): "
+                      "close it, then try again")
+                       .arg(options_.port);
         outcome_->setText(text);
         say(text);
     });

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -69,6 +70,7 @@ class TestSiteWindow : public QObject
     Q_OBJECT
 private slots:
     void listsWritesAndCancels();
+    void marksTwinsAndUnreached();
     void remembersItsSizeAndColumns();
     void speaksUkrainian();
 };
@@ -100,7 +102,10 @@ void TestSiteWindow::listsWritesAndCancels()
     QVERIFY2(window.outcome().text().startsWith(QLatin1String("Written and kept.")),
              qPrintable(window.outcome().text()));
     QCOMPARE(first.stored().config.record.boardIdent, 1234);
-    QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);  // read again after the write: still chosen
+    QCOMPARE(window.view().selectionModel()->selectedRows().size(), 1);
+    QVERIFY(window.shownKey().startsWith(first.address().toString() + QLatin1Char('/')));
+    QCOMPARE(window.field(QStringLiteral("ident")).value(), 1234);
 
     window.view().selectAll();
     window.backUp(dir.filePath(QStringLiteral("backups")));
@@ -109,6 +114,28 @@ void TestSiteWindow::listsWritesAndCancels()
         QDir(dir.filePath(QStringLiteral("backups"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCOMPARE(runs.size(), 1);
     QCOMPARE(QDir(dir.filePath(QStringLiteral("backups/") + runs[0])).entryList(QDir::Files).size(), 3);
+
+    // What the guard refuses goes out only when the operator says so.
+    bool sendAnyway = false;
+    QString asked;
+    SiteWindow::Options options = Offline(dir);
+    options.sendAnyway = [&](QWidget *, const QString &problems) {
+        asked = problems;
+        return sendAnyway;
+    };
+    SiteWindow guarded(options);
+    guarded.addBoards(site.boards[1]->address().toString());
+    QTRY_COMPARE_WITH_TIMEOUT(guarded.table().rowCount(), 1, Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!guarded.busy(), Bound);
+    for (const bool send : {false, true}) {
+        sendAnyway = send;
+        Choose(guarded, site.boards[1]->address());
+        guarded.field(QStringLiteral("router"), 0).setValue(10);
+        guarded.writeAction().trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!guarded.busy(), Bound);
+        QVERIFY2(asked.contains(QLatin1String("router 10.0.0.1 is outside")), qPrintable(asked));
+        QCOMPARE(site.boards[1]->stored().config.record.routerIp[0], send ? 10 : 127);
+    }
 
     // A board that drops the write keeps it unconfirmed until the time-out; Cancel ends it at once.
     Choose(window, forgetful.address());
@@ -124,6 +151,33 @@ void TestSiteWindow::listsWritesAndCancels()
              qPrintable(window.outcome().text()));
     QVERIFY2(window.log().toPlainText().contains(QStringLiteral("→ 4321")),
              qPrintable(window.log().toPlainText()));
+}
+
+void TestSiteWindow::marksTwinsAndUnreached()
+{
+    Discovery discovery;
+    for (const char *from : {"10.0.0.2", "10.0.0.2", "10.77.0.5"}) {
+        Session::Sighting sighting;
+        sighting.from = QHostAddress(QString::fromLatin1(from));
+        sighting.config.config.record.mac[5] = static_cast<std::uint8_t>(discovery.sightings.size());
+        discovery.sightings << sighting;
+    }
+    discovery.clashes.insert(QHostAddress(QStringLiteral("10.0.0.2")).toIPv4Address(),
+                             {QStringLiteral("00:00:00:00:00:00"), QStringLiteral("00:00:00:00:00:01")});
+    Unreached far;
+    far.reach = ReachFor(QHostAddress(QStringLiteral("10.77.0.5")),
+                         QHostAddress(QStringLiteral("255.255.255.0")), {});
+    far.rows = {2};
+    discovery.unreached << far;
+    BoardTable table;
+    table.setRows(RowsOf(discovery));
+    const auto state = [&](int row) { return table.index(row, BoardTable::State).data().toString(); };
+    QVERIFY2(state(0).contains(QLatin1String("00:00:00:00:00:01")), qPrintable(state(0)));
+    QVERIFY(table.index(1, 0).data(Qt::BackgroundRole).isValid());
+    QVERIFY2(state(2).contains(QLatin1String("10.77.0.0/24")) &&
+                 state(2).contains(QLatin1String("10.77.0.254")),
+             qPrintable(state(2)));
+    QVERIFY(table.index(2, 0).data(Qt::BackgroundRole).isValid());
 }
 
 void TestSiteWindow::remembersItsSizeAndColumns()

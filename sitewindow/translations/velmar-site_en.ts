@@ -138,7 +138,7 @@
     </message>
     <message>
         <location filename="../site_window.cpp" line="125"/>
-        <location filename="../site_window.cpp" line="827"/>
+        <location filename="../site_window.cpp" line="834"/>
         <source>Refused: nothing sent.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -187,173 +187,178 @@ Send it anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="212"/>
+        <location filename="../site_window.cpp" line="213"/>
         <source>Cancelled: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="235"/>
-        <source>&amp;Find boards</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../site_window.cpp" line="237"/>
-        <source>&amp;Add address or range</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../site_window.cpp" line="239"/>
-        <source>&amp;Write board</source>
+        <location filename="../site_window.cpp" line="215"/>
+        <source>UDP port %1, where the boards answer, is held by another program (the configurator?): close it, then try again</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location filename="../site_window.cpp" line="240"/>
-        <source>&amp;Cancel</source>
+        <source>&amp;Find boards</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="241"/>
-        <source>&amp;Copy command</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../site_window.cpp" line="243"/>
-        <source>F&amp;ilter</source>
+        <location filename="../site_window.cpp" line="242"/>
+        <source>&amp;Add address or range</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location filename="../site_window.cpp" line="244"/>
-        <source>&amp;Quit</source>
+        <source>&amp;Write board</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location filename="../site_window.cpp" line="245"/>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="246"/>
+        <source>&amp;Copy command</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="248"/>
+        <source>F&amp;ilter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="249"/>
+        <source>&amp;Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="250"/>
         <source>&amp;Back up chosen boards ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="247"/>
+        <location filename="../site_window.cpp" line="252"/>
         <source>&amp;Log</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="265"/>
+        <location filename="../site_window.cpp" line="270"/>
         <source>Folder of the backups</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="272"/>
+        <location filename="../site_window.cpp" line="278"/>
         <source>&amp;Site</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="278"/>
+        <location filename="../site_window.cpp" line="284"/>
         <source>&amp;Board</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="282"/>
+        <location filename="../site_window.cpp" line="288"/>
         <source>&amp;View</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="289"/>
+        <location filename="../site_window.cpp" line="295"/>
         <source>Site</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="293"/>
+        <location filename="../site_window.cpp" line="299"/>
         <source>Where to look for boards: every adapter, or one</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="299"/>
+        <location filename="../site_window.cpp" line="305"/>
         <source> ms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="300"/>
+        <location filename="../site_window.cpp" line="306"/>
         <source>How long to wait for each answer</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="304"/>
+        <location filename="../site_window.cpp" line="310"/>
         <source>Address or range: 10.0.0.2-10.0.0.40</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="305"/>
+        <location filename="../site_window.cpp" line="311"/>
         <source>Boards that hear no broadcast, asked at their addresses</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="312"/>
+        <location filename="../site_window.cpp" line="318"/>
         <source>Filter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="335"/>
-        <location filename="../site_window.cpp" line="694"/>
+        <location filename="../site_window.cpp" line="341"/>
+        <location filename="../site_window.cpp" line="701"/>
         <source>No board chosen</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="344"/>
         <source>&amp;Lift address</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="344"/>
         <source>&amp;Mask</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="344"/>
         <source>&amp;Router</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="344"/>
         <source>&amp;Dispatcher</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="355"/>
+        <location filename="../site_window.cpp" line="361"/>
         <source>&amp;Identifier</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="358"/>
+        <location filename="../site_window.cpp" line="364"/>
         <source>Console takes a d&amp;ynamic address</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="360"/>
+        <location filename="../site_window.cpp" line="366"/>
         <source>Board takes its address by D&amp;HCP</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="389"/>
+        <location filename="../site_window.cpp" line="395"/>
         <source>Log</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="412"/>
+        <location filename="../site_window.cpp" line="418"/>
         <source>Every adapter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="492"/>
+        <location filename="../site_window.cpp" line="498"/>
         <source>Cancelling ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="518"/>
+        <location filename="../site_window.cpp" line="524"/>
         <source>nothing kept</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="532"/>
+        <location filename="../site_window.cpp" line="538"/>
         <source>Backing up %n board(s) ...</source>
         <translation>
             <numerusform>Backing up %n board ...</numerusform>
@@ -361,7 +366,7 @@ Send it anyway?</source>
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="541"/>
+        <location filename="../site_window.cpp" line="547"/>
         <source>%n board(s) backed up in %1</source>
         <translation>
             <numerusform>%n board backed up in %1</numerusform>
@@ -369,33 +374,33 @@ Send it anyway?</source>
         </translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="544"/>
+        <location filename="../site_window.cpp" line="551"/>
         <source>No answer, not backed up: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="574"/>
-        <location filename="../site_window.cpp" line="590"/>
+        <location filename="../site_window.cpp" line="581"/>
+        <location filename="../site_window.cpp" line="597"/>
         <source>Asking %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="578"/>
+        <location filename="../site_window.cpp" line="585"/>
         <source>Refused by the system: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="613"/>
+        <location filename="../site_window.cpp" line="620"/>
         <source>Looking for boards ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="613"/>
+        <location filename="../site_window.cpp" line="620"/>
         <source>Asking the boards added ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="626"/>
+        <location filename="../site_window.cpp" line="633"/>
         <source>%n board(s) found</source>
         <translation>
             <numerusform>%n board found</numerusform>
@@ -403,7 +408,7 @@ Send it anyway?</source>
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="628"/>
+        <location filename="../site_window.cpp" line="635"/>
         <source>; %n address(es) silent</source>
         <translation>
             <numerusform>; %n address silent</numerusform>
@@ -411,32 +416,32 @@ Send it anyway?</source>
         </translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="630"/>
+        <location filename="../site_window.cpp" line="637"/>
         <source>; cancelled: what answered until then</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="698"/>
+        <location filename="../site_window.cpp" line="705"/>
         <source>Board %1 at %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="722"/>
+        <location filename="../site_window.cpp" line="729"/>
         <source>Copied: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="803"/>
+        <location filename="../site_window.cpp" line="810"/>
         <source>Writing %1 ...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="817"/>
+        <location filename="../site_window.cpp" line="824"/>
         <source>%1 %2: kept</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="818"/>
+        <location filename="../site_window.cpp" line="825"/>
         <source>%1 %2: not kept (the board holds %3)</source>
         <translation type="unfinished"></translation>
     </message>

@@ -138,7 +138,7 @@
     </message>
     <message>
         <location filename="../site_window.cpp" line="125"/>
-        <location filename="../site_window.cpp" line="827"/>
+        <location filename="../site_window.cpp" line="834"/>
         <source>Refused: nothing sent.</source>
         <translation>Відхилено: нічого не надіслано.</translation>
     </message>
@@ -191,173 +191,178 @@ Send it anyway?</source>
         <translation>Плати об&apos;єкта ВЕЛМАР</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="212"/>
+        <location filename="../site_window.cpp" line="213"/>
         <source>Cancelled: %1</source>
         <translation>Скасовано: %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="235"/>
+        <location filename="../site_window.cpp" line="215"/>
+        <source>UDP port %1, where the boards answer, is held by another program (the configurator?): close it, then try again</source>
+        <translation>UDP-порт %1, на який відповідають плати, зайнятий іншою програмою (конфігуратором?): закрийте її і спробуйте знову</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="240"/>
         <source>&amp;Find boards</source>
         <translation>&amp;Знайти плати</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="237"/>
+        <location filename="../site_window.cpp" line="242"/>
         <source>&amp;Add address or range</source>
         <translation>&amp;Додати адресу або діапазон</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="239"/>
+        <location filename="../site_window.cpp" line="244"/>
         <source>&amp;Write board</source>
         <translation>&amp;Записати плату</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="240"/>
+        <location filename="../site_window.cpp" line="245"/>
         <source>&amp;Cancel</source>
         <translation>&amp;Скасувати</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="241"/>
+        <location filename="../site_window.cpp" line="246"/>
         <source>&amp;Copy command</source>
         <translation>&amp;Копіювати команду</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="243"/>
+        <location filename="../site_window.cpp" line="248"/>
         <source>F&amp;ilter</source>
         <translation>&amp;Фільтр</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="244"/>
+        <location filename="../site_window.cpp" line="249"/>
         <source>&amp;Quit</source>
         <translation>&amp;Вийти</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="245"/>
+        <location filename="../site_window.cpp" line="250"/>
         <source>&amp;Back up chosen boards ...</source>
         <translation>Зберегти &amp;копію вибраних плат ...</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="247"/>
+        <location filename="../site_window.cpp" line="252"/>
         <source>&amp;Log</source>
         <translation>&amp;Журнал</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="265"/>
+        <location filename="../site_window.cpp" line="270"/>
         <source>Folder of the backups</source>
         <translation>Тека резервних копій</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="272"/>
+        <location filename="../site_window.cpp" line="278"/>
         <source>&amp;Site</source>
         <translation>&amp;Об&apos;єкт</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="278"/>
+        <location filename="../site_window.cpp" line="284"/>
         <source>&amp;Board</source>
         <translation>&amp;Плата</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="282"/>
+        <location filename="../site_window.cpp" line="288"/>
         <source>&amp;View</source>
         <translation>&amp;Вигляд</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="289"/>
+        <location filename="../site_window.cpp" line="295"/>
         <source>Site</source>
         <translation>Об&apos;єкт</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="293"/>
+        <location filename="../site_window.cpp" line="299"/>
         <source>Where to look for boards: every adapter, or one</source>
         <translation>Де шукати плати: через усі адаптери або один</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="299"/>
+        <location filename="../site_window.cpp" line="305"/>
         <source> ms</source>
         <translation> мс</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="300"/>
+        <location filename="../site_window.cpp" line="306"/>
         <source>How long to wait for each answer</source>
         <translation>Скільки чекати на кожну відповідь</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="304"/>
+        <location filename="../site_window.cpp" line="310"/>
         <source>Address or range: 10.0.0.2-10.0.0.40</source>
         <translation>Адреса або діапазон: 10.0.0.2-10.0.0.40</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="305"/>
+        <location filename="../site_window.cpp" line="311"/>
         <source>Boards that hear no broadcast, asked at their addresses</source>
         <translation>Плати, що не чують широкомовних запитів, опитуються за адресами</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="312"/>
+        <location filename="../site_window.cpp" line="318"/>
         <source>Filter</source>
         <translation>Фільтр</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="335"/>
-        <location filename="../site_window.cpp" line="694"/>
+        <location filename="../site_window.cpp" line="341"/>
+        <location filename="../site_window.cpp" line="701"/>
         <source>No board chosen</source>
         <translation>Плату не вибрано</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="344"/>
         <source>&amp;Lift address</source>
         <translation>Адреса &amp;ліфта</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="344"/>
         <source>&amp;Mask</source>
         <translation>&amp;Маска</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="344"/>
         <source>&amp;Router</source>
         <translation>Ма&amp;ршрутизатор</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="338"/>
+        <location filename="../site_window.cpp" line="344"/>
         <source>&amp;Dispatcher</source>
         <translation>&amp;Диспетчер</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="355"/>
+        <location filename="../site_window.cpp" line="361"/>
         <source>&amp;Identifier</source>
         <translation>&amp;Ідентифікатор</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="358"/>
+        <location filename="../site_window.cpp" line="364"/>
         <source>Console takes a d&amp;ynamic address</source>
         <translation>Пульт отримує &amp;динамічну адресу</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="360"/>
+        <location filename="../site_window.cpp" line="366"/>
         <source>Board takes its address by D&amp;HCP</source>
         <translation>Плата отримує адресу через D&amp;HCP</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="389"/>
+        <location filename="../site_window.cpp" line="395"/>
         <source>Log</source>
         <translation>Журнал</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="412"/>
+        <location filename="../site_window.cpp" line="418"/>
         <source>Every adapter</source>
         <translation>Усі адаптери</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="492"/>
+        <location filename="../site_window.cpp" line="498"/>
         <source>Cancelling ...</source>
         <translation>Скасування ...</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="518"/>
+        <location filename="../site_window.cpp" line="524"/>
         <source>nothing kept</source>
         <translation>нічого не збережено</translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="532"/>
+        <location filename="../site_window.cpp" line="538"/>
         <source>Backing up %n board(s) ...</source>
         <translation>
             <numerusform>Копіювання %n плати ...</numerusform>
@@ -366,7 +371,7 @@ Send it anyway?</source>
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="541"/>
+        <location filename="../site_window.cpp" line="547"/>
         <source>%n board(s) backed up in %1</source>
         <translation>
             <numerusform>Копію %n плати збережено в %1</numerusform>
@@ -375,33 +380,33 @@ Send it anyway?</source>
         </translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="544"/>
+        <location filename="../site_window.cpp" line="551"/>
         <source>No answer, not backed up: %1</source>
         <translation>Немає відповіді, копію не збережено: %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="574"/>
-        <location filename="../site_window.cpp" line="590"/>
+        <location filename="../site_window.cpp" line="581"/>
+        <location filename="../site_window.cpp" line="597"/>
         <source>Asking %1</source>
         <translation>Запит до %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="578"/>
+        <location filename="../site_window.cpp" line="585"/>
         <source>Refused by the system: %1</source>
         <translation>Система відмовила: %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="613"/>
+        <location filename="../site_window.cpp" line="620"/>
         <source>Looking for boards ...</source>
         <translation>Пошук плат ...</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="613"/>
+        <location filename="../site_window.cpp" line="620"/>
         <source>Asking the boards added ...</source>
         <translation>Опитування доданих плат ...</translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="626"/>
+        <location filename="../site_window.cpp" line="633"/>
         <source>%n board(s) found</source>
         <translation>
             <numerusform>Знайдено %n плату</numerusform>
@@ -410,7 +415,7 @@ Send it anyway?</source>
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../site_window.cpp" line="628"/>
+        <location filename="../site_window.cpp" line="635"/>
         <source>; %n address(es) silent</source>
         <translation>
             <numerusform>; %n адреса мовчить</numerusform>
@@ -419,32 +424,32 @@ Send it anyway?</source>
         </translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="630"/>
+        <location filename="../site_window.cpp" line="637"/>
         <source>; cancelled: what answered until then</source>
         <translation>; скасовано: показано, що відповіло до того</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="698"/>
+        <location filename="../site_window.cpp" line="705"/>
         <source>Board %1 at %2</source>
         <translation>Плата %1 за адресою %2</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="722"/>
+        <location filename="../site_window.cpp" line="729"/>
         <source>Copied: %1</source>
         <translation>Скопійовано: %1</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="803"/>
+        <location filename="../site_window.cpp" line="810"/>
         <source>Writing %1 ...</source>
         <translation>Запис %1 ...</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="817"/>
+        <location filename="../site_window.cpp" line="824"/>
         <source>%1 %2: kept</source>
         <translation>%1 %2: збережено</translation>
     </message>
     <message>
-        <location filename="../site_window.cpp" line="818"/>
+        <location filename="../site_window.cpp" line="825"/>
         <source>%1 %2: not kept (the board holds %3)</source>
         <translation>%1 %2: не збережено (плата має %3)</translation>
     </message>
