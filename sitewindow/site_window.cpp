@@ -19,6 +19,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -56,6 +57,36 @@ struct Refreshed
     bool stopped = false;
 };
 
+// A field of a write and its values in the window's words (the library names them as velmarctl does).
+QString FieldName(const QString &field)
+{
+    static const QHash<QString, const char *> names{
+        {QStringLiteral("lift"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "lift address")},
+        {QStringLiteral("mask"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "mask")},
+        {QStringLiteral("router"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "router")},
+        {QStringLiteral("mac"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "MAC")},
+        {QStringLiteral("dispatcher"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "dispatcher")},
+        {QStringLiteral("ident"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "identifier")},
+        {QStringLiteral("console"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "console")},
+        {QStringLiteral("board"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "board's address")},
+        {QStringLiteral("reserve1"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "reserve address 1")},
+        {QStringLiteral("reserve2"), QT_TRANSLATE_NOOP("velmar::SiteWindow", "reserve address 2")},
+    };
+    const char *name = names.value(field);
+    return name ? QCoreApplication::translate("velmar::SiteWindow", name) : field;
+}
+
+QString ValueText(const QString &value)
+{
+    if (value == QLatin1String("dynamic"))
+        return SiteWindow::tr("dynamic");
+    if (value == QLatin1String("static"))
+        return SiteWindow::tr("static");
+    if (value == QLatin1String("dhcp"))
+        return SiteWindow::tr("DHCP");
+    return value;
+}
+
 // The events of a write reach the window as the worker's other events do: queued to its thread.
 class WriteSink : public Sink
 {
@@ -73,10 +104,12 @@ public:
     {
         for (const FieldChange &change : changes)
             post(SiteWindow::tr("%1: %2 %3 → %4")
-                     .arg(target.toString(), change.field, change.from, change.to));
+                     .arg(target.toString(), FieldName(change.field), ValueText(change.from),
+                          ValueText(change.to)));
         for (const FieldChange &change : uncarried)
             post(SiteWindow::tr("%1: %2 will hold %3, not %4 (a write cannot carry it)")
-                     .arg(target.toString(), change.field, change.to, change.from));
+                     .arg(target.toString(), FieldName(change.field), ValueText(change.to),
+                          ValueText(change.from)));
     }
     void guardProblems(const QHostAddress &target, const QStringList &problems, bool forced) override
     {
@@ -90,7 +123,8 @@ public:
     {
         for (const FieldChange &change : changes)
             post(SiteWindow::tr("%1: written meanwhile by another configurator: %2 %3 → %4")
-                     .arg(target.toString(), change.field, change.from, change.to));
+                     .arg(target.toString(), FieldName(change.field), ValueText(change.from),
+                          ValueText(change.to)));
     }
 
 private:
@@ -819,10 +853,10 @@ void SiteWindow::written(const QVariant &value)
     QStringList lines{VerdictText(result)};
     if (result.verdict == WriteVerdict::Kept || result.verdict == WriteVerdict::NotAllKept) {
         for (const FieldChange &field : result.fields)
-            lines
-                << (field.from == field.to
-                        ? tr("%1 %2: kept").arg(field.field, field.to)
-                        : tr("%1 %2: not kept (the board holds %3)").arg(field.field, field.from, field.to));
+            lines << (field.from == field.to
+                          ? tr("%1 %2: kept").arg(FieldName(field.field), ValueText(field.to))
+                          : tr("%1 %2: not kept (the board holds %3)")
+                                .arg(FieldName(field.field), ValueText(field.from), ValueText(field.to)));
     }
     lines << result.differences;
     outcome_->setText(lines.join(QLatin1Char('\n')));
