@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
-          clang-format clang-tidy iproute2)
+          clang-format clang-tidy iproute2 qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools)
 # Building and checking the Debian package: manual pages, dependencies, desktop entry and metadata.
 PACKAGING=(help2man dpkg-dev file desktop-file-utils appstream lintian)
 # Keys under a flood on an X display (./do bench): a display of its own, real input, repaints seen.
@@ -133,7 +133,7 @@ check_format() {
 # The checks of .clang-tidy over every source file of the programs, against the build's compile commands.
 check_tidy() {
     echo "checking the sources with clang-tidy ..."
-    find protocol support exchange window settings maintenance board site cli -name '*.cpp' ! -name '*_windows.cpp' \
+    find protocol support exchange window settings maintenance board site cli sitewindow -name '*.cpp' ! -name '*_windows.cpp' \
         -print0 | xargs -0 -P"$(nproc)" -n4 clang-tidy -p "$(tree_of "$MAIN")" --quiet 2>/dev/null
 }
 
@@ -285,7 +285,7 @@ case "$cmd" in
         build velmar-screenshot
         mkdir -p "$folder"
         QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$TREE/bin/velmar-screenshot" "$folder"
-        echo "saved $folder/window.png and $folder/window-read.png"
+        echo "saved $folder/window.png, $folder/window-read.png and $folder/site-window.png"
         ;;
     help | -h | --help) usage ;;
     *)

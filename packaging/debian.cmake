@@ -1,8 +1,8 @@
 # Installing the programs like desktop software on Linux, and a Debian package of them.
 include(GNUInstallDirs)
 
-install(TARGETS velmarcom velmarctl velmar-board RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ua.velmar.VelmarCom.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(TARGETS velmarcom velmar-site velmarctl velmar-board RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ua.velmar.VelmarCom.desktop ua.velmar.VelmarSite.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ua.velmar.VelmarCom.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 foreach(size 16 24 32 48 64 128)
   install(FILES icons/velmarcom-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -14,7 +14,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ua.velmar.VelmarCom.metainfo.xml DESTI
 # Manual pages from the programs' own --help and --version, with a description and examples of each.
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
-  foreach(tool velmarcom velmarctl velmar-board)
+  foreach(tool velmarcom velmar-site velmarctl velmar-board)
     set(page ${CMAKE_CURRENT_BINARY_DIR}/${tool}.1)
     set(include ${CMAKE_CURRENT_SOURCE_DIR}/man/${tool}.h2m)
     add_custom_command(OUTPUT ${page}.gz
@@ -45,9 +45,9 @@ set(CPACK_PACKAGE_CONTACT "VelmarCom developers <velmarcom@velmar.ua>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configurator of the VELMAR lift controller boards")
 set(CPACK_PACKAGE_DESCRIPTION
     "Reads, edits and writes the network configuration of the controller boards\n\
-of a lift dispatch network over UDP. velmarctl does the same from the command\n\
-line for a whole site, and velmar-board is a stand-in board for training and\n\
-tests.")
+of a lift dispatch network over UDP. velmar-site shows the boards of a whole\n\
+site in one window, velmarctl works with them from the command line, and\n\
+velmar-board is a stand-in board for training and tests.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

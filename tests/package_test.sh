@@ -51,12 +51,12 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >/dev/null
 deb=$(ls "$work"/out/velmarcom_*_*.deb)
 contents=$(dpkg-deb -c "$deb")
-for path in ./usr/bin/velmarcom ./usr/bin/velmarctl ./usr/bin/velmar-board \
-    ./usr/share/applications/ua.velmar.VelmarCom.desktop \
+for path in ./usr/bin/velmarcom ./usr/bin/velmar-site ./usr/bin/velmarctl ./usr/bin/velmar-board \
+    ./usr/share/applications/ua.velmar.VelmarCom.desktop ./usr/share/applications/ua.velmar.VelmarSite.desktop \
     ./usr/share/icons/hicolor/scalable/apps/ua.velmar.VelmarCom.svg \
     ./usr/share/icons/hicolor/48x48/apps/ua.velmar.VelmarCom.png \
     ./usr/share/metainfo/ua.velmar.VelmarCom.metainfo.xml \
-    ./usr/share/man/man1/velmarcom.1.gz ./usr/share/man/man1/velmarctl.1.gz ./usr/share/man/man1/velmar-board.1.gz \
+    ./usr/share/man/man1/velmarcom.1.gz ./usr/share/man/man1/velmar-site.1.gz ./usr/share/man/man1/velmarctl.1.gz ./usr/share/man/man1/velmar-board.1.gz \
     ./usr/share/doc/velmarcom/copyright ./usr/share/doc/velmarcom/changelog.gz; do
     grep -q " $path" <<<"$contents" || { echo "the package lacks $path"; exit 1; }
 done
@@ -75,9 +75,10 @@ fi
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/ua.velmar.VelmarCom.desktop"
+desktop-file-validate "$root/usr/share/applications/ua.velmar.VelmarSite.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/ua.velmar.VelmarCom.metainfo.xml" >/dev/null
 version=$(grep -o 'release version="[^"]*"' "$root/usr/share/metainfo/ua.velmar.VelmarCom.metainfo.xml" | cut -d'"' -f2)
-for program in velmarcom velmarctl velmar-board; do
+for program in velmarcom velmar-site velmarctl velmar-board; do
     QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" --version | grep -q "$version" ||
         { echo "$program --version does not say $version"; exit 1; }
     QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" --help >/dev/null

@@ -1,12 +1,20 @@
-// Pictures of the real window for the README: fresh, and after the README's first two steps (the board's
-// address typed, "Прочитати" pressed) against a stand-in board.
+// Pictures of the real windows for the README: the configurator fresh, and after the README's first two
+// steps (the board's address typed, "Прочитати" pressed) against a stand-in board; the site window in
+// Ukrainian with three stand-in boards added by address, one of them written.
 
 #include "board.h"
 #include "form_fixture.h"
+#include "loopback.h"
+#include "site_window.h"
 #include "startup.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace velmar;
 
@@ -42,5 +50,43 @@ int main(int argc, char **argv)
     form.Button8->click();
     QTest::qWait(500);
     form.grab().save(folder + "/window-read.png");
+    form.close();
+
+    // Two more boards beside the demo board, where those addresses are free.
+    std::vector<std::unique_ptr<velmar::StandInBoard>> more;
+    QStringList addresses{options.address.toString()};
+    for (quint32 host : {1u, 2u}) {
+        velmar::BoardOptions next = options;
+        next.address = QHostAddress(a + host);
+        auto other = std::make_unique<velmar::StandInBoard>(next);
+        if (other->start(error)) {
+            addresses << next.address.toString();
+            more.push_back(std::move(other));
+        }
+    }
+    QTranslator ukrainian;
+    if (ukrainian.load(QStringLiteral(":/i18n/velmar-site_uk.qm")))
+        QCoreApplication::installTranslator(&ukrainian);
+    QTemporaryDir settings;
+    SiteWindow site(SiteWindow::Options{
+        settings.filePath(QStringLiteral("velmar-site.ini")), test::freeUdpPort(), false, {}});
+    site.resize(1200, 640);
+    site.show();
+    const auto settle = [&] {
+        QDeadlineTimer deadline(20000);
+        do
+            QTest::qWait(50);
+        while (site.busy() && !deadline.hasExpired());
+    };
+    site.addBoards(addresses.join(QLatin1Char(' ')));
+    settle();
+    site.view().setCurrentIndex(site.view().model()->index(0, 0));
+    site.findChild<QCheckBox *>(QStringLiteral("consoleDynamic"))->setChecked(true);
+    site.field(QStringLiteral("ident")).setValue(1201);
+    site.writeAction().trigger();
+    settle();
+    site.view().resizeColumnsToContents();
+    QTest::qWait(300);
+    site.grab().save(folder + "/site-window.png");
     return 0;
 }

@@ -59,7 +59,7 @@ version=$(basename "$zip" | cut -d- -f2)
 # on the PATH), and the configurator keeps its settings beside itself.
 (cd "$work" && cmake -E tar xf "$zip")
 folder=$work/VelmarCom-$version-win64
-for program in velmarcom velmarctl velmar-board; do
+for program in velmarcom velmar-site velmarctl velmar-board; do
     said=$(WINEPATH= VELMAR_WINDOWS_QT_DIR=/nonexistent WINEDEBUG=-all wine "$folder/$program.exe" --version 2>&1 |
         tr -d '\r') || fail "$program.exe from the zip does not start: $said"
     grep -q "$version" <<<"$said" || fail "$program.exe --version says \"$said\""

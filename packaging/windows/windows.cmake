@@ -1,8 +1,8 @@
 # The Windows programs as a portable folder (VelmarCom-<version>-win64.zip) and an installer
-# (VelmarCom-<version>-setup.exe): the three programs, the Qt DLLs and plug-ins they load, the compiler's
+# (VelmarCom-<version>-setup.exe): the four programs, the Qt DLLs and plug-ins they load, the compiler's
 # runtime, the icon and the licences. cpack makes both from this build (./do windows).
 
-install(TARGETS velmarcom velmarctl velmar-board RUNTIME DESTINATION .)
+install(TARGETS velmarcom velmar-site velmarctl velmar-board RUNTIME DESTINATION .)
 
 # Qt, as windeployqt lays it out: the DLLs beside the programs, each plug-in in its kind's folder.
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
@@ -50,7 +50,7 @@ set(CPACK_NSIS_MUI_ICON ${CMAKE_CURRENT_LIST_DIR}/velmarcom.ico)
 set(CPACK_NSIS_MUI_UNIICON ${CMAKE_CURRENT_LIST_DIR}/velmarcom.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME velmarcom.exe)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
-set(CPACK_PACKAGE_EXECUTABLES velmarcom "Конфігуратор плат ВЕЛМАР")
+set(CPACK_PACKAGE_EXECUTABLES velmarcom "Конфігуратор плат ВЕЛМАР" velmar-site "Плати об'єкта ВЕЛМАР")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # The mark by which an installed program keeps its settings in the user's folder (%APPDATA%).
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "FileOpen $0 '$INSTDIR\\\\velmarcom.installed' w\nFileClose $0")

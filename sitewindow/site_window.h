@@ -1,0 +1,149 @@
+#pragma once
+// The site window: the boards of a site in a table, found by broadcast or asked at their addresses, and
+// one board's configuration beside it, written and verified. Every operation runs on a SiteWorker, so the
+// window answers while it waits; Cancel stops it.
+
+#include "board_table.h"
+#include "site_error.h"
+#include "worker.h"
+#include "write.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QSortFilterProxyModel;
+class QSpinBox;
+class QSplitter;
+class QTableView;
+class QToolButton;
+
+namespace velmar {
+
+class NumericEdit;
+
+class SiteWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QString settingsPath;  // the window's own settings file (SettingsPath() by default)
+        quint16 port = 6767;   // where the boards answer
+        // Whether the window asks by broadcast at all; the tests ask boards on loopback by address only.
+        bool broadcast = true;
+        // Asked before a configuration the guard refuses is sent all the same; a dialog by default.
+        std::function<bool(QWidget *parent, const QString &problems)> sendAnyway;
+    };
+    // The folder of the backups last chosen, else the program's default.
+    QString backupParent() const;
+
+    explicit SiteWindow(Options options, QWidget *parent = nullptr);
+    ~SiteWindow() override;
+
+    // The settings file in the user's configuration folder, under the program's own name.
+    static QString SettingsPath();
+
+    // Finds the boards again: by broadcast (where the window broadcasts) and at every address added.
+    void refresh();
+    // Asks the boards at an address, a range ("10.0.0.2-10.0.0.40") or a subnet; several may be given,
+    // separated by blanks or commas. They are asked again on every refresh.
+    void addBoards(const QString &text);
+    // Writes the board shown in the panel with what its fields hold, and verifies it.
+    void writeBoard();
+    void cancel();
+    // Reads the chosen boards afresh and keeps each configuration in a new run's folder under `parent`.
+    void backUp(const QString &parent);
+
+    BoardTable &table() { return *table_; }
+    QTableView &view() { return *view_; }
+    QAction &refreshAction() { return *refreshAction_; }
+    QAction &writeAction() { return *writeAction_; }
+    QAction &cancelAction() { return *cancelAction_; }
+    QLineEdit &addressBox() { return *addressBox_; }
+    QSpinBox &timeoutBox() { return *timeout_; }
+    QLabel &outcome() { return *outcome_; }
+    QPlainTextEdit &log() { return *log_; }
+    bool busy() const { return worker_.running(); }
+    // The panel's fields: the lift address, mask, router and dispatcher (four groups each) and the
+    // identifier.
+    NumericEdit &field(const QString &name, int group = 0);
+    // The key of the board in the panel, empty for none.
+    QString shownKey() const { return shownKey_; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildActions();
+    void buildWidgets();
+    void restoreSettings();
+    void saveSettings() const;
+    void fillAdapters();
+    Link link(const CancelToken &cancel) const;
+    void begin(const QString &what);
+    void end();
+    void say(const QString &line);
+    void showBoard(const QString &key);
+    void selectKeys(const QStringList &keys);
+    QStringList selectedKeys() const;
+    void refreshed(const QVariant &result);
+    void written(const QVariant &result);
+    void backedUp(const QVariant &result);
+    void writeWith(const QHostAddress &target, const StoredConfig &before, const Changes &changes,
+                   bool force);
+    void copyCommand();
+    void updateActions();
+    Changes changesFromFields(const StoredConfig &before) const;
+
+    Options options_;
+    SiteWorker worker_;
+    BoardTable *table_;
+    QSortFilterProxyModel *proxy_;
+    QTableView *view_ = nullptr;
+    QSplitter *splitter_ = nullptr;
+    QComboBox *adapters_ = nullptr;
+    QSpinBox *timeout_ = nullptr;
+    QLineEdit *filter_ = nullptr;
+    QLineEdit *addressBox_ = nullptr;
+    QLabel *count_ = nullptr;
+    QProgressBar *progress_ = nullptr;
+    QToolButton *cancelButton_ = nullptr;
+    QPlainTextEdit *log_ = nullptr;
+    // The panel of one board.
+    QLabel *boardTitle_ = nullptr;
+    QList<NumericEdit *> addressFields_;  // lift, mask, router, dispatcher: four groups each
+    NumericEdit *ident_ = nullptr;
+    QCheckBox *consoleDynamic_ = nullptr, *boardDhcp_ = nullptr;
+    QLabel *reach_ = nullptr;
+    QToolButton *copyButton_ = nullptr;
+    QLabel *outcome_ = nullptr;
+    QString shownKey_;
+
+    QAction *refreshAction_ = nullptr, *addAction_ = nullptr, *writeAction_ = nullptr,
+            *cancelAction_ = nullptr, *copyAction_ = nullptr, *filterAction_ = nullptr,
+            *quitAction_ = nullptr, *logAction_ = nullptr, *backupAction_ = nullptr;
+    QStringList asked_;  // the addresses and ranges added, asked again on every refresh
+    QStringList keepSelected_;
+    // The write under way: what it was asked with, to send it again when the operator sends it anyway.
+    QHostAddress writeTarget_;
+    StoredConfig writeBefore_;
+    Changes writeChanges_;
+    QStringList guardProblems_;
+};
+
+// Installs the translation of the system's language: Ukrainian for Ukrainian, English otherwise. False
+// when the program's resources lack it.
+bool LoadTranslation(const QLocale &locale);
+
+}  // namespace velmar

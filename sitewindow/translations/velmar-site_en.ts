@@ -1,0 +1,506 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>velmar::BoardTable</name>
+    <message>
+        <location filename="../board_table.cpp" line="63" />
+        <source>Two boards answer at %1 (MACs %2): connect them one at a time and give each an address of its own</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="67" />
+        <source>In %1, where this computer has no address: to reach it, run %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="69" />
+        <source>Answers at its address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="69" />
+        <source>Answers</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="100" />
+        <source>dynamic</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="100" />
+        <source>static</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="101" />
+        <source>DHCP</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="101" />
+        <source>fixed</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="114" />
+        <source>Answered from</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="115" />
+        <source>MAC</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="116" />
+        <source>Lift address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="117" />
+        <source>Mask</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="118" />
+        <source>Router</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="119" />
+        <source>Dispatcher</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="120" />
+        <source>Console</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="121" />
+        <source>Board address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="122" />
+        <source>Identifier</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="123" />
+        <source>Version</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="124" />
+        <source>State</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>velmar::SiteWindow</name>
+    <message>
+        <location filename="../site_window.cpp" line="64" />
+        <source>lift address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="65" />
+        <source>mask</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="66" />
+        <source>router</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="67" />
+        <source>MAC</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="68" />
+        <source>dispatcher</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="69" />
+        <source>identifier</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="70" />
+        <source>console</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="71" />
+        <source>board's address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="72" />
+        <source>reserve address 1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="73" />
+        <source>reserve address 2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="82" />
+        <source>dynamic</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="84" />
+        <source>static</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="86" />
+        <source>DHCP</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="106" />
+        <source>%1: %2 %3 → %4</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="110" />
+        <source>%1: %2 will hold %3, not %4 (a write cannot carry it)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="117" />
+        <source>%1: sent anyway: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="117" />
+        <source>%1: refused: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="125" />
+        <source>%1: written meanwhile by another configurator: %2 %3 → %4</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="157" />
+        <source>The board already holds this: nothing sent.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="158" />
+        <source>Checked: nothing sent.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="159" />
+        <location filename="../site_window.cpp" line="868" />
+        <source>Refused: nothing sent.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="160" />
+        <source>Written and kept.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="161" />
+        <source>Written, but not all of it kept.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="163" />
+        <source>Overtaken by another write: the board holds neither its old values nor these.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="167" />
+        <source>Cancelled after the write was sent: not confirmed that the board kept it. Read it again.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="169" />
+        <source>Sent, and no answer showed it kept: not confirmed.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="218" />
+        <source>Send anyway?</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="219" />
+        <source>This configuration may leave the board unreachable or broken:
+
+%1
+
+Send it anyway?</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="225" />
+        <source>VELMAR site boards</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="247" />
+        <source>Cancelled: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="249" />
+        <source>UDP port %1, where the boards answer, is held by another program (the configurator?): close it, then try again</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="274" />
+        <source>&amp;Find boards</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="276" />
+        <source>&amp;Add address or range</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="278" />
+        <source>&amp;Write board</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="279" />
+        <source>&amp;Cancel</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="280" />
+        <source>&amp;Copy command</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="282" />
+        <source>F&amp;ilter</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="283" />
+        <source>&amp;Quit</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="284" />
+        <source>&amp;Back up chosen boards ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="286" />
+        <source>&amp;Log</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="304" />
+        <source>Folder of the backups</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="312" />
+        <source>&amp;Site</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="318" />
+        <source>&amp;Board</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="322" />
+        <source>&amp;View</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="329" />
+        <source>Site</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="333" />
+        <source>Where to look for boards: every adapter, or one</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="339" />
+        <source> ms</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="340" />
+        <source>How long to wait for each answer</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="344" />
+        <source>Address or range: 10.0.0.2-10.0.0.40</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="345" />
+        <source>Boards that hear no broadcast, asked at their addresses</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="352" />
+        <source>Filter</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="375" />
+        <location filename="../site_window.cpp" line="735" />
+        <source>No board chosen</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="378" />
+        <source>&amp;Lift address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="378" />
+        <source>&amp;Mask</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="378" />
+        <source>&amp;Router</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="378" />
+        <source>&amp;Dispatcher</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="395" />
+        <source>&amp;Identifier</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="398" />
+        <source>Console takes a d&amp;ynamic address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="400" />
+        <source>Board takes its address by D&amp;HCP</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="429" />
+        <source>Log</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="452" />
+        <source>Every adapter</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="532" />
+        <source>Cancelling ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="558" />
+        <source>nothing kept</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="572" />
+        <source>Backing up %n board(s) ...</source>
+        <translation>
+            <numerusform>Backing up %n board ...</numerusform><numerusform>Backing up %n boards ...</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="581" />
+        <source>%n board(s) backed up in %1</source>
+        <translation>
+            <numerusform>%n board backed up in %1</numerusform><numerusform>%n boards backed up in %1</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="585" />
+        <source>No answer, not backed up: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="615" />
+        <location filename="../site_window.cpp" line="631" />
+        <source>Asking %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="619" />
+        <source>Refused by the system: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="654" />
+        <source>Looking for boards ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="654" />
+        <source>Asking the boards added ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="667" />
+        <source>%n board(s) found</source>
+        <translation>
+            <numerusform>%n board found</numerusform><numerusform>%n boards found</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="669" />
+        <source>; %n address(es) silent</source>
+        <translation>
+            <numerusform>; %n address silent</numerusform><numerusform>; %n addresses silent</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="671" />
+        <source>; cancelled: what answered until then</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="739" />
+        <source>Board %1 at %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="763" />
+        <source>Copied: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="844" />
+        <source>Writing %1 ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="857" />
+        <source>%1 %2: kept</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="858" />
+        <source>%1 %2: not kept (the board holds %3)</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+</TS>

@@ -1,0 +1,510 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="uk_UA">
+<context>
+    <name>velmar::BoardTable</name>
+    <message>
+        <location filename="../board_table.cpp" line="63" />
+        <source>Two boards answer at %1 (MACs %2): connect them one at a time and give each an address of its own</source>
+        <translation>Дві плати відповідають з %1 (MAC %2): підключайте їх по одній і дайте кожній власну адресу</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="67" />
+        <source>In %1, where this computer has no address: to reach it, run %2</source>
+        <translation>У %1, де цей комп'ютер не має адреси: щоб дістатися до неї, виконайте %2</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="69" />
+        <source>Answers at its address</source>
+        <translation>Відповідає за своєю адресою</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="69" />
+        <source>Answers</source>
+        <translation>Відповідає</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="100" />
+        <source>dynamic</source>
+        <translation>динамічна</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="100" />
+        <source>static</source>
+        <translation>статична</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="101" />
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="101" />
+        <source>fixed</source>
+        <translation>постійна</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="114" />
+        <source>Answered from</source>
+        <translation>Відповіла з</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="115" />
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="116" />
+        <source>Lift address</source>
+        <translation>Адреса ліфта</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="117" />
+        <source>Mask</source>
+        <translation>Маска</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="118" />
+        <source>Router</source>
+        <translation>Маршрутизатор</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="119" />
+        <source>Dispatcher</source>
+        <translation>Диспетчер</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="120" />
+        <source>Console</source>
+        <translation>Пульт</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="121" />
+        <source>Board address</source>
+        <translation>Адреса плати</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="122" />
+        <source>Identifier</source>
+        <translation>Ідентифікатор</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="123" />
+        <source>Version</source>
+        <translation>Версія</translation>
+    </message>
+    <message>
+        <location filename="../board_table.cpp" line="124" />
+        <source>State</source>
+        <translation>Стан</translation>
+    </message>
+</context>
+<context>
+    <name>velmar::SiteWindow</name>
+    <message>
+        <location filename="../site_window.cpp" line="64" />
+        <source>lift address</source>
+        <translation>адреса ліфта</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="65" />
+        <source>mask</source>
+        <translation>маска</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="66" />
+        <source>router</source>
+        <translation>маршрутизатор</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="67" />
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="68" />
+        <source>dispatcher</source>
+        <translation>диспетчер</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="69" />
+        <source>identifier</source>
+        <translation>ідентифікатор</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="70" />
+        <source>console</source>
+        <translation>пульт</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="71" />
+        <source>board's address</source>
+        <translation>адреса плати</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="72" />
+        <source>reserve address 1</source>
+        <translation>резервна адреса 1</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="73" />
+        <source>reserve address 2</source>
+        <translation>резервна адреса 2</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="82" />
+        <source>dynamic</source>
+        <translation>динамічна</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="84" />
+        <source>static</source>
+        <translation>статична</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="86" />
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="106" />
+        <source>%1: %2 %3 → %4</source>
+        <translation>%1: %2 %3 → %4</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="110" />
+        <source>%1: %2 will hold %3, not %4 (a write cannot carry it)</source>
+        <translation>%1: %2 буде %3, а не %4 (запис цього не переносить)</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="117" />
+        <source>%1: sent anyway: %2</source>
+        <translation>%1: надіслано попри це: %2</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="117" />
+        <source>%1: refused: %2</source>
+        <translation>%1: відхилено: %2</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="125" />
+        <source>%1: written meanwhile by another configurator: %2 %3 → %4</source>
+        <translation>%1: тим часом записано іншим конфігуратором: %2 %3 → %4</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="157" />
+        <source>The board already holds this: nothing sent.</source>
+        <translation>Плата вже має це: нічого не надіслано.</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="158" />
+        <source>Checked: nothing sent.</source>
+        <translation>Перевірено: нічого не надіслано.</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="159" />
+        <location filename="../site_window.cpp" line="868" />
+        <source>Refused: nothing sent.</source>
+        <translation>Відхилено: нічого не надіслано.</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="160" />
+        <source>Written and kept.</source>
+        <translation>Записано і збережено.</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="161" />
+        <source>Written, but not all of it kept.</source>
+        <translation>Записано, але збережено не все.</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="163" />
+        <source>Overtaken by another write: the board holds neither its old values nor these.</source>
+        <translation>Випереджено іншим записом: плата не має ні старих значень, ні цих.</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="167" />
+        <source>Cancelled after the write was sent: not confirmed that the board kept it. Read it again.</source>
+        <translation>Скасовано після надсилання запису: не підтверджено, що плата його зберегла. Прочитайте її знову.</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="169" />
+        <source>Sent, and no answer showed it kept: not confirmed.</source>
+        <translation>Надіслано, але жодна відповідь не показала збереження: не підтверджено.</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="218" />
+        <source>Send anyway?</source>
+        <translation>Надіслати попри це?</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="219" />
+        <source>This configuration may leave the board unreachable or broken:
+
+%1
+
+Send it anyway?</source>
+        <translation>Ця конфігурація може зробити плату недосяжною або несправною:
+
+%1
+
+Надіслати попри це?</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="225" />
+        <source>VELMAR site boards</source>
+        <translation>Плати об'єкта ВЕЛМАР</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="247" />
+        <source>Cancelled: %1</source>
+        <translation>Скасовано: %1</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="249" />
+        <source>UDP port %1, where the boards answer, is held by another program (the configurator?): close it, then try again</source>
+        <translation>UDP-порт %1, на який відповідають плати, зайнятий іншою програмою (конфігуратором?): закрийте її і спробуйте знову</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="274" />
+        <source>&amp;Find boards</source>
+        <translation>&amp;Знайти плати</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="276" />
+        <source>&amp;Add address or range</source>
+        <translation>&amp;Додати адресу або діапазон</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="278" />
+        <source>&amp;Write board</source>
+        <translation>&amp;Записати плату</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="279" />
+        <source>&amp;Cancel</source>
+        <translation>&amp;Скасувати</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="280" />
+        <source>&amp;Copy command</source>
+        <translation>&amp;Копіювати команду</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="282" />
+        <source>F&amp;ilter</source>
+        <translation>&amp;Фільтр</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="283" />
+        <source>&amp;Quit</source>
+        <translation>&amp;Вийти</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="284" />
+        <source>&amp;Back up chosen boards ...</source>
+        <translation>Зберегти &amp;копію вибраних плат ...</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="286" />
+        <source>&amp;Log</source>
+        <translation>&amp;Журнал</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="304" />
+        <source>Folder of the backups</source>
+        <translation>Тека резервних копій</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="312" />
+        <source>&amp;Site</source>
+        <translation>&amp;Об'єкт</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="318" />
+        <source>&amp;Board</source>
+        <translation>&amp;Плата</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="322" />
+        <source>&amp;View</source>
+        <translation>&amp;Вигляд</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="329" />
+        <source>Site</source>
+        <translation>Об'єкт</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="333" />
+        <source>Where to look for boards: every adapter, or one</source>
+        <translation>Де шукати плати: через усі адаптери або один</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="339" />
+        <source> ms</source>
+        <translation> мс</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="340" />
+        <source>How long to wait for each answer</source>
+        <translation>Скільки чекати на кожну відповідь</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="344" />
+        <source>Address or range: 10.0.0.2-10.0.0.40</source>
+        <translation>Адреса або діапазон: 10.0.0.2-10.0.0.40</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="345" />
+        <source>Boards that hear no broadcast, asked at their addresses</source>
+        <translation>Плати, що не чують широкомовних запитів, опитуються за адресами</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="352" />
+        <source>Filter</source>
+        <translation>Фільтр</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="375" />
+        <location filename="../site_window.cpp" line="735" />
+        <source>No board chosen</source>
+        <translation>Плату не вибрано</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="378" />
+        <source>&amp;Lift address</source>
+        <translation>Адреса &amp;ліфта</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="378" />
+        <source>&amp;Mask</source>
+        <translation>&amp;Маска</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="378" />
+        <source>&amp;Router</source>
+        <translation>Ма&amp;ршрутизатор</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="378" />
+        <source>&amp;Dispatcher</source>
+        <translation>&amp;Диспетчер</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="395" />
+        <source>&amp;Identifier</source>
+        <translation>&amp;Ідентифікатор</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="398" />
+        <source>Console takes a d&amp;ynamic address</source>
+        <translation>Пульт отримує &amp;динамічну адресу</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="400" />
+        <source>Board takes its address by D&amp;HCP</source>
+        <translation>Плата отримує адресу через D&amp;HCP</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="429" />
+        <source>Log</source>
+        <translation>Журнал</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="452" />
+        <source>Every adapter</source>
+        <translation>Усі адаптери</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="532" />
+        <source>Cancelling ...</source>
+        <translation>Скасування ...</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="558" />
+        <source>nothing kept</source>
+        <translation>нічого не збережено</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="572" />
+        <source>Backing up %n board(s) ...</source>
+        <translation>
+            <numerusform>Копіювання %n плати ...</numerusform><numerusform>Копіювання %n плат ...</numerusform><numerusform>Копіювання %n плат ...</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="581" />
+        <source>%n board(s) backed up in %1</source>
+        <translation>
+            <numerusform>Копію %n плати збережено в %1</numerusform><numerusform>Копії %n плат збережено в %1</numerusform><numerusform>Копії %n плат збережено в %1</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="585" />
+        <source>No answer, not backed up: %1</source>
+        <translation>Немає відповіді, копію не збережено: %1</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="615" />
+        <location filename="../site_window.cpp" line="631" />
+        <source>Asking %1</source>
+        <translation>Запит до %1</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="619" />
+        <source>Refused by the system: %1</source>
+        <translation>Система відмовила: %1</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="654" />
+        <source>Looking for boards ...</source>
+        <translation>Пошук плат ...</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="654" />
+        <source>Asking the boards added ...</source>
+        <translation>Опитування доданих плат ...</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="667" />
+        <source>%n board(s) found</source>
+        <translation>
+            <numerusform>Знайдено %n плату</numerusform><numerusform>Знайдено %n плати</numerusform><numerusform>Знайдено %n плат</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../site_window.cpp" line="669" />
+        <source>; %n address(es) silent</source>
+        <translation>
+            <numerusform>; %n адреса мовчить</numerusform><numerusform>; %n адреси мовчать</numerusform><numerusform>; %n адрес мовчать</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="671" />
+        <source>; cancelled: what answered until then</source>
+        <translation>; скасовано: показано, що відповіло до того</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="739" />
+        <source>Board %1 at %2</source>
+        <translation>Плата %1 за адресою %2</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="763" />
+        <source>Copied: %1</source>
+        <translation>Скопійовано: %1</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="844" />
+        <source>Writing %1 ...</source>
+        <translation>Запис %1 ...</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="857" />
+        <source>%1 %2: kept</source>
+        <translation>%1 %2: збережено</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="858" />
+        <source>%1 %2: not kept (the board holds %3)</source>
+        <translation>%1 %2: не збережено (плата має %3)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,211 @@
+// The site window against stand-in boards on loopback, which hear no broadcast: added by address.
+
+#include "board.h"
+#include "entry_fields.h"
+#include "loopback.h"
+#include "site_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+#include <memory>
+#include <vector>
+
+using namespace velmar;
+
+namespace {
+
+constexpr int Bound = 20000;
+
+struct StandIns
+{
+    std::vector<std::unique_ptr<StandInBoard>> boards;
+    QStringList log;
+
+    StandInBoard &add(BoardFaults faults = {})
+    {
+        BoardOptions options;
+        options.address = test::uniqueLoopback();
+        options.faults = faults;
+        auto board = std::make_unique<StandInBoard>(options);
+        board->setLog([this](const QString &line) { log << line; });
+        QString error;
+        if (!board->start(error))
+            qFatal("%s", qPrintable(error));
+        boards.push_back(std::move(board));
+        return *boards.back();
+    }
+};
+
+SiteWindow::Options Offline(const QTemporaryDir &dir)
+{
+    return SiteWindow::Options{
+        dir.filePath(QStringLiteral("velmar-site.ini")), test::freeUdpPort(), false, {}};
+}
+
+// Shows the board at `address` in the panel.
+void Choose(SiteWindow &window, const QHostAddress &address)
+{
+    QTableView &view = window.view();
+    for (int row = 0; row < view.model()->rowCount(); ++row)
+        if (view.model()->index(row, BoardTable::From).data().toString() == address.toString())
+            view.setCurrentIndex(view.model()->index(row, 0));
+    QVERIFY(window.shownKey().startsWith(address.toString() + QLatin1Char('/')));
+}
+
+}  // namespace
+
+class TestSiteWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void listsWritesAndCancels();
+    void marksTwinsAndUnreached();
+    void remembersItsSizeAndColumns();
+    void speaksUkrainian();
+};
+
+void TestSiteWindow::listsWritesAndCancels()
+{
+    if (test::underWine())
+        QSKIP("needs several loopback addresses");
+    StandIns site;
+    StandInBoard &first = site.add();
+    site.add();
+    BoardFaults deaf;
+    deaf.ignoreWrites = true;
+    StandInBoard &forgetful = site.add(deaf);
+    QTemporaryDir dir;
+    SiteWindow window(Offline(dir));
+    window.addBoards(first.address().toString() + QStringLiteral(", ") +
+                     site.boards[1]->address().toString() + QLatin1Char(' ') +
+                     forgetful.address().toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window.table().rowCount(), 3, Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);
+
+    Choose(window, first.address());
+    window.findChild<QCheckBox *>(QStringLiteral("consoleDynamic"))->setChecked(true);
+    window.field(QStringLiteral("ident")).setValue(1234);
+    window.writeAction().trigger();
+    QTRY_VERIFY2_WITH_TIMEOUT(window.outcome().text().contains(QLatin1String("kept")),
+                              qPrintable(window.outcome().text() + window.log().toPlainText()), Bound);
+    QVERIFY2(window.outcome().text().startsWith(QLatin1String("Written and kept.")),
+             qPrintable(window.outcome().text()));
+    QCOMPARE(first.stored().config.record.boardIdent, 1234);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);  // read again after the write: still chosen
+    QCOMPARE(window.view().selectionModel()->selectedRows().size(), 1);
+    QVERIFY(window.shownKey().startsWith(first.address().toString() + QLatin1Char('/')));
+    QCOMPARE(window.field(QStringLiteral("ident")).value(), 1234);
+
+    window.view().selectAll();
+    window.backUp(dir.filePath(QStringLiteral("backups")));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);
+    const QStringList runs =
+        QDir(dir.filePath(QStringLiteral("backups"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("backups/") + runs[0])).entryList(QDir::Files).size(), 3);
+
+    // What the guard refuses goes out only when the operator says so.
+    bool sendAnyway = false;
+    QString asked;
+    SiteWindow::Options options = Offline(dir);
+    options.sendAnyway = [&](QWidget *, const QString &problems) {
+        asked = problems;
+        return sendAnyway;
+    };
+    SiteWindow guarded(options);
+    guarded.addBoards(site.boards[1]->address().toString());
+    QTRY_COMPARE_WITH_TIMEOUT(guarded.table().rowCount(), 1, Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!guarded.busy(), Bound);
+    for (const bool send : {false, true}) {
+        sendAnyway = send;
+        Choose(guarded, site.boards[1]->address());
+        guarded.field(QStringLiteral("router"), 0).setValue(10);
+        guarded.writeAction().trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!guarded.busy(), Bound);
+        QVERIFY2(asked.contains(QLatin1String("router 10.0.0.1 is outside")), qPrintable(asked));
+        QCOMPARE(site.boards[1]->stored().config.record.routerIp[0], send ? 10 : 127);
+    }
+
+    // A board that drops the write keeps it unconfirmed until the time-out; Cancel ends it at once.
+    Choose(window, forgetful.address());
+    window.timeoutBox().setValue(window.timeoutBox().maximum());
+    window.findChild<QCheckBox *>(QStringLiteral("consoleDynamic"))->setChecked(true);
+    window.field(QStringLiteral("ident")).setValue(4321);
+    site.log.clear();
+    window.writeAction().trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!site.log.filter(QStringLiteral("ConfigWrite")).isEmpty(), Bound);
+    window.cancelAction().trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);
+    QVERIFY2(window.outcome().text().contains(QLatin1String("Cancelled after the write was sent")),
+             qPrintable(window.outcome().text()));
+    QVERIFY2(window.log().toPlainText().contains(QStringLiteral("→ 4321")),
+             qPrintable(window.log().toPlainText()));
+}
+
+void TestSiteWindow::marksTwinsAndUnreached()
+{
+    Discovery discovery;
+    for (const char *from : {"10.0.0.2", "10.0.0.2", "10.77.0.5"}) {
+        Session::Sighting sighting;
+        sighting.from = QHostAddress(QString::fromLatin1(from));
+        sighting.config.config.record.mac[5] = static_cast<std::uint8_t>(discovery.sightings.size());
+        discovery.sightings << sighting;
+    }
+    discovery.clashes.insert(QHostAddress(QStringLiteral("10.0.0.2")).toIPv4Address(),
+                             {QStringLiteral("00:00:00:00:00:00"), QStringLiteral("00:00:00:00:00:01")});
+    Unreached far;
+    far.reach = ReachFor(QHostAddress(QStringLiteral("10.77.0.5")),
+                         QHostAddress(QStringLiteral("255.255.255.0")), {});
+    far.rows = {2};
+    discovery.unreached << far;
+    BoardTable table;
+    table.setRows(RowsOf(discovery));
+    const auto state = [&](int row) { return table.index(row, BoardTable::State).data().toString(); };
+    QVERIFY2(state(0).contains(QLatin1String("00:00:00:00:00:01")), qPrintable(state(0)));
+    QVERIFY(table.index(1, 0).data(Qt::BackgroundRole).isValid());
+    QVERIFY2(state(2).contains(QLatin1String("10.77.0.0/24")) &&
+                 state(2).contains(QLatin1String("10.77.0.254")),
+             qPrintable(state(2)));
+    QVERIFY(table.index(2, 0).data(Qt::BackgroundRole).isValid());
+}
+
+void TestSiteWindow::remembersItsSizeAndColumns()
+{
+    QTemporaryDir dir;
+    {
+        SiteWindow window(Offline(dir));
+        window.show();
+        window.resize(911, 577);
+        window.view().horizontalHeader()->resizeSection(BoardTable::Mask, 171);
+        window.close();
+    }
+    SiteWindow again(Offline(dir));
+    QCOMPARE(again.size(), QSize(911, 577));
+    QCOMPARE(again.view().horizontalHeader()->sectionSize(BoardTable::Mask), 171);
+}
+
+void TestSiteWindow::speaksUkrainian()
+{
+    QTranslator ukrainian;
+    QVERIFY(ukrainian.load(QStringLiteral(":/i18n/velmar-site_uk.qm")));
+    QCoreApplication::installTranslator(&ukrainian);
+    QTemporaryDir dir;
+    SiteWindow window(Offline(dir));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Плати об'єкта ВЕЛМАР"));
+    QCOMPARE(window.refreshAction().text(), QStringLiteral("&Знайти плати"));
+    QCoreApplication::removeTranslator(&ukrainian);
+}
+
+QTEST_MAIN(TestSiteWindow)
+#include "tst_sitewindow.moc"
