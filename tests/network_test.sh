@@ -239,7 +239,10 @@ for command in "write 10.0.0.5 --mask 255.255.0.0" "read 10.0.0.5" "reboot 10.0.
     status=0
     # shellcheck disable=SC2086
     flooded $command >"$work/out" 2>"$work/err" || status=$?
-    [ "$status" = 0 ] && grep -q '^10.0.0.66 floods: ' "$work/err" ||
+    # A reboot request is never sent twice (a second would restart a board coming up): its one
+    # acknowledgement may be among what the flood made the system drop, and is then said to be missing.
+    { [ "$status" = 0 ] || { [[ $command == reboot* ]] && [ "$status" = 1 ] &&
+        grep -q 'no acknowledgement' "$work/out"; }; } && grep -q '^10.0.0.66 floods: ' "$work/err" ||
         fail "$command under a flood: $status $(cat "$work/out" "$work/err")"
 done
 kill "${floods[@]}"
