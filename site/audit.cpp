@@ -14,61 +14,86 @@ QString Subnet::text() const
     return QStringLiteral("%1/%2").arg(QHostAddress(network).toString()).arg(32 - std::popcount(~mask));
 }
 
+namespace {
+
+using SubnetKey = std::pair<quint32, quint32>;  // network and mask
+
+// The addresses to read in the order they were taken, each once.
+class ReadOrder
+{
+public:
+    void take(quint32 address)
+    {
+        if (!seen_.contains(address))
+            seen_.insert(address), order_ << address;
+    }
+    qsizetype size() const { return order_.size(); }
+    const QList<quint32> &order() const { return order_; }
+
+private:
+    QSet<quint32> seen_;
+    QList<quint32> order_;
+};
+
+// The addresses nearest the lifts first, a step further out each round, so that every subnet is read
+// around its lifts. A lift with no address of its subnet left either side drops out.
+void TakeAroundLifts(QList<std::pair<quint32, Subnet>> around, ReadOrder &order)
+{
+    for (quint64 step = 1; !around.isEmpty() && order.size() < ScanBound; ++step) {
+        QList<std::pair<quint32, Subnet>> further;
+        for (const auto &[lift, subnet] : around) {
+            const bool below = lift >= subnet.first() + step, above = lift + step <= subnet.last();
+            if (below && order.size() < ScanBound)
+                order.take(quint32(lift - step));
+            if (above && order.size() < ScanBound)
+                order.take(quint32(lift + step));
+            if (below || above)
+                further << std::pair{lift, subnet};
+        }
+        around = further;
+    }
+}
+
+// How many of each subnet's addresses are read.
+QList<Subnet> Counted(const QMap<SubnetKey, Subnet> &subnets, QList<quint32> sorted)
+{
+    std::sort(sorted.begin(), sorted.end());
+    QList<Subnet> counted;
+    for (Subnet subnet : subnets) {
+        subnet.read = quint64(std::upper_bound(sorted.begin(), sorted.end(), subnet.last()) -
+                              std::lower_bound(sorted.begin(), sorted.end(), subnet.first()));
+        counted << subnet;
+    }
+    return counted;
+}
+
+}  // namespace
+
 Scan ScanOf(const SitePlan &plan)
 {
-    using Key = std::pair<quint32, quint32>;
-    QMap<Key, Subnet> subnets;
-    QList<std::pair<quint32, Key>> lifts;  // each with its subnet
+    QMap<SubnetKey, Subnet> subnets;
+    QList<std::pair<quint32, Subnet>> lifts;  // each with its subnet
     for (const SitePlanRow &row : plan.rows) {
         const quint32 lift = ValueOfIpv4(*row.changes.lift), mask = ValueOfIpv4(*row.changes.mask);
-        const Key key{lift & mask, mask};
-        if (!subnets.contains(key))
-            subnets.insert(key, Subnet{lift & mask, mask, 0});
-        lifts << std::pair{lift, key};
+        const Subnet subnet{lift & mask, mask, 0};
+        subnets.insert(SubnetKey{subnet.network, mask}, subnet);
+        lifts << std::pair{lift, subnet};
     }
     Scan scan;
     for (const Subnet &subnet : subnets)
         scan.hosts += subnet.hosts();
-    QSet<quint32> seen;
-    QList<quint32> order;
-    auto take = [&](quint32 address) {
-        if (!seen.contains(address))
-            seen.insert(address), order << address;
-    };
+    ReadOrder order;
     for (const auto &lift : lifts)  // every planned lift is read, wherever the bound falls
-        take(lift.first);
+        order.take(lift.first);
     if (scan.hosts <= quint64(ScanBound)) {
         for (const Subnet &subnet : subnets)
             for (quint64 host = subnet.first(); host <= subnet.last(); ++host)
-                take(quint32(host));
+                order.take(quint32(host));
     } else {
-        // The addresses nearest the lifts first, a step further out each round, so that every subnet is
-        // read around its lifts. A lift with no address of its subnet left either side drops out.
-        QList<std::pair<quint32, Subnet>> around;
-        for (const auto &[lift, key] : lifts)
-            around << std::pair{lift, subnets.value(key)};
-        for (quint64 step = 1; !around.isEmpty() && order.size() < ScanBound; ++step) {
-            QList<std::pair<quint32, Subnet>> further;
-            for (const auto &[lift, subnet] : around) {
-                const bool below = lift >= subnet.first() + step, above = lift + step <= subnet.last();
-                if (below && order.size() < ScanBound)
-                    take(quint32(lift - step));
-                if (above && order.size() < ScanBound)
-                    take(quint32(lift + step));
-                if (below || above)
-                    further << std::pair{lift, subnet};
-            }
-            around = further;
-        }
+        TakeAroundLifts(lifts, order);
     }
-    QList<quint32> sorted = order;
-    std::sort(sorted.begin(), sorted.end());
-    for (Subnet subnet : subnets) {
-        subnet.read = quint64(std::upper_bound(sorted.begin(), sorted.end(), subnet.last()) -
-                              std::lower_bound(sorted.begin(), sorted.end(), subnet.first()));
-        scan.subnets << subnet;
-    }
-    for (const quint32 address : order)
+    scan.subnets = Counted(subnets, order.order());
+    for (const quint32 address : order.order())
         scan.addresses << QHostAddress(address);
     return scan;
 }

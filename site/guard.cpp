@@ -16,56 +16,101 @@ bool IsMask(std::uint32_t mask)
 
 }  // namespace
 
+namespace {
+
+// What a board of this lift address, mask and router could not do: reach its router and dispatcher, or
+// be reached at all.
+struct Addressing
+{
+    const ConfigRecord &r;
+    std::uint32_t lift = ValueOfIpv4(r.liftIp), mask = ValueOfIpv4(r.netMask),
+                  router = ValueOfIpv4(r.routerIp);
+    bool maskSound = IsMask(mask);
+    bool hostBits = maskSound && ~mask > 1;  // a subnet with a network and a broadcast address
+    QString liftText = IpText(r.liftIp);
+};
+
+void MaskProblems(const Addressing &a, QStringList &problems)
+{
+    if (!a.maskSound)
+        problems << QStringLiteral("mask %1 is not a run of ones followed by zeros").arg(IpText(a.r.netMask));
+    else if (a.mask == 0xFFFFFFFFu)
+        problems << QStringLiteral("mask 255.255.255.255 leaves the board no subnet to reach its router "
+                                   "or dispatcher through");
+}
+
+// The first thing that makes the lift address no address of one board, if any.
+QString LiftProblem(const Addressing &a, bool standIn)
+{
+    const auto first = a.r.liftIp[0];
+    if (a.lift == 0)
+        return QStringLiteral("lift address 0.0.0.0");
+    if (first == 0)
+        return QStringLiteral("lift address %1 is in 0.0.0.0/8, which names no host").arg(a.liftText);
+    if (first == 127 && !standIn)
+        return QStringLiteral("lift address %1 is a loopback address").arg(a.liftText);
+    if (first >= 224 && first <= 239)
+        return QStringLiteral("lift address %1 is a multicast address").arg(a.liftText);
+    if (a.lift == 0xFFFFFFFFu)
+        return QStringLiteral("lift address 255.255.255.255 is the broadcast address");
+    if (first >= 240)
+        return QStringLiteral("lift address %1 is in the reserved range 240.0.0.0/4").arg(a.liftText);
+    if (a.hostBits && (a.lift & ~a.mask) == 0)
+        return QStringLiteral("lift address %1 is the network address of its subnet").arg(a.liftText);
+    if (a.hostBits && (a.lift & ~a.mask) == ~a.mask)
+        return QStringLiteral("lift address %1 is the broadcast address of its subnet").arg(a.liftText);
+    return {};
+}
+
+// A router of 0.0.0.0 is none, and needs no checking.
+QString RouterProblem(const Addressing &a)
+{
+    const QString router = IpText(a.r.routerIp);
+    const std::uint32_t host = a.router & ~a.mask;
+    if (a.router == 0)
+        return {};
+    if (a.maskSound && (a.router & a.mask) != (a.lift & a.mask))
+        return QStringLiteral("router %1 is outside the subnet of %2/%3")
+            .arg(router, a.liftText, IpText(a.r.netMask));
+    if (a.router == a.lift)
+        return QStringLiteral("router %1 is the lift address itself").arg(router);
+    if (a.hostBits && (host == ~a.mask || host == 0))
+        return QStringLiteral("router %1 is the %2 address of its subnet")
+            .arg(router, host == 0 ? QStringLiteral("network") : QStringLiteral("broadcast"));
+    return {};
+}
+
+QString MacProblem(const Mac &mac)
+{
+    const Mac zeros{}, ones{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    if (mac == zeros || mac == ones)
+        return QStringLiteral("MAC %1 is no address of one board").arg(MacText(mac));
+    if (mac[0] & 1)
+        return QStringLiteral("MAC %1 is a multicast address (lowest bit of the first byte set)")
+            .arg(MacText(mac));
+    return {};
+}
+
+void AddIfAny(QStringList &problems, const QString &problem)
+{
+    if (!problem.isEmpty())
+        problems << problem;
+}
+
+}  // namespace
+
 QStringList GuardProblems(const StoredConfig &config, bool standIn)
 {
     const ConfigRecord &r = config.config.record;
     QStringList problems;
     // A board on DHCP takes its address, mask and router from the network.
     if (!config.config.boardDhcp) {
-        const std::uint32_t lift = ValueOfIpv4(r.liftIp), mask = ValueOfIpv4(r.netMask),
-                            router = ValueOfIpv4(r.routerIp);
-        const bool maskSound = IsMask(mask);
-        const bool hostBits = maskSound && ~mask > 1;  // a subnet with a network and a broadcast address
-        const QString liftText = IpText(r.liftIp);
-        if (!maskSound)
-            problems
-                << QStringLiteral("mask %1 is not a run of ones followed by zeros").arg(IpText(r.netMask));
-        else if (mask == 0xFFFFFFFFu)
-            problems << QStringLiteral("mask 255.255.255.255 leaves the board no subnet to reach its router "
-                                       "or dispatcher through");
-        if (lift == 0)
-            problems << QStringLiteral("lift address 0.0.0.0");
-        else if (r.liftIp[0] == 0)
-            problems << QStringLiteral("lift address %1 is in 0.0.0.0/8, which names no host").arg(liftText);
-        else if (r.liftIp[0] == 127 && !standIn)
-            problems << QStringLiteral("lift address %1 is a loopback address").arg(liftText);
-        else if (r.liftIp[0] >= 224 && r.liftIp[0] <= 239)
-            problems << QStringLiteral("lift address %1 is a multicast address").arg(liftText);
-        else if (lift == 0xFFFFFFFFu)
-            problems << QStringLiteral("lift address 255.255.255.255 is the broadcast address");
-        else if (r.liftIp[0] >= 240)
-            problems << QStringLiteral("lift address %1 is in the reserved range 240.0.0.0/4").arg(liftText);
-        else if (hostBits && (lift & ~mask) == 0)
-            problems << QStringLiteral("lift address %1 is the network address of its subnet").arg(liftText);
-        else if (hostBits && (lift & ~mask) == ~mask)
-            problems
-                << QStringLiteral("lift address %1 is the broadcast address of its subnet").arg(liftText);
-        if (router != 0 && maskSound && (router & mask) != (lift & mask))
-            problems << QStringLiteral("router %1 is outside the subnet of %2/%3")
-                            .arg(IpText(r.routerIp), liftText, IpText(r.netMask));
-        else if (router != 0 && router == lift)
-            problems << QStringLiteral("router %1 is the lift address itself").arg(IpText(r.routerIp));
-        else if (router != 0 && hostBits && ((router & ~mask) == ~mask || (router & ~mask) == 0))
-            problems << QStringLiteral("router %1 is the %2 address of its subnet")
-                            .arg(IpText(r.routerIp), (router & ~mask) == 0 ? QStringLiteral("network")
-                                                                           : QStringLiteral("broadcast"));
+        const Addressing addressing{r};
+        MaskProblems(addressing, problems);
+        AddIfAny(problems, LiftProblem(addressing, standIn));
+        AddIfAny(problems, RouterProblem(addressing));
     }
-    const Mac zeros{}, ones{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    if (r.mac == zeros || r.mac == ones)
-        problems << QStringLiteral("MAC %1 is no address of one board").arg(MacText(r.mac));
-    else if (r.mac[0] & 1)
-        problems << QStringLiteral("MAC %1 is a multicast address (lowest bit of the first byte set)")
-                        .arg(MacText(r.mac));
+    AddIfAny(problems, MacProblem(r.mac));
     if (!AddressingAllowed(config.config.boardDhcp, r.consoleDynamic))
         problems << QStringLiteral("a board on DHCP needs a dynamic console");
     return problems;
