@@ -1,6 +1,7 @@
 #include "board_table.h"
 
 #include "config_file.h"
+#include "system_command.h"
 
 #include <QBrush>
 #include <QColor>
@@ -14,11 +15,7 @@ QString BoardRow::key() const
 
 QString CommandForThisSystem(const QStringList &lines)
 {
-#ifdef Q_OS_WIN
-    const QString wanted = QStringLiteral("netsh");
-#else
-    const QString wanted = QStringLiteral("ip ");
-#endif
+    const QString wanted = ThisSystemsCommandStart();
     for (const QString &line : lines)
         if (line.startsWith(wanted))
             return line;
