@@ -68,11 +68,11 @@ int main(int argc, char **argv)
     if (ukrainian.load(QStringLiteral(":/i18n/velmar-site_uk.qm")))
         QCoreApplication::installTranslator(&ukrainian);
     QTemporaryDir settings;
-    SiteWindow::Options options;
-    options.settingsPath = settings.filePath(QStringLiteral("velmar-site.ini"));
-    options.port = test::freeUdpPort();
-    options.broadcast = false;
-    SiteWindow site(options);
+    SiteWindow::Options siteOptions;
+    siteOptions.settingsPath = settings.filePath(QStringLiteral("velmar-site.ini"));
+    siteOptions.port = test::freeUdpPort();
+    siteOptions.broadcast = false;
+    SiteWindow site(siteOptions);
     site.resize(1200, 640);
     site.show();
     const auto settle = [&] {
