@@ -48,8 +48,8 @@ public:
         std::function<bool(QWidget *parent, const QString &problems)> sendAnyway;
         // Asked before an operation on many boards goes out, with the boards listed; a dialog by default.
         std::function<bool(QWidget *parent, const QString &question)> confirm;
-        // How long a reboot waits for the boards to answer again.
-        int rebootWaitSeconds = 60;
+        // How long a reboot waits for the boards to answer again, as velmarctl reboot --wait does.
+        int rebootWaitSeconds = 30;
     };
     // The folder of the backups last chosen, else the program's default.
     QString backupParent() const;
