@@ -410,11 +410,12 @@ void SiteWindow::writeMany(const Changes &changes)
         RowSink events(sink, context, row, status);
         LinkedSession session(l, &events);
         ManyWritten result;
-        const QDir folder = NewBackupFolder(parent);
         const Survey survey =
             SurveyOf(session, targets, named, l.timing, QStringLiteral("nothing written"), events);
         result.silent = survey.silent;
         result.boards = targets.size();
+        // Made once the boards are known, so that a survey that fails leaves no empty folder behind.
+        const QDir folder = NewBackupFolder(parent);
         for (const QHostAddress &target : targets) {
             const quint32 key = target.toIPv4Address();
             if (cancel.cancelled()) {
@@ -523,6 +524,13 @@ void SiteWindow::wroteMany(const QVariant &value)
         refresh();
 }
 
+void SiteWindow::leaveWaitingRows()
+{
+    for (const BoardRow &row : table_->rows())
+        if (table_->progressOf(row.from) == ManyBoards::tr("waiting"))
+            table_->setProgress(row.from, ManyBoards::tr("left as it was"));
+}
+
 void SiteWindow::rebootChosen()
 {
     const QList<QHostAddress> targets = chosenAddresses();
@@ -603,9 +611,7 @@ void SiteWindow::rebooted(const QVariant &value)
     if (result.failed > 0)
         parts << ManyBoards::tr("%n not rebooted", "", result.failed);
     const QString summary = parts.join(QStringLiteral("; ")) + QLatin1Char('.');
-    for (const BoardRow &row : table_->rows())  // cancelled before they were asked
-        if (table_->progressOf(row.from) == ManyBoards::tr("waiting"))
-            table_->setProgress(row.from, ManyBoards::tr("left as it was"));
+    leaveWaitingRows();
     outcome_->setText(summary);
     say(summary);
 }

@@ -250,6 +250,7 @@ SiteWindow::SiteWindow(Options options, QWidget *parent)
     connect(&worker_, &SiteWorker::warned, this, &SiteWindow::say);
     connect(&worker_, &SiteWorker::failed, this, [this](const SiteError &error) {
         end();
+        leaveWaitingRows();
         QString text = error.text;
         if (error.kind == SiteError::Stopped)
             text = tr("Cancelled: %1").arg(error.text);

@@ -124,6 +124,8 @@ private:
     bool refusedForMany(const QList<QHostAddress> &targets, const Changes &changes);
     void wroteMany(const QVariant &result);
     void rebooted(const QVariant &result);
+    // The rows an operation on many boards ended before: nothing was sent to them.
+    void leaveWaitingRows();
     void updateActions();
     Changes changesFromFields(const StoredConfig &before) const;
 
