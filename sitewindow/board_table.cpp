@@ -1,6 +1,7 @@
 #include "board_table.h"
 
 #include "config_file.h"
+#include "system_command.h"
 
 #include <QBrush>
 #include <QColor>
@@ -14,11 +15,7 @@ QString BoardRow::key() const
 
 QString CommandForThisSystem(const QStringList &lines)
 {
-#ifdef Q_OS_WIN
-    const QString wanted = QStringLiteral("netsh");
-#else
-    const QString wanted = QStringLiteral("ip ");
-#endif
+    const QString wanted = ThisSystemsCommandStart();
     for (const QString &line : lines)
         if (line.startsWith(wanted))
             return line;
@@ -88,6 +85,8 @@ QVariant BoardTable::data(const QModelIndex &index, int role) const
         return QBrush(Qt::black);
     if (role == Qt::ToolTipRole && index.column() == State)
         return StateText(row);
+    if (role == Qt::DisplayRole && index.column() == State && progress_.contains(row.from.toIPv4Address()))
+        return progress_.value(row.from.toIPv4Address());
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
@@ -146,6 +145,33 @@ void BoardTable::putRow(const BoardRow &row)
     beginInsertRows({}, at, at);
     rows_ << row;
     endInsertRows();
+}
+
+void BoardTable::setProgress(const QHostAddress &from, const QString &text)
+{
+    progress_.insert(from.toIPv4Address(), text);
+    for (qsizetype i = 0; i < rows_.size(); ++i)
+        if (rows_[i].from == from)
+            emit dataChanged(index(static_cast<int>(i), State), index(static_cast<int>(i), State));
+}
+
+void BoardTable::clearProgress()
+{
+    progress_.clear();
+    if (!rows_.isEmpty())
+        emit dataChanged(index(0, State), index(static_cast<int>(rows_.size()) - 1, State));
+}
+
+bool BoardTable::setConfig(const QString &key, const StoredConfig &config)
+{
+    for (qsizetype i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].key() == key) {
+            rows_[i].config = config;
+            emit dataChanged(index(static_cast<int>(i), 0), index(static_cast<int>(i), ColumnCount - 1));
+            return true;
+        }
+    }
+    return false;
 }
 
 const BoardRow *BoardTable::rowOf(const QString &key) const

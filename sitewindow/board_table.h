@@ -7,6 +7,7 @@
 #include "discover.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QString>
@@ -66,11 +67,19 @@ public:
     void putRow(const BoardRow &row);
     const QList<BoardRow> &rows() const { return rows_; }
     const BoardRow *rowOf(const QString &key) const;
+    // Gives the row of `key` what its board holds now (a new MAC gives it a new key); false without it.
+    bool setConfig(const QString &key, const StoredConfig &config);
     // The state in words: what is wrong with the board's place on the network, and what to do.
     static QString StateText(const BoardRow &row);
+    // How far an operation on many boards is with the boards at `from`, shown as their state until the
+    // next operation clears it; it outlasts a refresh, which shows what the operation left.
+    void setProgress(const QHostAddress &from, const QString &text);
+    void clearProgress();
+    QString progressOf(const QHostAddress &from) const { return progress_.value(from.toIPv4Address()); }
 
 private:
     QList<BoardRow> rows_;
+    QHash<quint32, QString> progress_;
 };
 
 }  // namespace velmar

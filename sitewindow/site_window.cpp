@@ -1,11 +1,13 @@
 #include "site_window.h"
 
 #include "backups.h"
+#include "board_panel.h"
 #include "config_file.h"
 #include "discover.h"
 #include "entry_fields.h"
 #include "link.h"
 #include "local_network.h"
+#include "many_boards.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,7 +59,8 @@ struct Refreshed
     bool stopped = false;
 };
 
-// A field of a write and its values in the window's words (the library names them as velmarctl does).
+}  // namespace
+
 QString FieldName(const QString &field)
 {
     static const QHash<QString, const char *> names{
@@ -86,6 +89,8 @@ QString ValueText(const QString &value)
         return SiteWindow::tr("DHCP");
     return value;
 }
+
+namespace {
 
 // The events of a write reach the window as the worker's other events do: queued to its thread.
 class WriteSink : public Sink
@@ -139,7 +144,8 @@ private:
     std::function<void(const QStringList &)> problems_;
 };
 
-const char *const AddressNames[] = {"lift", "mask", "router", "dispatcher"};
+const char *const AddressNames[] = {"lift", "mask", "router", "dispatcher", "reserve1", "reserve2"};
+constexpr int AddressCount = 6;
 
 Ipv4 *AddressOf(ConfigRecord &record, int which)
 {
@@ -147,7 +153,9 @@ Ipv4 *AddressOf(ConfigRecord &record, int which)
     case 0: return &record.liftIp;
     case 1: return &record.netMask;
     case 2: return &record.routerIp;
-    default: return &record.dispatcherIp;
+    case 3: return &record.dispatcherIp;
+    case 4: return &record.reserveIp1;
+    default: return &record.reserveIp2;
     }
 }
 
@@ -242,6 +250,7 @@ SiteWindow::SiteWindow(Options options, QWidget *parent)
     connect(&worker_, &SiteWorker::warned, this, &SiteWindow::say);
     connect(&worker_, &SiteWorker::failed, this, [this](const SiteError &error) {
         end();
+        leaveWaitingRows();
         QString text = error.text;
         if (error.kind == SiteError::Stopped)
             text = tr("Cancelled: %1").arg(error.text);
@@ -319,6 +328,7 @@ void SiteWindow::buildActions()
     board->addAction(writeAction_);
     board->addAction(backupAction_);
     board->addAction(copyAction_);
+    buildManyActions(board);
     QMenu *view = menuBar()->addMenu(tr("&View"));
     view->addAction(filterAction_);
     view->addAction(logAction_);
@@ -369,14 +379,21 @@ void SiteWindow::buildWidgets()
     view_->verticalHeader()->hide();
     connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { showBoard(current.data(BoardTable::KeyRole).toString()); });
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SiteWindow::updateActions);
 
     auto *panel = new QWidget;
     auto *form = new QFormLayout(panel);
     boardTitle_ = new QLabel(tr("No board chosen"));
     boardTitle_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(boardTitle_);
-    const QString labels[] = {tr("&Lift address"), tr("&Mask"), tr("&Router"), tr("&Dispatcher")};
-    for (int which = 0; which < 4; ++which) {
+    const QString labels[] = {tr("&Lift address"),
+                              tr("&Mask"),
+                              tr("&Router"),
+                              tr("&Dispatcher"),
+                              MacFields::tr("Reserve address &1"),
+                              MacFields::tr("Reserve address &2")};
+    for (int which = 0; which < AddressCount; ++which) {
         auto *row = new QHBoxLayout;
         for (int group = 0; group < 4; ++group) {
             auto *edit = new NumericEdit(NumericEdit::Limits{});
@@ -388,6 +405,12 @@ void SiteWindow::buildWidgets()
         auto *label = new QLabel(labels[which]);
         label->setBuddy(addressFields_[which * 4]);
         form->addRow(label, row);
+        if (which == 0) {
+            mac_ = new MacFields;
+            auto *macLabel = new QLabel(MacFields::tr("M&AC"));
+            macLabel->setBuddy(&mac_->byte(0));
+            form->addRow(macLabel, mac_);
+        }
     }
     ident_ = new NumericEdit(NumericEdit::Limits{false, 5, 65535, 0, true});
     ident_->setObjectName(QStringLiteral("ident"));
@@ -521,6 +544,9 @@ void SiteWindow::updateActions()
     addAction_->setEnabled(idle);
     writeAction_->setEnabled(idle && !shownKey_.isEmpty());
     backupAction_->setEnabled(idle && !shownKey_.isEmpty());
+    const bool chosen = view_ && view_->selectionModel()->hasSelection();
+    changeManyAction_->setEnabled(idle && chosen);
+    rebootAction_->setEnabled(idle && chosen);
     cancelAction_->setEnabled(!idle);
 }
 
@@ -725,6 +751,7 @@ void SiteWindow::showBoard(const QString &key)
     for (QWidget *field : addressFields_)
         field->setEnabled(row);
     ident_->setEnabled(row);
+    mac_->setEnabled(row);
     consoleDynamic_->setEnabled(row);
     boardDhcp_->setEnabled(row);
     reach_->setVisible(row && !row->reachLines.isEmpty());
@@ -737,9 +764,10 @@ void SiteWindow::showBoard(const QString &key)
     }
     ConfigRecord record = row->config.config.record;
     boardTitle_->setText(tr("Board %1 at %2").arg(MacText(record.mac), row->from.toString()));
-    for (int which = 0; which < 4; ++which)
+    for (int which = 0; which < AddressCount; ++which)
         for (int group = 0; group < 4; ++group)
             addressFields_[which * 4 + group]->setValue((*AddressOf(record, which))[group]);
+    mac_->setMac(record.mac);
     ident_->setValue(record.boardIdent);
     consoleDynamic_->setChecked(record.consoleDynamic);
     boardDhcp_->setChecked(row->config.config.boardDhcp);
@@ -750,7 +778,7 @@ NumericEdit &SiteWindow::field(const QString &name, int group)
 {
     if (name == QLatin1String("ident"))
         return *ident_;
-    for (int which = 0; which < 4; ++which)
+    for (int which = 0; which < AddressCount; ++which)
         if (name == QLatin1String(AddressNames[which]))
             return *addressFields_[which * 4 + group];
     return *ident_;
@@ -771,14 +799,17 @@ Changes SiteWindow::changesFromFields(const StoredConfig &before) const
     ident_->takeEdit();
     ConfigRecord shown = before.config.record;
     Changes changes;
-    std::optional<Ipv4> *targets[] = {&changes.lift, &changes.mask, &changes.router, &changes.dispatcher};
-    for (int which = 0; which < 4; ++which) {
+    std::optional<Ipv4> *targets[] = {&changes.lift,       &changes.mask,     &changes.router,
+                                      &changes.dispatcher, &changes.reserve1, &changes.reserve2};
+    for (int which = 0; which < AddressCount; ++which) {
         Ipv4 ip{};
         for (int group = 0; group < 4; ++group)
             ip[group] = static_cast<std::uint8_t>(addressFields_[which * 4 + group]->value());
         if (ip != *AddressOf(shown, which))
             *targets[which] = ip;
     }
+    if (mac_->mac() != shown.mac)
+        changes.mac = mac_->mac();
     if (static_cast<std::uint16_t>(ident_->value()) != shown.boardIdent)
         changes.ident = static_cast<std::uint16_t>(ident_->value());
     if (consoleDynamic_->isChecked() != shown.consoleDynamic)
@@ -871,6 +902,10 @@ void SiteWindow::written(const QVariant &value)
             writeWith(writeTarget_, writeBefore_, writeChanges_, true);
         return;
     }
+    // A MAC kept makes the board's row another key: the row is given it, so that it stays chosen.
+    if (result.verdict == WriteVerdict::Kept && writeChanges_.mac &&
+        table_->setConfig(shownKey_, HeldAfterWrite(Apply(writeBefore_, writeChanges_))))
+        shownKey_ = writeTarget_.toString() + QLatin1Char('/') + MacText(*writeChanges_.mac);
     if (result.verdict == WriteVerdict::Kept || result.verdict == WriteVerdict::NotAllKept ||
         result.verdict == WriteVerdict::Overtaken)
         refresh();

@@ -20,6 +20,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QSortFilterProxyModel;
@@ -30,6 +31,7 @@ class QToolButton;
 
 namespace velmar {
 
+class MacFields;
 class NumericEdit;
 
 class SiteWindow : public QMainWindow
@@ -44,6 +46,10 @@ public:
         bool broadcast = true;
         // Asked before a configuration the guard refuses is sent all the same; a dialog by default.
         std::function<bool(QWidget *parent, const QString &problems)> sendAnyway;
+        // Asked before an operation on many boards goes out, with the boards listed; a dialog by default.
+        std::function<bool(QWidget *parent, const QString &question)> confirm;
+        // How long a reboot waits for the boards to answer again, as velmarctl reboot --wait does.
+        int rebootWaitSeconds = 30;
     };
     // The folder of the backups last chosen, else the program's default.
     QString backupParent() const;
@@ -64,20 +70,29 @@ public:
     void cancel();
     // Reads the chosen boards afresh and keeps each configuration in a new run's folder under `parent`.
     void backUp(const QString &parent);
+    // Writes one change to every chosen board, once the operator confirms it: each board is backed up in
+    // a new run's folder under backupParent() first, then written and verified, one after another, its
+    // row saying how far it is. Cancel leaves the boards not yet begun as they were.
+    void writeMany(const Changes &changes);
+    // Reboots the chosen boards, once the operator confirms it, and waits for each to answer again.
+    void rebootChosen();
 
     BoardTable &table() { return *table_; }
     QTableView &view() { return *view_; }
     QAction &refreshAction() { return *refreshAction_; }
     QAction &writeAction() { return *writeAction_; }
     QAction &cancelAction() { return *cancelAction_; }
+    QAction &changeManyAction() { return *changeManyAction_; }
+    QAction &rebootAction() { return *rebootAction_; }
     QLineEdit &addressBox() { return *addressBox_; }
     QSpinBox &timeoutBox() { return *timeout_; }
     QLabel &outcome() { return *outcome_; }
     QPlainTextEdit &log() { return *log_; }
     bool busy() const { return worker_.running(); }
-    // The panel's fields: the lift address, mask, router and dispatcher (four groups each) and the
-    // identifier.
+    // The panel's fields: the lift address, mask, router, dispatcher and reserve addresses ("reserve1",
+    // "reserve2"; four groups each) and the identifier; the MAC's six bytes.
     NumericEdit &field(const QString &name, int group = 0);
+    MacFields &macFields() { return *mac_; }
     // The key of the board in the panel, empty for none.
     QString shownKey() const { return shownKey_; }
 
@@ -103,6 +118,14 @@ private:
     void writeWith(const QHostAddress &target, const StoredConfig &before, const Changes &changes,
                    bool force);
     void copyCommand();
+    // The actions on many boards, in the board menu (many_boards.cpp).
+    void buildManyActions(QMenu *menu);
+    QList<QHostAddress> chosenAddresses() const;
+    bool refusedForMany(const QList<QHostAddress> &targets, const Changes &changes);
+    void wroteMany(const QVariant &result);
+    void rebooted(const QVariant &result);
+    // The rows an operation on many boards ended before: nothing was sent to them.
+    void leaveWaitingRows();
     void updateActions();
     Changes changesFromFields(const StoredConfig &before) const;
 
@@ -122,8 +145,9 @@ private:
     QPlainTextEdit *log_ = nullptr;
     // The panel of one board.
     QLabel *boardTitle_ = nullptr;
-    QList<NumericEdit *> addressFields_;  // lift, mask, router, dispatcher: four groups each
+    QList<NumericEdit *> addressFields_;  // lift, mask, router, dispatcher, reserve 1 and 2: four groups each
     NumericEdit *ident_ = nullptr;
+    MacFields *mac_ = nullptr;
     QCheckBox *consoleDynamic_ = nullptr, *boardDhcp_ = nullptr;
     QLabel *reach_ = nullptr;
     QToolButton *copyButton_ = nullptr;
@@ -132,7 +156,8 @@ private:
 
     QAction *refreshAction_ = nullptr, *addAction_ = nullptr, *writeAction_ = nullptr,
             *cancelAction_ = nullptr, *copyAction_ = nullptr, *filterAction_ = nullptr,
-            *quitAction_ = nullptr, *logAction_ = nullptr, *backupAction_ = nullptr;
+            *quitAction_ = nullptr, *logAction_ = nullptr, *backupAction_ = nullptr,
+            *changeManyAction_ = nullptr, *rebootAction_ = nullptr;
     QStringList asked_;  // the addresses and ranges added, asked again on every refresh
     QStringList keepSelected_;
     // The write under way: what it was asked with, to send it again when the operator sends it anyway.

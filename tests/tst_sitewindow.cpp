@@ -1,6 +1,7 @@
 // The site window against stand-in boards on loopback, which hear no broadcast: added by address.
 
 #include "board.h"
+#include "board_panel.h"
 #include "entry_fields.h"
 #include "loopback.h"
 #include "site_window.h"
@@ -12,6 +13,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -49,8 +51,11 @@ struct StandIns
 
 SiteWindow::Options Offline(const QTemporaryDir &dir)
 {
-    return SiteWindow::Options{
-        dir.filePath(QStringLiteral("velmar-site.ini")), test::freeUdpPort(), false, {}};
+    SiteWindow::Options options;
+    options.settingsPath = dir.filePath(QStringLiteral("velmar-site.ini"));
+    options.port = test::freeUdpPort();
+    options.broadcast = false;
+    return options;
 }
 
 // Shows the board at `address` in the panel.
@@ -63,6 +68,31 @@ void Choose(SiteWindow &window, const QHostAddress &address)
     QVERIFY(window.shownKey().startsWith(address.toString() + QLatin1Char('/')));
 }
 
+// The state column of the board at `address`.
+QString StateOf(SiteWindow &window, const StandInBoard &board)
+{
+    for (const BoardRow &row : window.table().rows())
+        if (row.from == board.address())
+            return window.table().progressOf(row.from);
+    return {};
+}
+
+// A window that asks the boards of `site` and says yes to every confirmation; `asked` gets the questions.
+std::unique_ptr<SiteWindow> WindowOver(const QTemporaryDir &dir, StandIns &site, QString *asked)
+{
+    SiteWindow::Options options = Offline(dir);
+    options.confirm = [asked](QWidget *, const QString &question) {
+        *asked = question;
+        return true;
+    };
+    auto window = std::make_unique<SiteWindow>(options);
+    QStringList addresses;
+    for (const auto &board : site.boards)
+        addresses << board->address().toString();
+    window->addBoards(addresses.join(QLatin1Char(' ')));
+    return window;
+}
+
 }  // namespace
 
 class TestSiteWindow : public QObject
@@ -70,6 +100,8 @@ class TestSiteWindow : public QObject
     Q_OBJECT
 private slots:
     void listsWritesAndCancels();
+    void changesManyBoardsAndCancels();
+    void rebootsChosenWithItsWait();
     void marksTwinsAndUnreached();
     void remembersItsSizeAndColumns();
     void speaksUkrainian();
@@ -96,12 +128,18 @@ void TestSiteWindow::listsWritesAndCancels()
     Choose(window, first.address());
     window.findChild<QCheckBox *>(QStringLiteral("consoleDynamic"))->setChecked(true);
     window.field(QStringLiteral("ident")).setValue(1234);
+    window.field(QStringLiteral("reserve2"), 3).setValue(77);
+    window.macFields().byte(5).clear();
+    QTest::keyClicks(&window.macFields().byte(5), QStringLiteral("ab"));
+    QCOMPARE(window.macFields().byte(5).text(), QStringLiteral("AB"));
     window.writeAction().trigger();
     QTRY_VERIFY2_WITH_TIMEOUT(window.outcome().text().contains(QLatin1String("kept")),
                               qPrintable(window.outcome().text() + window.log().toPlainText()), Bound);
     QVERIFY2(window.outcome().text().startsWith(QLatin1String("Written and kept.")),
              qPrintable(window.outcome().text()));
     QCOMPARE(first.stored().config.record.boardIdent, 1234);
+    QCOMPARE(first.stored().config.record.reserveIp2[3], 77);
+    QCOMPARE(first.stored().config.record.mac[5], 0xAB);
     QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), Bound);  // read again after the write: still chosen
     QCOMPARE(window.view().selectionModel()->selectedRows().size(), 1);
     QVERIFY(window.shownKey().startsWith(first.address().toString() + QLatin1Char('/')));
@@ -151,6 +189,93 @@ void TestSiteWindow::listsWritesAndCancels()
              qPrintable(window.outcome().text()));
     QVERIFY2(window.log().toPlainText().contains(QStringLiteral("→ 4321")),
              qPrintable(window.log().toPlainText()));
+}
+
+void TestSiteWindow::changesManyBoardsAndCancels()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    StandIns site;
+    for (int k = 0; k < 3; ++k)
+        site.add();
+    QTemporaryDir dir;
+    QString asked;
+    const auto window = WindowOver(dir, site, &asked);
+    QTRY_COMPARE_WITH_TIMEOUT(window->table().rowCount(), 3, Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    QSettings(dir.filePath(QStringLiteral("velmar-site.ini")), QSettings::IniFormat)
+        .setValue(QStringLiteral("folders/backups"), dir.filePath(QStringLiteral("backups")));
+
+    window->view().selectAll();
+    Changes router;
+    router.router = Ipv4{127, 0, 0, 254};
+    window->writeMany(router);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    for (const auto &board : site.boards) {
+        QVERIFY2(asked.contains(board->address().toString()), qPrintable(asked));
+        QCOMPARE(StateOf(*window, *board), QStringLiteral("kept"));
+        QCOMPARE(board->stored().config.record.routerIp, (Ipv4{127, 0, 0, 254}));
+    }
+    const QDir backups(dir.filePath(QStringLiteral("backups")));
+    QStringList runs = backups.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(QDir(backups.filePath(runs[0])).entryList(QDir::Files).size(), 3);
+
+    // The second board drops the write: Cancel while it waits leaves the third as it was.
+    StandIns more;
+    more.add();
+    BoardFaults deaf;
+    deaf.ignoreWrites = true;
+    more.add(deaf);
+    more.add();
+    const auto other = WindowOver(dir, more, &asked);
+    QTRY_COMPARE_WITH_TIMEOUT(other->table().rowCount(), 3, Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!other->busy(), Bound);
+    other->timeoutBox().setValue(other->timeoutBox().maximum());
+    other->view().selectAll();
+    Changes console;
+    console.consoleDynamic = true;
+    other->writeMany(console);
+    QTRY_VERIFY_WITH_TIMEOUT(!more.log.filter(more.boards[1]->address().toString())
+                                  .filter(QStringLiteral("<- ConfigWrite"))
+                                  .isEmpty(),
+                             Bound);
+    other->cancelAction().trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!other->busy(), Bound);
+    QCOMPARE(StateOf(*other, *more.boards[0]), QStringLiteral("kept"));
+    QCOMPARE(StateOf(*other, *more.boards[1]), QStringLiteral("sent, then cancelled: not confirmed"));
+    QCOMPARE(StateOf(*other, *more.boards[2]), QStringLiteral("left as it was"));
+    QVERIFY(!more.boards[2]->stored().config.record.consoleDynamic);
+    QVERIFY2(other->outcome().text().startsWith(
+                 QLatin1String("Cancelled: 1 of 3 board(s) kept the write, 1 sent and not confirmed, 1 left "
+                               "as it was.")),
+             qPrintable(other->outcome().text()));
+    runs = backups.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QCOMPARE(runs.size(), 2);
+    QCOMPARE(QDir(backups.filePath(runs[1])).entryList(QDir::Files).size(), 2);
+}
+
+void TestSiteWindow::rebootsChosenWithItsWait()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    StandIns site;
+    site.add();
+    site.add();
+    QTemporaryDir dir;
+    QString asked;
+    const auto window = WindowOver(dir, site, &asked);
+    QTRY_COMPARE_WITH_TIMEOUT(window->table().rowCount(), 2, Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    window->view().selectAll();
+    window->rebootAction().trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(site.boards[0]->rebooting() || !window->busy(), Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    QVERIFY2(window->outcome().text() == QLatin1String("2 of 2 board(s) answered again after the reboot."),
+             qPrintable(window->outcome().text() + window->log().toPlainText()));
+    for (const auto &board : site.boards) {
+        QVERIFY2(asked.contains(board->address().toString()), qPrintable(asked));
+        QVERIFY2(StateOf(*window, *board).startsWith(QLatin1String("answers again after")),
+                 qPrintable(StateOf(*window, *board)));
+    }
 }
 
 void TestSiteWindow::marksTwinsAndUnreached()

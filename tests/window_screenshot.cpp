@@ -68,8 +68,11 @@ int main(int argc, char **argv)
     if (ukrainian.load(QStringLiteral(":/i18n/velmar-site_uk.qm")))
         QCoreApplication::installTranslator(&ukrainian);
     QTemporaryDir settings;
-    SiteWindow site(SiteWindow::Options{
-        settings.filePath(QStringLiteral("velmar-site.ini")), test::freeUdpPort(), false, {}});
+    SiteWindow::Options siteOptions;
+    siteOptions.settingsPath = settings.filePath(QStringLiteral("velmar-site.ini"));
+    siteOptions.port = test::freeUdpPort();
+    siteOptions.broadcast = false;
+    SiteWindow site(siteOptions);
     site.resize(1200, 640);
     site.show();
     const auto settle = [&] {

@@ -100,6 +100,397 @@
     </message>
 </context>
 <context>
+    <name>velmar::MacFields</name>
+    <message>
+        <location filename="../site_window.cpp" line="393" />
+        <source>Reserve address &amp;1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="394" />
+        <source>Reserve address &amp;2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="409" />
+        <source>M&amp;AC</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>velmar::ManyBoards</name>
+    <message>
+        <location filename="../many_boards.cpp" line="81" />
+        <source>%1: %2 %3 → %4</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="85" />
+        <source>%1: %2 will hold %3, not %4 (a write cannot carry it)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="92" />
+        <source>%1: refused: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="98" />
+        <source>%1: written meanwhile by another configurator: %2 %3 → %4</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="105" />
+        <source>not rebooted: no usable answer</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="111" />
+        <source>rebooting</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="112" />
+        <source>no acknowledgement: not rebooted</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="114" />
+        <source>answered without an acknowledgement: not rebooted</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="117" />
+        <source>unreachable from this computer: not rebooted</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="123" />
+        <source>Waiting for %n board(s) to answer again: %1 of %2 s</source>
+        <translation>
+            <numerusform>Waiting for %n board to answer again: %1 of %2 s</numerusform><numerusform>Waiting for %n boards to answer again: %1 of %2 s</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="136" />
+        <source>answers again after %1 ms</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="137" />
+        <source>answers again at %1 after %2 ms</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="161" />
+        <source>already holds it: nothing sent</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="162" />
+        <source>checked: nothing sent</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="164" />
+        <source>refused, nothing sent: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="165" />
+        <source>kept</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="170" />
+        <source>%1 holds %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="171" />
+        <source>not kept: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="173" />
+        <source>overtaken by another write</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="175" />
+        <source>sent, then cancelled: not confirmed</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="176" />
+        <source>sent, and no answer showed it kept: not confirmed</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="199" />
+        <source>%1 → %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="210" />
+        <source>DHCP</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="210" />
+        <source>fixed</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="217" />
+        <source>two boards answer at this address (MACs %1): nothing written</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="220" />
+        <source>left as it was</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="222" />
+        <source>the port where the boards answer is held by another program</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="223" />
+        <source>refused: nothing written</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="224" />
+        <source>cannot be written: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="227" />
+        <source>another run on this computer holds its lock (%1): nothing written; try again when it is done</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="230" />
+        <source>failed, nothing written: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="237" />
+        <source>One change to the chosen boards</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="269" />
+        <source>&amp;Field</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="270" />
+        <source>&amp;New value</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="307" />
+        <source>Go ahead?</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="312" />
+        <source>C&amp;hange chosen boards ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="315" />
+        <source>&amp;Reboot chosen boards ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="350" />
+        <source>The lift address and the MAC name one board: write them to one board at a time.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="354" />
+        <source>A board on DHCP needs a dynamic console, and the dispatcher, identifier and reserve addresses go only with a dynamic console.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="360" />
+        <source>%1 names no board (a broadcast or network address): every board that hears it would take what is sent there.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="364" />
+        <source>%1 is this computer&apos;s own address, not a board&apos;s.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="368" />
+        <source>Nothing was sent.</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="383" />
+        <source>Write %1 to %n board(s)?
+
+%2
+
+Each board&apos;s configuration is backed up first in a new folder under %3.</source>
+        <translation>
+            <numerusform>Write %1 to %n board?
+
+%2
+
+Each board&apos;s configuration is backed up first in a new folder under %3.</numerusform><numerusform>Write %1 to %n boards?
+
+%2
+
+Each board&apos;s configuration is backed up first in a new folder under %3.</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="432" />
+        <source>no usable answer: nothing written</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="440" />
+        <source>its console is static: the dispatcher, identifier and reserve addresses go only with a dynamic one; nothing written</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="448" />
+        <source>backed up</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="485" />
+        <source>waiting</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="487" />
+        <source>Writing %1 to %n board(s) ...</source>
+        <translation>
+            <numerusform>Writing %1 to %n board ...</numerusform><numerusform>Writing %1 to %n boards ...</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="497" />
+        <source>%1 of %n board(s) kept the write</source>
+        <translation>
+            <numerusform>%1 of %n board kept the write</numerusform><numerusform>%1 of %n boards kept the write</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="500" />
+        <source>%n not kept</source>
+        <translation>
+            <numerusform>%n not kept</numerusform><numerusform>%n not kept</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="501" />
+        <source>%n overtaken</source>
+        <translation>
+            <numerusform>%n overtaken</numerusform><numerusform>%n overtaken</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="502" />
+        <source>%n sent and not confirmed</source>
+        <translation>
+            <numerusform>%n sent and not confirmed</numerusform><numerusform>%n sent and not confirmed</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="503" />
+        <source>%n already held it</source>
+        <translation>
+            <numerusform>%n already held it</numerusform><numerusform>%n already held it</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="504" />
+        <source>%n refused</source>
+        <translation>
+            <numerusform>%n refused</numerusform><numerusform>%n refused</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="505" />
+        <source>%n not written</source>
+        <translation>
+            <numerusform>%n not written</numerusform><numerusform>%n not written</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="506" />
+        <source>%n left as it was</source>
+        <translation>
+            <numerusform>%n left as it was</numerusform><numerusform>%n left as it was</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="512" />
+        <source>Cancelled: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="515" />
+        <source>Each board&apos;s configuration before the write: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="518" />
+        <source>No backup was made; nothing was sent.</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="534" />
+        <source>Reboot %n board(s)? Their lifts lose the connection until they are up again.
+
+%1</source>
+        <translation>
+            <numerusform>Reboot %n board? Their lifts lose the connection until they are up again.
+
+%1</numerusform><numerusform>Reboot %n boards? Their lifts lose the connection until they are up again.
+
+%1</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="566" />
+        <source>still silent after %1 s</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="575" />
+        <source>Rebooting %n board(s) ...</source>
+        <translation>
+            <numerusform>Rebooting %n board ...</numerusform><numerusform>Rebooting %n boards ...</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="588" />
+        <source>Cancelled before any board acknowledged a reboot</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="590" />
+        <source>Cancelled: %n board(s) acknowledged the reboot and are rebooting; the wait for them stopped</source>
+        <translation>
+            <numerusform>Cancelled: %n board acknowledged the reboot and are rebooting; the wait for them stopped</numerusform><numerusform>Cancelled: %n boards acknowledged the reboot and are rebooting; the wait for them stopped</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="595" />
+        <source>%1 of %n board(s) answered again after the reboot</source>
+        <translation>
+            <numerusform>%1 of %n board answered again after the reboot</numerusform><numerusform>%1 of %n boards answered again after the reboot</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="599" />
+        <source>%n still silent after %1 s</source>
+        <translation>
+            <numerusform>%n still silent after %1 s</numerusform><numerusform>%n still silent after %1 s</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="604" />
+        <source>%n not rebooted</source>
+        <translation>
+            <numerusform>%n not rebooted</numerusform><numerusform>%n not rebooted</numerusform></translation>
+    </message>
+</context>
+<context>
     <name>velmar::SiteWindow</name>
     <message>
         <location filename="../site_window.cpp" line="64" />

@@ -100,6 +100,403 @@
     </message>
 </context>
 <context>
+    <name>velmar::MacFields</name>
+    <message>
+        <location filename="../site_window.cpp" line="393" />
+        <source>Reserve address &amp;1</source>
+        <translation>Резервна адреса &amp;1</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="394" />
+        <source>Reserve address &amp;2</source>
+        <translation>Резервна адреса &amp;2</translation>
+    </message>
+    <message>
+        <location filename="../site_window.cpp" line="409" />
+        <source>M&amp;AC</source>
+        <translation>M&amp;AC</translation>
+    </message>
+</context>
+<context>
+    <name>velmar::ManyBoards</name>
+    <message>
+        <location filename="../many_boards.cpp" line="81" />
+        <source>%1: %2 %3 → %4</source>
+        <translation>%1: %2 %3 → %4</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="85" />
+        <source>%1: %2 will hold %3, not %4 (a write cannot carry it)</source>
+        <translation>%1: %2 буде %3, а не %4 (запис цього не переносить)</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="92" />
+        <source>%1: refused: %2</source>
+        <translation>%1: відхилено: %2</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="98" />
+        <source>%1: written meanwhile by another configurator: %2 %3 → %4</source>
+        <translation>%1: тим часом записано іншим конфігуратором: %2 %3 → %4</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="105" />
+        <source>not rebooted: no usable answer</source>
+        <translation>не перезавантажено: немає придатної відповіді</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="111" />
+        <source>rebooting</source>
+        <translation>перезавантажується</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="112" />
+        <source>no acknowledgement: not rebooted</source>
+        <translation>немає підтвердження: не перезавантажено</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="114" />
+        <source>answered without an acknowledgement: not rebooted</source>
+        <translation>відповіла без підтвердження: не перезавантажено</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="117" />
+        <source>unreachable from this computer: not rebooted</source>
+        <translation>недосяжна з цього комп&apos;ютера: не перезавантажено</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="123" />
+        <source>Waiting for %n board(s) to answer again: %1 of %2 s</source>
+        <translation>
+            <numerusform>Очікування, поки %n плата відповість знову: %1 з %2 с</numerusform><numerusform>Очікування, поки %n плати відповідять знову: %1 з %2 с</numerusform><numerusform>Очікування, поки %n плат відповідять знову: %1 з %2 с</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="136" />
+        <source>answers again after %1 ms</source>
+        <translation>відповідає знову через %1 мс</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="137" />
+        <source>answers again at %1 after %2 ms</source>
+        <translation>відповідає знову з %1 через %2 мс</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="161" />
+        <source>already holds it: nothing sent</source>
+        <translation>вже має це: нічого не надіслано</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="162" />
+        <source>checked: nothing sent</source>
+        <translation>перевірено: нічого не надіслано</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="164" />
+        <source>refused, nothing sent: %1</source>
+        <translation>відхилено, нічого не надіслано: %1</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="165" />
+        <source>kept</source>
+        <translation>збережено</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="170" />
+        <source>%1 holds %2</source>
+        <translation>%1 має %2</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="171" />
+        <source>not kept: %1</source>
+        <translation>не збережено: %1</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="173" />
+        <source>overtaken by another write</source>
+        <translation>випереджено іншим записом</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="175" />
+        <source>sent, then cancelled: not confirmed</source>
+        <translation>надіслано, потім скасовано: не підтверджено</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="176" />
+        <source>sent, and no answer showed it kept: not confirmed</source>
+        <translation>надіслано, але жодна відповідь не показала збереження: не підтверджено</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="199" />
+        <source>%1 → %2</source>
+        <translation>%1 → %2</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="210" />
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="210" />
+        <source>fixed</source>
+        <translation>постійна</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="217" />
+        <source>two boards answer at this address (MACs %1): nothing written</source>
+        <translation>за цією адресою відповідають дві плати (MAC %1): нічого не записано</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="220" />
+        <source>left as it was</source>
+        <translation>залишено як було</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="222" />
+        <source>the port where the boards answer is held by another program</source>
+        <translation>порт, на який відповідають плати, зайнятий іншою програмою</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="223" />
+        <source>refused: nothing written</source>
+        <translation>відхилено: нічого не записано</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="224" />
+        <source>cannot be written: %1</source>
+        <translation>не можна записати: %1</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="227" />
+        <source>another run on this computer holds its lock (%1): nothing written; try again when it is done</source>
+        <translation>її блокування тримає інший запуск на цьому комп&apos;ютері (%1): нічого не записано; спробуйте знову, коли він завершиться</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="230" />
+        <source>failed, nothing written: %1</source>
+        <translation>помилка, нічого не записано: %1</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="237" />
+        <source>One change to the chosen boards</source>
+        <translation>Одна зміна для вибраних плат</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="269" />
+        <source>&amp;Field</source>
+        <translation>&amp;Поле</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="270" />
+        <source>&amp;New value</source>
+        <translation>&amp;Нове значення</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="307" />
+        <source>Go ahead?</source>
+        <translation>Продовжити?</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="312" />
+        <source>C&amp;hange chosen boards ...</source>
+        <translation>&amp;Змінити вибрані плати ...</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="315" />
+        <source>&amp;Reboot chosen boards ...</source>
+        <translation>П&amp;ерезавантажити вибрані плати ...</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="350" />
+        <source>The lift address and the MAC name one board: write them to one board at a time.</source>
+        <translation>Адреса ліфта і MAC належать одній платі: записуйте їх по одній платі.</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="354" />
+        <source>A board on DHCP needs a dynamic console, and the dispatcher, identifier and reserve addresses go only with a dynamic console.</source>
+        <translation>Плата на DHCP потребує динамічного пульта, а диспетчер, ідентифікатор і резервні адреси передаються лише з динамічним пультом.</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="360" />
+        <source>%1 names no board (a broadcast or network address): every board that hears it would take what is sent there.</source>
+        <translation>%1 не є адресою плати (широкомовна адреса або адреса мережі): кожна плата, що її чує, прийняла б надіслане туди.</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="364" />
+        <source>%1 is this computer&apos;s own address, not a board&apos;s.</source>
+        <translation>%1 — власна адреса цього комп&apos;ютера, а не плати.</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="368" />
+        <source>Nothing was sent.</source>
+        <translation>Нічого не надіслано.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="383" />
+        <source>Write %1 to %n board(s)?
+
+%2
+
+Each board&apos;s configuration is backed up first in a new folder under %3.</source>
+        <translation>
+            <numerusform>Записати %1 у %n плату?
+
+%2
+
+Спершу конфігурацію кожної плати буде збережено в новій теці в %3.</numerusform><numerusform>Записати %1 у %n плати?
+
+%2
+
+Спершу конфігурацію кожної плати буде збережено в новій теці в %3.</numerusform><numerusform>Записати %1 у %n плат?
+
+%2
+
+Спершу конфігурацію кожної плати буде збережено в новій теці в %3.</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="432" />
+        <source>no usable answer: nothing written</source>
+        <translation>немає придатної відповіді: нічого не записано</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="440" />
+        <source>its console is static: the dispatcher, identifier and reserve addresses go only with a dynamic one; nothing written</source>
+        <translation>її пульт статичний: диспетчер, ідентифікатор і резервні адреси передаються лише з динамічним; нічого не записано</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="448" />
+        <source>backed up</source>
+        <translation>копію збережено</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="485" />
+        <source>waiting</source>
+        <translation>очікує</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="487" />
+        <source>Writing %1 to %n board(s) ...</source>
+        <translation>
+            <numerusform>Запис %1 у %n плату ...</numerusform><numerusform>Запис %1 у %n плати ...</numerusform><numerusform>Запис %1 у %n плат ...</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="497" />
+        <source>%1 of %n board(s) kept the write</source>
+        <translation>
+            <numerusform>%1 з %n плати зберегли запис</numerusform><numerusform>%1 з %n плат зберегли запис</numerusform><numerusform>%1 з %n плат зберегли запис</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="500" />
+        <source>%n not kept</source>
+        <translation>
+            <numerusform>%n не зберегла</numerusform><numerusform>%n не зберегли</numerusform><numerusform>%n не зберегли</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="501" />
+        <source>%n overtaken</source>
+        <translation>
+            <numerusform>%n випереджено</numerusform><numerusform>%n випереджено</numerusform><numerusform>%n випереджено</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="502" />
+        <source>%n sent and not confirmed</source>
+        <translation>
+            <numerusform>%n надіслано й не підтверджено</numerusform><numerusform>%n надіслано й не підтверджено</numerusform><numerusform>%n надіслано й не підтверджено</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="503" />
+        <source>%n already held it</source>
+        <translation>
+            <numerusform>%n вже мала це</numerusform><numerusform>%n вже мали це</numerusform><numerusform>%n вже мали це</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="504" />
+        <source>%n refused</source>
+        <translation>
+            <numerusform>%n відхилено</numerusform><numerusform>%n відхилено</numerusform><numerusform>%n відхилено</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="505" />
+        <source>%n not written</source>
+        <translation>
+            <numerusform>%n не записано</numerusform><numerusform>%n не записано</numerusform><numerusform>%n не записано</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="506" />
+        <source>%n left as it was</source>
+        <translation>
+            <numerusform>%n залишено як було</numerusform><numerusform>%n залишено як було</numerusform><numerusform>%n залишено як було</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="512" />
+        <source>Cancelled: %1</source>
+        <translation>Скасовано: %1</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="515" />
+        <source>Each board&apos;s configuration before the write: %1</source>
+        <translation>Конфігурація кожної плати до запису: %1</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="518" />
+        <source>No backup was made; nothing was sent.</source>
+        <translation>Копію не збережено; нічого не надіслано.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="534" />
+        <source>Reboot %n board(s)? Their lifts lose the connection until they are up again.
+
+%1</source>
+        <translation>
+            <numerusform>Перезавантажити %n плату? Її ліфт втратить зв&apos;язок, доки вона не запрацює знову.
+
+%1</numerusform><numerusform>Перезавантажити %n плати? Їхні ліфти втратять зв&apos;язок, доки вони не запрацюють знову.
+
+%1</numerusform><numerusform>Перезавантажити %n плат? Їхні ліфти втратять зв&apos;язок, доки вони не запрацюють знову.
+
+%1</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="566" />
+        <source>still silent after %1 s</source>
+        <translation>досі мовчить через %1 с</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="575" />
+        <source>Rebooting %n board(s) ...</source>
+        <translation>
+            <numerusform>Перезавантаження %n плати ...</numerusform><numerusform>Перезавантаження %n плат ...</numerusform><numerusform>Перезавантаження %n плат ...</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="588" />
+        <source>Cancelled before any board acknowledged a reboot</source>
+        <translation>Скасовано до того, як будь-яка плата підтвердила перезавантаження</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="590" />
+        <source>Cancelled: %n board(s) acknowledged the reboot and are rebooting; the wait for them stopped</source>
+        <translation>
+            <numerusform>Скасовано: %n плата підтвердила перезавантаження й перезавантажується; очікування на неї зупинено</numerusform><numerusform>Скасовано: %n плати підтвердили перезавантаження й перезавантажуються; очікування на них зупинено</numerusform><numerusform>Скасовано: %n плат підтвердили перезавантаження й перезавантажуються; очікування на них зупинено</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="595" />
+        <source>%1 of %n board(s) answered again after the reboot</source>
+        <translation>
+            <numerusform>%1 з %n плати відповіли знову після перезавантаження</numerusform><numerusform>%1 з %n плат відповіли знову після перезавантаження</numerusform><numerusform>%1 з %n плат відповіли знову після перезавантаження</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="599" />
+        <source>%n still silent after %1 s</source>
+        <translation>
+            <numerusform>%n досі мовчить через %1 с</numerusform><numerusform>%n досі мовчать через %1 с</numerusform><numerusform>%n досі мовчать через %1 с</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../many_boards.cpp" line="604" />
+        <source>%n not rebooted</source>
+        <translation>
+            <numerusform>%n не перезавантажено</numerusform><numerusform>%n не перезавантажено</numerusform><numerusform>%n не перезавантажено</numerusform></translation>
+    </message>
+</context>
+<context>
     <name>velmar::SiteWindow</name>
     <message>
         <location filename="../site_window.cpp" line="64" />

@@ -1,0 +1,10 @@
+#include "system_command.h"
+
+namespace velmar {
+
+QString ThisSystemsCommandStart()
+{
+    return QStringLiteral("ip ");
+}
+
+}  // namespace velmar
