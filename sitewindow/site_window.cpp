@@ -1,11 +1,13 @@
 #include "site_window.h"
 
+#include "audit_view.h"
 #include "backups.h"
 #include "config_file.h"
 #include "discover.h"
 #include "entry_fields.h"
 #include "link.h"
 #include "local_network.h"
+#include "practice_site.h"
 
 #include <QAction>
 #include <QApplication>
@@ -313,6 +315,9 @@ void SiteWindow::buildActions()
     site->addAction(refreshAction_);
     site->addAction(addAction_);
     site->addAction(cancelAction_);
+    site->addSeparator();
+    AddAuditAction(*this, *site, options_.port);
+    AddPracticeMenu(*this, *site);
     site->addSeparator();
     site->addAction(quitAction_);
     QMenu *board = menuBar()->addMenu(tr("&Board"));
