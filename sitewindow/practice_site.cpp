@@ -28,6 +28,8 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace velmar {
 
 namespace {
@@ -105,7 +107,8 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
     const bool one = LoopbackIsOne();
     const quint32 first =
         one ? QHostAddress(QHostAddress::LocalHost).toIPv4Address() : options.first.toIPv4Address();
-    const QString router = QHostAddress((first & 0xFFFFFF00u) | (first % 256 == 1 ? 2 : 1)).toString();
+    // The router at .254, clear of the lifts (at most 200, from .11 or, under Wine, from .1).
+    const QString router = QHostAddress((first & 0xFFFFFF00u) | 254).toString();
     QString text = QStringLiteral("name,lift,mask,router\n");
     for (int i = 0; i < lifts; ++i)
         text += QStringLiteral("%1,%2,255.255.255.0,%3\n")
