@@ -55,6 +55,11 @@ void TestSiteAudit::auditsAPracticeSiteAndEndsItsBoards()
     AuditView view(
         test::freeUdpPort(), [practice] { return practice->running(); }, window.get());
     view.timeoutBox().setValue(3000);
+    QFile workbook(dir.filePath(QStringLiteral("site.xlsx")));
+    QVERIFY(workbook.open(QIODevice::WriteOnly) && workbook.write("PK\x03\x04 a workbook") > 0);
+    workbook.close();
+    view.audit(workbook.fileName());
+    QVERIFY(!view.busy() && view.outcome().text().contains(QStringLiteral("save it as CSV")));
     view.audit(practice->planPath());
     QTRY_VERIFY_WITH_TIMEOUT(!view.busy(), Bound);
     QList<AuditState> states;
@@ -120,6 +125,7 @@ void TestSiteAudit::thePdfRepeatsTheHeadingOnEveryPage()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray pdf = file.readAll();
     QVERIFY(pdf.startsWith("%PDF"));
+    QVERIFY(report.html().contains(QStringLiteral("<h1>Tower &lt;B&gt;</h1>")));
     QVERIFY(pages.size() > 1);
     QCOMPARE(pdf.count("/Type /Page\n"), pages.size());
     for (const QStringList &texts : pages) {
