@@ -118,7 +118,7 @@ AuditView::AuditView(quint16 port, std::function<bool()> practice, QWidget *pare
         updateActions();
         emit audited();
     });
-    mark();
+    markPractice();
     updateActions();
 }
 
@@ -127,7 +127,7 @@ AuditView::~AuditView()
     worker_.cancel();
 }
 
-void AuditView::mark()
+void AuditView::markPractice()
 {
     const bool practice = practice_ && practice_();
     practiceMark_->setVisible(practice);
@@ -154,7 +154,7 @@ void AuditView::audit(const QString &planPath)
 {
     if (worker_.running() || planPath.isEmpty())
         return;
-    mark();
+    markPractice();
     QStringList problems;
     try {
         plan_ = ReadSitePlan(planPath, true, QHostAddress(), problems);
@@ -268,6 +268,9 @@ void AddAuditAction(QMainWindow &window, QMenu &menu, quint16 port)
                     return practice && practice->running();
                 },
                 &window);
+        if (auto *practice = window.findChild<PracticeSite *>(); practice)
+            QObject::connect(practice, &PracticeSite::changed, view, &AuditView::markPractice,
+                             Qt::UniqueConnection);
         view->show();
         view->raise();
         view->activateWindow();

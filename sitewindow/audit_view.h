@@ -30,6 +30,8 @@ public:
     bool saveReport(const QString &path);
     bool savePdf(const QString &path);
     void cancel() { worker_.cancel(); }
+    // Marks the window while a practice site runs (a report keeps what its audit saw).
+    void markPractice();
 
     bool busy() const { return worker_.running(); }
     const AuditReport &report() const { return report_; }
@@ -44,7 +46,6 @@ signals:
 private:
     void classified(const QVariant &result);
     void say(const QString &text);
-    void mark();
     void updateActions();
 
     quint16 port_;
