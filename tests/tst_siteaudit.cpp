@@ -6,6 +6,8 @@
 #include "practice_site.h"
 #include "site_window.h"
 
+#include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -52,8 +54,7 @@ void TestSiteAudit::auditsAPracticeSiteAndEndsItsBoards()
     ReadSitePlan(practice->planPath(), true, QHostAddress(QStringLiteral("127.0.0.2")), problems);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));  // as velmarctl commission takes it
 
-    AuditView view(
-        test::freeUdpPort(), [practice] { return practice->running(); }, window.get());
+    AuditView view(test::freeUdpPort(), [practice] { return practice->running(); });
     view.timeoutBox().setValue(3000);
     QFile workbook(dir.filePath(QStringLiteral("site.xlsx")));
     QVERIFY(workbook.open(QIODevice::WriteOnly) && workbook.write("PK\x03\x04 a workbook") > 0);
@@ -80,6 +81,14 @@ void TestSiteAudit::auditsAPracticeSiteAndEndsItsBoards()
     QVERIFY(html.contains(QStringLiteral("<li><b>silent</b>: check power and cable, then audit again</li>")));
     QVERIFY(html.contains(QStringLiteral("<td class=\"trouble\">two boards</td>")));
     QCOMPARE(html.count(QStringLiteral("<thead>")), 1);
+
+    // From the window's menu, the audit opens on the practice's plan, marked.
+    for (QAction *action : window->findChildren<QAction *>())
+        if (action->text().contains(QStringLiteral("udit against")))
+            action->trigger();
+    auto *opened = window->findChild<AuditView *>();
+    QVERIFY(opened && opened->isVisible() && opened->windowTitle().contains(QStringLiteral("PRACTICE")));
+    QCOMPARE(opened->report().planPath, QDir::toNativeSeparators(practice->planPath()));
 
     // The boards end with the window.
     int ended = 0;
