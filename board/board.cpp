@@ -213,17 +213,22 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
     const std::string_view view = ViewOf(datagram);
     if (auto selector = ParseReadRequest(view)) {
         if (*selector == SelectorWorking)
-            answer(socket, ConfigReply(working_), QStringLiteral("ConfigReply working"), peer, peerPort);
+            reply(socket, working_, QStringLiteral("ConfigReply working"), peer, peerPort);
         else if (*selector == SelectorStored)
-            answer(socket, ConfigReply(stored_.config), QStringLiteral("ConfigReply stored"), peer, peerPort);
+            reply(socket, stored_.config, QStringLiteral("ConfigReply stored"), peer, peerPort);
         return;
     }
     if (auto write = ParseConfigWrite(view)) {
         if (!options_.faults.ignoreWrites) {
             StoredConfig next = stored_;
-            next.config.record = write->record;
-            next.config.boardDhcp = write->boardDhcp;
-            next.rayNumber = write->rayNumber;
+            if (options_.faults.partialWrites) {
+                next.config.record.liftIp = write->record.liftIp;
+                next.config.record.mac = write->record.mac;
+            } else {
+                next.config.record = write->record;
+                next.config.boardDhcp = write->boardDhcp;
+                next.rayNumber = write->rayNumber;
+            }
             // A board whose memory cannot take the write keeps what it had, and answers with that.
             QString error;
             if (options_.statePath.isEmpty() || WriteConfigFile(options_.statePath, next, error))
@@ -232,7 +237,7 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
                 std::fprintf(stderr, "velmar-board %s: write not kept: %s\n",
                              qPrintable(options_.address.toString()), qPrintable(error));
         }
-        answer(socket, ConfigReply(stored_.config), QStringLiteral("ConfigReply stored"), peer, peerPort);
+        reply(socket, stored_.config, QStringLiteral("ConfigReply stored"), peer, peerPort);
         return;
     }
     const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -261,6 +266,18 @@ void StandInBoard::handle(QUdpSocket *socket, const QByteArray &datagram, const 
             moveToStoredAddress();
             note(port, peer, peerPort, QStringLiteral("up again"));
         });
+    }
+}
+
+void StandInBoard::reply(QUdpSocket *socket, const BoardConfig &config, const QString &kind,
+                         const QHostAddress &peer, quint16 peerPort)
+{
+    answer(socket, ConfigReply(config), kind, peer, peerPort);
+    // Its twin holds what it holds but for the MAC, and answers too: a unicast on loopback reaches both.
+    if (options_.faults.twin) {
+        BoardConfig twin = config;
+        twin.record.mac = *options_.faults.twin;
+        answer(socket, ConfigReply(twin), kind + QStringLiteral(" (twin)"), peer, peerPort);
     }
 }
 

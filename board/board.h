@@ -30,6 +30,8 @@ struct BoardFaults
     bool filterByte = false;      // replies carry 4 at offset 10
     bool withoutVersion = false;  // replies lack "VER"
     bool ignoreWrites = false;    // writes are answered but not kept
+    bool partialWrites = false;   // a write keeps its lift address and MAC, nothing else
+    std::optional<Mac> twin;      // a second board with this MAC answers beside it, at its address
 };
 
 // The state of a board first started on this address.
@@ -84,6 +86,8 @@ private:
     void moveToStoredAddress();
     void receive(QUdpSocket *socket);
     void handle(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &peer, quint16 peerPort);
+    void reply(QUdpSocket *socket, const BoardConfig &config, const QString &kind, const QHostAddress &peer,
+               quint16 peerPort);
     void answer(QUdpSocket *socket, Bytes frame, const QString &kind, const QHostAddress &peer,
                 quint16 peerPort);
     void note(quint16 port, const QHostAddress &peer, quint16 peerPort, const QString &what);

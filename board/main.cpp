@@ -9,11 +9,13 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cstdio>
 #include <memory>
+#include <thread>
 #include <vector>
 
 using namespace velmar;
@@ -87,6 +89,12 @@ int main(int argc, char *argv[])
         {"filter4", "Fault: replies carry 4 at offset 10."},
         {"no-ver", "Fault: replies lack the \"VER\" version block."},
         {"ignore-writes", "Fault: answer configuration writes without keeping them."},
+        {"partial-writes", "Fault: keep only the lift address and MAC of a configuration write."},
+        {"twin", "Fault: a second board with this MAC answers beside each board, at its address.",
+         "XX:XX:XX:XX:XX:XX"},
+        {"exit-with-input",
+         "End when standard input closes: started by another program through a pipe, the boards end "
+         "with it, even when it crashed."},
         {"seed", "Seed of the --drop choice (default 1).", "N", "1"},
         {"report-to",
          "Send a copy of every reply to ADDRESS:PORT as well, where velmarctl watch --port PORT "
@@ -139,6 +147,9 @@ int main(int argc, char *argv[])
     options.faults.filterByte = parser.isSet("filter4");
     options.faults.withoutVersion = parser.isSet("no-ver");
     options.faults.ignoreWrites = parser.isSet("ignore-writes");
+    options.faults.partialWrites = parser.isSet("partial-writes");
+    if (parser.isSet("twin") && !(options.faults.twin = ParseMac(parser.value("twin"))))
+        fail("--twin takes six hexadecimal pairs, not \"" + parser.value("twin") + "\"");
     if (parser.isSet("report-to")) {
         const QString text = parser.value("report-to");
         const qsizetype colon = text.lastIndexOf(':');
@@ -177,5 +188,19 @@ int main(int argc, char *argv[])
     std::fflush(stderr);
 
     OnInterrupt(&app, [] { QCoreApplication::quit(); });
+    // The pipe's other end closes when the program that started the boards ends, however it ends. The
+    // read blocks, so it waits on a thread of its own, left to the process's end.
+    if (parser.isSet("exit-with-input")) {
+        std::thread([] {
+            QFile input;
+            if (input.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
+                char buffer[256];
+                while (input.read(buffer, sizeof buffer) > 0) {
+                }
+            }
+            QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                      Qt::QueuedConnection);
+        }).detach();
+    }
     return app.exec();
 }

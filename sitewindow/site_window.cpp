@@ -1,5 +1,6 @@
 #include "site_window.h"
 
+#include "audit_view.h"
 #include "backups.h"
 #include "board_panel.h"
 #include "config_file.h"
@@ -8,6 +9,7 @@
 #include "link.h"
 #include "local_network.h"
 #include "many_boards.h"
+#include "practice_site.h"
 
 #include <QAction>
 #include <QApplication>
@@ -322,6 +324,9 @@ void SiteWindow::buildActions()
     site->addAction(refreshAction_);
     site->addAction(addAction_);
     site->addAction(cancelAction_);
+    site->addSeparator();
+    AddAuditAction(*this, *site, options_.port);
+    AddPracticeMenu(*this, *site);
     site->addSeparator();
     site->addAction(quitAction_);
     QMenu *board = menuBar()->addMenu(tr("&Board"));

@@ -60,6 +60,7 @@ private slots:
     void stateSurvivesRestartsAndDamageIsReported();
     void faults_data();
     void faults();
+    void keepsPartOfAWrite();
     void garbageIsLoggedAndIgnored();
     void programStopsOnSigtermAndRejectsBadOptions();
 };
@@ -236,6 +237,9 @@ void TestBoard::faults_data()
     QTest::newRow("ignores writes") << FaultCase{
         [](BoardFaults &f) { f.ignoreWrites = true; }, 2, 100, true,
         [](const DecodedDatagram &, int, qint64, bool same) { return same; }};
+    QTest::newRow("a twin answers too")
+        << FaultCase{[](BoardFaults &f) { f.twin = Mac{0x00, 0x1E, 9, 9, 9, 9}; }, 4, 100, false,
+                     [](const DecodedDatagram &, int, qint64, bool) { return true; }};
 }
 
 void TestBoard::faults()
@@ -265,6 +269,26 @@ void TestBoard::faults()
     const QNetworkDatagram &first = peer.socket.received[0];
     QCOMPARE(first.data().size(), fault.length);
     QVERIFY(fault.holds(decode(first), first.senderPort(), clock.elapsed(), board.stored() == before));
+}
+
+// A board that keeps only the lift address and MAC of a write: its mask stays.
+void TestBoard::keepsPartOfAWrite()
+{
+    BoardOptions options;
+    options.address = test::uniqueLoopback();
+    options.faults.partialWrites = true;
+    StandInBoard board(options);
+    QString error;
+    QVERIFY(board.start(error));
+    const ConfigRecord before = board.stored().config.record;
+    Peer peer;
+    peer.send(ConfigWrite(sampleWrite(options.address)), options.address, wire::WritePort);
+    QTRY_COMPARE(peer.socket.received.size(), 1);
+    const ConfigRecord &after = board.stored().config.record;
+    QCOMPARE(after.liftIp, sampleWrite(options.address).record.liftIp);
+    QCOMPARE(after.mac, sampleWrite(options.address).record.mac);
+    QCOMPARE(after.netMask, before.netMask);
+    QCOMPARE(after.dispatcherIp, before.dispatcherIp);
 }
 
 void TestBoard::garbageIsLoggedAndIgnored()

@@ -1,10 +1,13 @@
 // Pictures of the real windows for the README: the configurator fresh, and after the README's first two
 // steps (the board's address typed, "Прочитати" pressed) against a stand-in board; the site window in
-// Ukrainian with three stand-in boards added by address, one of them written.
+// Ukrainian with three stand-in boards added by address, one of them written; a practice site in it, and
+// its audit.
 
+#include "audit_view.h"
 #include "board.h"
 #include "form_fixture.h"
 #include "loopback.h"
+#include "practice_site.h"
 #include "site_window.h"
 #include "startup.h"
 
@@ -12,6 +15,7 @@
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
@@ -91,5 +95,32 @@ int main(int argc, char **argv)
     site.view().resizeColumnsToContents();
     QTest::qWait(300);
     site.grab().save(folder + "/site-window.png");
+
+    // A practice site of five lifts: two boards answer for the second, the last is silent.
+    auto *practice = site.findChild<PracticeSite *>();
+    PracticeOptions practiceOptions;
+    practiceOptions.folder = settings.path();
+    practiceOptions.lifts = 5;
+    practiceOptions.partial = practiceOptions.slow = true;
+    if (!practice->start(practiceOptions, error))
+        qFatal("%s", qPrintable(error));
+    site.addBoards(practice->range());
+    settle();
+    site.view().resizeColumnsToContents();
+    QTest::qWait(300);
+    site.grab().save(folder + "/site-practice.png");
+    AuditView audit(
+        test::freeUdpPort(), [practice] { return practice->running(); }, &site);
+    audit.resize(1100, 520);
+    audit.show();
+    audit.audit(practice->planPath());
+    QDeadlineTimer deadline(60000);
+    do
+        QTest::qWait(50);
+    while (audit.busy() && !deadline.hasExpired());
+    audit.table().resizeColumnsToContents();
+    QTest::qWait(300);
+    audit.grab().save(folder + "/site-audit.png");
+    practice->stop();
     return 0;
 }

@@ -904,4 +904,407 @@ Send it anyway?</source>
         <translation>%1 %2: не збережено (плата має %3)</translation>
     </message>
 </context>
+<context>
+    <name>velmar::AuditReport</name>
+    <message>
+        <location filename="../audit_report.cpp" line="31" />
+        <source>as planned</source>
+        <translation>як у плані</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="32" />
+        <source>differs</source>
+        <translation>відрізняється</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="33" />
+        <source>moved</source>
+        <translation>переміщена</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="34" />
+        <source>reboot pending</source>
+        <translation>чекає перезапуску</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="35" />
+        <source>silent</source>
+        <translation>мовчить</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="36" />
+        <source>two boards</source>
+        <translation>дві плати</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="37" />
+        <source>not in plan</source>
+        <translation>немає в плані</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="45" />
+        <source>%1, reboot pending</source>
+        <translation>%1, чекає перезапуску</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="68" />
+        <source>write the planned values: choose the board in the site window, set the fields named and write it</source>
+        <translation>запишіть значення з плану: виберіть плату у вікні об&apos;єкта, виправте названі поля й запишіть її</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="71" />
+        <source>give the board its planned address: write its planned lift address, then restart it</source>
+        <translation>дайте платі адресу з плану: запишіть її адресу ліфта з плану, потім перезапустіть плату</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="72" />
+        <source>restart the board so that it runs what it stored</source>
+        <translation>перезапустіть плату, щоб вона працювала з тим, що зберегла</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="73" />
+        <source>check power and cable, then audit again</source>
+        <translation>перевірте живлення й кабель, потім перевірте об&apos;єкт ще раз</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="74" />
+        <source>disconnect one, commission it again</source>
+        <translation>від&apos;єднайте одну й налаштуйте її заново</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="75" />
+        <source>a board the plan does not name: add it to the plan, or disconnect it</source>
+        <translation>плата, якої немає в плані: додайте її до плану або від&apos;єднайте</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../audit_report.cpp" line="82" />
+        <source>Audit of %1 (%n lift(s)), %2</source>
+        <translation>
+            <numerusform>Перевірка %1 (%n ліфт), %2</numerusform><numerusform>Перевірка %1 (%n ліфти), %2</numerusform><numerusform>Перевірка %1 (%n ліфтів), %2</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="84" />
+        <source>PRACTICE SITE, not a real one: %1</source>
+        <translation>НАВЧАЛЬНИЙ ОБ&apos;ЄКТ, не справжній: %1</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../audit_report.cpp" line="89" />
+        <source>%n lift(s): </source>
+        <translation>
+            <numerusform>%n ліфт: </numerusform><numerusform>%n ліфти: </numerusform><numerusform>%n ліфтів: </numerusform></translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="90" />
+        <source>%1 as planned, %2 differ, %3 moved, %4 silent, %5 with two boards; %6 with a reboot pending; %7 board(s) not in plan, %8 other address(es) with two boards</source>
+        <translation>як у плані: %1, відрізняються: %2, переміщені: %3, мовчать: %4, з двома платами: %5; чекають перезапуску: %6; плат поза планом: %7, інших адрес із двома платами: %8</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="115" />
+        <source>lift</source>
+        <translation>ліфт</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="115" />
+        <source>address</source>
+        <translation>адреса</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="115" />
+        <source>state</source>
+        <translation>стан</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="115" />
+        <source>details</source>
+        <translation>подробиці</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="123" />
+        <location filename="../audit_report.cpp" line="211" />
+        <location filename="../audit_report.cpp" line="219" />
+        <source>%1 (practice site)</source>
+        <translation>%1 (навчальний об&apos;єкт)</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="133" />
+        <source>en</source>
+        <comment>the language code of the report page</comment>
+        <translation>uk</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="210" />
+        <source>%1, %2, page %3</source>
+        <translation>%1, %2, сторінка %3</translation>
+    </message>
+</context>
+<context>
+    <name>velmar::AuditView</name>
+    <message>
+        <location filename="../audit_view.cpp" line="28" />
+        <location filename="../audit_view.cpp" line="135" />
+        <source>Audit of a site</source>
+        <translation>Перевірка об&apos;єкта</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="36" />
+        <source>&amp;Open plan and audit ...</source>
+        <translation>&amp;Відкрити план і перевірити ...</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="37" />
+        <source>&amp;Audit again</source>
+        <translation>Перевірити &amp;ще раз</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="38" />
+        <source>&amp;Save report ...</source>
+        <translation>&amp;Зберегти звіт ...</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="39" />
+        <source>&amp;Print / PDF ...</source>
+        <translation>&amp;Друк / PDF ...</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="40" />
+        <source>P&amp;rint ...</source>
+        <translation>Дру&amp;кувати ...</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="42" />
+        <source>&amp;Cancel</source>
+        <translation>&amp;Скасувати</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="44" />
+        <source>The site&apos;s plan</source>
+        <translation>План об&apos;єкта</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="45" />
+        <source>Plans (*.csv *.txt);;All files (*)</source>
+        <translation>Плани (*.csv *.txt);;Усі файли (*)</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="52" />
+        <source>Save report</source>
+        <translation>Зберегти звіт</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="53" />
+        <source>Web pages (*.html)</source>
+        <translation>Веб-сторінки (*.html)</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="58" />
+        <source>Save report as PDF</source>
+        <translation>Зберегти звіт як PDF</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="59" />
+        <source>PDF (*.pdf)</source>
+        <translation>PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="66" />
+        <source>&amp;Audit</source>
+        <translation>&amp;Перевірка</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="67" />
+        <source>Audit</source>
+        <translation>Перевірка</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="77" />
+        <source> ms</source>
+        <translation> мс</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="78" />
+        <source>How long to wait for each answer</source>
+        <translation>Скільки чекати на кожну відповідь</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="105" />
+        <source>PRACTICE SITE: stand-in boards on this computer</source>
+        <translation>НАВЧАЛЬНИЙ ОБ&apos;ЄКТ: імітовані плати на цьому комп&apos;ютері</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="113" />
+        <source>Cancelled: %1</source>
+        <translation>Скасовано: %1</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="115" />
+        <source>UDP port %1, where the boards answer, is held by another program (the configurator?): close it, then try again</source>
+        <translation>UDP-порт %1, на який відповідають плати, зайнятий іншою програмою (конфігуратором?): закрийте її й спробуйте знову</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="135" />
+        <source>Audit of a site: PRACTICE SITE</source>
+        <translation>Перевірка об&apos;єкта: НАВЧАЛЬНИЙ ОБ&apos;ЄКТ</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="168" />
+        <source>The plan cannot be used, nothing read:</source>
+        <translation>План не можна використати, нічого не прочитано:</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="190" />
+        <source>subnet %1 has %2 addresses; read are %3 of them around its lifts</source>
+        <translation>підмережа %1 має %2 адрес; прочитано %3 з них довкола її ліфтів</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="196" />
+        <source>nothing audited</source>
+        <translation>нічого не перевірено</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="199" />
+        <source>Reading the site against %1 (%2) ...</source>
+        <translation>Читання об&apos;єкта за планом %1 (%2) ...</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="240" />
+        <location filename="../audit_view.cpp" line="251" />
+        <source>Cannot write %1: %2</source>
+        <translation>Не вдалося записати %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="243" />
+        <location filename="../audit_view.cpp" line="254" />
+        <source>Report saved in %1</source>
+        <translation>Звіт збережено в %1</translation>
+    </message>
+    <message>
+        <location filename="../audit_view.cpp" line="260" />
+        <source>A&amp;udit against a plan ...</source>
+        <translation>Пе&amp;ревірити за планом ...</translation>
+    </message>
+</context>
+<context>
+    <name>velmar::PracticeSite</name>
+    <message>
+        <location filename="../practice_site.cpp" line="43" />
+        <source>there is no folder %1</source>
+        <translation>немає теки %1</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="46" />
+        <source>practice site %1</source>
+        <translation>навчальний об&apos;єкт %1</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="53" />
+        <source>cannot make a folder in %1</source>
+        <translation>не вдалося створити теку в %1</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="98" />
+        <source>velmar-board is not beside this program</source>
+        <translation>velmar-board немає поруч із цією програмою</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="110" />
+        <source>Lift %1</source>
+        <translation>Ліфт %1</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="113" />
+        <source>the practice&apos;s addresses cannot make a plan: %1</source>
+        <translation>з адрес навчального об&apos;єкта не складається план: %1</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="120" />
+        <source>practice-plan</source>
+        <translation>навчальний-план</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="164" />
+        <source>a stand-in board did not start: %1</source>
+        <translation>імітована плата не запустилася: %1</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="194" />
+        <source>Start a &amp;practice site ...</source>
+        <translation>Запустити &amp;навчальний об&apos;єкт ...</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="195" />
+        <source>&amp;End the practice site</source>
+        <translation>&amp;Завершити навчальний об&apos;єкт</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="196" />
+        <source>PRACTICE SITE: stand-in boards on this computer</source>
+        <translation>НАВЧАЛЬНИЙ ОБ&apos;ЄКТ: імітовані плати на цьому комп&apos;ютері</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="203" />
+        <source>%1: PRACTICE SITE</source>
+        <translation>%1: НАВЧАЛЬНИЙ ОБ&apos;ЄКТ</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="210" />
+        <location filename="../practice_site.cpp" line="265" />
+        <source>Practice site</source>
+        <translation>Навчальний об&apos;єкт</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="212" />
+        <source>Stand-in boards on this computer and a plan that names them, to rehearse a search, a commissioning and an audit without hardware. They end with the practice or the window.</source>
+        <translation>Імітовані плати на цьому комп&apos;ютері та план, що їх називає, щоб відпрацювати пошук, налаштування й перевірку без обладнання. Вони завершуються разом із навчанням або вікном.</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="220" />
+        <source>Lifts in the plan</source>
+        <translation>Ліфтів у плані</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="221" />
+        <source>a silent board (the last lift has none)</source>
+        <translation>плата, що мовчить (в останнього ліфта її немає)</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="222" />
+        <source>two boards on one address</source>
+        <translation>дві плати на одній адресі</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="223" />
+        <source>a board that keeps only part of a write</source>
+        <translation>плата, що зберігає лише частину запису</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="224" />
+        <source>a slow board (answers after 0.3 s)</source>
+        <translation>повільна плата (відповідає через 0,3 с)</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="230" />
+        <source>Here every loopback address is one: one board runs, the other lifts are silent.</source>
+        <translation>Тут усі адреси loopback — одна: працює одна плата, інші ліфти мовчать.</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="237" />
+        <source>Choose ...</source>
+        <translation>Вибрати ...</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="240" />
+        <source>Folder of the practice&apos;s plan</source>
+        <translation>Тека плану навчального об&apos;єкта</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="247" />
+        <source>Plan&apos;s folder</source>
+        <translation>Тека плану</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="268" />
+        <source>Practice site: boards at %1, the plan in %2</source>
+        <translation>Навчальний об&apos;єкт: плати на %1, план у %2</translation>
+    </message>
+</context>
 </TS>
