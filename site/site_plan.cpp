@@ -11,7 +11,6 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <bit>
 
 namespace velmar {
 
@@ -491,30 +490,6 @@ QString CommissionLogPath(const QString &planPath)
 {
     const QFileInfo info(planPath);
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".log.csv"));
-}
-
-QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, const QHostAddress &at)
-{
-    QStringList problems;
-    const std::optional<LocalSubnet> atSubnet = SubnetHolding(subnets, at);
-    for (const SitePlanRow &row : plan.rows) {
-        const QHostAddress lift = HostAddressOf(*row.changes.lift);
-        if (lift.isLoopback() || SubnetHolding(subnets, lift))
-            continue;
-        const QHostAddress mask = HostAddressOf(*row.changes.mask);
-        const quint32 bits = mask.toIPv4Address();  // a run of ones: the guard refuses any other mask
-        problems << QStringLiteral(
-                        "line %1 (%2): this computer has no address in %3/%4, where the board "
-                        "answers after its reboot: it could not be found there; give this computer "
-                        "an address there first (%5)")
-                        .arg(row.line)
-                        .arg(row.name, QHostAddress(lift.toIPv4Address() & bits).toString())
-                        .arg(std::popcount(bits))
-                        .arg(HowToReach(atSubnet ? &*atSubnet : nullptr, lift, mask,
-                                        HostAddressOf(row.changes.router.value_or(Ipv4{})))
-                                 .join(QStringLiteral("; ")));
-    }
-    return problems;
 }
 
 // A separator the record's header names beyond doubt: not a letter, digit, blank, quote or backslash.

@@ -70,10 +70,6 @@ SitePlan ReadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
 QString RecordLine(const QStringList &fields, QChar separator = QLatin1Char(','));
 QStringList RecordFields(const QString &line, QChar separator = QLatin1Char(','));
 
-// The rows whose lift address lies in none of `subnets` (loopback aside), each with the commands that
-// give this computer an address there, on the interface of `at`.
-QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, const QHostAddress &at);
-
 // The record beside the plan: PLAN.log.csv.
 QString CommissionLogPath(const QString &planPath);
 
