@@ -177,6 +177,12 @@ CommissionRecord CommissionRecord::Read(const QByteArray &bytes, CsvForm::Encodi
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
     if (ascii || !IsUtf8(bytes))
         return Parse(RecordTexts(bytes, true, path), false, true, path);
+    return ReadEither(bytes, path, rows);
+}
+
+CommissionRecord CommissionRecord::ReadEither(const QByteArray &bytes, const QString &path,
+                                              const QSet<QString> &rows)
+{
     auto attempt = [&](bool windows1251) -> std::optional<CommissionRecord> {
         try {
             CommissionRecord record = Parse(RecordTexts(bytes, windows1251, path), false, windows1251, path);
@@ -260,11 +266,16 @@ QString ColumnOf(const QString &heading)
 
 const QStringList Required = {"name", "lift", "mask", "router"};
 
-// The row's values, or the reason it cannot be used.
-QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
+// The address columns, each into its field of the changes; the first reason one cannot be used.
+QString ParseAddresses(const QHash<QString, QString> &cell, Changes &c)
 {
-    Changes &c = row.changes;
-    for (const char *name : {"lift", "mask", "router", "dispatcher"}) {
+    const std::pair<const char *, std::optional<Ipv4> Changes::*> columns[] = {
+        {"lift", &Changes::lift},
+        {"mask", &Changes::mask},
+        {"router", &Changes::router},
+        {"dispatcher", &Changes::dispatcher},
+    };
+    for (const auto &[name, field] : columns) {
         const QString text = cell.value(QLatin1String(name));
         if (text.isEmpty() && Required.contains(QLatin1String(name)))
             return QStringLiteral("no %1").arg(QLatin1String(name));
@@ -273,11 +284,14 @@ QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
         const auto ip = ParseIp(text);
         if (!ip)
             return QStringLiteral("%1 \"%2\" is not an IPv4 address").arg(QLatin1String(name), text);
-        (QLatin1String(name) == QLatin1String("lift")     ? c.lift
-         : QLatin1String(name) == QLatin1String("mask")   ? c.mask
-         : QLatin1String(name) == QLatin1String("router") ? c.router
-                                                          : c.dispatcher) = ip;
+        c.*field = ip;
     }
+    return {};
+}
+
+QString ParseMacAndIdent(const QHash<QString, QString> &cell, SitePlanRow &row)
+{
+    Changes &c = row.changes;
     if (const QString mac = cell.value(QStringLiteral("mac")); !mac.isEmpty()) {
         if (!(c.mac = ParseMac(mac)))
             return QStringLiteral("mac \"%1\" is not six hexadecimal pairs").arg(mac);
@@ -290,20 +304,34 @@ QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
             return QStringLiteral("ident \"%1\" is not 0 to 65535").arg(ident);
         c.ident = static_cast<std::uint16_t>(value);
     }
-    auto choice = [&](const char *name, const char *off, const char *on, std::optional<bool> &into) {
-        const QString text = cell.value(QLatin1String(name)).toLower();
-        if (text.isEmpty())
-            return QString();
-        if (text == QLatin1String(off) || text == QLatin1String(on)) {
-            into = text == QLatin1String(on);
-            return QString();
-        }
-        return QStringLiteral("%1 \"%2\" is neither %3 nor %4")
-            .arg(QLatin1String(name), text, QLatin1String(off), QLatin1String(on));
-    };
-    QString why = choice("console", "static", "dynamic", c.consoleDynamic);
+    return {};
+}
+
+// A column of two words, `off` or `on`, in any case; empty leaves the board's setting as it is.
+QString ParseChoice(const QHash<QString, QString> &cell, const char *name, const char *off, const char *on,
+                    std::optional<bool> &into)
+{
+    const QString text = cell.value(QLatin1String(name)).toLower();
+    if (text.isEmpty())
+        return {};
+    if (text == QLatin1String(off) || text == QLatin1String(on)) {
+        into = text == QLatin1String(on);
+        return {};
+    }
+    return QStringLiteral("%1 \"%2\" is neither %3 nor %4")
+        .arg(QLatin1String(name), text, QLatin1String(off), QLatin1String(on));
+}
+
+// The row's values, or the first reason it cannot be used.
+QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
+{
+    QString why = ParseAddresses(cell, row.changes);
     if (why.isEmpty())
-        why = choice("board", "static", "dhcp", c.boardDhcp);
+        why = ParseMacAndIdent(cell, row);
+    if (why.isEmpty())
+        why = ParseChoice(cell, "console", "static", "dynamic", row.changes.consoleDynamic);
+    if (why.isEmpty())
+        why = ParseChoice(cell, "board", "static", "dhcp", row.changes.boardDhcp);
     return why;
 }
 
@@ -366,38 +394,12 @@ QString CsvForm::describe() const
                                       : QStringLiteral(", separated by \"%1\"").arg(separator));
 }
 
-SitePlan ParseSitePlan(const QByteArray &bytes)
+namespace {
+
+// The header's columns, each by the name the tool knows it by (empty for one it does not use). The
+// headings it does not use, and what is wrong with the header, go into `plan`.
+QStringList ReadHeader(const QStringList &header, int line, SitePlan &plan)
 {
-    SitePlan plan;
-    // A workbook is no plan: a spreadsheet saves it as CSV on request.
-    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("\xD0\xCF\x11\xE0")) {
-        plan.problems << QStringLiteral(
-            "this is a spreadsheet workbook (.xlsx, .ods or .xls), not CSV: save it "
-            "as CSV (comma- or semicolon-separated) and give that file");
-        return plan;
-    }
-    QString text;
-    plan.form = CsvForm::Read(bytes, text);
-    plan.reading = plan.form.describe();
-    const QChar separator = plan.form.separator;
-    QList<int> unclosed;
-    QList<QStringList> records = CsvRecords(text, separator, true, &unclosed);
-    // A line whose quote is never closed would take the rest of the line, separators too, for one field.
-    for (int index : unclosed)
-        plan.problems << QStringLiteral("line %1: a quote (\") opened and never closed").arg(index + 1);
-    if (!plan.problems.isEmpty())
-        return plan;
-    int line = 0;
-    while (!records.isEmpty() && records.first().join(QString()).isEmpty()) {
-        records.removeFirst();
-        ++line;
-    }
-    if (records.isEmpty()) {
-        plan.problems << QStringLiteral("the plan is empty");
-        return plan;
-    }
-    const QStringList header = records.takeFirst();
-    ++line;
     // Columns the tool does not use (notes, say) stay in the file and are passed over.
     QStringList columns;
     QHash<QString, QString> headings;
@@ -419,25 +421,37 @@ SitePlan ParseSitePlan(const QByteArray &bytes)
     for (const QString &column : Required)
         if (!headings.contains(column))
             plan.problems << QStringLiteral("line %1: no column \"%2\"").arg(line).arg(column);
-    if (!plan.problems.isEmpty())
-        return plan;
+    return columns;
+}
+
+// One row under the header, or the reason it cannot be used. `names`: the rows' names before it.
+QString ReadRow(const QStringList &record, const QStringList &columns, const QSet<QString> &names,
+                SitePlanRow &row)
+{
+    QHash<QString, QString> cell;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        if (!columns[i].isEmpty())
+            cell.insert(columns[i], record.value(i));
+    row.name = cell.value(QStringLiteral("name"));
+    QString why = row.name.isEmpty() ? QStringLiteral("no name") : ParseRow(cell, row);
+    if (why.isEmpty() && names.contains(row.name))
+        why = QStringLiteral("a second row named \"%1\"").arg(row.name);
+    if (record.size() > columns.size())
+        why = QStringLiteral("more fields than columns");
+    return why;
+}
+
+// The rows after the header, which is on line `line`.
+void ReadRows(const QList<QStringList> &records, const QStringList &columns, int line, SitePlan &plan)
+{
     QSet<QString> names;
     for (const QStringList &record : records) {
         ++line;
         if (record.join(QString()).isEmpty())
             continue;
-        QHash<QString, QString> cell;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            if (!columns[i].isEmpty())
-                cell.insert(columns[i], record.value(i));
         SitePlanRow row;
-        row.name = cell.value(QStringLiteral("name"));
         row.line = line;
-        QString why = row.name.isEmpty() ? QStringLiteral("no name") : ParseRow(cell, row);
-        if (why.isEmpty() && names.contains(row.name))
-            why = QStringLiteral("a second row named \"%1\"").arg(row.name);
-        if (record.size() > header.size())
-            why = QStringLiteral("more fields than columns");
+        const QString why = ReadRow(record, columns, names, row);
         if (!why.isEmpty()) {
             plan.problems << QStringLiteral("line %1 (%2): %3").arg(line).arg(row.name, why);
             continue;
@@ -445,6 +459,43 @@ SitePlan ParseSitePlan(const QByteArray &bytes)
         names.insert(row.name);
         plan.rows << row;
     }
+}
+
+}  // namespace
+
+SitePlan ParseSitePlan(const QByteArray &bytes)
+{
+    SitePlan plan;
+    // A workbook is no plan: a spreadsheet saves it as CSV on request.
+    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("\xD0\xCF\x11\xE0")) {
+        plan.problems << QStringLiteral(
+            "this is a spreadsheet workbook (.xlsx, .ods or .xls), not CSV: save it "
+            "as CSV (comma- or semicolon-separated) and give that file");
+        return plan;
+    }
+    QString text;
+    plan.form = CsvForm::Read(bytes, text);
+    plan.reading = plan.form.describe();
+    QList<int> unclosed;
+    QList<QStringList> records = CsvRecords(text, plan.form.separator, true, &unclosed);
+    // A line whose quote is never closed would take the rest of the line, separators too, for one field.
+    for (int index : unclosed)
+        plan.problems << QStringLiteral("line %1: a quote (\") opened and never closed").arg(index + 1);
+    if (!plan.problems.isEmpty())
+        return plan;
+    int line = 0;
+    while (!records.isEmpty() && records.first().join(QString()).isEmpty()) {
+        records.removeFirst();
+        ++line;
+    }
+    if (records.isEmpty()) {
+        plan.problems << QStringLiteral("the plan is empty");
+        return plan;
+    }
+    const QStringList columns = ReadHeader(records.takeFirst(), ++line, plan);
+    if (!plan.problems.isEmpty())
+        return plan;
+    ReadRows(records, columns, line, plan);
     if (plan.rows.isEmpty() && plan.problems.isEmpty())
         plan.problems << QStringLiteral("the plan has a header but no rows");
     return plan;

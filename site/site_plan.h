@@ -90,6 +90,9 @@ struct CommissionRecord
                                  const QSet<QString> &rows = {});
 
 private:
+    // A record without a mark beside a Windows-1251 plan, in bytes that read as either encoding.
+    static CommissionRecord ReadEither(const QByteArray &bytes, const QString &path,
+                                       const QSet<QString> &rows);
     static CommissionRecord Parse(const QStringList &texts, bool mark, bool windows1251, const QString &path);
 };
 
