@@ -337,49 +337,63 @@ QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
 
 }  // namespace
 
-CsvForm CsvForm::Read(const QByteArray &bytes, QString &text)
+namespace {
+
+// The file's text, and its encoding: UTF-16 by its mark, else UTF-8 where the bytes are, else Windows-1251.
+QString DecodedText(const QByteArray &bytes, CsvForm::Encoding &encoding)
 {
-    CsvForm form;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
                                                           : QStringDecoder::Utf16BE);
-        text = utf16(bytes.mid(2));
-        form.encoding = Encoding::Utf16;
-    } else {
-        // A mark before Windows-1251 text (some tools add one whatever they write) is a mark all the same.
-        const bool mark = bytes.startsWith("\xEF\xBB\xBF");
-        const QByteArray rest = mark ? bytes.mid(3) : bytes;
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        text = utf8(rest);
-        form.encoding = Encoding::Utf8;
-        if (utf8.hasError()) {
-            text.clear();
-            for (const char byte : rest)
-                text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(byte)));
-            form.encoding = Encoding::Windows1251;
-        }
+        encoding = CsvForm::Encoding::Utf16;
+        return utf16(bytes.mid(2));
     }
+    // A mark before Windows-1251 text (some tools add one whatever they write) is a mark all the same.
+    const QByteArray rest = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(rest);
+    encoding = CsvForm::Encoding::Utf8;
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+    for (const char byte : rest)
+        text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(byte)));
+    encoding = CsvForm::Encoding::Windows1251;
+    return text;
+}
+
+// A first line "sep=;" names the separator; one that names none ("sep=" alone) is taken off all the
+// same, and the separator found as in a file without it.
+std::optional<QChar> TakeSeparatorLine(QString &text)
+{
+    if (!text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive))
+        return std::nullopt;
+    std::optional<QChar> named;
+    if (text.size() > 4 && text[4] != QLatin1Char('\r') && text[4] != QLatin1Char('\n'))
+        named = text[4];
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    text = end < 0 ? QString() : text.mid(end + 1);
+    return named;
+}
+
+}  // namespace
+
+CsvForm CsvForm::Read(const QByteArray &bytes, QString &text)
+{
+    CsvForm form;
+    text = DecodedText(bytes, form.encoding);
     text.remove(QChar(0xFEFF));
     // Lines that end with a carriage return alone, as some spreadsheets on a Mac save them.
     if (!text.contains(QLatin1Char('\n')))
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    // A first line "sep=;" names the separator; one that names none ("sep=" alone) is taken off all the
-    // same, and the separator found as in a file without it.
-    std::optional<QChar> named;
-    if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive)) {
-        if (text.size() > 4 && text[4] != QLatin1Char('\r') && text[4] != QLatin1Char('\n'))
-            named = text[4];
-        const qsizetype end = text.indexOf(QLatin1Char('\n'));
-        text = end < 0 ? QString() : text.mid(end + 1);
-    }
-    if (named) {
+    if (const std::optional<QChar> named = TakeSeparatorLine(text)) {
         form.separator = *named;
-    } else {
-        const QString header = text.left(text.indexOf(QLatin1Char('\n')));
-        for (QChar other : {QLatin1Char(';'), QLatin1Char('\t')})
-            if (header.contains(other) && !header.contains(QLatin1Char(',')))
-                form.separator = other;
+        return form;
     }
+    const QString header = text.left(text.indexOf(QLatin1Char('\n')));
+    for (QChar other : {QLatin1Char(';'), QLatin1Char('\t')})
+        if (header.contains(other) && !header.contains(QLatin1Char(',')))
+            form.separator = other;
     return form;
 }
 
