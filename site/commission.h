@@ -84,12 +84,13 @@ struct PlanCheck
 PlanCheck CheckCommissionPlan(const QString &planPath, const QHostAddress &at,
                               const QList<LocalSubnet> &subnets);
 
-// A board's steps, in the order a new board goes through them: NextWanted (a window plays its sound),
-// Waiting, Found, Judged, Written, Rebooting, WaitingAtAddress, Answers, Done. A row written by an
-// earlier run goes from Rebooting (when its board still answers where new boards do) or WaitingAtAddress
-// (resumed). The others end a row, or the run.
+// A board's steps, in the order a new board goes through them: Waiting (the operator connects the row's
+// board now: a window asks for it and plays its sound), Found, Judged, Written, Rebooting,
+// WaitingAtAddress, Answers, Done, then NextWanted for the row after it. A row written by an earlier run
+// goes from Rebooting (when its board still answers where new boards do) or WaitingAtAddress (resumed).
+// The others end a row, or the run.
 enum class CommissionStep {
-    NextWanted,        // the row whose board the operator connects now
+    NextWanted,        // a row is done and this one is next: "connect the next board"
     Waiting,           // for a new board where new boards answer (`address`)
     Found,             // a new board answers there (`mac`, `version`)
     Judged,            // the write went out and was judged, or the guard refused it (`write`)
@@ -157,7 +158,7 @@ struct CommissionResult
 // One run through a plan, holding what keeps a second run off it: the lock on the address new boards
 // answer on, the record's lock (the record is read then, and written anew before any board is touched),
 // and the listening port. SiteError(Failed) where one is held elsewhere or the record cannot be kept,
-// SiteError(PortTaken).
+// SiteError(PortTaken). `link`, `plan` and `sink` are the caller's, and outlive it.
 class Commissioning
 {
 public:
@@ -170,7 +171,8 @@ public:
     QList<RowStatus> rows() const;
     std::optional<RowStatus> row(const QString &name) const;
     // Rows written earlier are finished on their own boards first, boards already in place recorded, and
-    // then new boards taken one at a time until no row is left or one fails.
+    // then new boards taken one at a time until no row is left or one fails. Two boards answering where
+    // new boards do end it before anything is written: SiteError(Failed) with their MACs.
     CommissionResult run(const CommissionOrder &order);
     // A written row whose board is gone is recorded free; SiteError(BadRequest) for any other row.
     CommissionResult forget(const QString &name);

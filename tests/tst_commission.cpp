@@ -51,7 +51,7 @@ struct Site : CommissionSink
     {
         Link link;
         link.port = test::freeUdpPort();
-        link.timing = {200, 1};
+        link.timing = {500, 2};
         link.cancel = cancel = CancelToken();
         return Commissioning(link, planPath, plan, at, *this).run({});
     }
