@@ -145,8 +145,16 @@ PlanCheck CheckCommissionPlan(const QString &planPath, const QHostAddress &at,
 {
     PlanCheck check;
     check.plan = ReadSitePlan(planPath, at.isLoopback(), at, check.problems);
-    if (!at.isLoopback())
-        check.outOfReach = RowsOutOfReach(check.plan, subnets, at);
+    const QList<OutOfReachRow> out =
+        at.isLoopback() ? QList<OutOfReachRow>{} : RowsOutOfReach(check.plan, subnets, at);
+    for (const SitePlanRow &row : check.plan.rows) {
+        PlanRowCheck rowCheck{
+            RowOf(check.plan, row), row.line, CheckRow(row, at.isLoopback(), at).problems, {}};
+        for (const OutOfReachRow &far : out)
+            if (far.row.name == row.name)
+                rowCheck.outOfReach = far;
+        check.rows << rowCheck;
+    }
     return check;
 }
 

@@ -72,14 +72,21 @@ struct OutOfReachRow
 // The rows out of reach: none for boards on loopback.
 QList<OutOfReachRow> RowsOutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets,
                                     const QHostAddress &at);
-// The plan in the file and its check before anything is sent: the problems of its rows (CheckSitePlan()),
-// and the rows out of reach from this computer's `subnets` where boards are not on loopback.
-// SiteError(BadRequest) for a file that cannot be read.
+// The plan in the file and its check before anything is sent: every problem as CheckSitePlan() says it,
+// and each row's own (CheckRow()), with whether this computer can reach it after its reboot (never in
+// question for boards on loopback). SiteError(BadRequest) for a file that cannot be read.
+struct PlanRowCheck
+{
+    CommissionRow row;
+    int line = 0;
+    QStringList problems;
+    std::optional<OutOfReachRow> outOfReach;
+};
 struct PlanCheck
 {
     SitePlan plan;
     QStringList problems;
-    QList<OutOfReachRow> outOfReach;
+    QList<PlanRowCheck> rows;
 };
 PlanCheck CheckCommissionPlan(const QString &planPath, const QHostAddress &at,
                               const QList<LocalSubnet> &subnets);

@@ -522,31 +522,39 @@ StoredConfig PlannedConfig(const SitePlanRow &row, const StoredConfig &current)
     return Apply(current, changes);
 }
 
+RowCheck CheckRow(const SitePlanRow &row, bool standIn, const QHostAddress &at)
+{
+    RowCheck check;
+    // A board given the address new boards answer on could not be told from the next new board.
+    if (!at.isNull() && HostAddressOf(*row.changes.lift) == at)
+        check.problems << QStringLiteral(
+                              "its lift address %1 is where new boards answer (--at); give the row "
+                              "another address (and set it by hand later), or commission new "
+                              "boards at another --at")
+                              .arg(at.toString());
+    // A board as it comes new: the MAC's first bytes 00:1E, static addressing unless the row says.
+    StoredConfig base;
+    base.config.record.mac = {0x00, 0x1E};
+    try {
+        check.planned = PlannedConfig(row, base);
+    } catch (const SiteError &failure) {
+        check.problems << failure.text;
+        return check;
+    }
+    check.problems << GuardProblems(*check.planned, standIn);
+    return check;
+}
+
 QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress &at)
 {
     QStringList problems = plan.problems;
     QList<std::pair<QString, StoredConfig>> boards;
     for (const SitePlanRow &row : plan.rows) {
-        // A board given the address new boards answer on could not be told from the next new board.
-        if (!at.isNull() && HostAddressOf(*row.changes.lift) == at)
-            problems << QStringLiteral("line %1 (%2): its lift address %3 is where new boards answer (--at); "
-                                       "give the row another address (and set it by hand later), or "
-                                       "commission new boards at another --at")
-                            .arg(row.line)
-                            .arg(row.name, at.toString());
-        // A board as it comes new: the MAC's first bytes 00:1E, static addressing unless the row says.
-        StoredConfig base;
-        base.config.record.mac = {0x00, 0x1E};
-        StoredConfig planned;
-        try {
-            planned = PlannedConfig(row, base);
-        } catch (const SiteError &failure) {
-            problems << QStringLiteral("line %1 (%2): %3").arg(row.line).arg(row.name, failure.text);
-            continue;
-        }
-        for (const QString &problem : GuardProblems(planned, standIn))
+        const RowCheck check = CheckRow(row, standIn, at);
+        for (const QString &problem : check.problems)
             problems << QStringLiteral("line %1 (%2): %3").arg(row.line).arg(row.name, problem);
-        boards << std::pair{row.name, planned};
+        if (check.planned)
+            boards << std::pair{row.name, *check.planned};
     }
     return problems + DuplicateProblems(boards);
 }

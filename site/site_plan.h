@@ -54,6 +54,14 @@ struct SitePlan
 // (назва, адреса, маска, шлюз, ...). Other columns are kept in the file and ignored. Quoted fields may
 // hold the separator.
 SitePlan ParseSitePlan(const QByteArray &text);
+// What is wrong with one row on its own (the guard's problems, an address where new boards answer), and
+// the configuration it gives a new board, where it gives one.
+struct RowCheck
+{
+    QStringList problems;
+    std::optional<StoredConfig> planned;
+};
+RowCheck CheckRow(const SitePlanRow &row, bool standIn, const QHostAddress &at = QHostAddress());
 // Every row through the guard, no two rows with one lift address or one MAC, and none on `at`, where
 // new boards answer.
 QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress &at = QHostAddress());

@@ -85,6 +85,7 @@ private slots:
     void eachBoardGoesThroughItsSteps();
     void aRunCancelledMidwayResumesAtItsRow();
     void theRowsStatesComeFromTheRecord();
+    void thePlanIsCheckedRowByRow();
 };
 
 void TestCommission::eachBoardGoesThroughItsSteps()
@@ -152,6 +153,24 @@ void TestCommission::theRowsStatesComeFromTheRecord()
     QCOMPARE(rows[1].mac, QString("00:1E:7F:00:01:06"));
     QCOMPARE(rows[4].row.position, 5);
     QCOMPARE(rows[4].row.of, 5);
+}
+
+// Before anything is sent: a row on the address new boards answer on, and a row this computer cannot reach.
+void TestCommission::thePlanIsCheckedRowByRow()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("site.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("name,lift,mask,router\nA,192.0.2.10,255.255.255.0,192.0.2.1\nB,192.0.2.11,255.255.255.0,192."
+               "0.2.1\n");
+    file.close();
+    const PlanCheck check = CheckCommissionPlan(file.fileName(), QHostAddress("192.0.2.10"), {});
+    QCOMPARE(check.rows.size(), 2);
+    QVERIFY2(check.rows[0].problems.value(0).contains("where new boards answer"),
+             qPrintable(check.rows[0].problems.join('|')));
+    QVERIFY(check.rows[1].problems.isEmpty());
+    QCOMPARE(check.rows[1].outOfReach.value().subnet, QString("192.0.2.0/24"));
+    QCOMPARE(check.problems.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestCommission)
