@@ -219,7 +219,6 @@ public:
 private:
     void refuseUnlessHeld()
     {
-        auto refuse = [this](const QString &why) { Throw(SiteError{SiteError::Failed, why, {}, {}, path_}); };
         switch (lock_.outcome()) {
         case RunLock::Outcome::Held: return;
         case RunLock::Outcome::HeldByRun:
@@ -236,6 +235,10 @@ private:
                                   "written?); nothing sent")
                        .arg(path_));
         }
+    }
+    [[noreturn]] void refuse(const QString &why) const
+    {
+        Throw(SiteError{SiteError::Failed, why, {}, {}, path_});
     }
     void save()
     {
