@@ -1,6 +1,6 @@
 #include "audit_command.h"
 
-#include "commission.h"
+#include "commission_command.h"
 #include "whole_file.h"
 
 #include <QDateTime>

@@ -244,38 +244,34 @@ const char *const Overtaken =
     "the board holds neither its old values nor this write's: another write overtook "
     "this one, or the board did not keep all of it";
 
-// A write's events on the terminal as they come: the changes on standard output, what cannot go out and
-// what the guard finds on standard error.
-class WriteLines : public Sink
-{
-public:
-    explicit WriteLines(Terminal &terminal) : terminal_(terminal) {}
-    void writeChanges(const QHostAddress &target, const QList<FieldChange> &changes,
-                      const QList<FieldChange> &uncarried) override
-    {
-        for (const FieldChange &change : changes)
-            terminal_.out << "  " << change.field << ": " << change.from << " -> " << change.to << '\n';
-        for (const FieldChange &field : uncarried)
-            terminal_.err << target.toString() << ": " << field.field << " " << field.from
-                          << " cannot go out with a static console; the board will hold " << field.to << '\n';
-    }
-    void guardProblems(const QHostAddress &target, const QStringList &problems, bool forced) override
-    {
-        for (const QString &problem : problems)
-            terminal_.err << target.toString() << ": " << problem << '\n';
-        if (forced)
-            terminal_.err << target.toString() << ": sent all the same (--force)\n";
-    }
-    void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &changes) override
-    {
-        terminal_.out << "  written meanwhile by another configurator:\n";
-        for (const FieldChange &change : changes)
-            terminal_.out << "    " << change.field << ": " << change.from << " -> " << change.to << '\n';
-    }
+}  // namespace
 
-private:
-    Terminal &terminal_;
-};
+void WriteLines::writeChanges(const QHostAddress &target, const QList<FieldChange> &changes,
+                              const QList<FieldChange> &uncarried)
+{
+    for (const FieldChange &change : changes)
+        terminal_.out << "  " << change.field << ": " << change.from << " -> " << change.to << '\n';
+    for (const FieldChange &field : uncarried)
+        terminal_.err << target.toString() << ": " << field.field << " " << field.from
+                      << " cannot go out with a static console; the board will hold " << field.to << '\n';
+}
+
+void WriteLines::guardProblems(const QHostAddress &target, const QStringList &problems, bool forced)
+{
+    for (const QString &problem : problems)
+        terminal_.err << target.toString() << ": " << problem << '\n';
+    if (forced)
+        terminal_.err << target.toString() << ": sent all the same (--force)\n";
+}
+
+void WriteLines::writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &changes)
+{
+    terminal_.out << "  written meanwhile by another configurator:\n";
+    for (const FieldChange &change : changes)
+        terminal_.out << "    " << change.field << ": " << change.from << " -> " << change.to << '\n';
+}
+
+namespace {
 
 // "  board holds: mask 255.0.0.0 (wanted 255.255.255.0)"
 void SayDifferences(QTextStream &out, const char *what, const QStringList &differences)
@@ -284,6 +280,8 @@ void SayDifferences(QTextStream &out, const char *what, const QStringList &diffe
         out << "  " << what << ": "
             << QString(difference).replace(QStringLiteral("(planned "), QStringLiteral("(wanted ")) << '\n';
 }
+
+}  // namespace
 
 // The verdict's lines, and its exit code.
 int PresentWrite(const WriteResult &result, Terminal &terminal)
@@ -329,8 +327,6 @@ int PresentWrite(const WriteResult &result, Terminal &terminal)
     }
     return NoConfirmation;
 }
-
-}  // namespace
 
 int ShowWrite(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,
               const IntentFor &intent, const WriteOptions &options, Terminal &terminal)

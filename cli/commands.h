@@ -56,6 +56,25 @@ private:
 // Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
 int Stopped(Terminal &terminal);
 
+// A write's events on the terminal as they come: the changes on standard output, what cannot go out and
+// what the guard finds on standard error.
+class WriteLines : public Sink
+{
+public:
+    explicit WriteLines(Terminal &terminal) : terminal_(terminal) {}
+    void writeChanges(const QHostAddress &target, const QList<FieldChange> &changes,
+                      const QList<FieldChange> &uncarried) override;
+    void guardProblems(const QHostAddress &target, const QStringList &problems, bool forced) override;
+    void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &changes) override;
+
+private:
+    Terminal &terminal_;
+};
+
+// A write's verdict on the terminal, and its exit code; a configuration the guard refuses is
+// SiteError(Refused).
+int PresentWrite(const WriteResult &result, Terminal &terminal);
+
 // WriteAndVerify() on the terminal: the changes, what the guard finds, the verdict; its exit code. A
 // configuration the guard refuses (unforced) is SiteError(Refused).
 int ShowWrite(Session &session, const Link &link, const QHostAddress &target, const StoredConfig &before,

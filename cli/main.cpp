@@ -5,7 +5,7 @@
 #include "backups.h"
 #include "command_line.h"
 #include "commands.h"
-#include "commission.h"
+#include "commission_command.h"
 #include "config_file.h"
 #include "session.h"
 #include "terminal.h"

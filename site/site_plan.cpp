@@ -11,7 +11,6 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <bit>
 
 namespace velmar {
 
@@ -178,6 +177,12 @@ CommissionRecord CommissionRecord::Read(const QByteArray &bytes, CsvForm::Encodi
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
     if (ascii || !IsUtf8(bytes))
         return Parse(RecordTexts(bytes, true, path), false, true, path);
+    return ReadEither(bytes, path, rows);
+}
+
+CommissionRecord CommissionRecord::ReadEither(const QByteArray &bytes, const QString &path,
+                                              const QSet<QString> &rows)
+{
     auto attempt = [&](bool windows1251) -> std::optional<CommissionRecord> {
         try {
             CommissionRecord record = Parse(RecordTexts(bytes, windows1251, path), false, windows1251, path);
@@ -261,11 +266,16 @@ QString ColumnOf(const QString &heading)
 
 const QStringList Required = {"name", "lift", "mask", "router"};
 
-// The row's values, or the reason it cannot be used.
-QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
+// The address columns, each into its field of the changes; the first reason one cannot be used.
+QString ParseAddresses(const QHash<QString, QString> &cell, Changes &c)
 {
-    Changes &c = row.changes;
-    for (const char *name : {"lift", "mask", "router", "dispatcher"}) {
+    const std::pair<const char *, std::optional<Ipv4> Changes::*> columns[] = {
+        {"lift", &Changes::lift},
+        {"mask", &Changes::mask},
+        {"router", &Changes::router},
+        {"dispatcher", &Changes::dispatcher},
+    };
+    for (const auto &[name, field] : columns) {
         const QString text = cell.value(QLatin1String(name));
         if (text.isEmpty() && Required.contains(QLatin1String(name)))
             return QStringLiteral("no %1").arg(QLatin1String(name));
@@ -274,11 +284,14 @@ QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
         const auto ip = ParseIp(text);
         if (!ip)
             return QStringLiteral("%1 \"%2\" is not an IPv4 address").arg(QLatin1String(name), text);
-        (QLatin1String(name) == QLatin1String("lift")     ? c.lift
-         : QLatin1String(name) == QLatin1String("mask")   ? c.mask
-         : QLatin1String(name) == QLatin1String("router") ? c.router
-                                                          : c.dispatcher) = ip;
+        c.*field = ip;
     }
+    return {};
+}
+
+QString ParseMacAndIdent(const QHash<QString, QString> &cell, SitePlanRow &row)
+{
+    Changes &c = row.changes;
     if (const QString mac = cell.value(QStringLiteral("mac")); !mac.isEmpty()) {
         if (!(c.mac = ParseMac(mac)))
             return QStringLiteral("mac \"%1\" is not six hexadecimal pairs").arg(mac);
@@ -291,21 +304,76 @@ QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
             return QStringLiteral("ident \"%1\" is not 0 to 65535").arg(ident);
         c.ident = static_cast<std::uint16_t>(value);
     }
-    auto choice = [&](const char *name, const char *off, const char *on, std::optional<bool> &into) {
-        const QString text = cell.value(QLatin1String(name)).toLower();
-        if (text.isEmpty())
-            return QString();
-        if (text == QLatin1String(off) || text == QLatin1String(on)) {
-            into = text == QLatin1String(on);
-            return QString();
-        }
-        return QStringLiteral("%1 \"%2\" is neither %3 nor %4")
-            .arg(QLatin1String(name), text, QLatin1String(off), QLatin1String(on));
-    };
-    QString why = choice("console", "static", "dynamic", c.consoleDynamic);
+    return {};
+}
+
+// A column of two words, `off` or `on`, in any case; empty leaves the board's setting as it is.
+QString ParseChoice(const QHash<QString, QString> &cell, const char *name, const char *off, const char *on,
+                    std::optional<bool> &into)
+{
+    const QString text = cell.value(QLatin1String(name)).toLower();
+    if (text.isEmpty())
+        return {};
+    if (text == QLatin1String(off) || text == QLatin1String(on)) {
+        into = text == QLatin1String(on);
+        return {};
+    }
+    return QStringLiteral("%1 \"%2\" is neither %3 nor %4")
+        .arg(QLatin1String(name), text, QLatin1String(off), QLatin1String(on));
+}
+
+// The row's values, or the first reason it cannot be used.
+QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
+{
+    QString why = ParseAddresses(cell, row.changes);
     if (why.isEmpty())
-        why = choice("board", "static", "dhcp", c.boardDhcp);
+        why = ParseMacAndIdent(cell, row);
+    if (why.isEmpty())
+        why = ParseChoice(cell, "console", "static", "dynamic", row.changes.consoleDynamic);
+    if (why.isEmpty())
+        why = ParseChoice(cell, "board", "static", "dhcp", row.changes.boardDhcp);
     return why;
+}
+
+}  // namespace
+
+namespace {
+
+// The file's text, and its encoding: UTF-16 by its mark, else UTF-8 where the bytes are, else Windows-1251.
+QString DecodedText(const QByteArray &bytes, CsvForm::Encoding &encoding)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                          : QStringDecoder::Utf16BE);
+        encoding = CsvForm::Encoding::Utf16;
+        return utf16(bytes.mid(2));
+    }
+    // A mark before Windows-1251 text (some tools add one whatever they write) is a mark all the same.
+    const QByteArray rest = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(rest);
+    encoding = CsvForm::Encoding::Utf8;
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+    for (const char byte : rest)
+        text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(byte)));
+    encoding = CsvForm::Encoding::Windows1251;
+    return text;
+}
+
+// A first line "sep=;" names the separator; one that names none ("sep=" alone) is taken off all the
+// same, and the separator found as in a file without it.
+std::optional<QChar> TakeSeparatorLine(QString &text)
+{
+    if (!text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive))
+        return std::nullopt;
+    std::optional<QChar> named;
+    if (text.size() > 4 && text[4] != QLatin1Char('\r') && text[4] != QLatin1Char('\n'))
+        named = text[4];
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    text = end < 0 ? QString() : text.mid(end + 1);
+    return named;
 }
 
 }  // namespace
@@ -313,46 +381,19 @@ QString ParseRow(const QHash<QString, QString> &cell, SitePlanRow &row)
 CsvForm CsvForm::Read(const QByteArray &bytes, QString &text)
 {
     CsvForm form;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
-                                                          : QStringDecoder::Utf16BE);
-        text = utf16(bytes.mid(2));
-        form.encoding = Encoding::Utf16;
-    } else {
-        // A mark before Windows-1251 text (some tools add one whatever they write) is a mark all the same.
-        const bool mark = bytes.startsWith("\xEF\xBB\xBF");
-        const QByteArray rest = mark ? bytes.mid(3) : bytes;
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        text = utf8(rest);
-        form.encoding = Encoding::Utf8;
-        if (utf8.hasError()) {
-            text.clear();
-            for (const char byte : rest)
-                text += QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(byte)));
-            form.encoding = Encoding::Windows1251;
-        }
-    }
+    text = DecodedText(bytes, form.encoding);
     text.remove(QChar(0xFEFF));
     // Lines that end with a carriage return alone, as some spreadsheets on a Mac save them.
     if (!text.contains(QLatin1Char('\n')))
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    // A first line "sep=;" names the separator; one that names none ("sep=" alone) is taken off all the
-    // same, and the separator found as in a file without it.
-    std::optional<QChar> named;
-    if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive)) {
-        if (text.size() > 4 && text[4] != QLatin1Char('\r') && text[4] != QLatin1Char('\n'))
-            named = text[4];
-        const qsizetype end = text.indexOf(QLatin1Char('\n'));
-        text = end < 0 ? QString() : text.mid(end + 1);
-    }
-    if (named) {
+    if (const std::optional<QChar> named = TakeSeparatorLine(text)) {
         form.separator = *named;
-    } else {
-        const QString header = text.left(text.indexOf(QLatin1Char('\n')));
-        for (QChar other : {QLatin1Char(';'), QLatin1Char('\t')})
-            if (header.contains(other) && !header.contains(QLatin1Char(',')))
-                form.separator = other;
+        return form;
     }
+    const QString header = text.left(text.indexOf(QLatin1Char('\n')));
+    for (QChar other : {QLatin1Char(';'), QLatin1Char('\t')})
+        if (header.contains(other) && !header.contains(QLatin1Char(',')))
+            form.separator = other;
     return form;
 }
 
@@ -367,38 +408,12 @@ QString CsvForm::describe() const
                                       : QStringLiteral(", separated by \"%1\"").arg(separator));
 }
 
-SitePlan ParseSitePlan(const QByteArray &bytes)
+namespace {
+
+// The header's columns, each by the name the tool knows it by (empty for one it does not use). The
+// headings it does not use, and what is wrong with the header, go into `plan`.
+QStringList ReadHeader(const QStringList &header, int line, SitePlan &plan)
 {
-    SitePlan plan;
-    // A workbook is no plan: a spreadsheet saves it as CSV on request.
-    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("\xD0\xCF\x11\xE0")) {
-        plan.problems << QStringLiteral(
-            "this is a spreadsheet workbook (.xlsx, .ods or .xls), not CSV: save it "
-            "as CSV (comma- or semicolon-separated) and give that file");
-        return plan;
-    }
-    QString text;
-    plan.form = CsvForm::Read(bytes, text);
-    plan.reading = plan.form.describe();
-    const QChar separator = plan.form.separator;
-    QList<int> unclosed;
-    QList<QStringList> records = CsvRecords(text, separator, true, &unclosed);
-    // A line whose quote is never closed would take the rest of the line, separators too, for one field.
-    for (int index : unclosed)
-        plan.problems << QStringLiteral("line %1: a quote (\") opened and never closed").arg(index + 1);
-    if (!plan.problems.isEmpty())
-        return plan;
-    int line = 0;
-    while (!records.isEmpty() && records.first().join(QString()).isEmpty()) {
-        records.removeFirst();
-        ++line;
-    }
-    if (records.isEmpty()) {
-        plan.problems << QStringLiteral("the plan is empty");
-        return plan;
-    }
-    const QStringList header = records.takeFirst();
-    ++line;
     // Columns the tool does not use (notes, say) stay in the file and are passed over.
     QStringList columns;
     QHash<QString, QString> headings;
@@ -420,25 +435,37 @@ SitePlan ParseSitePlan(const QByteArray &bytes)
     for (const QString &column : Required)
         if (!headings.contains(column))
             plan.problems << QStringLiteral("line %1: no column \"%2\"").arg(line).arg(column);
-    if (!plan.problems.isEmpty())
-        return plan;
+    return columns;
+}
+
+// One row under the header, or the reason it cannot be used. `names`: the rows' names before it.
+QString ReadRow(const QStringList &record, const QStringList &columns, const QSet<QString> &names,
+                SitePlanRow &row)
+{
+    QHash<QString, QString> cell;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        if (!columns[i].isEmpty())
+            cell.insert(columns[i], record.value(i));
+    row.name = cell.value(QStringLiteral("name"));
+    QString why = row.name.isEmpty() ? QStringLiteral("no name") : ParseRow(cell, row);
+    if (why.isEmpty() && names.contains(row.name))
+        why = QStringLiteral("a second row named \"%1\"").arg(row.name);
+    if (record.size() > columns.size())
+        why = QStringLiteral("more fields than columns");
+    return why;
+}
+
+// The rows after the header, which is on line `line`.
+void ReadRows(const QList<QStringList> &records, const QStringList &columns, int line, SitePlan &plan)
+{
     QSet<QString> names;
     for (const QStringList &record : records) {
         ++line;
         if (record.join(QString()).isEmpty())
             continue;
-        QHash<QString, QString> cell;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            if (!columns[i].isEmpty())
-                cell.insert(columns[i], record.value(i));
         SitePlanRow row;
-        row.name = cell.value(QStringLiteral("name"));
         row.line = line;
-        QString why = row.name.isEmpty() ? QStringLiteral("no name") : ParseRow(cell, row);
-        if (why.isEmpty() && names.contains(row.name))
-            why = QStringLiteral("a second row named \"%1\"").arg(row.name);
-        if (record.size() > header.size())
-            why = QStringLiteral("more fields than columns");
+        const QString why = ReadRow(record, columns, names, row);
         if (!why.isEmpty()) {
             plan.problems << QStringLiteral("line %1 (%2): %3").arg(line).arg(row.name, why);
             continue;
@@ -446,6 +473,43 @@ SitePlan ParseSitePlan(const QByteArray &bytes)
         names.insert(row.name);
         plan.rows << row;
     }
+}
+
+}  // namespace
+
+SitePlan ParseSitePlan(const QByteArray &bytes)
+{
+    SitePlan plan;
+    // A workbook is no plan: a spreadsheet saves it as CSV on request.
+    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("\xD0\xCF\x11\xE0")) {
+        plan.problems << QStringLiteral(
+            "this is a spreadsheet workbook (.xlsx, .ods or .xls), not CSV: save it "
+            "as CSV (comma- or semicolon-separated) and give that file");
+        return plan;
+    }
+    QString text;
+    plan.form = CsvForm::Read(bytes, text);
+    plan.reading = plan.form.describe();
+    QList<int> unclosed;
+    QList<QStringList> records = CsvRecords(text, plan.form.separator, true, &unclosed);
+    // A line whose quote is never closed would take the rest of the line, separators too, for one field.
+    for (int index : unclosed)
+        plan.problems << QStringLiteral("line %1: a quote (\") opened and never closed").arg(index + 1);
+    if (!plan.problems.isEmpty())
+        return plan;
+    int line = 0;
+    while (!records.isEmpty() && records.first().join(QString()).isEmpty()) {
+        records.removeFirst();
+        ++line;
+    }
+    if (records.isEmpty()) {
+        plan.problems << QStringLiteral("the plan is empty");
+        return plan;
+    }
+    const QStringList columns = ReadHeader(records.takeFirst(), ++line, plan);
+    if (!plan.problems.isEmpty())
+        return plan;
+    ReadRows(records, columns, line, plan);
     if (plan.rows.isEmpty() && plan.problems.isEmpty())
         plan.problems << QStringLiteral("the plan has a header but no rows");
     return plan;
@@ -458,31 +522,39 @@ StoredConfig PlannedConfig(const SitePlanRow &row, const StoredConfig &current)
     return Apply(current, changes);
 }
 
+RowCheck CheckRow(const SitePlanRow &row, bool standIn, const QHostAddress &at)
+{
+    RowCheck check;
+    // A board given the address new boards answer on could not be told from the next new board.
+    if (!at.isNull() && HostAddressOf(*row.changes.lift) == at)
+        check.problems << QStringLiteral(
+                              "its lift address %1 is where new boards answer (--at); give the row "
+                              "another address (and set it by hand later), or commission new "
+                              "boards at another --at")
+                              .arg(at.toString());
+    // A board as it comes new: the MAC's first bytes 00:1E, static addressing unless the row says.
+    StoredConfig base;
+    base.config.record.mac = {0x00, 0x1E};
+    try {
+        check.planned = PlannedConfig(row, base);
+    } catch (const SiteError &failure) {
+        check.problems << failure.text;
+        return check;
+    }
+    check.problems << GuardProblems(*check.planned, standIn);
+    return check;
+}
+
 QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress &at)
 {
     QStringList problems = plan.problems;
     QList<std::pair<QString, StoredConfig>> boards;
     for (const SitePlanRow &row : plan.rows) {
-        // A board given the address new boards answer on could not be told from the next new board.
-        if (!at.isNull() && HostAddressOf(*row.changes.lift) == at)
-            problems << QStringLiteral("line %1 (%2): its lift address %3 is where new boards answer (--at); "
-                                       "give the row another address (and set it by hand later), or "
-                                       "commission new boards at another --at")
-                            .arg(row.line)
-                            .arg(row.name, at.toString());
-        // A board as it comes new: the MAC's first bytes 00:1E, static addressing unless the row says.
-        StoredConfig base;
-        base.config.record.mac = {0x00, 0x1E};
-        StoredConfig planned;
-        try {
-            planned = PlannedConfig(row, base);
-        } catch (const SiteError &failure) {
-            problems << QStringLiteral("line %1 (%2): %3").arg(row.line).arg(row.name, failure.text);
-            continue;
-        }
-        for (const QString &problem : GuardProblems(planned, standIn))
+        const RowCheck check = CheckRow(row, standIn, at);
+        for (const QString &problem : check.problems)
             problems << QStringLiteral("line %1 (%2): %3").arg(row.line).arg(row.name, problem);
-        boards << std::pair{row.name, planned};
+        if (check.planned)
+            boards << std::pair{row.name, *check.planned};
     }
     return problems + DuplicateProblems(boards);
 }
@@ -491,30 +563,6 @@ QString CommissionLogPath(const QString &planPath)
 {
     const QFileInfo info(planPath);
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".log.csv"));
-}
-
-QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, const QHostAddress &at)
-{
-    QStringList problems;
-    const std::optional<LocalSubnet> atSubnet = SubnetHolding(subnets, at);
-    for (const SitePlanRow &row : plan.rows) {
-        const QHostAddress lift = HostAddressOf(*row.changes.lift);
-        if (lift.isLoopback() || SubnetHolding(subnets, lift))
-            continue;
-        const QHostAddress mask = HostAddressOf(*row.changes.mask);
-        const quint32 bits = mask.toIPv4Address();  // a run of ones: the guard refuses any other mask
-        problems << QStringLiteral(
-                        "line %1 (%2): this computer has no address in %3/%4, where the board "
-                        "answers after its reboot: it could not be found there; give this computer "
-                        "an address there first (%5)")
-                        .arg(row.line)
-                        .arg(row.name, QHostAddress(lift.toIPv4Address() & bits).toString())
-                        .arg(std::popcount(bits))
-                        .arg(HowToReach(atSubnet ? &*atSubnet : nullptr, lift, mask,
-                                        HostAddressOf(row.changes.router.value_or(Ipv4{})))
-                                 .join(QStringLiteral("; ")));
-    }
-    return problems;
 }
 
 // A separator the record's header names beyond doubt: not a letter, digit, blank, quote or backslash.

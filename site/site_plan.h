@@ -54,6 +54,14 @@ struct SitePlan
 // (назва, адреса, маска, шлюз, ...). Other columns are kept in the file and ignored. Quoted fields may
 // hold the separator.
 SitePlan ParseSitePlan(const QByteArray &text);
+// What is wrong with one row on its own (the guard's problems, an address where new boards answer), and
+// the configuration it gives a new board, where it gives one.
+struct RowCheck
+{
+    QStringList problems;
+    std::optional<StoredConfig> planned;
+};
+RowCheck CheckRow(const SitePlanRow &row, bool standIn, const QHostAddress &at = QHostAddress());
 // Every row through the guard, no two rows with one lift address or one MAC, and none on `at`, where
 // new boards answer.
 QStringList CheckSitePlan(const SitePlan &plan, bool standIn, const QHostAddress &at = QHostAddress());
@@ -69,10 +77,6 @@ SitePlan ReadSitePlan(const QString &path, bool standIn, const QHostAddress &at,
 // carriage return) after an apostrophe.
 QString RecordLine(const QStringList &fields, QChar separator = QLatin1Char(','));
 QStringList RecordFields(const QString &line, QChar separator = QLatin1Char(','));
-
-// The rows whose lift address lies in none of `subnets` (loopback aside), each with the commands that
-// give this computer an address there, on the interface of `at`.
-QStringList OutOfReach(const SitePlan &plan, const QList<LocalSubnet> &subnets, const QHostAddress &at);
 
 // The record beside the plan: PLAN.log.csv.
 QString CommissionLogPath(const QString &planPath);
@@ -94,6 +98,9 @@ struct CommissionRecord
                                  const QSet<QString> &rows = {});
 
 private:
+    // A record without a mark beside a Windows-1251 plan, in bytes that read as either encoding.
+    static CommissionRecord ReadEither(const QByteArray &bytes, const QString &path,
+                                       const QSet<QString> &rows);
     static CommissionRecord Parse(const QStringList &texts, bool mark, bool windows1251, const QString &path);
 };
 

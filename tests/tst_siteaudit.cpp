@@ -37,8 +37,11 @@ void TestSiteAudit::auditsAPracticeSiteAndEndsItsBoards()
 {
     SKIP_WHERE_LOOPBACK_IS_ONE();
     QTemporaryDir dir;
-    auto window = std::make_unique<SiteWindow>(
-        SiteWindow::Options{dir.filePath(QStringLiteral("velmar-site.ini")), test::freeUdpPort(), false, {}});
+    SiteWindow::Options windowOptions;
+    windowOptions.settingsPath = dir.filePath(QStringLiteral("velmar-site.ini"));
+    windowOptions.port = test::freeUdpPort();
+    windowOptions.broadcast = false;
+    auto window = std::make_unique<SiteWindow>(windowOptions);
     auto *practice = window->findChild<PracticeSite *>();
     QVERIFY(practice);
     PracticeOptions options;
