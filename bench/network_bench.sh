@@ -150,7 +150,7 @@ fi
 m() { printf '%s\n' "$@" | median; }
 # Each row where it was measured.
 row() { want "$1" && echo "${*:2}"; }
-cat >"$out" <<TABLE
+cat -s >"$out" <<TABLE
 ## On a segment of $count boards (network namespaces)
 
 Every figure is a ratio of two programs measured side by side in one run, interleaved: the median of

@@ -108,8 +108,9 @@ shared=""
 
 The floods are two processes asked to send configuration replies to 127.0.0.1 at a million a second
 each (at idle priority: SCHED_IDLE), in a network namespace of the benchmark's own; each says how many
-it sent, and a row whose senders fell short of that says it measured them rather than the window. Between keys, 10 to 30 ms pass.
-The window reads its queue for at most 0.5 ms at a time, and after a pass that left datagrams queued it
+it sent, and a row whose senders fell short of that (below 95 %) says it measured them rather than the
+window: what they offered is what reached the keys. Between keys, 10 to 30 ms pass. The window reads
+its queue for at most 0.5 ms at a time, and after a pass that left datagrams queued it
 sleeps 1 ms before the next, so that input, painting and the X server get their turn; what the passes
 bring it shows once a frame (16 ms). The last two rows send the same flood where nobody reads it: what
 the senders alone cost the keys on this machine, the floor of the rows above.
