@@ -441,6 +441,8 @@ public:
     // time-out after the broadcast where nobody answers, DiscoveryLimitTimeouts time-outs at the latest.
     qint64 leftMs() const
     {
+        if (refused_)
+            return 0;  // its discover() waits instead
         const qint64 limit = qint64(DiscoveryLimitTimeouts) * timing_.timeoutMs;
         const qint64 end =
             firstAnswerMs_ < 0 ? timing_.timeoutMs : lastAnswerMs_ + QuietFor(firstAnswerMs_, timing_);
