@@ -30,8 +30,8 @@ constexpr int TickMs = VELMAR_TICK_MS;
 constexpr int LingerMs = 100, ShortestQuietMs = 5;
 // Between the rounds of a broadcast read: a lost datagram is asked for again before the time-out runs.
 constexpr int RoundGapMs = 50;
-// The shortest quiet time of a discovery that ends when answers stop (see discover()): the jitter of a
-// loaded laptop's event loop and of two boards' answers.
+// The shortest quiet time of a check that ends when answers stop: the jitter of two boards' answers
+// (see QuietFor()).
 constexpr int QuietAtLeastMs = 50;
 // How long a request may wait for room in the system's queue for the socket before its board counts as
 // silent: the queue empties once the segment has given up resolving the silent addresses (three
