@@ -344,7 +344,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
     PacedRows rows(terminal, &progress);
     Silences silences;
     QList<QHostAddress> silent;
-    session.read(targets, selector, link.timing, [&](const Session::BoardRead &read) {
+    ReadChecked(session, targets, selector, link.timing, [&](const Session::BoardRead &read) {
         progress.clear();
         silences.count(read, named);
         if (!read.config && !read.unusable && !read.unreachable)

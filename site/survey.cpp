@@ -40,7 +40,8 @@ QString Silence(const Session::BoardRead &read)
 StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
 {
     Session::BoardRead outcome;
-    session.read({target}, SelectorStored, timing, [&](const Session::BoardRead &read) { outcome = read; });
+    ReadChecked(session, {target}, SelectorStored, timing,
+                [&](const Session::BoardRead &read) { outcome = read; });
     if (session.cancelled())
         Throw(SiteError::Stopped, QStringLiteral("stopped"));
     if (!outcome.config) {
@@ -61,8 +62,8 @@ Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet
     Survey survey;
     QHash<quint32, Session::BoardRead> outcomes;
     QList<QHostAddress> answered, silent;
-    session.read(targets, SelectorStored, timing,
-                 [&](const Session::BoardRead &read) { outcomes.insert(read.target.toIPv4Address(), read); });
+    ReadChecked(session, targets, SelectorStored, timing,
+                [&](const Session::BoardRead &read) { outcomes.insert(read.target.toIPv4Address(), read); });
     if (session.cancelled())
         return survey;
     bool namedSilent = false;

@@ -90,6 +90,7 @@ private slots:
     void writeVerdicts();
     void aCancelAfterTheWriteLeavesItNotConfirmed();
     void surveyAndRebootWithItsWait();
+    void aReadTakesItsCheckAlong();
     void theWorkerLeavesTheCallersLoopRunning();
     void theAuditClassifiesWhatWasRead();
 };
@@ -217,6 +218,28 @@ void TestSite::surveyAndRebootWithItsWait()
         sink.events.indexOf(QStringLiteral("reboot %1 0").arg(board.address().toString()));
     const qsizetype back = sink.events.indexOf("back " + board.address().toString());
     QVERIFY2(notDone >= 0 && notDone < acked && acked < back, qPrintable(sink.events.join('\n')));
+}
+
+// What answers the broadcast of a read's check is kept for the two-boards check just after the read,
+// where it asked what that check would, and for nothing after another operation.
+void TestSite::aReadTakesItsCheckAlong()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Boards boards;
+    const QHostAddress target = boards.add().address();
+    const QHostAddress segment = boards.add().address();  // stands for a broadcast address
+    const Link link = LoopbackLink();
+    LinkedSession session(link);
+    const QList<Broadcast> check{{segment, 0}};
+    QCOMPARE(session.read({target}, SelectorStored, link.timing, {}, check).size(), 1);
+    const auto sightings = session.checkedBy(check);
+    // The target's answers to the read claim its address as well.
+    QVERIFY(sightings && sightings->size() == 2);
+    QVERIFY(sightings->at(0).from == segment || sightings->at(1).from == segment);
+    QVERIFY(!session.checkedBy({{target, 0}}));
+    session.readUntil(
+        target, SelectorStored, [](const StoredConfig &) { return true; }, link.timing);
+    QVERIFY(!session.checkedBy(check));
 }
 
 void TestSite::theWorkerLeavesTheCallersLoopRunning()
