@@ -237,7 +237,7 @@ PracticeSite *AddPracticeMenu(SiteWindow &window, QMenu &menu)
             form->addRow(new QLabel(PracticeSite::tr(
                 "Here every loopback address is one: one board runs, the other lifts are silent.")));
         auto *folder =
-            new QLineEdit(QSettings(SiteWindow::SettingsPath(), QSettings::IniFormat)
+            new QLineEdit(QSettings(window.settingsPath(), QSettings::IniFormat)
                               .value(QStringLiteral("folders/practice"),
                                      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                               .toString());
@@ -258,7 +258,7 @@ PracticeSite *AddPracticeMenu(SiteWindow &window, QMenu &menu)
         form->addRow(buttons);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        QSettings(SiteWindow::SettingsPath(), QSettings::IniFormat)
+        QSettings(window.settingsPath(), QSettings::IniFormat)
             .setValue(QStringLiteral("folders/practice"), folder->text());
         PracticeOptions options;
         options.folder = folder->text();

@@ -59,6 +59,8 @@ public:
 
     // The settings file in the user's configuration folder, under the program's own name.
     static QString SettingsPath();
+    // The settings file this window keeps its sizes and folders in.
+    const QString &settingsPath() const { return options_.settingsPath; }
 
     // Finds the boards again: by broadcast (where the window broadcasts) and at every address added.
     void refresh();
