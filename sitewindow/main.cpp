@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
@@ -42,7 +43,8 @@ std::optional<Command> Parse(const QStringList &arguments, QString &error)
         } else if (option == QLatin1String("--no-broadcast")) {
             command.options.broadcast = false;
         } else if (option == QLatin1String("--add")) {
-            const QStringList items = arguments.at(++i).split(QLatin1Char(','), Qt::SkipEmptyParts);
+            const QStringList items =
+                arguments.at(++i).split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
             if (items.isEmpty() || !ParseTargets(items, error))
                 return std::nullopt;
             command.add << items;
