@@ -262,6 +262,7 @@ SiteWindow::SiteWindow(Options options, QWidget *parent)
                        .arg(options_.port);
         outcome_->setText(text);
         say(text);
+        emit searched(false);
     });
     updateActions();
     if (options_.broadcast)
@@ -706,6 +707,7 @@ void SiteWindow::refreshed(const QVariant &value)
         showBoard({});
     else
         showBoard(shownKey_);
+    emit searched(true);
 }
 
 void SiteWindow::addBoards(const QString &text)

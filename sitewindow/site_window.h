@@ -98,6 +98,11 @@ public:
     // The key of the board in the panel, empty for none.
     QString shownKey() const { return shownKey_; }
 
+signals:
+    // A search for the boards ended, its rows in the table, or any operation failed (`done` false), what
+    // it met said in outcome().
+    void searched(bool done);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
