@@ -394,15 +394,8 @@ void SiteWindow::writeMany(const Changes &changes)
         if (row.twins.size() > 1)
             twins.insert(row.from.toIPv4Address(), row.twins);
     const Link base = link({});
-    QPointer<SiteWindow> self(this);
-    auto row = [self](const QHostAddress &target, const QString &text) {
-        if (self)
-            self->table_->setProgress(target, text);
-    };
-    auto status = [self](const QString &text) {
-        if (self)
-            self->count_->setText(text);
-    };
+    auto row = rowTeller();
+    auto status = statusTeller();
     QObject *context = this;  // outlives the worker, which ends with it
     const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
         Link l = base;
@@ -524,6 +517,22 @@ void SiteWindow::wroteMany(const QVariant &value)
         refresh();
 }
 
+std::function<void(const QHostAddress &, const QString &)> SiteWindow::rowTeller()
+{
+    return [self = QPointer<SiteWindow>(this)](const QHostAddress &target, const QString &text) {
+        if (self)
+            self->table_->setProgress(target, text);
+    };
+}
+
+std::function<void(const QString &)> SiteWindow::statusTeller()
+{
+    return [self = QPointer<SiteWindow>(this)](const QString &text) {
+        if (self)
+            self->count_->setText(text);
+    };
+}
+
 void SiteWindow::leaveWaitingRows()
 {
     for (const BoardRow &row : table_->rows())
@@ -551,15 +560,8 @@ void SiteWindow::rebootChosen()
     order.wait = true;
     order.waitLimitSeconds = options_.rebootWaitSeconds;
     const Link base = link({});
-    QPointer<SiteWindow> self(this);
-    auto row = [self](const QHostAddress &target, const QString &text) {
-        if (self)
-            self->table_->setProgress(target, text);
-    };
-    auto status = [self](const QString &text) {
-        if (self)
-            self->count_->setText(text);
-    };
+    auto row = rowTeller();
+    auto status = statusTeller();
     QObject *context = this;  // outlives the worker, which ends with it
     const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
         Link l = base;

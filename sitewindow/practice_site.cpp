@@ -1,6 +1,7 @@
 #include "practice_site.h"
 
 #include "config_file.h"
+#include "installation.h"
 #include "site_plan.h"
 #include "site_window.h"
 #include "whole_file.h"
@@ -85,13 +86,7 @@ QString PracticeSite::BoardProgram()
 
 bool PracticeSite::LoopbackIsOne()
 {
-#ifdef Q_OS_WIN
-    return !QSettings(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Wine"), QSettings::NativeFormat)
-                .childGroups()
-                .isEmpty();
-#else
-    return false;
-#endif
+    return RunsUnderWine();
 }
 
 bool PracticeSite::start(const PracticeOptions &options, QString &error)

@@ -133,6 +133,10 @@ private:
     void rebooted(const QVariant &result);
     // The rows an operation on many boards ended before: nothing was sent to them.
     void leaveWaitingRows();
+    // How an operation on many boards, on the worker, tells a row's progress and the status line: queued
+    // to this window, and nothing once the window is gone.
+    std::function<void(const QHostAddress &, const QString &)> rowTeller();
+    std::function<void(const QString &)> statusTeller();
     void updateActions();
     Changes changesFromFields(const StoredConfig &before) const;
 
@@ -177,5 +181,8 @@ private:
 // Installs the translation of the system's language: Ukrainian for Ukrainian, English otherwise. False
 // when the program's resources lack it.
 bool LoadTranslation(const QLocale &locale);
+
+// The box of how long to wait for each answer, as the site window and the audit's window show it.
+QSpinBox *NewTimeoutBox();
 
 }  // namespace velmar
