@@ -1,6 +1,10 @@
 #include "commands.h"
 #include "address_lock.h"
+#include "backup_run.h"
 #include "backups.h"
+#include "read.h"
+#include "restore.h"
+#include "watch.h"
 
 #include "frame_bytes.h"
 #include "guard.h"
@@ -41,17 +45,39 @@ QString Text(const StoredConfig &s)
              Printable(VersionToText(s.config.versionText)));
 }
 
-// addresses of a range are mostly empty ones, and only what came while the read lingered is said.
-void SayLateAnswers(Session &session, const QList<QHostAddress> &silent, const QSet<quint32> &named,
-                    Session::Timing timing, Terminal &terminal)
+}  // namespace
+
+QString LateText(const QHostAddress &target, int timeoutMs)
 {
-    if (std::any_of(silent.begin(), silent.end(),
-                    [&](const QHostAddress &target) { return named.contains(target.toIPv4Address()); }))
-        session.settle(LateWaitMs(timing));
-    for (const QHostAddress &target : silent)
-        if (session.answeredLate().contains(target.toIPv4Address()))
-            terminal.err << LateText(target, timing) << '\n';
+    return QStringLiteral("%1 answered only after the time-out of %2 ms: give it more time, say --timeout %3")
+        .arg(target.toString())
+        .arg(timeoutMs)
+        .arg(std::min(timeoutMs * 4, 60000));
 }
+
+QString SilenceText(const QHostAddress &target, const LeftOut &why)
+{
+    switch (why.cause) {
+    case LeftOut::Unreachable:
+        return QStringLiteral(
+                   "no route to %1: this computer has no address in its subnet (velmarctl discover "
+                   "says how to add one)")
+            .arg(target.toString());
+    case LeftOut::Unusable: return QStringLiteral("answered, but not with what was asked: ") + why.answered;
+    case LeftOut::AnsweredLate: return LateText(target, why.timeoutMs).mid(target.toString().size() + 1);
+    case LeftOut::TwoBoards: return TwoBoardsText(why.macs, target);
+    case LeftOut::NoAnswer: break;
+    }
+    return QStringLiteral("no answer");
+}
+
+QString LeftOutText(const QHostAddress &target, const LeftOut &why, const QString &nothing)
+{
+    const bool sayNothing = why.cause == LeftOut::AnsweredLate || why.cause == LeftOut::TwoBoards;
+    return SilenceText(target, why) + (sayNothing ? QStringLiteral("; ") + nothing : QString());
+}
+
+namespace {
 
 // "done/total, answered, silent" on standard error, kept on one line, once an operation takes more
 // than a second and only on a terminal. Rows on standard output first clear it.
@@ -187,6 +213,27 @@ void TerminalSink::notice(const QString &text)
     err_.flush();
 }
 
+void TerminalSink::answeredLate(const QHostAddress &target, int timeoutMs)
+{
+    notice(LateText(target, timeoutMs));
+}
+
+void ThrowNoCurrent(const QHostAddress &target, const LeftOut &why)
+{
+    Throw(SiteError::Failed, why.cause == LeftOut::AnsweredLate
+                                 ? LateText(target, why.timeoutMs) + QStringLiteral("; nothing sent")
+                                 : target.toString() + ": " + SilenceText(target, why));
+}
+
+StoredConfig CurrentOf(Session &session, const QHostAddress &target, Session::Timing timing)
+{
+    LeftOut why;
+    const std::optional<StoredConfig> current = Current(session, target, timing, why);
+    if (!current)
+        ThrowNoCurrent(target, why);
+    return *current;
+}
+
 void TerminalSink::warning(const QString &text)
 {
     err_ << "velmarctl: " << TerminalText(text) << '\n';
@@ -207,14 +254,6 @@ struct Silences
 {
     int silent = 0, named = 0, unusable = 0;
 
-    void count(const Session::BoardRead &read, const QSet<quint32> &alone)
-    {
-        if (read.config)
-            return;
-        ++silent;
-        named += alone.contains(read.target.toIPv4Address());
-        unusable += read.unusable;
-    }
     int outcome(qsizetype total, Terminal &terminal) const
     {
         if (silent)
@@ -340,44 +379,62 @@ int ShowWrite(Session &session, const Link &link, const QHostAddress &target, co
                         terminal);
 }
 
+namespace {
+
+// Each target's row as it comes: its configuration, or why it gave none.
+class ReadRows : public Sink
+{
+public:
+    ReadRows(Terminal &terminal, bool json, ProgressLine &progress, PacedRows &rows)
+        : terminal_(terminal), json_(json), progress_(progress), rows_(rows)
+    {
+    }
+    void boardRead(const QHostAddress &target, const StoredConfig *config, const LeftOut &why) override
+    {
+        progress_.clear();
+        if (json_) {
+            QJsonObject object = config ? ConfigToJson(*config) : QJsonObject{};
+            object.insert("address", target.toString());
+            object.insert("answered", config != nullptr);
+            if (!config && why.cause == LeftOut::Unusable)
+                object.insert("unusable", true);
+            if (!config && why.cause == LeftOut::Unreachable)
+                object.insert("unreachable", true);
+            terminal_.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+        } else {
+            terminal_.out << qSetFieldWidth(15) << Qt::left << target.toString() << qSetFieldWidth(0) << "  "
+                          << (config ? Text(*config) : SilenceText(target, why)) << '\n';
+        }
+        rows_.added();
+    }
+
+private:
+    Terminal &terminal_;
+    bool json_;
+    ProgressLine &progress_;
+    PacedRows &rows_;
+};
+
+}  // namespace
+
 int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
                 char selector, bool json, Terminal &terminal)
 {
     ProgressLine progress(terminal);
     OpenSession session(link, &progress);
     PacedRows rows(terminal, &progress);
-    Silences silences;
-    QList<QHostAddress> silent;
-    session.read(targets, selector, link.timing, [&](const Session::BoardRead &read) {
-        progress.clear();
-        silences.count(read, named);
-        if (!read.config && !read.unusable && !read.unreachable)
-            silent << read.target;
-        if (json) {
-            QJsonObject object = read.config ? ConfigToJson(*read.config) : QJsonObject{};
-            object.insert("address", read.target.toString());
-            object.insert("answered", read.config.has_value());
-            if (read.unusable)
-                object.insert("unusable", true);
-            if (read.unreachable)
-                object.insert("unreachable", true);
-            terminal.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
-        } else {
-            terminal.out << qSetFieldWidth(15) << Qt::left << read.target.toString() << qSetFieldWidth(0)
-                         << "  " << (read.config ? Text(*read.config) : Silence(read)) << '\n';
-        }
-        rows.added();
-    });
+    ReadRows lines(terminal, json, progress, rows);
+    const ReadResult result = ReadBoards(session, link.timing, {targets, named, selector}, lines);
     rows.now();  // the summary on a line of its own, after the rows
-    if (session.cancelled())
+    if (result.stopped)
         return Stopped(terminal);
-    SayLateAnswers(session, silent, named, link.timing, terminal);
-    // Two boards behind one address take one configuration between them: a clash to be told at once.
-    const QHash<quint32, QStringList> two = TwoBoardsOn(session, targets, link.timing);
+    for (const QHostAddress &target : result.late)
+        terminal.err << LateText(target, link.timing.timeoutMs) << '\n';
     for (const QHostAddress &target : targets)
-        if (two.contains(target.toIPv4Address()))
-            terminal.err << TwoBoardsText(two.value(target.toIPv4Address()), target) << '\n';
-    return silences.outcome(targets.size(), terminal) != Ok || !two.isEmpty() ? SomeFailed : Ok;
+        if (result.twoBoards.contains(target.toIPv4Address()))
+            terminal.err << TwoBoardsText(result.twoBoards.value(target.toIPv4Address()), target) << '\n';
+    const Silences silences{int(result.silences.size()), result.named, int(result.unusable())};
+    return silences.outcome(targets.size(), terminal) != Ok || !result.twoBoards.isEmpty() ? SomeFailed : Ok;
 }
 
 namespace {
@@ -403,7 +460,7 @@ int WriteOne(Session &session, const Link &link, const QHostAddress &target, con
     const std::optional<StoredConfig> &from = job.from;
     TerminalSink said(terminal.err);
     const AddressLock lock(target, QStringLiteral("writes to"), said);
-    const StoredConfig current = known ? *known : Current(session, target, link.timing);
+    const StoredConfig current = known ? *known : CurrentOf(session, target, link.timing);
     if (job.backups && !job.options.dryRun) {
         // Saved before anything of its line is said: a full disk's message is a line of its own.
         const QString path = SaveBackup(*job.backups, target, current);
@@ -481,15 +538,11 @@ struct Tally
 };
 
 // One board of many: what the survey refused there is said as a failure of its own.
-int OneOfMany(const QHostAddress &target, const Survey &survey, Terminal &terminal,
-              const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
+int Caught(const QHostAddress &target, Terminal &terminal, const std::function<int()> &one)
 {
-    const quint32 key = target.toIPv4Address();
     int code = SomeFailed;
     try {
-        if (survey.failed.contains(key))
-            Throw(SiteError::Failed, survey.failed.value(key));
-        code = one(target, survey.configs.value(key));
+        code = one();
     } catch (const SiteError &failure) {
         code = ExitCode(failure.kind);
         terminal.out.flush();
@@ -500,7 +553,7 @@ int OneOfMany(const QHostAddress &target, const Survey &survey, Terminal &termin
 }
 
 int EachBoard(const CancelToken &cancel, const QList<QHostAddress> &targets, const Survey &survey,
-              const char *done, Terminal &terminal,
+              const char *done, const QString &nothing, Terminal &terminal,
               const std::function<int(const QHostAddress &, const StoredConfig &)> &one)
 {
     Tally tally;
@@ -509,7 +562,11 @@ int EachBoard(const CancelToken &cancel, const QList<QHostAddress> &targets, con
             break;
         const quint32 key = target.toIPv4Address();
         if (survey.configs.contains(key) || survey.failed.contains(key))  // the silent are counted apart
-            tally.count(OneOfMany(target, survey, terminal, one));
+            tally.count(Caught(target, terminal, [&] {
+                if (survey.failed.contains(key))
+                    Throw(SiteError::Failed, LeftOutText(target, survey.failed.value(key), nothing));
+                return one(target, survey.configs.value(key));
+            }));
     }
     tally.say(survey, done, cancel.cancelled(), terminal);
     return tally.exitCode(survey, cancel.cancelled());
@@ -539,15 +596,15 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSe
         options.dryRun ? std::nullopt : std::optional(NewBackupFolder(backupParent));
     job.backups = folder ? &*folder : nullptr;
     TerminalSink said(terminal.err);
-    const Survey survey =
-        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing written"), said);
+    const Survey survey = SurveyOf(session, targets, named, link.timing, said);
     if (session.cancelled()) {
         if (folder)
             QDir().rmdir(folder->path());
         return Stopped(terminal);
     }
     const int code = EachBoard(link.cancel, targets, survey, options.dryRun ? "checked" : "kept the write",
-                               terminal, [&](const QHostAddress &target, const StoredConfig &current) {
+                               QStringLiteral("nothing written"), terminal,
+                               [&](const QHostAddress &target, const StoredConfig &current) {
                                    return WriteOne(session, link, target, &current, job, terminal);
                                });
     if (folder && job.saved) {
@@ -561,52 +618,62 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSe
 
 namespace {
 
-// `made`: when the backup was made, for a backup found in a folder of backups. `known`: the board's
-// configuration, where the read of a whole range brought it.
-int RestoreOne(Session &session, const Link &link, StoredConfig saved, const QString &file,
-               const QHostAddress &target, bool exact, const WriteOptions &options, Terminal &terminal,
-               const QDateTime &made = QDateTime(), const StoredConfig *known = nullptr)
+// A restore's events on the terminal: each board's backup and what it keeps before its write's lines,
+// and its verdict after them; for several boards each one's exit code counted.
+class RestoreLines : public WriteLines
 {
-    if (!AddressingAllowed(saved.config.boardDhcp, saved.config.record.consoleDynamic))
-        Throw(SiteError::BadRequest,
-              QStringLiteral("%1 holds a board on DHCP with a static console: a board on DHCP "
-                             "needs a dynamic console")
-                  .arg(file));
-    TerminalSink said(terminal.err);
-    const AddressLock lock(target, QStringLiteral("writes to"), said);
-    const StoredConfig current = known ? *known : Current(session, target, link.timing);
-    terminal.out << target.toString() << ": from " << file;
-    if (made.isValid())
-        terminal.out << " (backed up " << made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                     << ')';
-    terminal.out << '\n';
-    // The board's identity is its own: another board's file never makes it that board's twin.
-    const ConfigRecord &own = current.config.record, &filed = saved.config.record;
-    if (!exact && (own.liftIp != filed.liftIp || own.mac != filed.mac)) {
-        terminal.out << "  keeps its own lift address " << IpText(own.liftIp) << " and MAC "
-                     << MacText(own.mac) << " (the file has " << IpText(filed.liftIp) << " and "
-                     << MacText(filed.mac) << "; --exact copies them)\n";
-        saved.config.record.liftIp = own.liftIp;
-        saved.config.record.mac = own.mac;
+public:
+    RestoreLines(Terminal &terminal, bool many) : WriteLines(terminal), terminal_(terminal), many_(many) {}
+    void notice(const QString &text) override { TerminalSink(terminal_.err).notice(text); }
+    void warning(const QString &text) override { TerminalSink(terminal_.err).warning(text); }
+    void answeredLate(const QHostAddress &target, int timeoutMs) override
+    {
+        TerminalSink(terminal_.err).answeredLate(target, timeoutMs);
     }
-    // A board that holds what the file holds gets nothing: a write would also send what a static
-    // console cannot carry (zeros for its dispatcher and identifier).
-    if (Same(current, saved)) {
-        terminal.out << "  the board already holds the rest of what the file holds: nothing sent\n";
-        return Ok;
+    void restoring(const RestoreStep &step) override
+    {
+        QTextStream &out = terminal_.out;
+        const QString target = step.target.toString();
+        const ConfigRecord &own = step.current.config.record;
+        if (step.byAddress)
+            out << target << ": no backup of its MAC " << MacText(own.mac)
+                << "; taking the newest of its address\n";
+        if (step.problem)
+            return;
+        out << target << ": from " << step.file;
+        if (step.made.isValid())
+            out << " (backed up " << step.made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                << ')';
+        out << '\n';
+        if (step.keepsOwn)
+            out << "  keeps its own lift address " << IpText(own.liftIp) << " and MAC " << MacText(own.mac)
+                << " (the file has " << IpText(step.filed.liftIp) << " and " << MacText(step.filed.mac)
+                << "; --exact copies them)\n";
+        if (step.nothingToSend)
+            out << "  the board already holds the rest of what the file holds: nothing sent\n";
     }
-    return ShowWrite(
-        session, link, target, current,
-        [&](const StoredConfig &holds) {
-            StoredConfig restored = saved;
-            if (!exact) {
-                restored.config.record.liftIp = holds.config.record.liftIp;
-                restored.config.record.mac = holds.config.record.mac;
-            }
-            return WriteIntent{restored, restored};
-        },
-        options, terminal);
-}
+    void restored(const RestoreOutcome &outcome) override
+    {
+        if (many_)
+            tally.count(Caught(outcome.target, terminal_, [&] { return CodeOf(outcome, terminal_); }));
+    }
+    // One board's exit code, its verdict said; SiteError for one not restored.
+    static int CodeOf(const RestoreOutcome &outcome, Terminal &terminal)
+    {
+        if (outcome.leftOut)
+            Throw(SiteError::Failed,
+                  LeftOutText(outcome.target, *outcome.leftOut, QStringLiteral("nothing sent")));
+        if (outcome.error)
+            Throw(*outcome.error);
+        return outcome.write ? PresentWrite(*outcome.write, terminal) : Ok;
+    }
+
+    Tally tally;
+
+private:
+    Terminal &terminal_;
+    bool many_;
+};
 
 }  // namespace
 
@@ -614,85 +681,78 @@ int RestoreCommand(const Link &link, const QString &source, const QList<QHostAdd
                    const QSet<quint32> &named, bool exact, const WriteOptions &options, Terminal &terminal)
 {
     OpenSession session(link);
-    if (!QFileInfo(source).isDir()) {
-        if (targets.size() != 1)
-            Throw(SiteError::BadRequest,
-                  QStringLiteral("one file restores one board; a folder of backups restores each "
-                                 "board its own"));
-        return RestoreOne(session, link, ReadBackupFile(source), source, targets[0], exact, options,
-                          terminal);
-    }
-    TerminalSink said(terminal.err);
-    const Survey survey =
-        SurveyOf(session, targets, named, link.timing, QStringLiteral("nothing sent"), said);
-    if (session.cancelled())
+    RestoreLines lines(terminal, QFileInfo(source).isDir());
+    const RestorePlan plan = PlanRestore(session, link.timing, {source, targets, named, exact}, lines);
+    if (plan.stopped)
         return Stopped(terminal);
-    return EachBoard(link.cancel, targets, survey, options.dryRun ? "checked" : "restored", terminal,
-                     [&](const QHostAddress &target, const StoredConfig &current) {
-                         const Mac &mac = current.config.record.mac;
-                         const auto found = NewestBackup(source, mac, target);
-                         if (!found)
-                             Throw(SiteError::Failed,
-                                   QStringLiteral("no backup of MAC %1 or of address %2 in %3; nothing sent")
-                                       .arg(MacText(mac), target.toString(), source));
-                         if (!found->byMac)
-                             terminal.out << target.toString() << ": no backup of its MAC " << MacText(mac)
-                                          << "; taking the newest of its address\n";
-                         return RestoreOne(session, link, ReadBackupFile(found->path), found->path, target,
-                                           exact, options, terminal, found->made, &current);
-                     });
-}
-
-StoredConfig ReadBackupFile(const QString &path)
-{
-    StoredConfig stored;
-    QString error;
-    if (!ReadConfigFile(path, stored, error))
-        Throw(SiteError::BadRequest, error + QStringLiteral("; nothing sent"));
-    return stored;
+    if (!plan.fromFolder) {
+        const QHostAddress &target = targets[0];
+        if (plan.survey.failed.contains(target.toIPv4Address()))
+            ThrowNoCurrent(target, plan.survey.failed.value(target.toIPv4Address()));
+        return RestoreLines::CodeOf(RestoreBoards(session, link.timing, plan, options, lines).first(),
+                                    terminal);
+    }
+    RestoreBoards(session, link.timing, plan, options, lines);
+    lines.tally.say(plan.survey, options.dryRun ? "checked" : "restored", link.cancel.cancelled(), terminal);
+    return lines.tally.exitCode(plan.survey, link.cancel.cancelled());
 }
 
 namespace {
 
 // One datagram that reached the port, decoded: a JSON object, or a row of text.
-QString DatagramJson(const QString &time, const QByteArray &data, const QString &sender, quint16 port)
+QString DatagramJson(const WatchedDatagram &d)
 {
-    const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
-    const auto whole = decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
-    const QString kind = QLatin1String(KindName(KindOf(ViewOf(data), ReceivedBy::Configurator)));
-    QJsonObject object{
-        {"time", time}, {"from", sender}, {"port", port}, {"bytes", data.size()}, {"kind", kind}};
-    if (whole)
-        object.insert("config", ConfigToJson(*whole));
-    if (decoded.iklText)
-        object.insert("ikl", QString::fromStdString(*decoded.iklText));
-    if (decoded.identMark)
-        object.insert("ident", *decoded.identMark);
-    if (kind == QLatin1String("unknown"))
-        object.insert("hex", QString::fromLatin1(data.toHex()));
+    const QString kind = d.oversize ? QStringLiteral("oversize") : QLatin1String(KindName(d.kind));
+    QJsonObject object{{"time", d.at.toString(QStringLiteral("HH:mm:ss.zzz"))},
+                       {"from", d.from},
+                       {"port", d.port},
+                       {"bytes", d.bytes},
+                       {"kind", kind}};
+    if (d.config)
+        object.insert("config", ConfigToJson(*d.config));
+    if (d.ikl)
+        object.insert("ikl", *d.ikl);
+    if (d.ident)
+        object.insert("ident", *d.ident);
+    if (!d.oversize && d.kind == DatagramKind::Unknown)
+        object.insert("hex", QString::fromLatin1(d.data.toHex()));
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-QString DatagramRow(const QString &time, const QByteArray &data, const QString &sender, quint16 port)
+QString DatagramRow(const WatchedDatagram &d)
 {
-    const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
-    const auto whole = decoded.reply ? WholeConfigOf(*decoded.reply, std::size_t(data.size())) : std::nullopt;
-    const QString kind = QLatin1String(KindName(KindOf(ViewOf(data), ReceivedBy::Configurator)));
-    QStringList parts{kind};
-    if (whole)
-        parts << Text(*whole);
-    if (decoded.iklText)
-        parts << QStringLiteral("ikl %1").arg(QString::fromStdString(*decoded.iklText));
-    if (decoded.identMark)
-        parts << QStringLiteral("ident %1").arg(*decoded.identMark);
-    if (kind == QLatin1String("unknown"))
-        parts << QString::fromLatin1(data.left(64).toHex(' ')) + (data.size() > 64 ? " ..." : "");
+    QStringList parts{QLatin1String(KindName(d.kind))};
+    if (d.oversize)
+        parts = QStringList{QStringLiteral("oversize: longer than any board sends, not decoded")};
+    if (d.config)
+        parts << Text(*d.config);
+    if (d.ikl)
+        parts << QStringLiteral("ikl %1").arg(*d.ikl);
+    if (d.ident)
+        parts << QStringLiteral("ident %1").arg(*d.ident);
+    if (!d.oversize && d.kind == DatagramKind::Unknown)
+        parts << QString::fromLatin1(d.data.left(64).toHex(' ')) + (d.data.size() > 64 ? " ..." : "");
     return QStringLiteral("%1  %2:%3  %4 bytes  %5")
-        .arg(time, sender)
-        .arg(port)
-        .arg(data.size())
+        .arg(d.at.toString(QStringLiteral("HH:mm:ss.zzz")), d.from)
+        .arg(d.port)
+        .arg(d.bytes)
         .arg(parts.join(QLatin1String("  ")));
 }
+
+class DatagramLines : public Sink
+{
+public:
+    DatagramLines(Terminal &terminal, bool json) : terminal_(terminal), json_(json) {}
+    void datagram(const WatchedDatagram &d) override
+    {
+        terminal_.out << (json_ ? DatagramJson(d) : DatagramRow(d)) << '\n';
+        terminal_.out.flush();
+    }
+
+private:
+    Terminal &terminal_;
+    bool json_;
+};
 
 }  // namespace
 
@@ -701,74 +761,69 @@ int WatchCommand(const Link &link, bool json, int count, Terminal &terminal)
     OpenSession session(link);
     if (!json)
         terminal.err << "listening on port " << link.port << "; Ctrl+C ends" << Qt::endl;
-    int seen = 0;
-    auto now = [] { return QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz")); };
-    session.watch(
-        [&](const QByteArray &data, const QString &sender, quint16 port) {
-            terminal.out << (json ? DatagramJson(now(), data, sender, port)
-                                  : DatagramRow(now(), data, sender, port))
-                         << '\n';
-            terminal.out.flush();
-            return count == 0 || ++seen < count;
-        },
-        [&](qsizetype length, const QString &sender, quint16 port) {
-            const QString time = now();
-            if (json)
-                terminal.out << QJsonDocument(QJsonObject{{"time", time},
-                                                          {"from", sender},
-                                                          {"port", port},
-                                                          {"bytes", length},
-                                                          {"kind", "oversize"}})
-                                    .toJson(QJsonDocument::Compact)
-                             << '\n';
-            else
-                terminal.out << time << "  " << sender << ':' << port << "  " << length
-                             << " bytes  oversize: longer than any board sends, not decoded\n";
-            terminal.out.flush();
-        });
+    DatagramLines lines(terminal, json);
+    WatchPort(session, count, lines);
     return session.cancelled() ? Stopped(terminal) : Ok;
 }
+
+namespace {
+
+// Each board's row as it comes: where its backup went, or why it has none.
+class BackupRows : public Sink
+{
+public:
+    BackupRows(Terminal &terminal, ProgressLine &progress, PacedRows &rows)
+        : terminal_(terminal), progress_(progress), rows_(rows)
+    {
+    }
+    void boardRead(const QHostAddress &target, const StoredConfig *, const LeftOut &why) override
+    {
+        row(target, SilenceText(target, why));
+    }
+    void backedUp(const QHostAddress &target, const QString &path) override { row(target, path); }
+    // Saved before anything of its row is written: a full disk's message is a line of its own.
+    void notBackedUp(const QHostAddress &target, const QString &why) override
+    {
+        progress_.clear();
+        rows_.now();
+        terminal_.err << target.toString() << "  " << TerminalText(why) << '\n';
+        rows_.added();
+    }
+
+private:
+    void row(const QHostAddress &target, const QString &text)
+    {
+        progress_.clear();
+        terminal_.out << target.toString() << "  " << text << '\n';
+        rows_.added();
+    }
+
+    Terminal &terminal_;
+    ProgressLine &progress_;
+    PacedRows &rows_;
+};
+
+}  // namespace
 
 int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QSet<quint32> &named,
                   const QString &parent, Terminal &terminal)
 {
-    const QDir folder = NewBackupFolder(parent);
     ProgressLine progress(terminal);
     OpenSession session(link, &progress);
     PacedRows rows(terminal, &progress);
-    int saved = 0, failed = 0;
-    Silences silences;
-    session.read(targets, SelectorStored, link.timing, [&](const Session::BoardRead &read) {
-        progress.clear();
-        const QString address = read.target.toString();
-        if (!read.config) {
-            terminal.out << address << "  " << Silence(read) << '\n';
-            silences.count(read, named);
-        } else {
-            try {
-                // Saved before anything of its row is written: a full disk's message is a line of its own.
-                const QString path = SaveBackup(folder, read.target, *read.config);
-                terminal.out << address << "  " << path << '\n';
-                ++saved;
-            } catch (const SiteError &failure) {
-                rows.now();
-                terminal.err << address << "  " << TerminalText(failure.text) << '\n';
-                ++failed;
-            }
-        }
-        rows.added();
-    });
+    BackupRows lines(terminal, progress, rows);
+    const BackupResult result =
+        BackUpBoards(session, link.timing, {targets, named, SelectorStored}, parent, lines);
     rows.now();
-    if (!saved)
-        QDir().rmdir(folder.path());  // an empty folder would be the newest backup of nothing
-    if (session.cancelled())
+    if (result.read.stopped)
         return Stopped(terminal);
-    terminal.err << saved << " of " << targets.size() << " board(s) backed up"
-                 << (saved ? QStringLiteral(" in ") + folder.path() : QString());
-    if (failed)
-        terminal.err << ", " << failed << " not saved";
+    terminal.err << result.saved << " of " << targets.size() << " board(s) backed up"
+                 << (result.saved ? QStringLiteral(" in ") + result.folder : QString());
+    if (result.failed)
+        terminal.err << ", " << result.failed << " not saved";
     terminal.err << '\n';
-    return silences.outcome(targets.size(), terminal) != Ok || failed ? SomeFailed : Ok;
+    const Silences silences{int(result.read.silences.size()), result.read.named, int(result.read.unusable())};
+    return silences.outcome(targets.size(), terminal) != Ok || result.failed ? SomeFailed : Ok;
 }
 
 namespace {
@@ -783,10 +838,15 @@ public:
     {
     }
     void notice(const QString &text) override { terminal_.err << text << '\n'; }
-    void notDone(const QHostAddress &target, const QString &why) override
+    void answeredLate(const QHostAddress &target, int timeoutMs) override
+    {
+        terminal_.err << LateText(target, timeoutMs) << '\n';
+    }
+    void notDone(const QHostAddress &target, const LeftOut &why) override
     {
         rows_.now();
-        terminal_.err << target.toString() << ": " << why << '\n';
+        terminal_.err << target.toString() << ": "
+                      << LeftOutText(target, why, QStringLiteral("nothing rebooted")) << '\n';
     }
     void rebootAnswered(const QHostAddress &target, RebootAnswer ack) override
     {
@@ -795,7 +855,7 @@ public:
         switch (ack) {
         case RebootAnswer::Acknowledged: terminal_.out << "acknowledged\n"; break;
         case RebootAnswer::Unreachable:
-            terminal_.out << Silence({target, std::nullopt, false, QString(), true}) << '\n';
+            terminal_.out << SilenceText(target, LeftOut::Of(LeftOut::Unreachable)) << '\n';
             break;
         case RebootAnswer::Unusable: terminal_.out << "answered, but with no acknowledgement\n"; break;
         case RebootAnswer::None: terminal_.out << "no acknowledgement\n"; break;

@@ -7,6 +7,7 @@
 #include "escaped_text.h"
 #include "link.h"
 #include "reboot.h"
+#include "restore.h"
 #include "session.h"
 #include "site_error.h"
 #include "survey.h"
@@ -48,10 +49,24 @@ public:
     explicit TerminalSink(QTextStream &err) : err_(err) {}
     void notice(const QString &text) override;
     void warning(const QString &text) override;
+    void answeredLate(const QHostAddress &target, int timeoutMs) override;
 
 private:
     QTextStream &err_;
 };
+
+// "10.0.0.2 answered only after the time-out of 500 ms: give it more time, say --timeout 2000": a board
+// that answered only after the time-out, with a time-out that would have waited for it.
+QString LateText(const QHostAddress &target, int timeoutMs);
+// Why a target gave no configuration, for its row.
+QString SilenceText(const QHostAddress &target, const LeftOut &why);
+// Why a board of many is left out, for its line: with what is therefore not done (`nothing`) where the
+// board did answer.
+QString LeftOutText(const QHostAddress &target, const LeftOut &why, const QString &nothing);
+// SiteError(Failed) saying why a board named alone gave no configuration before a write.
+[[noreturn]] void ThrowNoCurrent(const QHostAddress &target, const LeftOut &why);
+// The board's stored configuration before a write, or SiteError(Failed) saying why there is none.
+StoredConfig CurrentOf(Session &session, const QHostAddress &target, Session::Timing timing);
 
 // Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
 int Stopped(Terminal &terminal);
@@ -85,8 +100,6 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSe
 // WriteCommand.
 int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets,
                    const QSet<quint32> &named, bool exact, const WriteOptions &options, Terminal &terminal);
-// A backup file, or SiteError(BadRequest) saying it is damaged and nothing was sent.
-StoredConfig ReadBackupFile(const QString &path);
 // Prints every datagram that reaches the port, decoded, until Ctrl+C (or `count` of them, when not 0).
 int WatchCommand(const Link &link, bool json, int count, Terminal &terminal);
 // Saves each answering board's stored configuration in a new run folder under `parent` (backups.h).
