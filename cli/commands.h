@@ -1,75 +1,27 @@
 #pragma once
-// velmarctl's commands: each takes its parsed arguments, talks to the boards and prints its rows.
-// The program around them only parses options; tests call them directly.
+// velmarctl's commands: each takes its parsed arguments, runs the site's operation and presents what it
+// found (text.h, json.h) with its exit code (exit_codes.h). Tests call them directly.
 
-#include "config_file.h"
 #include "discover.h"
 #include "escaped_text.h"
+#include "exit_codes.h"
 #include "link.h"
 #include "reboot.h"
 #include "restore.h"
 #include "session.h"
 #include "site_error.h"
 #include "survey.h"
+#include "terminal_session.h"
 #include "write.h"
 
-#include <QDir>
 #include <QHostAddress>
 #include <QList>
 #include <QSet>
 #include <QString>
-#include <QTextStream>
 
-#include <functional>
 #include <optional>
 
 namespace velmar {
-
-// NoConfirmation: a write went out, but no answer within the time-out and retries showed it kept (also
-// when Ctrl+C came after it went out). StoppedByUser: Ctrl+C (or SIGTERM) ended the command.
-enum Exit { Ok = 0, SomeFailed = 1, BadUsage = 2, PortTaken = 3, NoConfirmation = 4, StoppedByUser = 5 };
-
-// The exit code velmarctl documents for an operation that ended with `kind`.
-int ExitCode(SiteError::Kind kind);
-
-struct Terminal
-{
-    QTextStream &out;
-    QTextStream &err;
-    bool progress = false;  // standard error is a terminal: long operations show how far they are
-    Sink *sink = nullptr;   // the operations' notices and warnings, on `err`
-    CancelToken cancel;     // Ctrl+C
-};
-
-// Where velmarctl tells what happens while an operation runs: what the wire showed on standard error, and
-// warnings there after the program's name.
-class TerminalSink : public Sink
-{
-public:
-    explicit TerminalSink(QTextStream &err) : err_(err) {}
-    void notice(const QString &text) override;
-    void warning(const QString &text) override;
-    void answeredLate(const QHostAddress &target, int timeoutMs) override;
-
-private:
-    QTextStream &err_;
-};
-
-// "10.0.0.2 answered only after the time-out of 500 ms: give it more time, say --timeout 2000": a board
-// that answered only after the time-out, with a time-out that would have waited for it.
-QString LateText(const QHostAddress &target, int timeoutMs);
-// Why a target gave no configuration, for its row.
-QString SilenceText(const QHostAddress &target, const LeftOut &why);
-// Why a board of many is left out, for its line: with what is therefore not done (`nothing`) where the
-// board did answer.
-QString LeftOutText(const QHostAddress &target, const LeftOut &why, const QString &nothing);
-// SiteError(Failed) saying why a board named alone gave no configuration before a write.
-[[noreturn]] void ThrowNoCurrent(const QHostAddress &target, const LeftOut &why);
-// The board's stored configuration before a write, or SiteError(Failed) saying why there is none.
-StoredConfig CurrentOf(Session &session, const QHostAddress &target, Session::Timing timing);
-
-// Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
-int Stopped(Terminal &terminal);
 
 // WriteAndVerify() on the terminal: the changes, what the guard finds, the verdict; its exit code. A
 // configuration the guard refuses (unforced) is SiteError(Refused).
