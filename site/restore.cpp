@@ -3,8 +3,7 @@
 #include "backups.h"
 
 #include <QFileInfo>
-
-#include <algorithm>
+#include <QHash>
 
 namespace velmar {
 
@@ -145,21 +144,23 @@ QList<RestoreOutcome> RestoreBoards(Session &session, Session::Timing timing, co
                                     const WriteOptions &options, Sink &sink)
 {
     QList<RestoreOutcome> outcomes;
+    QHash<quint32, const RestoreStep *> steps;
+    for (const RestoreStep &step : plan.steps)
+        steps.insert(step.target.toIPv4Address(), &step);
     for (const QHostAddress &target : plan.order.targets) {
         if (session.cancelled())
             break;
         const quint32 key = target.toIPv4Address();
-        const auto step = std::find_if(plan.steps.begin(), plan.steps.end(),
-                                       [&](const RestoreStep &s) { return s.target.toIPv4Address() == key; });
         if (plan.survey.failed.contains(key)) {
             RestoreOutcome leftOut;
             leftOut.target = target;
             leftOut.leftOut = plan.survey.failed.value(key);
             outcomes << leftOut;
-        } else if (step != plan.steps.end())
-            outcomes << RestoreOne(session, timing, *step, options, plan.order.exact, sink);
-        else
+        } else if (steps.contains(key)) {
+            outcomes << RestoreOne(session, timing, *steps.value(key), options, plan.order.exact, sink);
+        } else {
             continue;  // a silent address of a range: counted apart
+        }
         sink.restored(outcomes.last());
     }
     return outcomes;
