@@ -232,8 +232,10 @@ int RestoreCommand(const Link &link, const QString &source, const QList<QHostAdd
         const QHostAddress &target = targets[0];
         if (plan.survey.failed.contains(target.toIPv4Address()))
             ThrowNoCurrent(target, plan.survey.failed.value(target.toIPv4Address()));
-        return RestoreLines::CodeOf(RestoreBoards(session, link.timing, plan, options, lines).first(),
-                                    terminal);
+        const QList<RestoreOutcome> outcomes = RestoreBoards(session, link.timing, plan, options, lines);
+        if (outcomes.isEmpty())  // Ctrl+C after the board was read
+            Throw(SiteError::Stopped, QStringLiteral("stopped"));
+        return RestoreLines::CodeOf(outcomes.first(), terminal);
     }
     RestoreBoards(session, link.timing, plan, options, lines);
     SayTotals(lines.tally, plan.survey, options.dryRun ? "checked" : "restored", link.cancel.cancelled(),
