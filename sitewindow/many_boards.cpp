@@ -99,9 +99,9 @@ public:
                               .arg(target.toString(), FieldName(change.field), ValueText(change.from),
                                    ValueText(change.to)));
     }
-    void notDone(const QHostAddress &target, const QString &why) override
+    void notDone(const QHostAddress &target, const LeftOut &why) override
     {
-        inner_.notice(QStringLiteral("%1: %2").arg(target.toString(), why));
+        inner_.notice(QStringLiteral("%1: %2").arg(target.toString(), ManyBoards::LeftOutText(why)));
         row(target, ManyBoards::tr("not rebooted: no usable answer"));
     }
     void rebootAnswered(const QHostAddress &target, RebootAnswer answer) override
@@ -209,6 +209,20 @@ QString ManyBoards::ChangesText(const Changes &changes)
         parts << tr("%1 → %2").arg(FieldName(QStringLiteral("board")),
                                    *changes.boardDhcp ? tr("DHCP") : tr("fixed"));
     return parts.join(QStringLiteral(", "));
+}
+
+QString ManyBoards::LeftOutText(const LeftOut &why)
+{
+    switch (why.cause) {
+    case LeftOut::NoAnswer: return tr("no answer");
+    case LeftOut::Unusable: return tr("answered, but not with what was asked: %1").arg(why.answered);
+    case LeftOut::Unreachable: return tr("not reachable from this computer");
+    case LeftOut::AnsweredLate:
+        return tr("answered only after the time-out of %1 ms: give it more time").arg(why.timeoutMs);
+    case LeftOut::TwoBoards:
+        return tr("two boards answer at this address: %1").arg(why.macs.join(QStringLiteral(", ")));
+    }
+    return {};
 }
 
 QString ManyBoards::ErrorText(const SiteError &error)
@@ -403,8 +417,7 @@ void SiteWindow::writeMany(const Changes &changes)
         RowSink events(sink, context, row, status);
         LinkedSession session(l, &events);
         ManyWritten result;
-        const Survey survey =
-            SurveyOf(session, targets, named, l.timing, QStringLiteral("nothing written"), events);
+        const Survey survey = SurveyOf(session, targets, named, l.timing, events);
         result.silent = survey.silent;
         result.boards = targets.size();
         // Made once the boards are known, so that a survey that fails leaves no empty folder behind.
@@ -419,7 +432,8 @@ void SiteWindow::writeMany(const Changes &changes)
             if (!survey.configs.contains(key)) {
                 ++result.failed;
                 if (survey.failed.contains(key))
-                    events.notice(QStringLiteral("%1: %2").arg(target.toString(), survey.failed.value(key)));
+                    events.notice(QStringLiteral("%1: %2").arg(
+                        target.toString(), ManyBoards::LeftOutText(survey.failed.value(key))));
                 events.row(target,
                            twins.contains(key)
                                ? ManyBoards::ErrorText({SiteError::Failed, {}, target, twins.value(key), {}})
