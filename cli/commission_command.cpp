@@ -41,7 +41,7 @@ public:
     {
         writeLines_.writeChanges(target, changes, uncarried);
     }
-    void guardProblems(const QHostAddress &target, const QStringList &problems, bool forced) override
+    void guardProblems(const QHostAddress &target, const QList<GuardProblem> &problems, bool forced) override
     {
         writeLines_.guardProblems(target, problems, forced);
     }

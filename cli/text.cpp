@@ -151,10 +151,10 @@ void WriteLines::writeChanges(const QHostAddress &target, const QList<FieldChang
                       << " cannot go out with a static console; the board will hold " << field.to << '\n';
 }
 
-void WriteLines::guardProblems(const QHostAddress &target, const QStringList &problems, bool forced)
+void WriteLines::guardProblems(const QHostAddress &target, const QList<GuardProblem> &problems, bool forced)
 {
-    for (const QString &problem : problems)
-        terminal_.err << target.toString() << ": " << problem << '\n';
+    for (const GuardProblem &problem : problems)
+        terminal_.err << target.toString() << ": " << GuardText(problem) << '\n';
     if (forced)
         terminal_.err << target.toString() << ": sent all the same (--force)\n";
 }

@@ -43,7 +43,7 @@ public:
     explicit WriteLines(Terminal &terminal) : terminal_(terminal) {}
     void writeChanges(const QHostAddress &target, const QList<FieldChange> &changes,
                       const QList<FieldChange> &uncarried) override;
-    void guardProblems(const QHostAddress &target, const QStringList &problems, bool forced) override;
+    void guardProblems(const QHostAddress &target, const QList<GuardProblem> &problems, bool forced) override;
     void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &changes) override;
 
 private:

@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <optional>
+
 namespace velmar {
 
 namespace {
@@ -18,6 +20,8 @@ bool IsMask(std::uint32_t mask)
 
 namespace {
 
+using Kind = GuardProblem::Kind;
+
 // What a board of this lift address, mask and router could not do: reach its router and dispatcher, or
 // be reached at all.
 struct Addressing
@@ -27,93 +31,135 @@ struct Addressing
                   router = ValueOfIpv4(r.routerIp);
     bool maskSound = IsMask(mask);
     bool hostBits = maskSound && ~mask > 1;  // a subnet with a network and a broadcast address
-    QString liftText = IpText(r.liftIp);
+
+    GuardProblem about(Kind kind, const Ipv4 &address) const
+    {
+        return GuardProblem{kind, IpText(address), IpText(r.liftIp), IpText(r.netMask), {}};
+    }
 };
 
-void MaskProblems(const Addressing &a, QStringList &problems)
+void MaskProblems(const Addressing &a, QList<GuardProblem> &problems)
 {
     if (!a.maskSound)
-        problems << QStringLiteral("mask %1 is not a run of ones followed by zeros").arg(IpText(a.r.netMask));
+        problems << a.about(Kind::MaskNotARun, a.r.netMask);
     else if (a.mask == 0xFFFFFFFFu)
-        problems << QStringLiteral("mask 255.255.255.255 leaves the board no subnet to reach its router "
-                                   "or dispatcher through");
+        problems << a.about(Kind::MaskAllOnes, a.r.netMask);
 }
 
 // The first thing that makes the lift address no address of one board, if any.
-QString LiftProblem(const Addressing &a, bool standIn)
+std::optional<Kind> LiftProblem(const Addressing &a, bool standIn)
 {
     const auto first = a.r.liftIp[0];
     if (a.lift == 0)
-        return QStringLiteral("lift address 0.0.0.0");
+        return Kind::LiftZero;
     if (first == 0)
-        return QStringLiteral("lift address %1 is in 0.0.0.0/8, which names no host").arg(a.liftText);
+        return Kind::LiftInZeroNetwork;
     if (first == 127 && !standIn)
-        return QStringLiteral("lift address %1 is a loopback address").arg(a.liftText);
+        return Kind::LiftLoopback;
     if (first >= 224 && first <= 239)
-        return QStringLiteral("lift address %1 is a multicast address").arg(a.liftText);
+        return Kind::LiftMulticast;
     if (a.lift == 0xFFFFFFFFu)
-        return QStringLiteral("lift address 255.255.255.255 is the broadcast address");
+        return Kind::LiftBroadcast;
     if (first >= 240)
-        return QStringLiteral("lift address %1 is in the reserved range 240.0.0.0/4").arg(a.liftText);
+        return Kind::LiftReserved;
     if (a.hostBits && (a.lift & ~a.mask) == 0)
-        return QStringLiteral("lift address %1 is the network address of its subnet").arg(a.liftText);
+        return Kind::LiftNetworkOfSubnet;
     if (a.hostBits && (a.lift & ~a.mask) == ~a.mask)
-        return QStringLiteral("lift address %1 is the broadcast address of its subnet").arg(a.liftText);
-    return {};
+        return Kind::LiftBroadcastOfSubnet;
+    return std::nullopt;
 }
 
 // A router of 0.0.0.0 is none, and needs no checking.
-QString RouterProblem(const Addressing &a)
+std::optional<Kind> RouterProblem(const Addressing &a)
 {
-    const QString router = IpText(a.r.routerIp);
     const std::uint32_t host = a.router & ~a.mask;
     if (a.router == 0)
-        return {};
+        return std::nullopt;
     if (a.maskSound && (a.router & a.mask) != (a.lift & a.mask))
-        return QStringLiteral("router %1 is outside the subnet of %2/%3")
-            .arg(router, a.liftText, IpText(a.r.netMask));
+        return Kind::RouterOutsideSubnet;
     if (a.router == a.lift)
-        return QStringLiteral("router %1 is the lift address itself").arg(router);
-    if (a.hostBits && (host == ~a.mask || host == 0))
-        return QStringLiteral("router %1 is the %2 address of its subnet")
-            .arg(router, host == 0 ? QStringLiteral("network") : QStringLiteral("broadcast"));
-    return {};
+        return Kind::RouterIsLift;
+    if (a.hostBits && host == 0)
+        return Kind::RouterNetworkOfSubnet;
+    if (a.hostBits && host == ~a.mask)
+        return Kind::RouterBroadcastOfSubnet;
+    return std::nullopt;
 }
 
-QString MacProblem(const Mac &mac)
+std::optional<Kind> MacProblem(const Mac &mac)
 {
     const Mac zeros{}, ones{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     if (mac == zeros || mac == ones)
-        return QStringLiteral("MAC %1 is no address of one board").arg(MacText(mac));
+        return Kind::MacNotOneBoard;
     if (mac[0] & 1)
-        return QStringLiteral("MAC %1 is a multicast address (lowest bit of the first byte set)")
-            .arg(MacText(mac));
-    return {};
-}
-
-void AddIfAny(QStringList &problems, const QString &problem)
-{
-    if (!problem.isEmpty())
-        problems << problem;
+        return Kind::MacMulticast;
+    return std::nullopt;
 }
 
 }  // namespace
 
-QStringList GuardProblems(const StoredConfig &config, bool standIn)
+QList<GuardProblem> GuardProblems(const StoredConfig &config, bool standIn)
 {
     const ConfigRecord &r = config.config.record;
-    QStringList problems;
+    QList<GuardProblem> problems;
     // A board on DHCP takes its address, mask and router from the network.
     if (!config.config.boardDhcp) {
         const Addressing addressing{r};
         MaskProblems(addressing, problems);
-        AddIfAny(problems, LiftProblem(addressing, standIn));
-        AddIfAny(problems, RouterProblem(addressing));
+        if (const auto lift = LiftProblem(addressing, standIn))
+            problems << addressing.about(*lift, r.liftIp);
+        if (const auto router = RouterProblem(addressing))
+            problems << addressing.about(*router, r.routerIp);
     }
-    AddIfAny(problems, MacProblem(r.mac));
+    if (const auto mac = MacProblem(r.mac))
+        problems << GuardProblem{*mac, {}, {}, {}, MacText(r.mac)};
     if (!AddressingAllowed(config.config.boardDhcp, r.consoleDynamic))
-        problems << QStringLiteral("a board on DHCP needs a dynamic console");
+        problems << GuardProblem{Kind::DhcpNeedsDynamicConsole, {}, {}, {}, {}};
     return problems;
+}
+
+QString GuardText(const GuardProblem &p)
+{
+    switch (p.kind) {
+    case Kind::MaskNotARun:
+        return QStringLiteral("mask %1 is not a run of ones followed by zeros").arg(p.address);
+    case Kind::MaskAllOnes:
+        return QStringLiteral(
+            "mask 255.255.255.255 leaves the board no subnet to reach its router or dispatcher "
+            "through");
+    case Kind::LiftZero: return QStringLiteral("lift address 0.0.0.0");
+    case Kind::LiftInZeroNetwork:
+        return QStringLiteral("lift address %1 is in 0.0.0.0/8, which names no host").arg(p.address);
+    case Kind::LiftLoopback: return QStringLiteral("lift address %1 is a loopback address").arg(p.address);
+    case Kind::LiftMulticast: return QStringLiteral("lift address %1 is a multicast address").arg(p.address);
+    case Kind::LiftBroadcast: return QStringLiteral("lift address 255.255.255.255 is the broadcast address");
+    case Kind::LiftReserved:
+        return QStringLiteral("lift address %1 is in the reserved range 240.0.0.0/4").arg(p.address);
+    case Kind::LiftNetworkOfSubnet:
+        return QStringLiteral("lift address %1 is the network address of its subnet").arg(p.address);
+    case Kind::LiftBroadcastOfSubnet:
+        return QStringLiteral("lift address %1 is the broadcast address of its subnet").arg(p.address);
+    case Kind::RouterOutsideSubnet:
+        return QStringLiteral("router %1 is outside the subnet of %2/%3").arg(p.address, p.lift, p.mask);
+    case Kind::RouterIsLift: return QStringLiteral("router %1 is the lift address itself").arg(p.address);
+    case Kind::RouterNetworkOfSubnet:
+        return QStringLiteral("router %1 is the network address of its subnet").arg(p.address);
+    case Kind::RouterBroadcastOfSubnet:
+        return QStringLiteral("router %1 is the broadcast address of its subnet").arg(p.address);
+    case Kind::MacNotOneBoard: return QStringLiteral("MAC %1 is no address of one board").arg(p.mac);
+    case Kind::MacMulticast:
+        return QStringLiteral("MAC %1 is a multicast address (lowest bit of the first byte set)").arg(p.mac);
+    case Kind::DhcpNeedsDynamicConsole: return QStringLiteral("a board on DHCP needs a dynamic console");
+    }
+    return {};
+}
+
+QStringList GuardTexts(const QList<GuardProblem> &problems)
+{
+    QStringList texts;
+    for (const GuardProblem &problem : problems)
+        texts << GuardText(problem);
+    return texts;
 }
 
 QStringList DuplicateProblems(const QList<std::pair<QString, StoredConfig>> &boards)

@@ -4,6 +4,8 @@
 // overridden, so a caller takes only what it shows (velmarctl a terminal, a window its widgets, a test a
 // record). Events are told on the operation's thread; SiteWorker carries them to its caller's.
 
+#include "guard.h"
+
 #include <QHostAddress>
 #include <QList>
 #include <QString>
@@ -54,7 +56,7 @@ public:
     }
     // What the guard finds wrong with the configuration about to go out, and whether it goes out all the
     // same (forced).
-    virtual void guardProblems(const QHostAddress &, const QStringList &, bool /*forced*/) {}
+    virtual void guardProblems(const QHostAddress &, const QList<GuardProblem> &, bool /*forced*/) {}
     // Another configurator wrote the board between its read and the write: what changed meanwhile.
     virtual void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &) {}
 

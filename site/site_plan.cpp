@@ -541,7 +541,7 @@ RowCheck CheckRow(const SitePlanRow &row, bool standIn, const QHostAddress &at)
         check.problems << failure.text;
         return check;
     }
-    check.problems << GuardProblems(*check.planned, standIn);
+    check.problems << GuardTexts(GuardProblems(*check.planned, standIn));
     return check;
 }
 

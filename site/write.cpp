@@ -139,7 +139,7 @@ WriteResult Verdict(const QHostAddress &target, WriteVerdict verdict, bool after
 // What the guard finds in a configuration about to go out, told to the sink; whether it goes out.
 bool Announce(const QHostAddress &target, const StoredConfig &expected, bool force, Sink &sink)
 {
-    const QStringList problems = GuardProblems(expected, target.isLoopback());
+    const QList<GuardProblem> problems = GuardProblems(expected, target.isLoopback());
     if (!problems.isEmpty())
         sink.guardProblems(target, problems, force);
     return problems.isEmpty() || force;

@@ -86,11 +86,13 @@ public:
                               .arg(target.toString(), FieldName(change.field), ValueText(change.to),
                                    ValueText(change.from)));
     }
-    void guardProblems(const QHostAddress &target, const QStringList &problems, bool) override
+    void guardProblems(const QHostAddress &target, const QList<GuardProblem> &problems, bool) override
     {
-        for (const QString &problem : problems)
+        problems_.clear();
+        for (const GuardProblem &problem : problems)
+            problems_ << ManyBoards::GuardText(problem);
+        for (const QString &problem : std::as_const(problems_))
             inner_.notice(ManyBoards::tr("%1: refused: %2").arg(target.toString(), problem));
-        problems_ = problems;
     }
     void writtenMeanwhile(const QHostAddress &target, const QList<FieldChange> &changes) override
     {
@@ -221,6 +223,41 @@ QString ManyBoards::LeftOutText(const LeftOut &why)
         return tr("answered only after the time-out of %1 ms: give it more time").arg(why.timeoutMs);
     case LeftOut::TwoBoards:
         return tr("two boards answer at this address: %1").arg(why.macs.join(QStringLiteral(", ")));
+    }
+    return {};
+}
+
+QString ManyBoards::GuardText(const GuardProblem &p)
+{
+    switch (p.kind) {
+    case GuardProblem::MaskNotARun:
+        return tr("mask %1 is not a run of ones followed by zeros").arg(p.address);
+    case GuardProblem::MaskAllOnes:
+        return tr(
+            "mask 255.255.255.255 leaves the board no subnet to reach its router or dispatcher through");
+    case GuardProblem::LiftZero: return tr("lift address 0.0.0.0");
+    case GuardProblem::LiftInZeroNetwork:
+        return tr("lift address %1 is in 0.0.0.0/8, which names no host").arg(p.address);
+    case GuardProblem::LiftLoopback: return tr("lift address %1 is a loopback address").arg(p.address);
+    case GuardProblem::LiftMulticast: return tr("lift address %1 is a multicast address").arg(p.address);
+    case GuardProblem::LiftBroadcast: return tr("lift address 255.255.255.255 is the broadcast address");
+    case GuardProblem::LiftReserved:
+        return tr("lift address %1 is in the reserved range 240.0.0.0/4").arg(p.address);
+    case GuardProblem::LiftNetworkOfSubnet:
+        return tr("lift address %1 is the network address of its subnet").arg(p.address);
+    case GuardProblem::LiftBroadcastOfSubnet:
+        return tr("lift address %1 is the broadcast address of its subnet").arg(p.address);
+    case GuardProblem::RouterOutsideSubnet:
+        return tr("router %1 is outside the subnet of %2/%3").arg(p.address, p.lift, p.mask);
+    case GuardProblem::RouterIsLift: return tr("router %1 is the lift address itself").arg(p.address);
+    case GuardProblem::RouterNetworkOfSubnet:
+        return tr("router %1 is the network address of its subnet").arg(p.address);
+    case GuardProblem::RouterBroadcastOfSubnet:
+        return tr("router %1 is the broadcast address of its subnet").arg(p.address);
+    case GuardProblem::MacNotOneBoard: return tr("MAC %1 is no address of one board").arg(p.mac);
+    case GuardProblem::MacMulticast:
+        return tr("MAC %1 is a multicast address (lowest bit of the first byte set)").arg(p.mac);
+    case GuardProblem::DhcpNeedsDynamicConsole: return tr("a board on DHCP needs a dynamic console");
     }
     return {};
 }

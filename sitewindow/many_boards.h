@@ -30,6 +30,8 @@ public:
     static QString ErrorText(const SiteError &error);
     // Why a board was left out before anything was sent to it.
     static QString LeftOutText(const LeftOut &why);
+    // What the guard finds wrong with a configuration about to go out.
+    static QString GuardText(const GuardProblem &problem);
 };
 
 // Asks for one change to many boards: which field, and its new value.

@@ -118,9 +118,12 @@ public:
                      .arg(target.toString(), FieldName(change.field), ValueText(change.to),
                           ValueText(change.from)));
     }
-    void guardProblems(const QHostAddress &target, const QStringList &problems, bool forced) override
+    void guardProblems(const QHostAddress &target, const QList<GuardProblem> &found, bool forced) override
     {
-        for (const QString &problem : problems)
+        QStringList problems;
+        for (const GuardProblem &problem : found)
+            problems << ManyBoards::GuardText(problem);
+        for (const QString &problem : std::as_const(problems))
             post((forced ? SiteWindow::tr("%1: sent anyway: %2") : SiteWindow::tr("%1: refused: %2"))
                      .arg(target.toString(), problem));
         QMetaObject::invokeMethod(

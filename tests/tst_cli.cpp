@@ -641,7 +641,7 @@ void TestCli::guardRefusesWhatLocksABoardOut()
     else
         (field == "mask" ? r.netMask : field == "lift" ? r.liftIp : r.routerIp) = *ParseIp(value);
     const bool standIn = QString(QTest::currentDataTag()) != "lift loopback, board not";
-    const QString problems = GuardProblems(config, standIn).join('|');
+    const QString problems = GuardTexts(GuardProblems(config, standIn)).join('|');
     QFETCH(QString, problem);
     QVERIFY2(problems.contains(problem), qPrintable(problems));
     QVERIFY(GuardProblems(DefaultStoredConfig(QHostAddress("127.0.0.2")), true).isEmpty());

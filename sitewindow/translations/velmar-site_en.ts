@@ -121,6 +121,91 @@
     <name>velmar::ManyBoards</name>
     <message>
         <location filename="../many_boards.cpp" line="214" />
+        <source>mask %1 is not a run of ones followed by zeros</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>mask 255.255.255.255 leaves the board no subnet to reach its router or dispatcher through</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address 0.0.0.0</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is in 0.0.0.0/8, which names no host</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is a loopback address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is a multicast address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address 255.255.255.255 is the broadcast address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is in the reserved range 240.0.0.0/4</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is the network address of its subnet</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is the broadcast address of its subnet</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>router %1 is outside the subnet of %2/%3</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>router %1 is the lift address itself</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>router %1 is the network address of its subnet</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>router %1 is the broadcast address of its subnet</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>MAC %1 is no address of one board</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>MAC %1 is a multicast address (lowest bit of the first byte set)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>a board on DHCP needs a dynamic console</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
         <source>no answer</source>
         <translation type="unfinished" />
     </message>

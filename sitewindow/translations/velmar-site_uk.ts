@@ -121,6 +121,91 @@
     <name>velmar::ManyBoards</name>
     <message>
         <location filename="../many_boards.cpp" line="214" />
+        <source>mask %1 is not a run of ones followed by zeros</source>
+        <translation>маска %1 — не ряд одиниць, за яким ідуть нулі</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>mask 255.255.255.255 leaves the board no subnet to reach its router or dispatcher through</source>
+        <translation>маска 255.255.255.255 не лишає платі підмережі, через яку досягти маршрутизатора чи диспетчера</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address 0.0.0.0</source>
+        <translation>адреса ліфта 0.0.0.0</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is in 0.0.0.0/8, which names no host</source>
+        <translation>адреса ліфта %1 — у 0.0.0.0/8, що не називає жодного вузла</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is a loopback address</source>
+        <translation>адреса ліфта %1 — адреса петлі (loopback)</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is a multicast address</source>
+        <translation>адреса ліфта %1 — групова (multicast) адреса</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address 255.255.255.255 is the broadcast address</source>
+        <translation>адреса ліфта 255.255.255.255 — широкомовна адреса</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is in the reserved range 240.0.0.0/4</source>
+        <translation>адреса ліфта %1 — у зарезервованому діапазоні 240.0.0.0/4</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is the network address of its subnet</source>
+        <translation>адреса ліфта %1 — адреса мережі своєї підмережі</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>lift address %1 is the broadcast address of its subnet</source>
+        <translation>адреса ліфта %1 — широкомовна адреса своєї підмережі</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>router %1 is outside the subnet of %2/%3</source>
+        <translation>маршрутизатор %1 — поза підмережею %2/%3</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>router %1 is the lift address itself</source>
+        <translation>маршрутизатор %1 — це сама адреса ліфта</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>router %1 is the network address of its subnet</source>
+        <translation>маршрутизатор %1 — адреса мережі своєї підмережі</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>router %1 is the broadcast address of its subnet</source>
+        <translation>маршрутизатор %1 — широкомовна адреса своєї підмережі</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>MAC %1 is no address of one board</source>
+        <translation>MAC %1 — не адреса однієї плати</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>MAC %1 is a multicast address (lowest bit of the first byte set)</source>
+        <translation>MAC %1 — групова адреса (встановлено молодший біт першого байта)</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>a board on DHCP needs a dynamic console</source>
+        <translation>платі на DHCP потрібна динамічна консоль</translation>
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
         <source>no answer</source>
         <translation>немає відповіді</translation>
     </message>
