@@ -20,6 +20,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 Q_DECLARE_METATYPE(velmar::CommissionResult)
 
 namespace velmar {
@@ -444,7 +446,7 @@ void CommissionView::finish(const QVariant &result)
     switch (r.end) {
     case CommissionEnd::Finished:
         instruction_->setText(open == 0 ? tr("Every row is done")
-                                        : tr("%n row(s) not done yet", nullptr, int(open)));
+                                        : tr("%n row(s) not done yet", nullptr, static_cast<int>(open)));
         break;
     case CommissionEnd::Taken:
         instruction_->setText(tr("%n row(s) not written: their addresses are taken", nullptr,
