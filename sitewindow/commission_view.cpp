@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -162,6 +163,13 @@ CommissionView::CommissionView(quint16 port, std::function<PracticeSite *()> pra
 CommissionView::~CommissionView()
 {
     worker_.cancel();
+}
+
+// A run is not left going behind a closed window: closing it stops the run as Cancel does.
+void CommissionView::closeEvent(QCloseEvent *event)
+{
+    worker_.cancel();
+    QMainWindow::closeEvent(event);
 }
 
 void CommissionView::markPractice()
@@ -412,6 +420,12 @@ void CommissionView::step(const CommissionEvent &e)
         break;
     case CommissionStep::Refused:
     case CommissionStep::Stopped: break;
+    }
+    // What keeps a row from going on stays beside it once the line above the rows has moved on.
+    if (e.step == CommissionStep::HoldsOther || e.step == CommissionStep::AddressTaken ||
+        e.step == CommissionStep::NotBack) {
+        notes_.insert(name, outcome_->text());
+        showRows();
     }
     // Each recorded outcome is in the record at once: the rows show it as it stands.
     switch (e.step) {

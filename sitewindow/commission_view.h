@@ -59,6 +59,9 @@ signals:
     void boardWanted(const QString &row);
     void ended();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void step(const CommissionEvent &e);
     void finish(const QVariant &result);
