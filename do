@@ -277,6 +277,8 @@ case "$cmd" in
         cat docs/PERFORMANCE.md
         # Discovery and the two-boards check, on a segment of network namespaces.
         bench/network_bench.sh build-bench docs/PERFORMANCE-NETWORK.md 24 || [ $? = 77 ]
+        # The site window on such a segment, on an X display of its own.
+        bench/site_bench.sh build-bench docs/PERFORMANCE-SITE.md 24 || [ $? = 77 ]
         ;;
     screenshot)
         # Into build/screenshots/, or the folder named (./do screenshot docs renews the README's pictures).

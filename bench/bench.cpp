@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -138,19 +139,26 @@ struct TheWindow
 
 // Sends `count` configuration replies to 127.0.0.1:port at `rate` a second, then ends: copies of one
 // reply, or (`vary`) each with another identifier and lift address, as from many boards.
+volatile std::sig_atomic_t floodStopped = 0;
+
+// Sends `count` replies at `rate` a second, or until SIGTERM; then says on standard output how many it
+// sent in how many seconds: a sender that falls behind its rate measures itself, not the reader.
 int FloodChild(int port, int rate, int count, bool vary)
 {
+    std::signal(SIGTERM, [](int) { floodStopped = 1; });
     QByteArray reply = ToByteArray(ConfigReply(BoardConfig{}));
     QUdpSocket socket;
     const qint64 start = NowNs();
-    for (int i = 0; i < count; ++i) {
-        const qint64 due = start + qint64(i) * 1000000000LL / rate;
-        while (NowNs() < due)
+    int sent = 0;
+    for (; sent < count && !floodStopped; ++sent) {
+        const qint64 due = start + qint64(sent) * 1000000000LL / rate;
+        while (NowNs() < due && !floodStopped)
             std::this_thread::yield();
         if (vary)
-            reply[7] = char(i), reply[29] = char(i), reply[30] = char(i >> 8);
+            reply[7] = char(sent), reply[29] = char(sent), reply[30] = char(sent >> 8);
         socket.writeDatagram(reply, QHostAddress::LocalHost, quint16(port));
     }
+    std::printf("sent %d %.6f\n", sent, double(NowNs() - start) / 1e9);
     return 0;
 }
 

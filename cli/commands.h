@@ -1,79 +1,27 @@
 #pragma once
-// velmarctl's commands: each takes its parsed arguments, talks to the boards and prints its rows.
-// The program around them only parses options; tests call them directly.
+// velmarctl's commands: each takes its parsed arguments, runs the site's operation and presents what it
+// found (text.h, json.h) with its exit code (exit_codes.h). Tests call them directly.
 
-#include "config_file.h"
 #include "discover.h"
 #include "escaped_text.h"
+#include "exit_codes.h"
 #include "link.h"
 #include "reboot.h"
+#include "restore.h"
 #include "session.h"
 #include "site_error.h"
 #include "survey.h"
+#include "terminal_session.h"
 #include "write.h"
 
-#include <QDir>
 #include <QHostAddress>
 #include <QList>
 #include <QSet>
 #include <QString>
-#include <QTextStream>
 
-#include <functional>
 #include <optional>
 
 namespace velmar {
-
-// NoConfirmation: a write went out, but no answer within the time-out and retries showed it kept (also
-// when Ctrl+C came after it went out). StoppedByUser: Ctrl+C (or SIGTERM) ended the command.
-enum Exit { Ok = 0, SomeFailed = 1, BadUsage = 2, PortTaken = 3, NoConfirmation = 4, StoppedByUser = 5 };
-
-// The exit code velmarctl documents for an operation that ended with `kind`.
-int ExitCode(SiteError::Kind kind);
-
-struct Terminal
-{
-    QTextStream &out;
-    QTextStream &err;
-    bool progress = false;  // standard error is a terminal: long operations show how far they are
-    Sink *sink = nullptr;   // the operations' notices and warnings, on `err`
-    CancelToken cancel;     // Ctrl+C
-};
-
-// Where velmarctl tells what happens while an operation runs: what the wire showed on standard error, and
-// warnings there after the program's name.
-class TerminalSink : public Sink
-{
-public:
-    explicit TerminalSink(QTextStream &err) : err_(err) {}
-    void notice(const QString &text) override;
-    void warning(const QString &text) override;
-
-private:
-    QTextStream &err_;
-};
-
-// Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
-int Stopped(Terminal &terminal);
-
-// A write's events on the terminal as they come: the changes on standard output, what cannot go out and
-// what the guard finds on standard error.
-class WriteLines : public Sink
-{
-public:
-    explicit WriteLines(Terminal &terminal) : terminal_(terminal) {}
-    void writeChanges(const QHostAddress &target, const QList<FieldChange> &changes,
-                      const QList<FieldChange> &uncarried) override;
-    void guardProblems(const QHostAddress &target, const QStringList &problems, bool forced) override;
-    void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &changes) override;
-
-private:
-    Terminal &terminal_;
-};
-
-// A write's verdict on the terminal, and its exit code; a configuration the guard refuses is
-// SiteError(Refused).
-int PresentWrite(const WriteResult &result, Terminal &terminal);
 
 // WriteAndVerify() on the terminal: the changes, what the guard finds, the verdict; its exit code. A
 // configuration the guard refuses (unforced) is SiteError(Refused).
@@ -104,8 +52,6 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSe
 // WriteCommand.
 int RestoreCommand(const Link &link, const QString &source, const QList<QHostAddress> &targets,
                    const QSet<quint32> &named, bool exact, const WriteOptions &options, Terminal &terminal);
-// A backup file, or SiteError(BadRequest) saying it is damaged and nothing was sent.
-StoredConfig ReadBackupFile(const QString &path);
 // Prints every datagram that reaches the port, decoded, until Ctrl+C (or `count` of them, when not 0).
 int WatchCommand(const Link &link, bool json, int count, Terminal &terminal);
 // Saves each answering board's stored configuration in a new run folder under `parent` (backups.h).

@@ -1,6 +1,7 @@
 #include "commission_command.h"
 #include "commission.h"
 #include "terminal.h"
+#include "text.h"
 
 #include <algorithm>
 

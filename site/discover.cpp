@@ -114,6 +114,13 @@ Discovery DiscoverBoards(const Link &link, char selector, const QList<LocalSubne
     return found;
 }
 
+QHash<quint32, StoredConfig> ReadChecked(Session &session, const QList<QHostAddress> &targets, char selector,
+                                         Session::Timing timing,
+                                         const std::function<void(const Session::BoardRead &)> &onRead)
+{
+    return session.read(targets, selector, timing, onRead, BroadcastsFor(LocalSubnets(), targets));
+}
+
 QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddress> &targets,
                                         Session::Timing timing)
 {
@@ -135,9 +142,12 @@ QHash<quint32, QStringList> TwoBoardsOn(Session &session, const QList<QHostAddre
                 claiming << read;
             return claiming.size() >= 2;
         };
+        // A read that took the check along has its answers already.
+        const std::optional<QList<Session::Sighting>> checked = session.checkedBy(broadcasts);
         const QMap<quint32, QStringList> claims =
-            Claims(session.discover(broadcasts, session.readSelector(), timing, 1, {}, nullptr,
-                                    clashAtTheTarget, Session::Ending::WhenAnswersStop));
+            Claims(checked ? *checked
+                           : session.discover(broadcasts, session.readSelector(), timing, 1, {}, nullptr,
+                                              clashAtTheTarget, Session::Ending::WhenAnswersStop));
         for (const QHostAddress &target : targets) {
             const quint32 key = target.toIPv4Address();
             QStringList &known = macs[key];

@@ -43,6 +43,11 @@ Discovery DiscoverBoards(const Link &link, char selector, const QList<LocalSubne
 // The subnet a board answered on: by the interface its answer came in on, else the only one there is.
 const LocalSubnet *ArrivedOn(const QList<LocalSubnet> &subnets, const Session::Sighting &sighting);
 
+// Session::read() with the two-boards check riding along, where the targets are on a segment of this
+// computer: a TwoBoardsOn() of these targets (or of some of them) just after it sends nothing more.
+QHash<quint32, StoredConfig> ReadChecked(Session &session, const QList<QHostAddress> &targets, char selector,
+                                         Session::Timing timing,
+                                         const std::function<void(const Session::BoardRead &)> &onRead = {});
 // Which of `targets` more than one board claims, with their MACs: those the session's last read saw
 // answer at one address (on loopback every board there hears it), and, on a real segment, those a
 // broadcast to the targets' subnets finds answering from a target or holding it as lift address.

@@ -66,8 +66,7 @@ qsizetype AskPending(Session &session, QList<QHostAddress> &pending, const Reboo
 RebootResult RebootBoards(Session &session, Session::Timing timing, const RebootOrder &request, Sink &sink)
 {
     RebootResult result;
-    result.survey =
-        SurveyOf(session, request.targets, request.named, timing, QStringLiteral("nothing rebooted"), sink);
+    result.survey = SurveyOf(session, request.targets, request.named, timing, sink);
     if ((result.stopped = session.cancelled()))
         return result;
     const Rebooting rebooting = BoardsToReboot(request.targets, result.survey, sink);

@@ -30,8 +30,8 @@ constexpr int TickMs = VELMAR_TICK_MS;
 constexpr int LingerMs = 100, ShortestQuietMs = 5;
 // Between the rounds of a broadcast read: a lost datagram is asked for again before the time-out runs.
 constexpr int RoundGapMs = 50;
-// The shortest quiet time of a discovery that ends when answers stop (see discover()): the jitter of a
-// loaded laptop's event loop and of two boards' answers.
+// The shortest quiet time of a check that ends when answers stop: the jitter of two boards' answers
+// (see QuietFor()).
 constexpr int QuietAtLeastMs = 50;
 // How long a request may wait for room in the system's queue for the socket before its board counts as
 // silent: the queue empties once the segment has given up resolving the silent addresses (three
@@ -61,6 +61,145 @@ QString WhatItWas(const QByteArray &data, const DecodedDatagram &decoded)
     return QStringLiteral("a reply of %1 bytes, short of a whole configuration").arg(data.size());
 }
 
+// The boards' answers to a broadcast: every whole configuration, once per sender and MAC, within a
+// discovery's limits.
+class SightingTaker
+{
+public:
+    enum class Taken { Nothing, Again, New };
+    Taken take(const QByteArray &data, const QString &sender, quint16 port, int interfaceIndex)
+    {
+        if (!IsBoardPort(port))
+            return Taken::Nothing;
+        const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
+        if (!decoded.reply || !IsWholeConfig(*decoded.reply, data.size()))
+            return Taken::Nothing;  // our own request among them: a broadcast reaches its sender too
+        const StoredConfig config = *WholeConfigOf(*decoded.reply, std::size_t(data.size()));
+        const QString key = sender + QLatin1Char(' ') + MacText(config.config.record.mac);
+        if (seen_.contains(key))
+            return Taken::Again;
+        if (sightings.size() >= Session::MostBoards) {
+            tooMany = true;
+            return Taken::Again;
+        }
+        // More MACs than this from one address are a flood (nameFloods() names it), not boards.
+        if (int &taken = macsAt_[sender]; taken < Session::MostMacsAtOneAddress)
+            ++taken;
+        else
+            return Taken::Again;
+        seen_.insert(key);
+        sightings << Session::Sighting{QHostAddress(sender), interfaceIndex, config};
+        return Taken::New;
+    }
+
+    QList<Session::Sighting> sightings;
+    bool tooMany = false;  // a board past MostBoards answered
+
+private:
+    QSet<QString> seen_;          // sender and MAC
+    QHash<QString, int> macsAt_;  // sender: how many MACs taken from it
+};
+
+// How long answers to a broadcast must have stopped before a check of who claims an address ends: the
+// first answer's delay, QuietAtLeastMs at least, a time-out at most. Twins on one segment hear the same
+// broadcast at the same moment, and a board takes about as long as another of its kind to answer: the
+// second twin's answer comes within the first's delay plus the jitter of the two boards and of the
+// segment. Boards of one kind differ in how long they take by a few milliseconds, a segment adds well
+// under one, and a datagram that arrives while this computer is busy waits in the socket's queue and is
+// taken before the quiet is judged over: 50 ms covers the boards' jitter many times over, also that of
+// a board slower than its twin by a few dozen milliseconds (the network test has one 20 ms slower), and
+// the quiet starts afresh after every answer.
+qint64 QuietFor(qint64 firstAnswerMs, Session::Timing timing)
+{
+    const qint64 longest = std::max(timing.timeoutMs, 1);
+    return std::clamp<qint64>(firstAnswerMs, std::min<qint64>(QuietAtLeastMs, longest), longest);
+}
+
+// Ends a loop once answers have stopped for QuietFor() the first one's delay, counted afresh after
+// every answer.
+class QuietEnd
+{
+public:
+    explicit QuietEnd(QEventLoop &loop)
+    {
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, &loop, [this, &loop] {
+            // What came while this computer was busy is taken before the quiet counts as kept.
+            heardSince_ = false;
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (!heardSince_)
+                loop.quit();
+        });
+    }
+    // An answer, `sinceAskedMs` after the first request.
+    void heard(qint64 sinceAskedMs, Session::Timing timing)
+    {
+        if (timer_.interval() == 0)
+            timer_.setInterval(int(QuietFor(sinceAskedMs, timing)));
+        heardSince_ = true;
+        timer_.start();
+    }
+    bool answered() const { return timer_.interval() > 0; }
+
+private:
+    QTimer timer_;
+    bool heardSince_ = false;  // an answer came since the timer last ran out
+};
+
+}  // namespace
+
+namespace {
+
+struct Span
+{
+    quint32 first = 0, last = 0;
+};
+
+std::optional<Span> RangeSpan(const QString &text, QString &error)
+{
+    const auto from = ParseDottedAddress(text.section(QLatin1Char('-'), 0, 0));
+    const auto to = ParseDottedAddress(text.section(QLatin1Char('-'), 1));
+    if (!from || !to || to->toIPv4Address() < from->toIPv4Address()) {
+        error = QStringLiteral("\"%1\" is not a range of addresses, lowest first").arg(text);
+        return std::nullopt;
+    }
+    return Span{from->toIPv4Address(), to->toIPv4Address()};
+}
+
+std::optional<Span> PrefixSpan(const QString &text, QString &error)
+{
+    const auto base = ParseDottedAddress(text.section(QLatin1Char('/'), 0, 0));
+    bool ok = false;
+    const int bits = text.section(QLatin1Char('/'), 1).toInt(&ok);
+    if (!base || !ok || bits < 16 || bits > 32) {
+        error = QStringLiteral("\"%1\" is not an address with a prefix of 16 to 32 bits").arg(text);
+        return std::nullopt;
+    }
+    const quint32 mask = bits == 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> bits);
+    Span span{base->toIPv4Address() & mask, (base->toIPv4Address() & mask) | ~mask};
+    if (bits <= 30) {  // the network's own address and its broadcast address are no boards
+        ++span.first;
+        --span.last;
+    }
+    return span;
+}
+
+// The addresses one text names, first to last.
+std::optional<Span> SpanOf(const QString &text, QString &error)
+{
+    if (text.contains(QLatin1Char('-')))
+        return RangeSpan(text, error);
+    if (text.contains(QLatin1Char('/')))
+        return PrefixSpan(text, error);
+    const auto address = ParseDottedAddress(text);
+    if (!address) {
+        error = QStringLiteral("\"%1\" is not an IPv4 address").arg(text);
+        return std::nullopt;
+    }
+    return Span{address->toIPv4Address(), address->toIPv4Address()};
+}
+
 }  // namespace
 
 std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QString &error)
@@ -68,39 +207,10 @@ std::optional<QList<QHostAddress>> ParseTargets(const QStringList &texts, QStrin
     QList<QHostAddress> targets;
     QSet<quint32> seen;
     for (const QString &text : texts) {
-        quint32 first = 0, last = 0;
-        if (text.contains(QLatin1Char('-'))) {
-            const auto from = ParseDottedAddress(text.section(QLatin1Char('-'), 0, 0));
-            const auto to = ParseDottedAddress(text.section(QLatin1Char('-'), 1));
-            if (!from || !to || to->toIPv4Address() < from->toIPv4Address()) {
-                error = QStringLiteral("\"%1\" is not a range of addresses, lowest first").arg(text);
-                return std::nullopt;
-            }
-            first = from->toIPv4Address();
-            last = to->toIPv4Address();
-        } else if (text.contains(QLatin1Char('/'))) {
-            const auto base = ParseDottedAddress(text.section(QLatin1Char('/'), 0, 0));
-            bool ok = false;
-            const int bits = text.section(QLatin1Char('/'), 1).toInt(&ok);
-            if (!base || !ok || bits < 16 || bits > 32) {
-                error = QStringLiteral("\"%1\" is not an address with a prefix of 16 to 32 bits").arg(text);
-                return std::nullopt;
-            }
-            const quint32 mask = bits == 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> bits);
-            first = base->toIPv4Address() & mask;
-            last = first | ~mask;
-            if (bits <= 30) {  // the network's own address and its broadcast address are no boards
-                ++first;
-                --last;
-            }
-        } else {
-            const auto address = ParseDottedAddress(text);
-            if (!address) {
-                error = QStringLiteral("\"%1\" is not an IPv4 address").arg(text);
-                return std::nullopt;
-            }
-            first = last = address->toIPv4Address();
-        }
+        const std::optional<Span> span = SpanOf(text, error);
+        if (!span)
+            return std::nullopt;
+        const auto [first, last] = *span;
         if (targets.size() + qint64(last - first) + 1 > MaxTargets) {
             error = QStringLiteral("more than %1 boards named; split the list").arg(MaxTargets);
             return std::nullopt;
@@ -133,9 +243,43 @@ void Session::send(const QList<QHostAddress> &targets, const SendPlan &plan)
     CarryOut(plan, hosts, *sender_);
 }
 
-qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
-                         Timing timing, const OnOutcome &onOutcome, const OnOther &onOther)
+// One exchange() under way: every target asked in bursts, answers matched by sender, the silent asked
+// again until their retries run out.
+class Session::Exchange
 {
+public:
+    Exchange(Session &session, const SendPlan &plan, const Accept &accept, Timing timing,
+             const OnOutcome &onOutcome, const OnOther &onOther)
+        : session_(session), plan_(plan), accept_(accept), timing_(timing), onOutcome_(onOutcome),
+          onOther_(onOther)
+    {
+    }
+
+    qint64 run(const QList<QHostAddress> &targets)
+    {
+        for (const QHostAddress &target : targets) {
+            const quint32 key = target.toIPv4Address();
+            if (!open_.contains(key)) {
+                open_.insert(key, Board{target, 0, -1, {}, false, -1});
+                toAsk_ << key;
+            }
+        }
+        total_ = open_.size();
+        clock_.start();
+        session_.listen([this](const QByteArray &data, const QString &sender, quint16 port) {
+            take(data, sender, port);
+        });
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &loop_, [this] { onTick(); });
+        tick.start(TickMs);
+        onTick();
+        if (!open_.isEmpty())
+            loop_.exec();
+        session_.listener_.setHandler({});
+        return slowestAnswerMs_;
+    }
+
+private:
     struct Board
     {
         QHostAddress address;
@@ -145,125 +289,192 @@ qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &pla
         bool unreachable = false;
         qint64 refusedSince = -1;  // the system's queue was full for its requests since then
     };
-    QHash<quint32, Board> open;  // asked or to be asked, not yet done
-    QList<quint32> toAsk;
-    for (const QHostAddress &target : targets) {
-        const quint32 key = target.toIPv4Address();
-        if (!open.contains(key)) {
-            open.insert(key, Board{target, 0, -1, {}, false, -1});
-            toAsk << key;
-        }
-    }
-    const qsizetype total = open.size();
-    qsizetype asked = 0, answered = 0, done = 0;
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
 
-    qsizetype inFlight = 0;  // asked, not yet ended
     // On a segment, requests to addresses being resolved wait in the system's queue for the socket (and
     // to silent ones, until their resolution fails): a whole range fills it. A request the full queue
     // refuses is no attempt: the board is asked again at the next tick, from where the asking stopped,
     // and its time-out runs from when its request went out. Only a queue full for QueueFullMs makes it
-    // silent.
-    bool full = false;  // in this tick
-    auto ask = [&](Board &board) {
+    // silent. Whether the request counts as an attempt.
+    bool ask(Board &board)
+    {
         try {
-            send({board.address}, plan);
+            session_.send({board.address}, plan_);
             board.refusedSince = -1;
+            board.sentAt = clock_.elapsed();
         } catch (const SendError &error) {
             if (error.full &&
-                (board.refusedSince < 0 || clock.elapsed() - board.refusedSince < QueueFullMs)) {
+                (board.refusedSince < 0 || clock_.elapsed() - board.refusedSince < QueueFullMs)) {
                 if (board.refusedSince < 0)
-                    board.refusedSince = clock.elapsed();
-                full = true;
+                    board.refusedSince = clock_.elapsed();
+                full_ = true;
                 return false;
             }
-            inFlight += board.attempts == 0;
-            board.attempts += 1;
-            board.sentAt = -timing.timeoutMs - 1;  // counts as silent at once
+            board.sentAt = -timing_.timeoutMs - 1;  // counts as silent at once
             board.unreachable = board.unreachable || error.unreachable;
-            return true;
         }
-        inFlight += board.attempts == 0;
+        inFlight_ += board.attempts == 0;
         board.attempts += 1;
-        board.sentAt = clock.elapsed();
         return true;
-    };
-    qint64 slowestAnswerMs = 0;
-    auto finish = [&](quint32 key, const std::optional<QByteArray> &answer) {
-        const Board board = open.take(key);
-        inFlight -= board.attempts > 0;
+    }
+
+    void finish(quint32 key, const std::optional<QByteArray> &answer)
+    {
+        const Board board = open_.take(key);
+        inFlight_ -= board.attempts > 0;
         if (answer)
-            slowestAnswerMs = std::max(slowestAnswerMs, clock.elapsed() - board.sentAt);
-        ++done;
-        answered += answer.has_value();
-        if (onOutcome)
-            onOutcome({board.address, answer, !answer && !board.why.isEmpty(), answer ? QString() : board.why,
-                       !answer && board.unreachable});
-        sink_->progress({done, total, answered, done - answered});
-        if (open.isEmpty())
-            loop.quit();
-    };
+            slowestAnswerMs_ = std::max(slowestAnswerMs_, clock_.elapsed() - board.sentAt);
+        ++done_;
+        answered_ += answer.has_value();
+        if (onOutcome_)
+            onOutcome_({board.address, answer, !answer && !board.why.isEmpty(),
+                        answer ? QString() : board.why, !answer && board.unreachable});
+        session_.sink_->progress({done_, total_, answered_, done_ - answered_});
+        if (open_.isEmpty())
+            loop_.quit();
+    }
+
     // New targets: a burst each tick, so that their answers never crowd the socket's queue and silent
     // ones cost no more than one time-out together; and, as answers come, more while fewer than a burst
     // wait, so that a site of quick boards is asked as fast as it answers.
-    auto askMore = [&](qsizetype most) {
-        for (qsizetype burst = 0; burst < most && asked < toAsk.size() && !full; ++asked) {
-            auto board = open.find(toAsk[asked]);
-            if (board != open.end() && board->attempts == 0) {
-                if (!ask(*board))
-                    break;  // asked again from here at the next tick
-                ++burst;
-            }
+    void askMore(qsizetype most)
+    {
+        for (qsizetype burst = 0; burst < most && asked_ < toAsk_.size() && !full_; ++asked_) {
+            auto board = open_.find(toAsk_[asked_]);
+            if (board == open_.end() || board->attempts != 0)
+                continue;
+            if (!ask(*board))
+                break;  // asked again from here at the next tick
+            ++burst;
         }
-    };
-    listen([&](const QByteArray &data, const QString &sender, quint16 port) {
+    }
+
+    // Only answers from a board's own ports count.
+    void take(const QByteArray &data, const QString &sender, quint16 port)
+    {
         const quint32 from = QHostAddress(sender).toIPv4Address();
-        auto board = open.find(from);
-        if (board == open.end() && onOther)
-            onOther(data, from, port);
-        if (board == open.end() || board->attempts == 0 || !IsBoardPort(port))
+        auto board = open_.find(from);
+        if (board == open_.end() && onOther_)
+            onOther_(data, from, port);
+        if (board == open_.end() || board->attempts == 0 || !IsBoardPort(port))
             return;
         const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
-        if (decoded.reply && accept(*decoded.reply, data.size())) {
+        if (decoded.reply && accept_(*decoded.reply, data.size())) {
             finish(from, data);
-            askMore(AskedPerTick - inFlight);
+            askMore(AskedPerTick - inFlight_);
         } else {
             board->why = WhatItWas(data, decoded);
         }
-    });
-    auto onTick = [&] {
-        if (cancelled()) {
-            loop.quit();
+    }
+
+    void onTick()
+    {
+        if (session_.cancelled()) {
+            loop_.quit();
             return;
         }
-        full = false;
+        full_ = false;
         askMore(AskedPerTick);
         QList<quint32> silent;
-        for (auto it = open.begin(); it != open.end(); ++it) {
-            if (it->attempts == 0 || clock.elapsed() - it->sentAt < timing.timeoutMs)
+        for (auto it = open_.begin(); it != open_.end(); ++it) {
+            if (it->attempts == 0 || clock_.elapsed() - it->sentAt < timing_.timeoutMs)
                 continue;
-            if (it->attempts > timing.retries)
+            if (it->attempts > timing_.retries)
                 silent << it.key();
-            else if (!full)
+            else if (!full_)
                 ask(*it);
         }
         for (quint32 key : silent)
             finish(key, std::nullopt);
-    };
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, onTick);
-    tick.start(TickMs);
-    onTick();
-    if (!open.isEmpty())
-        loop.exec();
-    listener_.setHandler({});
-    return slowestAnswerMs;
+    }
+
+    Session &session_;
+    const SendPlan &plan_;
+    const Accept &accept_;
+    const Timing timing_;
+    const OnOutcome &onOutcome_;
+    const OnOther &onOther_;
+    QHash<quint32, Board> open_;  // asked or to be asked, not yet done
+    QList<quint32> toAsk_;
+    qsizetype total_ = 0, asked_ = 0, answered_ = 0, done_ = 0;
+    qsizetype inFlight_ = 0;  // asked, not yet ended
+    bool full_ = false;       // in this tick
+    qint64 slowestAnswerMs_ = 0;
+    QElapsedTimer clock_;
+    QEventLoop loop_;
+};
+
+qint64 Session::exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
+                         Timing timing, const OnOutcome &onOutcome, const OnOther &onOther)
+{
+    Exchange exchange(*this, plan, accept, timing, onOutcome, onOther);
+    return exchange.run(targets);
 }
 
+// The two-boards check of a read: its broadcast's answers, taken while the read runs and lingers.
+class Session::Check
+{
+public:
+    Check(Session &session, QList<Broadcast> broadcasts, Timing timing)
+        : session_(session), broadcasts_(std::move(broadcasts)), timing_(timing)
+    {
+    }
+
+    // Asks every broadcast address; a refusal of any leaves the check to a discover() of its own.
+    void ask(char selector)
+    {
+        clock_.start();
+        session_.broadcast(broadcasts_, ReadSendPlan(selector),
+                           [this](qsizetype, const SendError &) { refused_ = true; });
+    }
+
+    void take(const QByteArray &data, const QString &sender, quint16 port)
+    {
+        if (taker_.take(data, sender, port, session_.listener_.deliveredOn()) ==
+            SightingTaker::Taken::Nothing)
+            return;
+        if (firstAnswerMs_ < 0)
+            firstAnswerMs_ = clock_.elapsed();
+        lastAnswerMs_ = clock_.elapsed();
+    }
+
+    // How long until it is done: once answers have stopped for QuietFor() the first one's delay, a
+    // time-out after the broadcast where nobody answers, DiscoveryLimitTimeouts time-outs at the latest.
+    qint64 leftMs() const
+    {
+        if (refused_)
+            return 0;  // its discover() waits instead
+        const qint64 limit = qint64(DiscoveryLimitTimeouts) * timing_.timeoutMs;
+        const qint64 end =
+            firstAnswerMs_ < 0 ? timing_.timeoutMs : lastAnswerMs_ + QuietFor(firstAnswerMs_, timing_);
+        return std::min(end, limit) - clock_.elapsed();
+    }
+
+    // Its sightings to the session, where every broadcast went out.
+    void keep()
+    {
+        if (refused_ || session_.cancelled())
+            return;
+        const qint64 limit = qint64(DiscoveryLimitTimeouts) * timing_.timeoutMs;
+        const bool cutShort =
+            firstAnswerMs_ >= 0 && lastAnswerMs_ + QuietFor(firstAnswerMs_, timing_) > limit;
+        session_.tellLimits(taker_.tooMany, {}, cutShort, limit);
+        session_.checkAsked_ = broadcasts_;
+        session_.checked_ = taker_.sightings;
+    }
+
+private:
+    Session &session_;
+    const QList<Broadcast> broadcasts_;
+    const Timing timing_;
+    SightingTaker taker_;
+    QElapsedTimer clock_;
+    qint64 firstAnswerMs_ = -1, lastAnswerMs_ = -1;
+    bool refused_ = false;
+};
+
 QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, char selector, Timing timing,
-                                           const std::function<void(const BoardRead &)> &onRead)
+                                           const std::function<void(const BoardRead &)> &onRead,
+                                           const QList<Broadcast> &check)
 {
     beginTally();
     QHash<quint32, StoredConfig> configs;
@@ -272,6 +483,8 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     readSelector_ = selector;
     silent_.clear();
     answeredLate_.clear();
+    checkAsked_.clear();
+    checked_.reset();
     auto seen = [&](quint32 target, const StoredConfig &config) {
         const QString mac = MacText(config.config.record.mac);
         const auto known = configs.find(target);
@@ -291,6 +504,16 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
             seen(from, *WholeConfigOf(*decoded.reply, std::size_t(data.size())));
         noteLate(data, from, port);
     };
+    // The check's broadcast goes out first: its answers come while the targets are asked, and a target
+    // the address resolution leads astray is read by its answer to it.
+    std::optional<Check> twins;
+    if (!check.isEmpty()) {
+        twins.emplace(*this, check, timing);
+        twins->ask(selector);
+        overhear_ = [&](const QByteArray &data, const QString &sender, quint16 port) {
+            twins->take(data, sender, port);
+        };
+    }
     const qint64 slowestAnswerMs = exchange(
         targets, ReadSendPlan(selector), &IsWholeConfig, timing,
         [&](const Outcome &outcome) {
@@ -307,23 +530,66 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
                 onRead(read);
         },
         other);
-    // The read lingers while answers keep coming: until none has come for as long as the slowest answer
-    // took (a few milliseconds at least), LingerMs at most.
-    QEventLoop linger;
-    QTimer quiet;
-    quiet.setSingleShot(true);
-    quiet.setInterval(int(std::clamp<qint64>(slowestAnswerMs, ShortestQuietMs, LingerMs)));
-    QObject::connect(&quiet, &QTimer::timeout, &linger, &QEventLoop::quit);
-    listen([&](const QByteArray &data, const QString &sender, quint16 port) {
-        other(data, QHostAddress(sender).toIPv4Address(), port);
-        quiet.start();
-    });
-    quiet.start();
-    QTimer::singleShot(std::min(timing.timeoutMs, LingerMs), &linger, &QEventLoop::quit);
-    linger.exec();
-    listener_.setHandler({});
+    linger(slowestAnswerMs, timing, twins ? &*twins : nullptr, other);
+    overhear_ = {};
+    if (twins)
+        twins->keep();
     nameFloods();
     return configs;
+}
+
+void Session::linger(qint64 slowestAnswerMs, Timing timing, Check *check, const OnOther &onOther)
+{
+    // The read lingers while answers keep coming: until none has come for as long as the slowest answer
+    // took (a few milliseconds at least), LingerMs at most.
+    const qint64 quietMs = std::clamp<qint64>(slowestAnswerMs, ShortestQuietMs, LingerMs);
+    const qint64 mostMs = std::min(timing.timeoutMs, LingerMs);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastMs = 0;
+    QEventLoop loop;
+    QTimer next;
+    next.setSingleShot(true);
+    next.setTimerType(Qt::PreciseTimer);
+    auto leftMs = [&] {
+        const qint64 own = std::min(lastMs + quietMs, mostMs) - clock.elapsed();
+        return std::max(own, check ? check->leftMs() : 0);
+    };
+    bool lookedAgain = false;
+    auto rearm = [&] {
+        if (cancelled()) {
+            loop.quit();
+        } else if (const qint64 left = leftMs(); left > 0) {
+            next.start(int(std::min<qint64>(left, TickMs)));
+        } else if (!lookedAgain) {
+            // What came while this computer was busy is taken before the quiet counts as kept.
+            lookedAgain = true;
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            next.start(0);
+        } else {
+            loop.quit();
+        }
+    };
+    QObject::connect(&next, &QTimer::timeout, &loop, rearm);
+    listen([&](const QByteArray &data, const QString &sender, quint16 port) {
+        onOther(data, QHostAddress(sender).toIPv4Address(), port);
+        lastMs = clock.elapsed();
+        lookedAgain = false;
+    });
+    rearm();
+    if (next.isActive())
+        loop.exec();
+    listener_.setHandler({});
+}
+
+std::optional<QList<Session::Sighting>> Session::checkedBy(const QList<Broadcast> &broadcasts) const
+{
+    if (!checked_)
+        return std::nullopt;
+    for (const Broadcast &broadcast : broadcasts)
+        if (!checkAsked_.contains(broadcast))
+            return std::nullopt;
+    return checked_;
 }
 
 QList<Session::Sighting>
@@ -332,10 +598,9 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
                   const std::function<bool(const QList<Sighting> &)> &enough, Ending ending)
 {
     beginTally();
-    QList<Sighting> sightings;
-    QSet<QString> seen;          // sender and MAC
-    QHash<QString, int> macsAt;  // sender: how many MACs taken from it
-    bool tooMany = false;        // a board past MostBoards answered
+    checkAsked_.clear();
+    checked_.reset();
+    SightingTaker taker;
     QElapsedTimer clock;
     clock.start();
     qint64 lastEvent = 0;
@@ -344,47 +609,18 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
                                     qint64(rounds - 1) * RoundGapMs + timing.timeoutMs);
     bool cutShort = false;
     QEventLoop loop;
-    // Ending::WhenAnswersStop: the discovery ends once no answer has come for a quiet time, the first
-    // answer's delay from the first request (QuietAtLeastMs at least, a time-out at most). Twins on one
-    // segment hear the same broadcast at the same moment, and a board takes about as long as another of
-    // its kind to answer: the second twin's answer comes within the first's delay plus the jitter of
-    // the two boards and the segment, which the quiet time covers, once more after every answer.
-    QTimer quiet;
-    quiet.setSingleShot(true);
-    QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // Ending::WhenAnswersStop: the discovery ends once answers have stopped.
+    QuietEnd quiet(loop);
     listen([&](const QByteArray &data, const QString &sender, quint16 port) {
-        if (!IsBoardPort(port))
+        const SightingTaker::Taken taken = taker.take(data, sender, port, listener_.deliveredOn());
+        if (taken != SightingTaker::Taken::Nothing && ending == Ending::WhenAnswersStop)
+            quiet.heard(clock.elapsed(), timing);
+        if (taken != SightingTaker::Taken::New)
             return;
-        const DecodedDatagram decoded = DecodeDatagram(ViewOf(data));
-        if (!decoded.reply || !IsWholeConfig(*decoded.reply, data.size()))
-            return;  // our own request among them: a broadcast reaches its sender too
-        if (ending == Ending::WhenAnswersStop) {
-            if (quiet.interval() == 0) {
-                const qint64 longest = std::max(timing.timeoutMs, 1);
-                quiet.setInterval(int(
-                    std::clamp<qint64>(clock.elapsed(), std::min<qint64>(QuietAtLeastMs, longest), longest)));
-            }
-            quiet.start();
-        }
-        const StoredConfig config = *WholeConfigOf(*decoded.reply, std::size_t(data.size()));
-        const QString key = sender + QLatin1Char(' ') + MacText(config.config.record.mac);
-        if (seen.contains(key))
-            return;
-        if (sightings.size() >= MostBoards) {
-            tooMany = true;
-            return;
-        }
-        // More MACs than this from one address are a flood (nameFloods() names it), not boards.
-        if (int &taken = macsAt[sender]; taken < MostMacsAtOneAddress)
-            ++taken;
-        else
-            return;
-        seen.insert(key);
-        sightings << Sighting{QHostAddress(sender), listener_.deliveredOn(), config};
         lastEvent = clock.elapsed();
         if (onSighting)
-            onSighting(sightings.last());
-        if (enough && enough(sightings))
+            onSighting(taker.sightings.last());
+        if (enough && enough(taker.sightings))
             loop.quit();
     });
     QList<Broadcast> refusedOnce;
@@ -394,20 +630,7 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
     int sent = 0;
     const SendPlan plan = ReadSendPlan(selector);
     auto ask = [&](const QList<Broadcast> &to) {
-        qsizetype wentOut = to.size();
-        broadcast(to, plan, [&](qsizetype i, const SendError &error) {
-            --wentOut;
-            if (error.full) {
-                if (!waiting.contains(to[i]))
-                    waiting << to[i];
-                return;
-            }
-            if (refused && !refusedOnce.contains(to[i]))
-                *refused << QStringLiteral("%1: %2").arg(to[i].address.toString(),
-                                                         QString::fromStdString(error.what()));
-            refusedOnce << to[i];
-        });
-        if (wentOut > 0)
+        if (askBroadcasts(to, plan, waiting, refusedOnce, refused))
             lastEvent = std::max(lastEvent, clock.elapsed());
     };
     auto round = [&] {
@@ -419,21 +642,44 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
         if (!waiting.isEmpty())
             ask(std::exchange(waiting, {}));
         // Once answers come, the quiet timer alone ends a discovery that waits for them to stop.
-        const bool answered = ending == Ending::WhenAnswersStop && quiet.interval() > 0;
-        if (cancelled() ||
-            (!answered && waiting.isEmpty() && clock.elapsed() - lastEvent >= timing.timeoutMs)) {
+        const bool answered = ending == Ending::WhenAnswersStop && quiet.answered();
+        const bool done = !answered && waiting.isEmpty() && clock.elapsed() - lastEvent >= timing.timeoutMs;
+        cutShort = !done && !cancelled() && clock.elapsed() >= limitMs;
+        if (done || cancelled() || cutShort)
             loop.quit();
-        } else if (clock.elapsed() >= limitMs) {
-            cutShort = true;
-            loop.quit();
-        } else if (sent < rounds && clock.elapsed() >= qint64(sent) * RoundGapMs) {
+        else if (sent < rounds && clock.elapsed() >= qint64(sent) * RoundGapMs)
             round();
-        }
     });
     round();
     tick.start(TickMs);
     loop.exec();
     listener_.setHandler({});
+    tellLimits(taker.tooMany, waiting, cutShort, limitMs);
+    nameFloods();
+    return taker.sightings;
+}
+
+bool Session::askBroadcasts(const QList<Broadcast> &to, const SendPlan &plan, QList<Broadcast> &waiting,
+                            QList<Broadcast> &refusedOnce, QStringList *refused)
+{
+    qsizetype wentOut = to.size();
+    broadcast(to, plan, [&](qsizetype i, const SendError &error) {
+        --wentOut;
+        if (error.full) {
+            if (!waiting.contains(to[i]))
+                waiting << to[i];
+            return;
+        }
+        if (refused && !refusedOnce.contains(to[i]))
+            *refused << QStringLiteral("%1: %2").arg(to[i].address.toString(),
+                                                     QString::fromStdString(error.what()));
+        refusedOnce << to[i];
+    });
+    return wentOut > 0;
+}
+
+void Session::tellLimits(bool tooMany, const QList<Broadcast> &waiting, bool cutShort, qint64 limitMs)
+{
     if (tooMany)
         sink_->notice(QStringLiteral("more than %1 boards answered; the first %1 taken").arg(MostBoards));
     if (!waiting.isEmpty())
@@ -446,8 +692,6 @@ Session::discover(const QList<Broadcast> &broadcasts, char selector, Timing timi
                                      "(%2 time-outs)")
                           .arg(limitMs)
                           .arg(DiscoveryLimitTimeouts));
-    nameFloods();
-    return sightings;
 }
 
 QString Session::twoBoardsAt(const QHostAddress &target) const
@@ -506,6 +750,8 @@ std::optional<StoredConfig> Session::askUntil(const QHostAddress &target, char s
                                               Timing timing)
 {
     beginTally();
+    checkAsked_.clear();
+    checked_.reset();
     std::optional<StoredConfig> last;
     QEventLoop loop;
     listen([&](const QByteArray &data, const QString &sender, quint16 port) {
@@ -566,6 +812,13 @@ void Session::settle(int ms)
     nameFloods();
 }
 
+void Session::settleQuiet(int ms)
+{
+    const qint64 quietMs = heard_.isValid() ? heard_.elapsed() : ms;
+    if (quietMs < ms)
+        settle(int(ms - quietMs));
+}
+
 void Session::watch(const std::function<bool(const QByteArray &, const QString &, quint16)> &onDatagram,
                     const Listener::OversizeHandler &onOversize)
 {
@@ -596,6 +849,8 @@ void Session::watch(const std::function<bool(const QByteArray &, const QString &
 
 void Session::write(const QHostAddress &target, const ConfigWriteValues &values)
 {
+    checkAsked_.clear();
+    checked_.reset();
     send({target}, WriteSendPlan(values));
 }
 
@@ -603,6 +858,8 @@ QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs,
                               const std::function<void(const Outcome &)> &onAck)
 {
     beginTally();
+    checkAsked_.clear();
+    checked_.reset();
     send(targets, PreRebootSendPlan());
     // A reboot request is never repeated: a second one would restart a board that is coming up.
     QSet<quint32> acknowledged;
@@ -623,6 +880,9 @@ QSet<quint32> Session::reboot(const QList<QHostAddress> &targets, int timeoutMs,
 void Session::listen(const Listener::Handler &handler)
 {
     listener_.setHandler([this, handler](const QByteArray &data, const QString &sender, quint16 port) {
+        heard_.start();
+        if (overhear_)
+            overhear_(data, sender, port);
         auto tally = tally_.find(sender);
         if (tally == tally_.end() && tally_.size() < MostSendersCounted)
             tally = tally_.insert(sender, {});

@@ -97,8 +97,16 @@ public:
     // target's end is told to `onRead` as it comes. Answers that keep coming for a short while after
     // the last target's end are looked at too: a target answered with two MACs has two boards behind
     // its address (see twoBoards()).
+    // With `check`, the two-boards check rides along: the same request goes to each of these broadcast
+    // addresses before the first target is asked, and the boards' answers to it are taken in the same
+    // wait (see checkedBy()), which lasts, beyond the read, until they have stopped as a discover() with
+    // Ending::WhenAnswersStop waits for them.
     QHash<quint32, StoredConfig> read(const QList<QHostAddress> &targets, char selector, Timing timing,
-                                      const std::function<void(const BoardRead &)> &onRead = {});
+                                      const std::function<void(const BoardRead &)> &onRead = {},
+                                      const QList<Broadcast> &check = {});
+    // What the broadcast of the last operation's check found, where that operation was a read whose
+    // check asked every one of `broadcasts`; nothing otherwise.
+    std::optional<QList<Sighting>> checkedBy(const QList<Broadcast> &broadcasts) const;
     // The targets of the last read() that answered with more than one MAC, with those MACs.
     const QHash<quint32, QStringList> &twoBoards() const { return twoBoards_; }
     // The MAC each target of the last read() answered with first, and which configuration it asked for:
@@ -148,6 +156,9 @@ public:
 
     // Takes in and drops whatever arrives for a moment: late copies of earlier answers.
     void settle(int ms);
+    // The same, less the time nothing has arrived before it: a check that waited for answers to stop has
+    // heard them stop already.
+    void settleQuiet(int ms);
     // The targets of the last read() that gave no answer within its time-out and retries, and answered
     // with a whole configuration afterwards (while the read lingered, or in a settle() since).
     const QSet<quint32> &answeredLate() const { return answeredLate_; }
@@ -158,6 +169,8 @@ public:
                const Listener::OversizeHandler &onOversize = {});
 
 private:
+    class Exchange;
+    class Check;
     using Accept = std::function<bool(const ConfigReplyFields &, qsizetype length)>;
     using OnOutcome = std::function<void(const Outcome &)>;
     using OnOther = std::function<void(const QByteArray &, quint32 from, quint16 port)>;
@@ -183,6 +196,15 @@ private:
     // answer's time in milliseconds, from a board's last ask.
     qint64 exchange(const QList<QHostAddress> &targets, const SendPlan &plan, const Accept &accept,
                     Timing timing, const OnOutcome &onOutcome, const OnOther &onOther = {});
+    // After a read's exchange: until answers have stopped for as long as the slowest took (see read()),
+    // and, with a check, until the check is done too. Every datagram goes to `onOther`.
+    void linger(qint64 slowestAnswerMs, Timing timing, Check *check, const OnOther &onOther);
+    // Sends the read's request to each broadcast address; the system's refusals go to `waiting` (a full
+    // queue: to be sent again) or `refused` (said once each). Whether any went out.
+    bool askBroadcasts(const QList<Broadcast> &to, const SendPlan &plan, QList<Broadcast> &waiting,
+                       QList<Broadcast> &refusedOnce, QStringList *refused);
+    // What a discovery that stopped at its limits tells the sink.
+    void tellLimits(bool tooMany, const QList<Broadcast> &waiting, bool cutShort, qint64 limitMs);
 
     Listener listener_;
     SendingSocket client_;
@@ -203,12 +225,19 @@ private:
     };
     QHash<QString, Tally> tally_;
     QElapsedTimer tallyClock_;
+    // When the session last took in a datagram (see settleQuiet()).
+    QElapsedTimer heard_;
+    // Hears every datagram before the operation's handler (a read's check).
+    Listener::Handler overhear_;
     QSet<QString> floodsNamed_;
 
     QHash<quint32, QStringList> twoBoards_;
     QHash<quint32, QString> readMacs_;
     char readSelector_ = SelectorWorking;
     QSet<quint32> silent_, answeredLate_;  // of the last read
+    // The last read's check: what it asked, and what answered.
+    QList<Broadcast> checkAsked_;
+    std::optional<QList<Sighting>> checked_;
 };
 
 }  // namespace velmar

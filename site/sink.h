@@ -12,6 +12,12 @@
 
 namespace velmar {
 
+struct LeftOut;
+struct StoredConfig;
+struct WatchedDatagram;
+struct RestoreStep;
+struct RestoreOutcome;
+
 // How far a read of many targets is.
 struct Progress
 {
@@ -53,7 +59,19 @@ public:
     virtual void writtenMeanwhile(const QHostAddress &, const QList<FieldChange> &) {}
 
     // A board an operation on many leaves out before anything is sent to it, and why.
-    virtual void notDone(const QHostAddress &, const QString & /*why*/) {}
+    virtual void notDone(const QHostAddress &, const LeftOut &) {}
+    // A silent address of a range answered after the time-out it missed.
+    virtual void answeredLate(const QHostAddress &, int /*timeoutMs*/) {}
+    // A read of many: one target's end, its configuration (null when none) or why it gave none.
+    virtual void boardRead(const QHostAddress &, const StoredConfig *, const LeftOut &) {}
+    // A backup: a board's configuration saved in a file, or not saved and why.
+    virtual void backedUp(const QHostAddress &, const QString & /*path*/) {}
+    virtual void notBackedUp(const QHostAddress &, const QString & /*why*/) {}
+    // A restore: a board about to be restored, as planned; its end.
+    virtual void restoring(const RestoreStep &) {}
+    virtual void restored(const RestoreOutcome &) {}
+    // A datagram that reached the port, decoded.
+    virtual void datagram(const WatchedDatagram &) {}
     // A reboot: a target's answer to it; the wait for boards to answer again (how many, seconds gone, the
     // limit); a board that answers again, at the address asked, `ms` after its acknowledgement.
     virtual void rebootAnswered(const QHostAddress &, RebootAnswer) {}

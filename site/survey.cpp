@@ -8,61 +8,63 @@ namespace velmar {
 
 namespace {
 
-const char *const Unusable = "answered, but not with what was asked";
+LeftOut Late(Session::Timing timing)
+{
+    LeftOut why = LeftOut::Of(LeftOut::AnsweredLate);
+    why.timeoutMs = timing.timeoutMs;
+    return why;
+}
+
+LeftOut Twins(const QStringList &macs)
+{
+    LeftOut why = LeftOut::Of(LeftOut::TwoBoards);
+    why.macs = macs;
+    return why;
+}
 
 }  // namespace
-
-QString LateText(const QHostAddress &target, Session::Timing timing)
-{
-    return QStringLiteral("%1 answered only after the time-out of %2 ms: give it more time, say --timeout %3")
-        .arg(target.toString())
-        .arg(timing.timeoutMs)
-        .arg(std::min(timing.timeoutMs * 4, 60000));
-}
 
 int LateWaitMs(Session::Timing timing)
 {
     return std::min(timing.timeoutMs * 4, 1000);
 }
 
-QString Silence(const Session::BoardRead &read)
+LeftOut SilenceOf(const Session::BoardRead &read)
 {
     if (read.unreachable)
-        return QStringLiteral(
-                   "no route to %1: this computer has no address in its subnet (velmarctl discover "
-                   "says how to add one)")
-            .arg(read.target.toString());
+        return LeftOut::Of(LeftOut::Unreachable);
     if (read.unusable)
-        return QString::fromLatin1(Unusable) + QStringLiteral(": ") + read.why;
-    return QStringLiteral("no answer");
+        return LeftOut::Of(LeftOut::Unusable, read.why);
+    return {};
 }
 
-StoredConfig Current(Session &session, const QHostAddress &target, Session::Timing timing)
+std::optional<StoredConfig> Current(Session &session, const QHostAddress &target, Session::Timing timing,
+                                    LeftOut &why)
 {
     Session::BoardRead outcome;
-    session.read({target}, SelectorStored, timing, [&](const Session::BoardRead &read) { outcome = read; });
+    ReadChecked(session, {target}, SelectorStored, timing,
+                [&](const Session::BoardRead &read) { outcome = read; });
     if (session.cancelled())
         Throw(SiteError::Stopped, QStringLiteral("stopped"));
     if (!outcome.config) {
         session.settle(LateWaitMs(timing));
-        Throw(SiteError::Failed, session.answeredLate().contains(target.toIPv4Address())
-                                     ? LateText(target, timing) + QStringLiteral("; nothing sent")
-                                     : target.toString() + ": " + Silence(outcome));
+        why = session.answeredLate().contains(target.toIPv4Address()) ? Late(timing) : SilenceOf(outcome);
+        return std::nullopt;
     }
     RefuseTwoBoards(session, {target}, timing, QStringLiteral("nothing written"));
     if (session.cancelled())
         Throw(SiteError::Stopped, QStringLiteral("stopped"));
-    return *outcome.config;
+    return outcome.config;
 }
 
 Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet<quint32> &named,
-                Session::Timing timing, const QString &nothing, Sink &sink)
+                Session::Timing timing, Sink &sink)
 {
     Survey survey;
     QHash<quint32, Session::BoardRead> outcomes;
     QList<QHostAddress> answered, silent;
-    session.read(targets, SelectorStored, timing,
-                 [&](const Session::BoardRead &read) { outcomes.insert(read.target.toIPv4Address(), read); });
+    ReadChecked(session, targets, SelectorStored, timing,
+                [&](const Session::BoardRead &read) { outcomes.insert(read.target.toIPv4Address(), read); });
     if (session.cancelled())
         return survey;
     bool namedSilent = false;
@@ -80,21 +82,20 @@ Survey SurveyOf(Session &session, const QList<QHostAddress> &targets, const QSet
     for (const QHostAddress &target : silent)
         if (session.answeredLate().contains(target.toIPv4Address()) &&
             !named.contains(target.toIPv4Address()))
-            sink.notice(LateText(target, timing));
+            sink.answeredLate(target, timing.timeoutMs);
     const QHash<quint32, QStringList> two =
         answered.isEmpty() ? QHash<quint32, QStringList>() : TwoBoardsOn(session, answered, timing);
     for (const QHostAddress &target : targets) {
         const quint32 key = target.toIPv4Address();
         const Session::BoardRead read = outcomes.value(key);
         if (read.config && two.contains(key))
-            survey.failed.insert(key, TwoBoardsText(two.value(key), target) + QStringLiteral("; ") + nothing);
+            survey.failed.insert(key, Twins(two.value(key)));
         else if (read.config)
             survey.configs.insert(key, *read.config);
         else if (named.contains(key) && session.answeredLate().contains(key))
-            survey.failed.insert(key, LateText(target, timing).mid(target.toString().size() + 1) +
-                                          QStringLiteral("; ") + nothing);
+            survey.failed.insert(key, Late(timing));
         else if (named.contains(key) || read.unusable)
-            survey.failed.insert(key, Silence(read));
+            survey.failed.insert(key, SilenceOf(read));
         else {
             ++survey.silent;
             survey.unreachable += read.unreachable;

@@ -186,7 +186,7 @@ WriteResult WriteAndVerify(Session &session, Session::Timing timing, const QHost
         return Verdict(target, WriteVerdict::Refused);
     if (options.dryRun)
         return Verdict(target, WriteVerdict::Checked);
-    session.settle(50);
+    session.settleQuiet(50);
     // A whole configuration goes out: had another configurator (a second laptop) written the board
     // since it was read, sending what was made from that read would undo its change. The board is read
     // once more, and this write's intent applied to what it holds now.

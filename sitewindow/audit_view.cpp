@@ -1,6 +1,7 @@
 #include "audit_view.h"
 
 #include "practice_site.h"
+#include "site_window.h"
 #include "whole_file.h"
 
 #include <QAction>
@@ -69,12 +70,7 @@ AuditView::AuditView(quint16 port, std::function<bool()> practice, QWidget *pare
         menu->addAction(a);
         tools->addAction(a);
     }
-    timeout_ = new QSpinBox;
-    timeout_->setRange(100, 30000);
-    timeout_->setSingleStep(100);
-    timeout_->setValue(500);
-    timeout_->setSuffix(tr(" ms"));
-    timeout_->setToolTip(tr("How long to wait for each answer"));
+    timeout_ = NewTimeoutBox();
     tools->addWidget(timeout_);
 
     auto *central = new QWidget;

@@ -99,9 +99,9 @@ public:
                               .arg(target.toString(), FieldName(change.field), ValueText(change.from),
                                    ValueText(change.to)));
     }
-    void notDone(const QHostAddress &target, const QString &why) override
+    void notDone(const QHostAddress &target, const LeftOut &why) override
     {
-        inner_.notice(QStringLiteral("%1: %2").arg(target.toString(), why));
+        inner_.notice(QStringLiteral("%1: %2").arg(target.toString(), ManyBoards::LeftOutText(why)));
         row(target, ManyBoards::tr("not rebooted: no usable answer"));
     }
     void rebootAnswered(const QHostAddress &target, RebootAnswer answer) override
@@ -209,6 +209,20 @@ QString ManyBoards::ChangesText(const Changes &changes)
         parts << tr("%1 → %2").arg(FieldName(QStringLiteral("board")),
                                    *changes.boardDhcp ? tr("DHCP") : tr("fixed"));
     return parts.join(QStringLiteral(", "));
+}
+
+QString ManyBoards::LeftOutText(const LeftOut &why)
+{
+    switch (why.cause) {
+    case LeftOut::NoAnswer: return tr("no answer");
+    case LeftOut::Unusable: return tr("answered, but not with what was asked: %1").arg(why.answered);
+    case LeftOut::Unreachable: return tr("not reachable from this computer");
+    case LeftOut::AnsweredLate:
+        return tr("answered only after the time-out of %1 ms: give it more time").arg(why.timeoutMs);
+    case LeftOut::TwoBoards:
+        return tr("two boards answer at this address: %1").arg(why.macs.join(QStringLiteral(", ")));
+    }
+    return {};
 }
 
 QString ManyBoards::ErrorText(const SiteError &error)
@@ -394,15 +408,8 @@ void SiteWindow::writeMany(const Changes &changes)
         if (row.twins.size() > 1)
             twins.insert(row.from.toIPv4Address(), row.twins);
     const Link base = link({});
-    QPointer<SiteWindow> self(this);
-    auto row = [self](const QHostAddress &target, const QString &text) {
-        if (self)
-            self->table_->setProgress(target, text);
-    };
-    auto status = [self](const QString &text) {
-        if (self)
-            self->count_->setText(text);
-    };
+    auto row = rowTeller();
+    auto status = statusTeller();
     QObject *context = this;  // outlives the worker, which ends with it
     const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
         Link l = base;
@@ -410,8 +417,7 @@ void SiteWindow::writeMany(const Changes &changes)
         RowSink events(sink, context, row, status);
         LinkedSession session(l, &events);
         ManyWritten result;
-        const Survey survey =
-            SurveyOf(session, targets, named, l.timing, QStringLiteral("nothing written"), events);
+        const Survey survey = SurveyOf(session, targets, named, l.timing, events);
         result.silent = survey.silent;
         result.boards = targets.size();
         // Made once the boards are known, so that a survey that fails leaves no empty folder behind.
@@ -426,7 +432,8 @@ void SiteWindow::writeMany(const Changes &changes)
             if (!survey.configs.contains(key)) {
                 ++result.failed;
                 if (survey.failed.contains(key))
-                    events.notice(QStringLiteral("%1: %2").arg(target.toString(), survey.failed.value(key)));
+                    events.notice(QStringLiteral("%1: %2").arg(
+                        target.toString(), ManyBoards::LeftOutText(survey.failed.value(key))));
                 events.row(target,
                            twins.contains(key)
                                ? ManyBoards::ErrorText({SiteError::Failed, {}, target, twins.value(key), {}})
@@ -524,6 +531,22 @@ void SiteWindow::wroteMany(const QVariant &value)
         refresh();
 }
 
+std::function<void(const QHostAddress &, const QString &)> SiteWindow::rowTeller()
+{
+    return [self = QPointer<SiteWindow>(this)](const QHostAddress &target, const QString &text) {
+        if (self)
+            self->table_->setProgress(target, text);
+    };
+}
+
+std::function<void(const QString &)> SiteWindow::statusTeller()
+{
+    return [self = QPointer<SiteWindow>(this)](const QString &text) {
+        if (self)
+            self->count_->setText(text);
+    };
+}
+
 void SiteWindow::leaveWaitingRows()
 {
     for (const BoardRow &row : table_->rows())
@@ -551,15 +574,8 @@ void SiteWindow::rebootChosen()
     order.wait = true;
     order.waitLimitSeconds = options_.rebootWaitSeconds;
     const Link base = link({});
-    QPointer<SiteWindow> self(this);
-    auto row = [self](const QHostAddress &target, const QString &text) {
-        if (self)
-            self->table_->setProgress(target, text);
-    };
-    auto status = [self](const QString &text) {
-        if (self)
-            self->count_->setText(text);
-    };
+    auto row = rowTeller();
+    auto status = statusTeller();
     QObject *context = this;  // outlives the worker, which ends with it
     const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
         Link l = base;

@@ -3,6 +3,7 @@
 // the table, and what the whole came to, in the window's words from the library's typed results.
 
 #include "site_error.h"
+#include "survey.h"
 #include "write.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,8 @@ public:
     static QString ChangesText(const Changes &changes);
     // What stopped the work on one board, for its row.
     static QString ErrorText(const SiteError &error);
+    // Why a board was left out before anything was sent to it.
+    static QString LeftOutText(const LeftOut &why);
 };
 
 // Asks for one change to many boards: which field, and its new value.

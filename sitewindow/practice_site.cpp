@@ -1,6 +1,7 @@
 #include "practice_site.h"
 
 #include "config_file.h"
+#include "installation.h"
 #include "site_plan.h"
 #include "site_window.h"
 #include "whole_file.h"
@@ -88,13 +89,7 @@ QString PracticeSite::BoardProgram()
 
 bool PracticeSite::LoopbackIsOne()
 {
-#ifdef Q_OS_WIN
-    return !QSettings(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Wine"), QSettings::NativeFormat)
-                .childGroups()
-                .isEmpty();
-#else
-    return false;
-#endif
+    return RunsUnderWine();
 }
 
 bool PracticeSite::start(const PracticeOptions &options, QString &error)
@@ -286,7 +281,7 @@ PracticeSite *AddPracticeMenu(SiteWindow &window, QMenu &menu)
             form->addRow(new QLabel(PracticeSite::tr(
                 "Here every loopback address is one: one board runs, the other lifts are silent.")));
         auto *folder =
-            new QLineEdit(QSettings(SiteWindow::SettingsPath(), QSettings::IniFormat)
+            new QLineEdit(QSettings(window.settingsPath(), QSettings::IniFormat)
                               .value(QStringLiteral("folders/practice"),
                                      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                               .toString());
@@ -307,7 +302,7 @@ PracticeSite *AddPracticeMenu(SiteWindow &window, QMenu &menu)
         form->addRow(buttons);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        QSettings(SiteWindow::SettingsPath(), QSettings::IniFormat)
+        QSettings(window.settingsPath(), QSettings::IniFormat)
             .setValue(QStringLiteral("folders/practice"), folder->text());
         PracticeOptions options;
         options.folder = folder->text();

@@ -263,6 +263,7 @@ SiteWindow::SiteWindow(Options options, QWidget *parent)
                        .arg(options_.port);
         outcome_->setText(text);
         say(text);
+        emit searched(false);
     });
     updateActions();
     if (options_.broadcast)
@@ -349,12 +350,7 @@ void SiteWindow::buildWidgets()
     adapters_ = new QComboBox;
     adapters_->setToolTip(tr("Where to look for boards: every adapter, or one"));
     tools->addWidget(adapters_);
-    timeout_ = new QSpinBox;
-    timeout_->setRange(100, 30000);
-    timeout_->setSingleStep(100);
-    timeout_->setValue(500);
-    timeout_->setSuffix(tr(" ms"));
-    timeout_->setToolTip(tr("How long to wait for each answer"));
+    timeout_ = NewTimeoutBox();
     tools->addWidget(timeout_);
     tools->addSeparator();
     addressBox_ = new QLineEdit;
@@ -708,6 +704,7 @@ void SiteWindow::refreshed(const QVariant &value)
         showBoard({});
     else
         showBoard(shownKey_);
+    emit searched(true);
 }
 
 void SiteWindow::addBoards(const QString &text)
@@ -916,6 +913,17 @@ void SiteWindow::written(const QVariant &value)
     if (result.verdict == WriteVerdict::Kept || result.verdict == WriteVerdict::NotAllKept ||
         result.verdict == WriteVerdict::Overtaken)
         refresh();
+}
+
+QSpinBox *NewTimeoutBox()
+{
+    auto *box = new QSpinBox;
+    box->setRange(100, 30000);
+    box->setSingleStep(100);
+    box->setValue(500);
+    box->setSuffix(SiteWindow::tr(" ms"));
+    box->setToolTip(SiteWindow::tr("How long to wait for each answer"));
+    return box;
 }
 
 }  // namespace velmar

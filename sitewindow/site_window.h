@@ -59,6 +59,8 @@ public:
 
     // The settings file in the user's configuration folder, under the program's own name.
     static QString SettingsPath();
+    // The settings file this window keeps its sizes and folders in.
+    const QString &settingsPath() const { return options_.settingsPath; }
 
     // Finds the boards again: by broadcast (where the window broadcasts) and at every address added.
     void refresh();
@@ -96,6 +98,11 @@ public:
     // The key of the board in the panel, empty for none.
     QString shownKey() const { return shownKey_; }
 
+signals:
+    // A search for the boards ended, its rows in the table, or any operation failed (`done` false), what
+    // it met said in outcome().
+    void searched(bool done);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -126,6 +133,10 @@ private:
     void rebooted(const QVariant &result);
     // The rows an operation on many boards ended before: nothing was sent to them.
     void leaveWaitingRows();
+    // How an operation on many boards, on the worker, tells a row's progress and the status line: queued
+    // to this window, and nothing once the window is gone.
+    std::function<void(const QHostAddress &, const QString &)> rowTeller();
+    std::function<void(const QString &)> statusTeller();
     void updateActions();
     Changes changesFromFields(const StoredConfig &before) const;
 
@@ -170,5 +181,8 @@ private:
 // Installs the translation of the system's language: Ukrainian for Ukrainian, English otherwise. False
 // when the program's resources lack it.
 bool LoadTranslation(const QLocale &locale);
+
+// The box of how long to wait for each answer, as the site window and the audit's window show it.
+QSpinBox *NewTimeoutBox();
 
 }  // namespace velmar

@@ -18,4 +18,9 @@ QString UserSettingsFolder();
 // programs never write over such a file, nor take the settings from it.
 bool BelongsToAnotherUser(const QString &path);
 
+// Whether the program runs under Wine, whose loopback differs from Windows' and Linux's in one way: a
+// socket bound to 127.x.y.z is bound to all of the loopback, so its datagrams leave from 127.0.0.1 and
+// only one such socket fits on a port.
+bool RunsUnderWine();
+
 }  // namespace velmar

@@ -28,4 +28,9 @@ bool BelongsToAnotherUser(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid != ::geteuid();
 }
 
+bool RunsUnderWine()
+{
+    return false;
+}
+
 }  // namespace velmar

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace velmar {
@@ -20,6 +21,14 @@ QString UserSettingsFolder()
 bool BelongsToAnotherUser(const QString &)
 {
     return false;
+}
+
+// Wine keeps a key of its own in the registry it gives a program.
+bool RunsUnderWine()
+{
+    return !QSettings(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Wine"), QSettings::NativeFormat)
+                .childGroups()
+                .isEmpty();
 }
 
 }  // namespace velmar

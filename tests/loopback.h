@@ -1,6 +1,8 @@
 #pragma once
 // Plain sockets on loopback that tests use to stand where a board or a peer would.
 
+#include "installation.h"
+
 #include <QHostAddress>
 #include <QList>
 #include <QNetworkDatagram>
@@ -40,8 +42,6 @@ public:
 #include <QCoreApplication>
 #include <QTest>
 
-#include <QSettings>
-
 namespace test {
 
 // Whether the tests run under Wine, whose loopback differs from Windows' and Linux's in one way: a socket
@@ -49,13 +49,7 @@ namespace test {
 // such socket fits on a port. Tests that need several boards at once are skipped there, saying why.
 inline bool underWine()
 {
-#ifdef _WIN32
-    return !QSettings(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Wine"), QSettings::NativeFormat)
-                .childGroups()
-                .isEmpty();
-#else
-    return false;
-#endif
+    return velmar::RunsUnderWine();
 }
 
 // An address of 127.0.0.0/8 that no other test process uses at the same time. Under Wine, 127.0.0.1,

@@ -133,6 +133,12 @@ status=0
 ctl write 10.0.0.11 --router 10.0.0.254 >/dev/null 2>"$work/err" || status=$?
 [ "$status" = 1 ] && grep -q 'two boards (MACs .*) answer at 10.0.0.11' "$work/err" ||
     fail "a twin that hears no broadcast: $status $(cat "$work/err")"
+# A board the laptop's address resolution names wrongly (a stale entry) answers the read's broadcast.
+host stale 10.0.0.13/24
+board stale 10.0.0.13
+on laptop ip neigh replace 10.0.0.13 lladdr 02:00:00:00:00:ee dev eth0
+ctl read 10.0.0.13 >"$work/out" 2>"$work/err" && grep -q ' lift ' "$work/out" ||
+    fail "a board behind a stale address resolution: $(cat "$work/out" "$work/err")"
 
 # A plan whose subnet this computer has no address in is refused before anything is sent, saying how.
 printf 'name,lift,mask,router\nLift 9,192.168.30.101,255.255.255.0,192.168.30.1\n' >"$work/far.csv"

@@ -2,20 +2,30 @@
 // results and events, without a terminal.
 
 #include "audit.h"
+#include "backup_run.h"
 #include "board.h"
+#include "frame_bytes.h"
 #include "link.h"
 #include "loopback.h"
+#include "read.h"
 #include "reboot.h"
+#include "restore.h"
+#include "stand_in_site.h"
 #include "survey.h"
+#include "watch.h"
 #include "worker.h"
 #include "write.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include <memory>
 
 using namespace velmar;
+using test::Site;
 
 namespace {
 
@@ -36,9 +46,23 @@ struct RecordingSink : Sink
         for (const FieldChange &c : uncarried)
             events << QStringLiteral("uncarried %1 %2 -> %3").arg(c.field, c.from, c.to);
     }
-    void notDone(const QHostAddress &target, const QString &why) override
+    void notDone(const QHostAddress &target, const LeftOut &why) override
     {
-        events << "not done " + target.toString() + ": " + why;
+        events << QStringLiteral("not done %1: %2").arg(target.toString()).arg(int(why.cause));
+    }
+    void boardRead(const QHostAddress &target, const StoredConfig *config, const LeftOut &why) override
+    {
+        events << QStringLiteral("read %1 %2")
+                      .arg(target.toString(), config ? "ok" : QString::number(why.cause));
+    }
+    void backedUp(const QHostAddress &target, const QString &path) override
+    {
+        events << "saved " + target.toString() + " " + QFileInfo(path).fileName();
+    }
+    void restoring(const RestoreStep &step) override { events << "restoring " + step.target.toString(); }
+    void datagram(const WatchedDatagram &d) override
+    {
+        events << QStringLiteral("datagram %1 %2").arg(KindName(d.kind)).arg(d.bytes);
     }
     void rebootAnswered(const QHostAddress &target, RebootAnswer answer) override
     {
@@ -47,20 +71,6 @@ struct RecordingSink : Sink
     void answersAgain(const QHostAddress &board, const QHostAddress &, qint64) override
     {
         events << "back " + board.toString();
-    }
-};
-
-struct Boards
-{
-    std::vector<std::unique_ptr<StandInBoard>> all;
-    StandInBoard &add(BoardOptions options = {})
-    {
-        options.address = test::uniqueLoopback();
-        all.push_back(std::make_unique<StandInBoard>(options));
-        QString error;
-        if (!all.back()->start(error))
-            qFatal("%s", qPrintable(error));
-        return *all.back();
     }
 };
 
@@ -90,14 +100,18 @@ private slots:
     void writeVerdicts();
     void aCancelAfterTheWriteLeavesItNotConfirmed();
     void surveyAndRebootWithItsWait();
+    void aReadTakesItsCheckAlong();
     void theWorkerLeavesTheCallersLoopRunning();
     void theAuditClassifiesWhatWasRead();
+    void readTellsEachTargetThenTheTwins();
+    void watchTellsDecodedDatagramsUpToItsCount();
+    void backupThenRestorePlannedBeforeAnythingIsSent();
 };
 
 void TestSite::writeVerdicts()
 {
     SKIP_WHERE_LOOPBACK_IS_ONE();
-    Boards boards;
+    Site boards;
     StandInBoard &board = boards.add();
     BoardOptions deaf;
     deaf.faults.ignoreWrites = true;
@@ -165,7 +179,7 @@ void TestSite::writeVerdicts()
 
 void TestSite::aCancelAfterTheWriteLeavesItNotConfirmed()
 {
-    Boards boards;
+    Site boards;
     BoardOptions deaf;
     deaf.faults.ignoreWrites = true;  // the read-back waits its whole time-out: the cancel comes within it
     StandInBoard &board = boards.add(deaf);
@@ -192,7 +206,7 @@ void TestSite::aCancelAfterTheWriteLeavesItNotConfirmed()
 void TestSite::surveyAndRebootWithItsWait()
 {
     SKIP_WHERE_LOOPBACK_IS_ONE();
-    Boards boards;
+    Site boards;
     BoardOptions slow;
     slow.rebootMs = 300;
     StandInBoard &board = boards.add(slow);
@@ -207,16 +221,38 @@ void TestSite::surveyAndRebootWithItsWait()
     const RebootResult result = RebootBoards(session, link.timing, order, sink);
     // The silent address of a range is counted apart; the one named alone fails before anything is sent.
     QCOMPARE(result.survey.silent, 1);
-    QCOMPARE(result.survey.failed.value(silentNamed.toIPv4Address()), QString("no answer"));
+    QCOMPARE(result.survey.failed.value(silentNamed.toIPv4Address()), LeftOut::Of(LeftOut::NoAnswer));
     QCOMPARE(result.acknowledged, 1);
     QCOMPARE(result.back, 1);
     QVERIFY(result.stillSilent.isEmpty() && !result.stopped);
     QCOMPARE(result.failed, 1);
-    const qsizetype notDone = sink.events.indexOf("not done " + silentNamed.toString() + ": no answer");
+    const qsizetype notDone = sink.events.indexOf("not done " + silentNamed.toString() + ": 0");
     const qsizetype acked =
         sink.events.indexOf(QStringLiteral("reboot %1 0").arg(board.address().toString()));
     const qsizetype back = sink.events.indexOf("back " + board.address().toString());
     QVERIFY2(notDone >= 0 && notDone < acked && acked < back, qPrintable(sink.events.join('\n')));
+}
+
+// What answers the broadcast of a read's check is kept for the two-boards check just after the read,
+// where it asked what that check would, and for nothing after another operation.
+void TestSite::aReadTakesItsCheckAlong()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Site boards;
+    const QHostAddress target = boards.add().address();
+    const QHostAddress segment = boards.add().address();  // stands for a broadcast address
+    const Link link = LoopbackLink();
+    LinkedSession session(link);
+    const QList<Broadcast> check{{segment, 0}};
+    QCOMPARE(session.read({target}, SelectorStored, link.timing, {}, check).size(), 1);
+    const auto sightings = session.checkedBy(check);
+    // The target's answers to the read claim its address as well.
+    QVERIFY(sightings && sightings->size() == 2);
+    QVERIFY(sightings->at(0).from == segment || sightings->at(1).from == segment);
+    QVERIFY(!session.checkedBy({{target, 0}}));
+    session.readUntil(
+        target, SelectorStored, [](const StoredConfig &) { return true; }, link.timing);
+    QVERIFY(!session.checkedBy(check));
 }
 
 void TestSite::theWorkerLeavesTheCallersLoopRunning()
@@ -292,6 +328,115 @@ void TestSite::theAuditClassifiesWhatWasRead()
     QCOMPARE(audit.notInPlan, 1);
     QCOMPARE(audit.otherClashes, 1);
     QCOMPARE(audit.lifts.value(AuditState::AsPlanned), 1);
+}
+
+void TestSite::readTellsEachTargetThenTheTwins()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Site boards;
+    StandInBoard &board = boards.add();
+    boards.add();
+    boards.add();
+    const QHostAddress twin = test::uniqueLoopback(), silent = test::uniqueLoopback();
+    test::Relay relay(twin, {boards.addresses[1], boards.addresses[2]});
+    const Link link = LoopbackLink();
+    LinkedSession session(link);
+    RecordingSink sink;
+    const ReadResult result =
+        ReadBoards(session, link.timing, {{board.address(), silent, twin}, {silent.toIPv4Address()}}, sink);
+    QVERIFY(sink.events.contains("read " + board.address().toString() + " ok"));
+    QVERIFY(sink.events.contains("read " + silent.toString() + " 0"));
+    QCOMPARE(result.configs.value(board.address().toIPv4Address()), board.stored());
+    QCOMPARE(result.silences.keys(), QList<quint32>{silent.toIPv4Address()});
+    QCOMPARE(result.named, 1);
+    QCOMPARE(result.twoBoards.value(twin.toIPv4Address()).size(), 2);
+    QVERIFY(!result.stopped);
+}
+
+void TestSite::watchTellsDecodedDatagramsUpToItsCount()
+{
+    const Link link = LoopbackLink();
+    LinkedSession session(link);
+    RecordingSink sink;
+    QUdpSocket peer;
+    const StoredConfig config = DefaultStoredConfig(QHostAddress("10.0.0.2"));
+    QTimer::singleShot(0, [&] {
+        for (const QByteArray &data :
+             {ToByteArray(ConfigReply(config.config)), QByteArray("hello"), QByteArray("never seen")})
+            peer.writeDatagram(data, QHostAddress::LocalHost, link.port);
+    });
+    QCOMPARE(WatchPort(session, 2, sink), 2);
+    QCOMPARE(sink.events,
+             (QStringList{QStringLiteral("datagram config %1").arg(ConfigReply(config.config).size()),
+                          "datagram unknown 5"}));
+    const WatchedDatagram decoded = Decoded(ToByteArray(ConfigReply(config.config)), "10.0.0.2", 8024);
+    QCOMPARE(decoded.config->config, config.config);
+}
+
+// A backup's folder holds a file per board; a restore from it knows before anything is sent what each
+// board gets, then writes only the board that changed since, and stops where it is cancelled.
+void TestSite::backupThenRestorePlannedBeforeAnythingIsSent()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    Site boards;
+    StandInBoard &changed = boards.add(), &same = boards.add(), &last = boards.add();
+    const QHostAddress silent = test::uniqueLoopback();
+    const Link link = LoopbackLink();
+    LinkedSession session(link);
+    QTemporaryDir parent;
+    RecordingSink sink;
+    const QList<QHostAddress> all{changed.address(), same.address(), last.address(), silent};
+    const BackupResult backup =
+        BackUpBoards(session, link.timing, {all, {}, SelectorStored}, parent.path(), sink);
+    QCOMPARE(backup.saved, 3);
+    QCOMPARE(QDir(backup.folder).entryList(QDir::Files).size(), 3);
+    const QString file =
+        QStringLiteral("%1_%2.json")
+            .arg(MacText(same.stored().config.record.mac).replace(':', '-'), same.address().toString());
+    QVERIFY2(sink.events.contains("saved " + same.address().toString() + " " + file),
+             qPrintable(sink.events.join('\n')));
+    QVERIFY(sink.events.contains("read " + silent.toString() + " 0"));
+
+    Changes router;
+    router.router = ParseIp("127.0.0.254");
+    for (StandInBoard *board : {&changed, &last})
+        QCOMPARE(int(WriteAndVerify(session, link.timing, board->address(), board->stored(), WriteOf(router),
+                                    {}, sink)
+                         .verdict),
+                 int(WriteVerdict::Kept));
+    boards.log.clear();
+    const RestorePlan plan = PlanRestore(session, link.timing, {backup.folder, all, {}, false}, sink);
+    QCOMPARE(plan.steps.size(), 3);
+    QVERIFY(!plan.steps[0].nothingToSend && plan.steps[1].nothingToSend && !plan.steps[0].keepsOwn);
+    QCOMPARE(plan.survey.silent, 1);
+    QVERIFY(!boards.log.join('\n').contains("<- ConfigWrite"));
+
+    // One file for another board: it keeps its own lift address and MAC, known before the write.
+    const StoredConfig before = changed.stored();
+    const QString other = QDir(backup.folder).filePath(file);
+    const RestorePlan one = PlanRestore(session, link.timing, {other, {changed.address()}, {}, false}, sink);
+    QVERIFY(one.steps[0].keepsOwn);
+    QCOMPARE(one.steps[0].filed.mac, same.stored().config.record.mac);
+    QCOMPARE(one.steps[0].saved.config.record.mac, before.config.record.mac);
+    QCOMPARE(changed.stored(), before);
+
+    // Cancelled once the first board is done: the last one keeps what it holds.
+    struct CancelAfterOne : RecordingSink
+    {
+        CancelToken cancel;
+        void restored(const RestoreOutcome &) override { cancel.cancel(); }
+    } cancelling;
+    cancelling.cancel = link.cancel;
+    const QList<RestoreOutcome> outcomes = RestoreBoards(session, link.timing, plan, {}, cancelling);
+    QCOMPARE(outcomes.size(), 1);
+    // The stand-in's static console cannot take its saved dispatcher back: named, and not all kept.
+    QCOMPARE(int(outcomes[0].write->verdict), int(WriteVerdict::NotAllKept));
+    for (const FieldChange &field : outcomes[0].write->fields)
+        QVERIFY2(field.from == field.to || field.field == "dispatcher" || field.field == "ident",
+                 qPrintable(field.field));
+    QCOMPARE(changed.stored().config.record.routerIp,
+             DefaultStoredConfig(changed.address()).config.record.routerIp);
+    QCOMPARE(IpText(last.stored().config.record.routerIp), QString("127.0.0.254"));
 }
 
 QTEST_MAIN(TestSite)

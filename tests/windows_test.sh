@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build under Wine against the Linux one, and its packages: the wire bytes are the same on
-# both systems, the zip's programs start from where it is unpacked, and the installer installs silently.
+# both systems, the zip's programs start from where it is unpacked (the site window finds a Linux board),
+# and the installer installs silently.
 # Usage: windows_test.sh WINDOWS_BUILD_DIR. VELMAR_LINUX_BIN names the Linux programs' folder; exit 77
 # (skipped) without it.
 set -euo pipefail
@@ -13,6 +14,21 @@ work=$(mktemp -d)
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# The site window started as the operator starts it (no Qt or runtime folders on the PATH) lists the Linux
+# board on 127.0.0.1: asked by address (loopback hears no broadcast, and nothing here is broadcast), on a
+# port of its own, its table printed once that search ends. Usage: site_finds_board WHERE VELMAR-SITE.EXE
+site_finds_board() {
+    local said board
+    "$linux/velmar-board" --address 127.0.0.1 --quiet 2>"$work/site-board.log" &
+    board=$!
+    for _ in $(seq 100); do grep -q ' listening; ' "$work/site-board.log" && break; sleep 0.1; done
+    said=$(WINEPATH= WINEDEBUG=-all timeout 120 wine "$2" --list --no-broadcast --add 127.0.0.1 --port 0 2>&1 |
+        tr -d '\r') || { kill "$board"; fail "velmar-site.exe $1 did not list the boards: $said"; }
+    kill "$board"
+    wait "$board" 2>/dev/null || true
+    grep -q $'^127\.0\.0\.1\t.*\tСтенд-плата 1\.0\t' <<<"$said" ||
+        fail "velmar-site.exe $1 did not find the board on 127.0.0.1: $said"
+}
 
 # A Windows board answers the Linux velmarctl (under Wine a board's replies leave from 127.0.0.1).
 "$wine_run" "$build/bin/velmar-board.exe" --address 127.0.0.1 --quiet 2>"$work/board.log" &
@@ -64,6 +80,7 @@ for program in velmarcom velmar-site velmarctl velmar-board; do
         tr -d '\r') || fail "$program.exe from the zip does not start: $said"
     grep -q "$version" <<<"$said" || fail "$program.exe --version says \"$said\""
 done
+site_finds_board "from the zip" "$folder/velmar-site.exe"
 for file in platforms/qwindows.dll styles/qwindowsvistastyle.dll licenses/LGPL-3.txt COPYRIGHT.txt; do
     [ -f "$folder/$file" ] || fail "the zip lacks $file"
 done
@@ -74,7 +91,8 @@ for _ in $(seq 150); do [ -s "$folder/VelmarCom.ini" ] && break; sleep 0.1; done
 kill "${pids[0]}" 2>/dev/null || true; wait 2>/dev/null || true; pids=()
 wineserver -k 2>/dev/null || true
 
-# Installed silently, it lands in Program Files with its mark, and keeps its settings in %APPDATA%.
+# Installed silently, it lands in Program Files with its mark, keeps its settings in %APPDATA%, and the
+# site window has its entry in the Start menu and starts from where it is installed.
 export WINEPREFIX=$work/prefix
 "$wine_run" "$setup" /S >/dev/null 2>&1 || fail "the installer failed"
 installed=$WINEPREFIX/drive_c/Program\ Files/VelmarCom
@@ -83,6 +101,9 @@ installed=$WINEPREFIX/drive_c/Program\ Files/VelmarCom
 wineserver -w
 grep -q 'Uninstall\\\\VelmarCom' "$WINEPREFIX/system.reg" || fail "no uninstaller registered (Apps & features)"
 find "$WINEPREFIX/drive_c" -name '*.lnk' | grep -q 'Конфігуратор плат ВЕЛМАР' || fail "no Start-menu entry"
+find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/*' -name "Плати об'єкта ВЕЛМАР.lnk" | grep -q . ||
+    fail "no Start-menu entry for the site window"
+site_finds_board installed "$installed/velmar-site.exe"
 QT_QPA_PLATFORM=offscreen "$wine_run" "$installed/velmarcom.exe" >/dev/null 2>&1 &
 pids+=($!)
 appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*AppData/Roaming' | head -1)
@@ -156,4 +177,4 @@ backup=$(find "$profile/Документи/Резервні копії" -name '*
 "$wine_run" "$installed/velmarctl.exe" restore "$documents\Резервні копії" 127.0.0.1 --port 0 >/dev/null 2>&1 ||
     fail "velmarctl did not restore from Документи\\Резервні копії"
 wineserver -k 2>/dev/null || true
-echo "the Windows programs talk to the Linux ones; the zip and the installer work, a log-off saves, a Ukrainian profile works"
+echo "the Windows programs talk to the Linux ones; the zip and the installer work (the site window finds a board from both), a log-off saves, a Ukrainian profile works"

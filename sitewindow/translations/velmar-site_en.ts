@@ -120,6 +120,31 @@
 <context>
     <name>velmar::ManyBoards</name>
     <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>no answer</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>answered, but not with what was asked: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>not reachable from this computer</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>answered only after the time-out of %1 ms: give it more time</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../many_boards.cpp" line="214" />
+        <source>two boards answer at this address: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
         <location filename="../many_boards.cpp" line="81" />
         <source>%1: %2 %3 → %4</source>
         <translation type="unfinished" />
