@@ -103,6 +103,11 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
     const int lifts = std::clamp(options.lifts, 1, 200);
     // Under Wine every loopback address is one: one board there, at 127.0.0.1, the others' rows silent.
     const bool one = LoopbackIsOne();
+    // A new board and the lift it is written for would be one address there.
+    if (one && options.commissioning) {
+        error = tr("here every loopback address is one: a practice site to commission needs several");
+        return false;
+    }
     const quint32 first =
         one ? QHostAddress(QHostAddress::LocalHost).toIPv4Address() : options.first.toIPv4Address();
     // The router at .254, clear of the lifts (at most 200, from .11 or, under Wine, from .1).
@@ -176,7 +181,7 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
     folder_ = folder;
     running_ = true;
     commissioning_ = options.commissioning;
-    factory_ = one ? QHostAddress(QHostAddress::LocalHost) : options.factory;
+    factory_ = options.factory;
     rebootMs_ = options.rebootMs;
     range_ = QHostAddress(first).toString();
     if (lifts > 1)

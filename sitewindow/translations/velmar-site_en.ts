@@ -1331,6 +1331,11 @@ Send it anyway?</source>
         <source>The lifts wait to be commissioned; new boards come at %1</source>
         <translation type="unfinished" />
     </message>
+    <message>
+        <location filename="../practice_site.cpp" line="108" />
+        <source>here every loopback address is one: a practice site to commission needs several</source>
+        <translation type="unfinished" />
+    </message>
 </context>
 <context>
     <name>velmar::CommissionView</name>

@@ -1341,6 +1341,11 @@ Send it anyway?</source>
         <source>The lifts wait to be commissioned; new boards come at %1</source>
         <translation>Ліфти чекають на введення в дію; нові плати з&apos;являються з %1</translation>
     </message>
+    <message>
+        <location filename="../practice_site.cpp" line="108" />
+        <source>here every loopback address is one: a practice site to commission needs several</source>
+        <translation>тут усі адреси loopback — одна: навчальному об&apos;єкту для введення в дію потрібно кілька</translation>
+    </message>
 </context>
 <context>
     <name>velmar::CommissionView</name>
