@@ -8,13 +8,14 @@ namespace {
 
 // The sink an operation gets on the worker's thread: each event becomes a signal of the worker, which
 // Qt queues to the caller's thread, where the worker lives.
-class ForwardingSink : public Sink
+class ForwardingSink : public CommissionSink
 {
 public:
     explicit ForwardingSink(SiteWorker &worker) : worker_(worker) {}
     void progress(const Progress &progress) override { emit worker_.progressed(progress); }
     void notice(const QString &line) override { emit worker_.noticed(line); }
     void warning(const QString &line) override { emit worker_.warned(line); }
+    void step(const CommissionEvent &event) override { emit worker_.stepped(event); }
 
 private:
     SiteWorker &worker_;

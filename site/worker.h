@@ -9,6 +9,7 @@
 // meanwhile, calls the operations directly on its main thread.
 
 #include "cancel.h"
+#include "commission.h"
 #include "sink.h"
 #include "site_error.h"
 
@@ -25,8 +26,9 @@ class SiteWorker : public QObject
     Q_OBJECT
 public:
     // The operation as the worker's thread runs it, told where its events go and what stops it; what it
-    // returns is handed to finished().
-    using Operation = std::function<QVariant(Sink &sink, const CancelToken &cancel)>;
+    // returns is handed to finished(). An operation that takes a Sink is given one; a commissioning's
+    // steps go to stepped().
+    using Operation = std::function<QVariant(CommissionSink &sink, const CancelToken &cancel)>;
 
     explicit SiteWorker(QObject *parent = nullptr);
     // Cancels the operation under way and waits for its thread to end.
@@ -43,6 +45,7 @@ signals:
     void progressed(const velmar::Progress &progress);
     void noticed(const QString &line);
     void warned(const QString &line);
+    void stepped(const velmar::CommissionEvent &event);
     void finished(const QVariant &result);
     void failed(const velmar::SiteError &error);
 

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -68,6 +69,8 @@ PracticeSite::PracticeSite(QWidget *window) : QObject(window)
 
 PracticeSite::~PracticeSite()
 {
+    // The window's actions that changed() updates may be gone already.
+    blockSignals(true);
     stop();
 }
 
@@ -100,6 +103,11 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
     const int lifts = std::clamp(options.lifts, 1, 200);
     // Under Wine every loopback address is one: one board there, at 127.0.0.1, the others' rows silent.
     const bool one = LoopbackIsOne();
+    // A new board and the lift it is written for would be one address there.
+    if (one && options.commissioning) {
+        error = tr("here every loopback address is one: a practice site to commission needs several");
+        return false;
+    }
     const quint32 first =
         one ? QHostAddress(QHostAddress::LocalHost).toIPv4Address() : options.first.toIPv4Address();
     // The router at .254, clear of the lifts (at most 200, from .11 or, under Wine, from .1).
@@ -122,7 +130,8 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
     if (!WriteWholeFile(planPath, "\xEF\xBB\xBF" + text.toUtf8(), error))
         return false;
 
-    const int running = one ? 1 : (options.silent && lifts > 1 ? lifts - 1 : lifts);
+    const int running =
+        options.commissioning ? 0 : (one ? 1 : (options.silent && lifts > 1 ? lifts - 1 : lifts));
     for (int i = 0; i < running; ++i) {
         const QString address = QHostAddress(first + quint32(i)).toString();
         // Each board starts as its row plans it.
@@ -135,9 +144,9 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
             stop();
             return false;
         }
-        QStringList arguments{QStringLiteral("--address"), address,
-                              QStringLiteral("--state"),   state,
-                              QStringLiteral("--quiet"),   QStringLiteral("--exit-with-input")};
+        QStringList arguments{QStringLiteral("--address"),   address,
+                              QStringLiteral("--state"),     state,
+                              QStringLiteral("--reboot-ms"), QString::number(options.rebootMs)};
         // The faults on the second, third and fourth boards (the first where there is one).
         if (options.twoBoards && i == std::min(1, running - 1)) {
             Mac twin = planned.config.record.mac;
@@ -148,10 +157,8 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
             arguments << QStringLiteral("--partial-writes");
         if (options.slow && i == std::min(3, running - 1))
             arguments << QStringLiteral("--delay") << QStringLiteral("300");
-        auto *board = new QProcess(this);
-        board->setReadChannel(QProcess::StandardError);
-        board->start(program, arguments);
-        boards_ << board;
+        program_ = program;
+        startBoard(arguments);
     }
     // Each says it listens, or ends saying why it cannot.
     const QDeadlineTimer deadline(StartBoundMs);
@@ -170,6 +177,12 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
         }
     }
     planPath_ = planPath;
+    program_ = program;
+    folder_ = folder;
+    running_ = true;
+    commissioning_ = options.commissioning;
+    factory_ = options.factory;
+    rebootMs_ = options.rebootMs;
     range_ = QHostAddress(first).toString();
     if (lifts > 1)
         range_ += QLatin1Char('-') + QHostAddress(first + quint32(lifts - 1)).toString();
@@ -177,10 +190,46 @@ bool PracticeSite::start(const PracticeOptions &options, QString &error)
     return true;
 }
 
+QProcess *PracticeSite::startBoard(const QStringList &arguments)
+{
+    auto *board = new QProcess(this);
+    board->setReadChannel(QProcess::StandardError);
+    board->start(program_,
+                 arguments + QStringList{QStringLiteral("--quiet"), QStringLiteral("--exit-with-input")});
+    boards_ << board;
+    return board;
+}
+
+void PracticeSite::bringNewBoard()
+{
+    if (!commissioning())
+        return;
+    if (fresh_ && fresh_->state() != QProcess::NotRunning) {
+        // Its state file is made as it starts, and holds the row's address once the board is written.
+        StoredConfig stored;
+        QString error;
+        if (!QFileInfo::exists(freshState_) || (ReadConfigFile(freshState_, stored, error) &&
+                                                HostAddressOf(stored.config.record.liftIp) == factory_))
+            return;
+    }
+    ++newBoards_;
+    const QString address = factory_.toString();
+    freshState_ = QDir(folder_).filePath(QStringLiteral("new-board-%1.json").arg(newBoards_));
+    // Each with a factory MAC of its own.
+    const Mac mac = {
+        0x00, 0x1E, 0x00, 0x00, static_cast<quint8>(newBoards_ >> 8), static_cast<quint8>(newBoards_ & 0xFF)};
+    fresh_ = startBoard({QStringLiteral("--address"), address, QStringLiteral("--state"), freshState_,
+                         QStringLiteral("--mac"), MacText(mac), QStringLiteral("--reboot-ms"),
+                         QString::number(rebootMs_)});
+    emit changed();
+}
+
 void PracticeSite::stop()
 {
-    if (boards_.isEmpty())
+    fresh_ = nullptr;
+    if (!running_ && boards_.isEmpty())
         return;
+    running_ = commissioning_ = false;
     for (QProcess *board : std::as_const(boards_)) {
         board->kill();
         board->waitForFinished(StartBoundMs);
@@ -228,6 +277,11 @@ PracticeSite *AddPracticeMenu(SiteWindow &window, QMenu &menu)
             box->setChecked(true);
             form->addRow(box);
         }
+        auto *commissioning = new QCheckBox(
+            PracticeSite::tr("to commission: the lifts have no boards yet, each comes new when wanted"));
+        form->addRow(commissioning);
+        for (QCheckBox *box : {silent, twins, partial, slow})
+            QObject::connect(commissioning, &QCheckBox::toggled, box, &QWidget::setDisabled);
         if (PracticeSite::LoopbackIsOne())
             form->addRow(new QLabel(PracticeSite::tr(
                 "Here every loopback address is one: one board runs, the other lifts are silent.")));
@@ -262,6 +316,7 @@ PracticeSite *AddPracticeMenu(SiteWindow &window, QMenu &menu)
         options.twoBoards = twins->isChecked();
         options.partial = partial->isChecked();
         options.slow = slow->isChecked();
+        options.commissioning = commissioning->isChecked();
         QString error;
         if (!practice->start(options, error)) {
             QMessageBox::warning(&window, PracticeSite::tr("Practice site"), error);
@@ -270,7 +325,12 @@ PracticeSite *AddPracticeMenu(SiteWindow &window, QMenu &menu)
         window.log().appendPlainText(
             PracticeSite::tr("Practice site: boards at %1, the plan in %2")
                 .arg(practice->range(), QDir::toNativeSeparators(practice->planPath())));
-        window.addBoards(practice->range());
+        if (practice->commissioning())
+            window.log().appendPlainText(
+                PracticeSite::tr("The lifts wait to be commissioned; new boards come at %1")
+                    .arg(practice->factory().toString()));
+        else
+            window.addBoards(practice->range());
     });
     return practice;
 }

@@ -27,7 +27,12 @@ struct PracticeOptions
     bool partial = false;   // a board that keeps only part of a write
     bool slow = false;      // a board that answers late
     QHostAddress first{QStringLiteral("127.77.0.11")};  // the first lift's address
-    QString program;  // the stand-in board; velmar-board beside this program by default
+    // A site to commission: no lift has a board yet, and each comes factory-fresh at `factory` when the
+    // commissioning wants the next one (the faults above are not made then).
+    bool commissioning = false;
+    QHostAddress factory{QStringLiteral("127.77.0.2")};
+    int rebootMs = 1500;  // how long a board is silent after its reboot
+    QString program;      // the stand-in board; velmar-board beside this program by default
 };
 
 class PracticeSite : public QObject
@@ -43,7 +48,13 @@ public:
     bool start(const PracticeOptions &options, QString &error);
     // Ends every board and waits for it.
     void stop();
-    bool running() const { return !boards_.isEmpty(); }
+    bool running() const { return running_; }
+    // Whether the lifts wait to be commissioned, and where their new boards come.
+    bool commissioning() const { return running_ && commissioning_; }
+    QHostAddress factory() const { return factory_; }
+    // Brings a factory-fresh board up at the factory address, unless the last one brought is still
+    // there unwritten (a run stopped and started again wants the same board).
+    void bringNewBoard();
 
     QString planPath() const { return planPath_; }
     // The lifts' addresses as a range ("127.77.0.11-127.77.0.14").
@@ -62,8 +73,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QProcess *startBoard(const QStringList &arguments);
+
     QList<QProcess *> boards_;
-    QString planPath_, range_;
+    QString planPath_, range_, program_, folder_;
+    bool running_ = false, commissioning_ = false;
+    QHostAddress factory_;
+    int rebootMs_ = 1500;
+    int newBoards_ = 0;
+    QProcess *fresh_ = nullptr;  // the last new board, and its state
+    QString freshState_;
 };
 
 // The practice's menu entries in the site window: start (a dialog: how many lifts, which faults, where)

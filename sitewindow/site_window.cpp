@@ -3,6 +3,7 @@
 #include "audit_view.h"
 #include "backups.h"
 #include "board_panel.h"
+#include "commission_view.h"
 #include "config_file.h"
 #include "discover.h"
 #include "entry_fields.h"
@@ -330,6 +331,7 @@ void SiteWindow::buildActions()
     site->addAction(cancelAction_);
     site->addSeparator();
     AddAuditAction(*this, *site, options_.port);
+    AddCommissionAction(*this, *site, options_.port);
     AddPracticeMenu(*this, *site);
     site->addSeparator();
     site->addAction(quitAction_);

@@ -1,10 +1,11 @@
 // Pictures of the real windows for the README: the configurator fresh, and after the README's first two
 // steps (the board's address typed, "Прочитати" pressed) against a stand-in board; the site window in
 // Ukrainian with three stand-in boards added by address, one of them written; a practice site in it, and
-// its audit.
+// its audit; a practice site commissioned, caught as its third board reboots.
 
 #include "audit_view.h"
 #include "board.h"
+#include "commission_view.h"
 #include "form_fixture.h"
 #include "loopback.h"
 #include "practice_site.h"
@@ -121,6 +122,33 @@ int main(int argc, char **argv)
     audit.table().resizeColumnsToContents();
     QTest::qWait(300);
     audit.grab().save(folder + "/site-audit.png");
+    audit.hide();
+
+    PracticeOptions commissionOptions;
+    commissionOptions.folder = settings.path();
+    commissionOptions.lifts = 6;
+    commissionOptions.commissioning = true;
+    if (!practice->start(commissionOptions, error))
+        qFatal("%s", qPrintable(error));
+    CommissionView commission(
+        test::freeUdpPort(), [practice] { return practice; }, &site);
+    commission.resize(1100, 640);
+    commission.show();
+    commission.markPractice();
+    bool caught = false;
+    QObject::connect(&commission, &CommissionView::stepped, &commission, [&](const CommissionEvent &e) {
+        if (e.step == CommissionStep::WaitingAtAddress && e.row.position == 3 && !caught) {
+            caught = true;
+            commission.table().resizeColumnsToContents();
+            commission.grab().save(folder + "/site-commission.png");
+            commission.cancel();
+        }
+    });
+    commission.start();
+    QDeadlineTimer commissioned(120000);
+    do
+        QTest::qWait(50);
+    while (commission.busy() && !commissioned.hasExpired());
     practice->stop();
     return 0;
 }

@@ -1406,5 +1406,405 @@ Send it anyway?</source>
         <source>Practice site: boards at %1, the plan in %2</source>
         <translation type="unfinished" />
     </message>
+    <message>
+        <location filename="../practice_site.cpp" line="281" />
+        <source>to commission: the lifts have no boards yet, each comes new when wanted</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="330" />
+        <source>The lifts wait to be commissioned; new boards come at %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="108" />
+        <source>here every loopback address is one: a practice site to commission needs several</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>velmar::CommissionView</name>
+    <message>
+        <location filename="../commission_view.cpp" line="38" />
+        <location filename="../commission_view.cpp" line="78" />
+        <location filename="../commission_view.cpp" line="170" />
+        <source>Commissioning</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="41" />
+        <source>&amp;Open plan ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="43" />
+        <source>&amp;Start / continue</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="45" />
+        <source>&amp;Cancel</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="47" />
+        <source>&amp;Forget the selected row&apos;s board ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="49" />
+        <source>The site&apos;s plan</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="50" />
+        <source>Plans (*.csv *.txt);;All files (*)</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="59" />
+        <source>%n row(s) lie in a subnet this computer has no address in: their boards could not be found after their reboot. Go on all the same?</source>
+        <translation>
+            <numerusform>%n row lies in a subnet this computer has no address in: its board could not be found after their reboot. Go on all the same?</numerusform><numerusform>%n rows lie in a subnet this computer has no address in: their boards could not be found after their reboot. Go on all the same?</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="71" />
+        <source>Give up the board of %1 (%2)? The row is then free for a new board, and that board is no longer waited for.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="77" />
+        <source>&amp;Commissioning</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="84" />
+        <source> New boards answer at </source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="86" />
+        <source>The factory address of a new board</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="107" />
+        <source>at the factory address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="107" />
+        <source>written</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="107" />
+        <source>kept</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="107" />
+        <source>rebooting</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="108" />
+        <source>answers at its address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="108" />
+        <location filename="../commission_view.cpp" line="203" />
+        <source>done</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>Row</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>Address</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>State</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>Board</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>Note</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="131" />
+        <source>The plan&apos;s check</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="136" />
+        <source>PRACTICE SITE: stand-in boards on this computer</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="146" />
+        <source>UDP port %1, where the boards answer, is held by another program (the configurator?): close it, then try again</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="150" />
+        <location filename="../commission_view.cpp" line="460" />
+        <source>Stopped</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="170" />
+        <source>Commissioning: PRACTICE SITE</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="196" />
+        <source>%1 (%2 of %3)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="202" />
+        <source>not yet</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="204" />
+        <source>in place</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="205" />
+        <source>written, its board awaited</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="206" />
+        <source>forgotten</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="207" />
+        <source>not confirmed</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="208" />
+        <source>not kept</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="209" />
+        <source>another configurator wrote it</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="231" />
+        <source>the factory address is four numbers 0..255 with dots, such as 010.000.000.002</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="241" />
+        <source>Read as %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="243" />
+        <source>Column(s) %1 not used: kept in the plan and ignored</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="250" />
+        <source>out of reach: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="253" />
+        <source>Line %1 (%2): %3</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="257" />
+        <source>Line %1 (%2): this computer has no address in %3, where the board answers after its reboot; give it one there first: %4</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="268" />
+        <source>%n row(s), no problem found</source>
+        <translation>
+            <numerusform>%n row, no problem found</numerusform><numerusform>%n rows, no problem found</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="269" />
+        <source>%n problem(s): nothing is sent until the plan is put right</source>
+        <translation>
+            <numerusform>%n problem: nothing is sent until the plan is put right</numerusform><numerusform>%n problems: nothing is sent until the plan is put right</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="273" />
+        <source>Start connects the boards in turn</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="273" />
+        <source>The plan cannot be used</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="283" />
+        <source>%n row(s) in a subnet this computer cannot reach; nothing sent</source>
+        <translation>
+            <numerusform>%n row in a subnet this computer cannot reach; nothing sent</numerusform><numerusform>%n rows in a subnet this computer cannot reach; nothing sent</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="298" />
+        <source>Commissioning from %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="310" />
+        <source>%1 is not a written row waiting for its board</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="348" />
+        <location filename="../commission_view.cpp" line="352" />
+        <source>Connect the board: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="353" />
+        <source>Waiting for a new board at %1 ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="360" />
+        <source>%1: board %2, &quot;%3&quot;</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="363" />
+        <source>%1: written to board %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="365" />
+        <source>%1: the board kept the row</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="368" />
+        <location filename="../commission_view.cpp" line="375" />
+        <source>Finishing: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="370" />
+        <source>%1: board %2 was written but not rebooted; rebooting it</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="371" />
+        <source>%1: rebooting</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="378" />
+        <source>No acknowledgement of the reboot; waiting all the same. </source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="379" />
+        <source>%1: waiting for it at %2 ...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="382" />
+        <source>%1: answers at %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="385" />
+        <source>%1: done</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="387" />
+        <source>%1: its board %2 is in place at %3 but holds %4; this row is not written (Write sets those fields)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="392" />
+        <source>%1: board %2 already answers at %3 with another configuration: an address clash; this row is not written</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="397" />
+        <source>%1 was written to board %2, which does not answer at %3 as planned; find that board before connecting another, or forget the row</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="400" />
+        <source>%1: not found on its new address %2; a run started again waits for it there first</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="405" />
+        <source>%1: another configurator wrote this board; this row is not written</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="407" />
+        <source>%1: the board did not keep the write</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="409" />
+        <source>%1: free again; board %2 is no longer waited for</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="446" />
+        <source>Every row is done</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="447" />
+        <source>%n row(s) not done yet</source>
+        <translation>
+            <numerusform>%n row not done yet</numerusform><numerusform>%n rows not done yet</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="450" />
+        <source>%n row(s) not written: their addresses are taken</source>
+        <translation>
+            <numerusform>%n row not written: its address is taken</numerusform><numerusform>%n rows not written: their addresses are taken</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="454" />
+        <source>Cancelled</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="455" />
+        <source>Start takes up where the run stopped</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="489" />
+        <source>C&amp;ommission from a plan ...</source>
+        <translation type="unfinished" />
+    </message>
 </context>
 </TS>

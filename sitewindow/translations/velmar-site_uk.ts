@@ -1416,5 +1416,405 @@ Send it anyway?</source>
         <source>Practice site: boards at %1, the plan in %2</source>
         <translation>Навчальний об&apos;єкт: плати на %1, план у %2</translation>
     </message>
+    <message>
+        <location filename="../practice_site.cpp" line="281" />
+        <source>to commission: the lifts have no boards yet, each comes new when wanted</source>
+        <translation>для введення в дію: у ліфтів ще немає плат, кожна приходить нова, коли потрібна</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="330" />
+        <source>The lifts wait to be commissioned; new boards come at %1</source>
+        <translation>Ліфти чекають на введення в дію; нові плати з&apos;являються з %1</translation>
+    </message>
+    <message>
+        <location filename="../practice_site.cpp" line="108" />
+        <source>here every loopback address is one: a practice site to commission needs several</source>
+        <translation>тут усі адреси loopback — одна: навчальному об&apos;єкту для введення в дію потрібно кілька</translation>
+    </message>
+</context>
+<context>
+    <name>velmar::CommissionView</name>
+    <message>
+        <location filename="../commission_view.cpp" line="38" />
+        <location filename="../commission_view.cpp" line="78" />
+        <location filename="../commission_view.cpp" line="170" />
+        <source>Commissioning</source>
+        <translation>Введення в дію</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="41" />
+        <source>&amp;Open plan ...</source>
+        <translation>&amp;Відкрити план ...</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="43" />
+        <source>&amp;Start / continue</source>
+        <translation>&amp;Почати / продовжити</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="45" />
+        <source>&amp;Cancel</source>
+        <translation>&amp;Скасувати</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="47" />
+        <source>&amp;Forget the selected row&apos;s board ...</source>
+        <translation>&amp;Забути плату вибраного рядка ...</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="49" />
+        <source>The site&apos;s plan</source>
+        <translation>План об&apos;єкта</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="50" />
+        <source>Plans (*.csv *.txt);;All files (*)</source>
+        <translation>Плани (*.csv *.txt);;Усі файли (*)</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="59" />
+        <source>%n row(s) lie in a subnet this computer has no address in: their boards could not be found after their reboot. Go on all the same?</source>
+        <translation>
+            <numerusform>%n рядок лежить у підмережі, де цей комп&apos;ютер не має адреси: його плату не знайти після перезавантаження. Все одно продовжити?</numerusform><numerusform>%n рядки лежать у підмережі, де цей комп&apos;ютер не має адреси: їхні плати не знайти після перезавантаження. Все одно продовжити?</numerusform><numerusform>%n рядків лежать у підмережі, де цей комп&apos;ютер не має адреси: їхні плати не знайти після перезавантаження. Все одно продовжити?</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="71" />
+        <source>Give up the board of %1 (%2)? The row is then free for a new board, and that board is no longer waited for.</source>
+        <translation>Відмовитися від плати %1 (%2)? Рядок тоді вільний для нової плати, а на цю плату більше не чекають.</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="77" />
+        <source>&amp;Commissioning</source>
+        <translation>&amp;Введення в дію</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="84" />
+        <source> New boards answer at </source>
+        <translation> Нові плати відповідають з </translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="86" />
+        <source>The factory address of a new board</source>
+        <translation>Заводська адреса нової плати</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="107" />
+        <source>at the factory address</source>
+        <translation>на заводській адресі</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="107" />
+        <source>written</source>
+        <translation>записано</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="107" />
+        <source>kept</source>
+        <translation>збережено</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="107" />
+        <source>rebooting</source>
+        <translation>перезавантаження</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="108" />
+        <source>answers at its address</source>
+        <translation>відповідає за своєю адресою</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="108" />
+        <location filename="../commission_view.cpp" line="203" />
+        <source>done</source>
+        <translation>готово</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>Row</source>
+        <translation>Рядок</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>Address</source>
+        <translation>Адреса</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>State</source>
+        <translation>Стан</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>Board</source>
+        <translation>Плата</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="121" />
+        <source>Note</source>
+        <translation>Примітка</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="131" />
+        <source>The plan&apos;s check</source>
+        <translation>Перевірка плану</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="136" />
+        <source>PRACTICE SITE: stand-in boards on this computer</source>
+        <translation>НАВЧАЛЬНИЙ ОБ&apos;ЄКТ: плати-замінники на цьому комп&apos;ютері</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="146" />
+        <source>UDP port %1, where the boards answer, is held by another program (the configurator?): close it, then try again</source>
+        <translation>UDP-порт %1, на який відповідають плати, зайнятий іншою програмою (конфігуратором?): закрийте її і спробуйте ще раз</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="150" />
+        <location filename="../commission_view.cpp" line="460" />
+        <source>Stopped</source>
+        <translation>Зупинено</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="170" />
+        <source>Commissioning: PRACTICE SITE</source>
+        <translation>Введення в дію: НАВЧАЛЬНИЙ ОБ&apos;ЄКТ</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="196" />
+        <source>%1 (%2 of %3)</source>
+        <translation>%1 (%2 з %3)</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="202" />
+        <source>not yet</source>
+        <translation>ще ні</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="204" />
+        <source>in place</source>
+        <translation>на місці</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="205" />
+        <source>written, its board awaited</source>
+        <translation>записано, чекаємо на плату</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="206" />
+        <source>forgotten</source>
+        <translation>забуто</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="207" />
+        <source>not confirmed</source>
+        <translation>не підтверджено</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="208" />
+        <source>not kept</source>
+        <translation>не збережено</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="209" />
+        <source>another configurator wrote it</source>
+        <translation>записав інший конфігуратор</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="231" />
+        <source>the factory address is four numbers 0..255 with dots, such as 010.000.000.002</source>
+        <translation>заводська адреса — чотири числа 0..255 через крапку, як-от 010.000.000.002</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="241" />
+        <source>Read as %1</source>
+        <translation>Прочитано як %1</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="243" />
+        <source>Column(s) %1 not used: kept in the plan and ignored</source>
+        <translation>Стовпці %1 не використовуються: залишені в плані й пропущені</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="250" />
+        <source>out of reach: %1</source>
+        <translation>поза досяжністю: %1</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="253" />
+        <source>Line %1 (%2): %3</source>
+        <translation>Рядок %1 (%2): %3</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="257" />
+        <source>Line %1 (%2): this computer has no address in %3, where the board answers after its reboot; give it one there first: %4</source>
+        <translation>Рядок %1 (%2): цей комп&apos;ютер не має адреси в %3, де плата відповідає після перезавантаження; спершу дайте йому адресу там: %4</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="268" />
+        <source>%n row(s), no problem found</source>
+        <translation>
+            <numerusform>%n рядок, проблем не знайдено</numerusform><numerusform>%n рядки, проблем не знайдено</numerusform><numerusform>%n рядків, проблем не знайдено</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="269" />
+        <source>%n problem(s): nothing is sent until the plan is put right</source>
+        <translation>
+            <numerusform>%n проблема: нічого не надсилається, доки план не виправлено</numerusform><numerusform>%n проблеми: нічого не надсилається, доки план не виправлено</numerusform><numerusform>%n проблем: нічого не надсилається, доки план не виправлено</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="273" />
+        <source>Start connects the boards in turn</source>
+        <translation>«Почати» під&apos;єднує плати по черзі</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="273" />
+        <source>The plan cannot be used</source>
+        <translation>План не можна використати</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="283" />
+        <source>%n row(s) in a subnet this computer cannot reach; nothing sent</source>
+        <translation>
+            <numerusform>%n рядок у підмережі, недосяжній для цього комп&apos;ютера; нічого не надіслано</numerusform><numerusform>%n рядки в підмережі, недосяжній для цього комп&apos;ютера; нічого не надіслано</numerusform><numerusform>%n рядків у підмережі, недосяжній для цього комп&apos;ютера; нічого не надіслано</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="298" />
+        <source>Commissioning from %1</source>
+        <translation>Введення в дію за %1</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="310" />
+        <source>%1 is not a written row waiting for its board</source>
+        <translation>%1 — не записаний рядок, що чекає на свою плату</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="348" />
+        <location filename="../commission_view.cpp" line="352" />
+        <source>Connect the board: %1</source>
+        <translation>Під&apos;єднайте плату: %1</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="353" />
+        <source>Waiting for a new board at %1 ...</source>
+        <translation>Чекаємо на нову плату з %1 ...</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="360" />
+        <source>%1: board %2, &quot;%3&quot;</source>
+        <translation>%1: плата %2, «%3»</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="363" />
+        <source>%1: written to board %2</source>
+        <translation>%1: записано в плату %2</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="365" />
+        <source>%1: the board kept the row</source>
+        <translation>%1: плата зберегла рядок</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="368" />
+        <location filename="../commission_view.cpp" line="375" />
+        <source>Finishing: %1</source>
+        <translation>Завершуємо: %1</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="370" />
+        <source>%1: board %2 was written but not rebooted; rebooting it</source>
+        <translation>%1: плату %2 записано, але не перезавантажено; перезавантажуємо її</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="371" />
+        <source>%1: rebooting</source>
+        <translation>%1: перезавантаження</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="378" />
+        <source>No acknowledgement of the reboot; waiting all the same. </source>
+        <translation>Перезавантаження не підтверджено; все одно чекаємо. </translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="379" />
+        <source>%1: waiting for it at %2 ...</source>
+        <translation>%1: чекаємо на неї з %2 ...</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="382" />
+        <source>%1: answers at %2</source>
+        <translation>%1: відповідає з %2</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="385" />
+        <source>%1: done</source>
+        <translation>%1: готово</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="387" />
+        <source>%1: its board %2 is in place at %3 but holds %4; this row is not written (Write sets those fields)</source>
+        <translation>%1: її плата %2 на місці з %3, але містить %4; цей рядок не записано (ці поля задає «Записати»)</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="392" />
+        <source>%1: board %2 already answers at %3 with another configuration: an address clash; this row is not written</source>
+        <translation>%1: плата %2 вже відповідає з %3 з іншою конфігурацією: конфлікт адрес; цей рядок не записано</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="397" />
+        <source>%1 was written to board %2, which does not answer at %3 as planned; find that board before connecting another, or forget the row</source>
+        <translation>%1 записано в плату %2, яка не відповідає з %3, як заплановано; знайдіть цю плату, перш ніж під&apos;єднувати іншу, або забудьте рядок</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="400" />
+        <source>%1: not found on its new address %2; a run started again waits for it there first</source>
+        <translation>%1: не знайдено за новою адресою %2; наступний запуск спершу чекає на неї там</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="405" />
+        <source>%1: another configurator wrote this board; this row is not written</source>
+        <translation>%1: цю плату записав інший конфігуратор; цей рядок не записано</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="407" />
+        <source>%1: the board did not keep the write</source>
+        <translation>%1: плата не зберегла запис</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="409" />
+        <source>%1: free again; board %2 is no longer waited for</source>
+        <translation>%1: знову вільний; на плату %2 більше не чекають</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="446" />
+        <source>Every row is done</source>
+        <translation>Усі рядки готові</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="447" />
+        <source>%n row(s) not done yet</source>
+        <translation>
+            <numerusform>%n рядок ще не готовий</numerusform><numerusform>%n рядки ще не готові</numerusform><numerusform>%n рядків ще не готові</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../commission_view.cpp" line="450" />
+        <source>%n row(s) not written: their addresses are taken</source>
+        <translation>
+            <numerusform>%n рядок не записано: його адреса зайнята</numerusform><numerusform>%n рядки не записано: їхні адреси зайняті</numerusform><numerusform>%n рядків не записано: їхні адреси зайняті</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="454" />
+        <source>Cancelled</source>
+        <translation>Скасовано</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="455" />
+        <source>Start takes up where the run stopped</source>
+        <translation>«Почати» продовжує з того місця, де зупинилися</translation>
+    </message>
+    <message>
+        <location filename="../commission_view.cpp" line="489" />
+        <source>C&amp;ommission from a plan ...</source>
+        <translation>Вве&amp;сти в дію за планом ...</translation>
+    </message>
 </context>
 </TS>
