@@ -67,9 +67,8 @@ public:
         QString text;
         if (outcome.leftOut) {
             ++result.failed;
-            notice(QStringLiteral("%1: %2").arg(outcome.target.toString(),
-                                                ManyBoards::LeftOutText(*outcome.leftOut)));
-            text = RestoreFromFolder::tr("no usable answer: nothing sent");
+            text = RestoreFromFolder::tr("%1: nothing sent").arg(ManyBoards::LeftOutText(*outcome.leftOut));
+            notice(QStringLiteral("%1: %2").arg(outcome.target.toString(), text));
         } else if (outcome.error) {
             if (outcome.error->kind != SiteError::Stopped)
                 ++result.failed;  // one stopped is counted with the boards not begun
@@ -228,7 +227,9 @@ void SiteWindow::restorePlanned(const QVariant &value)
     if (!stop.isEmpty()) {
         for (const QHostAddress &target : plan.order.targets)
             if (plan.survey.failed.contains(target.toIPv4Address()))
-                table_->setProgress(target, RestoreFromFolder::tr("no usable answer: nothing sent"));
+                table_->setProgress(target, RestoreFromFolder::tr("%1: nothing sent")
+                                                .arg(ManyBoards::LeftOutText(
+                                                    plan.survey.failed.value(target.toIPv4Address()))));
         leaveWaitingRows();
         outcome_->setText(stop);
         say(stop);

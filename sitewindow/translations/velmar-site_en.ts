@@ -1341,8 +1341,8 @@ Send it anyway?</source>
     </message>
     <message>
         <location filename="../restore_boards.cpp" line="72" />
-        <source>no usable answer: nothing sent</source>
-        <translation>no usable answer: nothing sent</translation>
+        <source>%1: nothing sent</source>
+        <translation>%1: nothing sent</translation>
     </message>
     <message>
         <location filename="../restore_boards.cpp" line="79" />

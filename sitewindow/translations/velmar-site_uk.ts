@@ -1351,8 +1351,8 @@ Send it anyway?</source>
     </message>
     <message>
         <location filename="../restore_boards.cpp" line="72" />
-        <source>no usable answer: nothing sent</source>
-        <translation>немає придатної відповіді: нічого не надіслано</translation>
+        <source>%1: nothing sent</source>
+        <translation>%1: нічого не надіслано</translation>
     </message>
     <message>
         <location filename="../restore_boards.cpp" line="79" />
