@@ -53,131 +53,10 @@ struct Rebooted
     int limitSeconds = 0;
 };
 
-// The events of an operation on many boards, queued to the window: a row's new state, a line for the
-// log, the wait's progress for the status bar. The rest goes to the worker's own sink.
-class RowSink : public Sink
-{
-public:
-    using RowTold = std::function<void(const QHostAddress &, const QString &)>;
-    using LineTold = std::function<void(const QString &)>;
-
-    RowSink(Sink &inner, QObject *window, RowTold row, LineTold status)
-        : inner_(inner), window_(window), row_(std::move(row)), status_(std::move(status))
-    {
-    }
-    void progress(const Progress &progress) override { inner_.progress(progress); }
-    void notice(const QString &line) override { inner_.notice(line); }
-    void warning(const QString &line) override { inner_.warning(line); }
-
-    void row(const QHostAddress &target, const QString &text)
-    {
-        QMetaObject::invokeMethod(
-            window_, [tell = row_, target, text] { tell(target, text); }, Qt::QueuedConnection);
-    }
-    void writeChanges(const QHostAddress &target, const QList<FieldChange> &changes,
-                      const QList<FieldChange> &uncarried) override
-    {
-        for (const FieldChange &change : changes)
-            inner_.notice(ManyBoards::tr("%1: %2 %3 → %4")
-                              .arg(target.toString(), FieldName(change.field), ValueText(change.from),
-                                   ValueText(change.to)));
-        for (const FieldChange &change : uncarried)
-            inner_.notice(ManyBoards::tr("%1: %2 will hold %3, not %4 (a write cannot carry it)")
-                              .arg(target.toString(), FieldName(change.field), ValueText(change.to),
-                                   ValueText(change.from)));
-    }
-    void guardProblems(const QHostAddress &target, const QList<GuardProblem> &problems, bool) override
-    {
-        problems_.clear();
-        for (const GuardProblem &problem : problems)
-            problems_ << ManyBoards::GuardText(problem);
-        for (const QString &problem : std::as_const(problems_))
-            inner_.notice(ManyBoards::tr("%1: refused: %2").arg(target.toString(), problem));
-    }
-    void writtenMeanwhile(const QHostAddress &target, const QList<FieldChange> &changes) override
-    {
-        for (const FieldChange &change : changes)
-            inner_.notice(ManyBoards::tr("%1: written meanwhile by another configurator: %2 %3 → %4")
-                              .arg(target.toString(), FieldName(change.field), ValueText(change.from),
-                                   ValueText(change.to)));
-    }
-    void notDone(const QHostAddress &target, const LeftOut &why) override
-    {
-        inner_.notice(QStringLiteral("%1: %2").arg(target.toString(), ManyBoards::LeftOutText(why)));
-        row(target, ManyBoards::tr("not rebooted: no usable answer"));
-    }
-    void rebootAnswered(const QHostAddress &target, RebootAnswer answer) override
-    {
-        acknowledged += answer == RebootAnswer::Acknowledged;
-        switch (answer) {
-        case RebootAnswer::Acknowledged: row(target, ManyBoards::tr("rebooting")); break;
-        case RebootAnswer::None: row(target, ManyBoards::tr("no acknowledgement: not rebooted")); break;
-        case RebootAnswer::Unusable:
-            row(target, ManyBoards::tr("answered without an acknowledgement: not rebooted"));
-            break;
-        case RebootAnswer::Unreachable:
-            row(target, ManyBoards::tr("unreachable from this computer: not rebooted"));
-            break;
-        }
-    }
-    void waiting(qsizetype pending, qint64 seconds, int limitSeconds) override
-    {
-        const QString text = ManyBoards::tr("Waiting for %n board(s) to answer again: %1 of %2 s", "",
-                                            static_cast<int>(pending))
-                                 .arg(seconds)
-                                 .arg(limitSeconds);
-        if (text != lastStatus_) {
-            lastStatus_ = text;
-            QMetaObject::invokeMethod(
-                window_, [tell = status_, text] { tell(text); }, Qt::QueuedConnection);
-        }
-    }
-    void answersAgain(const QHostAddress &board, const QHostAddress &at, qint64 ms) override
-    {
-        row(board, at == board
-                       ? ManyBoards::tr("answers again after %1 ms").arg(ms)
-                       : ManyBoards::tr("answers again at %1 after %2 ms").arg(at.toString()).arg(ms));
-    }
-
-    QStringList problems_;  // the guard's, for the board being written
-    qsizetype acknowledged = 0;
-
-private:
-    Sink &inner_;
-    QObject *window_;
-    RowTold row_;
-    LineTold status_;
-    QString lastStatus_;
-};
-
 // Whether the changes touch what goes out only with a dynamic console.
 bool TouchesConsoleBlock(const Changes &changes)
 {
     return changes.dispatcher || changes.ident || changes.reserve1 || changes.reserve2;
-}
-
-// A board's verdict, for its row.
-QString VerdictRow(const WriteResult &result, const QStringList &problems)
-{
-    switch (result.verdict) {
-    case WriteVerdict::NoChange: return ManyBoards::tr("already holds it: nothing sent");
-    case WriteVerdict::Checked: return ManyBoards::tr("checked: nothing sent");
-    case WriteVerdict::Refused:
-        return ManyBoards::tr("refused, nothing sent: %1").arg(problems.join(QStringLiteral("; ")));
-    case WriteVerdict::Kept: return ManyBoards::tr("kept");
-    case WriteVerdict::NotAllKept: {
-        QStringList fields;
-        for (const FieldChange &field : result.fields)
-            if (field.from != field.to)
-                fields << ManyBoards::tr("%1 holds %2").arg(FieldName(field.field), ValueText(field.to));
-        return ManyBoards::tr("not kept: %1").arg(fields.join(QStringLiteral(", ")));
-    }
-    case WriteVerdict::Overtaken: return ManyBoards::tr("overtaken by another write");
-    case WriteVerdict::NotConfirmed:
-        return result.stopped ? ManyBoards::tr("sent, then cancelled: not confirmed")
-                              : ManyBoards::tr("sent, and no answer showed it kept: not confirmed");
-    }
-    return {};
 }
 
 }  // namespace
@@ -211,6 +90,29 @@ QString ManyBoards::ChangesText(const Changes &changes)
         parts << tr("%1 → %2").arg(FieldName(QStringLiteral("board")),
                                    *changes.boardDhcp ? tr("DHCP") : tr("fixed"));
     return parts.join(QStringLiteral(", "));
+}
+
+QString ManyBoards::VerdictRow(const WriteResult &result, const QStringList &problems)
+{
+    switch (result.verdict) {
+    case WriteVerdict::NoChange: return tr("already holds it: nothing sent");
+    case WriteVerdict::Checked: return tr("checked: nothing sent");
+    case WriteVerdict::Refused:
+        return tr("refused, nothing sent: %1").arg(problems.join(QStringLiteral("; ")));
+    case WriteVerdict::Kept: return tr("kept");
+    case WriteVerdict::NotAllKept: {
+        QStringList fields;
+        for (const FieldChange &field : result.fields)
+            if (field.from != field.to)
+                fields << tr("%1 holds %2").arg(FieldName(field.field), ValueText(field.to));
+        return tr("not kept: %1").arg(fields.join(QStringLiteral(", ")));
+    }
+    case WriteVerdict::Overtaken: return tr("overtaken by another write");
+    case WriteVerdict::NotConfirmed:
+        return result.stopped ? tr("sent, then cancelled: not confirmed")
+                              : tr("sent, and no answer showed it kept: not confirmed");
+    }
+    return {};
 }
 
 QString ManyBoards::LeftOutText(const LeftOut &why)
@@ -507,7 +409,7 @@ void SiteWindow::writeMany(const Changes &changes)
                 case WriteVerdict::NoChange:
                 case WriteVerdict::Checked: ++result.unchanged; break;
                 }
-                events.row(target, VerdictRow(written, events.problems_));
+                events.row(target, ManyBoards::VerdictRow(written, events.problems_));
             } catch (const SiteError &error) {
                 if (error.kind == SiteError::Stopped)
                     ++result.untouched;

@@ -340,6 +340,7 @@ void SiteWindow::buildActions()
     board->addAction(backupAction_);
     board->addAction(copyAction_);
     buildManyActions(board);
+    buildRestoreAction(board);
     QMenu *view = menuBar()->addMenu(tr("&View"));
     view->addAction(filterAction_);
     view->addAction(logAction_);
@@ -553,6 +554,7 @@ void SiteWindow::updateActions()
     const bool chosen = view_ && view_->selectionModel()->hasSelection();
     changeManyAction_->setEnabled(idle && chosen);
     rebootAction_->setEnabled(idle && chosen);
+    restoreAction_->setEnabled(idle && table_->rowCount() > 0);
     cancelAction_->setEnabled(!idle);
 }
 

@@ -78,6 +78,9 @@ public:
     void writeMany(const Changes &changes);
     // Reboots the chosen boards, once the operator confirms it, and waits for each to answer again.
     void rebootChosen();
+    // Restores each chosen board (every board in the table, with none chosen) from the newest of its
+    // backups in `folder`: the boards read and the plan shown for the operator to confirm first.
+    void restoreFrom(const QString &folder);
 
     BoardTable &table() { return *table_; }
     QTableView &view() { return *view_; }
@@ -86,6 +89,7 @@ public:
     QAction &cancelAction() { return *cancelAction_; }
     QAction &changeManyAction() { return *changeManyAction_; }
     QAction &rebootAction() { return *rebootAction_; }
+    QAction &restoreAction() { return *restoreAction_; }
     QLineEdit &addressBox() { return *addressBox_; }
     QSpinBox &timeoutBox() { return *timeout_; }
     QLabel &outcome() { return *outcome_; }
@@ -131,6 +135,10 @@ private:
     bool refusedForMany(const QList<QHostAddress> &targets, const Changes &changes);
     void wroteMany(const QVariant &result);
     void rebooted(const QVariant &result);
+    // Restoring from a folder of backups (restore_boards.cpp).
+    void buildRestoreAction(QMenu *menu);
+    void restorePlanned(const QVariant &plan);
+    void restoreEnded(const QVariant &result);
     // The rows an operation on many boards ended before: nothing was sent to them.
     void leaveWaitingRows();
     // How an operation on many boards, on the worker, tells a row's progress and the status line: queued
@@ -168,7 +176,7 @@ private:
     QAction *refreshAction_ = nullptr, *addAction_ = nullptr, *writeAction_ = nullptr,
             *cancelAction_ = nullptr, *copyAction_ = nullptr, *filterAction_ = nullptr,
             *quitAction_ = nullptr, *logAction_ = nullptr, *backupAction_ = nullptr,
-            *changeManyAction_ = nullptr, *rebootAction_ = nullptr;
+            *changeManyAction_ = nullptr, *rebootAction_ = nullptr, *restoreAction_ = nullptr;
     QStringList asked_;  // the addresses and ranges added, asked again on every refresh
     QStringList keepSelected_;
     // The write under way: what it was asked with, to send it again when the operator sends it anyway.

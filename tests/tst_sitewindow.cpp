@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -102,6 +103,7 @@ private slots:
     void listsWritesAndCancels();
     void changesManyBoardsAndCancels();
     void rebootsChosenWithItsWait();
+    void restoresFromABackupFolder();
     void marksTwinsAndUnreached();
     void remembersItsSizeAndColumns();
     void speaksUkrainian();
@@ -276,6 +278,53 @@ void TestSiteWindow::rebootsChosenWithItsWait()
         QVERIFY2(StateOf(*window, *board).startsWith(QLatin1String("answers again after")),
                  qPrintable(StateOf(*window, *board)));
     }
+}
+
+void TestSiteWindow::restoresFromABackupFolder()
+{
+    SKIP_WHERE_LOOPBACK_IS_ONE();
+    StandIns site;
+    site.add();
+    site.add();
+    QTemporaryDir dir;
+    QString asked;
+    const auto window = WindowOver(dir, site, &asked);
+    QTRY_COMPARE_WITH_TIMEOUT(window->table().rowCount(), 2, Bound);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    // A dynamic console carries the whole backup back, so that every field can be kept.
+    QSettings(dir.filePath(QStringLiteral("velmar-site.ini")), QSettings::IniFormat)
+        .setValue(QStringLiteral("folders/backups"), dir.filePath(QStringLiteral("changes")));
+    window->view().selectAll();
+    Changes changes;
+    changes.consoleDynamic = true;
+    window->writeMany(changes);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    const QString backups = dir.filePath(QStringLiteral("backups"));
+    window->backUp(backups);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    QHash<QString, ConfigRecord> saved;
+    for (const auto &board : site.boards)
+        saved.insert(board->address().toString(), board->stored().config.record);
+    changes = {};
+    changes.router = Ipv4{127, 0, 0, 254};
+    window->writeMany(changes);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    QCOMPARE(site.boards[1]->stored().config.record.routerIp, (Ipv4{127, 0, 0, 254}));
+
+    // With none chosen, every board in the table; each gets its own backup.
+    window->view().clearSelection();
+    QVERIFY(window->restoreAction().isEnabled());
+    window->restoreFrom(backups);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), Bound);
+    QVERIFY2(asked.startsWith(QLatin1String("Restore 2 board(s)")), qPrintable(asked));
+    for (const auto &board : site.boards) {
+        QVERIFY2(asked.contains(board->address().toString() + QStringLiteral(": ") +
+                                QDir::toNativeSeparators(backups)),
+                 qPrintable(asked));
+        QCOMPARE(StateOf(*window, *board), QStringLiteral("kept"));
+        QVERIFY(board->stored().config.record == saved.value(board->address().toString()));
+    }
+    QCOMPARE(window->outcome().text(), QStringLiteral("2 of 2 board(s) restored."));
 }
 
 void TestSiteWindow::marksTwinsAndUnreached()

@@ -1807,4 +1807,128 @@ Send it anyway?</source>
         <translation type="unfinished" />
     </message>
 </context>
+<context>
+    <name>velmar::RestoreFromFolder</name>
+    <message>
+        <location filename="../restore_boards.cpp" line="41" />
+        <source>no backup of its MAC %1 or of its address in the folder: nothing sent</source>
+        <translation>no backup of its MAC %1 or of its address in the folder: nothing sent</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="44" />
+        <source>its backup %1 cannot be used (%2): nothing sent</source>
+        <translation>its backup %1 cannot be used (%2): nothing sent</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="62" />
+        <source>restoring</source>
+        <translation>restoring</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="72" />
+        <source>%1: nothing sent</source>
+        <translation>%1: nothing sent</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="79" />
+        <source>already holds its backup: nothing sent</source>
+        <translation>already holds its backup: nothing sent</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="117" />
+        <source>%1: %2: nothing sent</source>
+        <translation>%1: %2: nothing sent</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="130" />
+        <source>%1: %2, backed up %3</source>
+        <translation>%1: %2, backed up %3</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="134" />
+        <source>at an unknown time</source>
+        <translation>at an unknown time</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="137" />
+        <source>   no backup of its MAC %1: the newest of its address</source>
+        <translation>   no backup of its MAC %1: the newest of its address</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="139" />
+        <source>   keeps its own lift address %1 and MAC %2 (the backup has %3 and %4)</source>
+        <translation>   keeps its own lift address %1 and MAC %2 (the backup has %3 and %4)</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="144" />
+        <source>   already holds the rest of its backup: nothing to send</source>
+        <translation>   already holds the rest of its backup: nothing to send</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="153" />
+        <source>Re&amp;store from a backup folder ...</source>
+        <translation>Re&amp;store from a backup folder ...</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="161" />
+        <source>Folder of the backups to restore from</source>
+        <translation>Folder of the backups to restore from</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="185" />
+        <source>%1 is not a folder: nothing was sent.</source>
+        <translation>%1 is not a folder: nothing was sent.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="207" />
+        <source>Reading %n board(s) and finding their backups in %1 ...</source>
+        <translation>
+            <numerusform>Reading %n board and finding its backup in %1 ...</numerusform><numerusform>Reading %n boards and finding their backups in %1 ...</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="220" />
+        <source>Cancelled while the boards were read: nothing was sent.</source>
+        <translation>Cancelled while the boards were read: nothing was sent.</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="222" />
+        <source>No board answered: nothing was sent.</source>
+        <translation>No board answered: nothing was sent.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="223" />
+        <source>Restore %n board(s) from %1?
+
+%2</source>
+        <translation>
+            <numerusform>Restore %n board from %1?
+
+%2</numerusform><numerusform>Restore %n boards from %1?
+
+%2</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="227" />
+        <source>Not restored: nothing was sent.</source>
+        <translation>Not restored: nothing was sent.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="254" />
+        <source>Restoring %n board(s) ...</source>
+        <translation>
+            <numerusform>Restoring %n board ...</numerusform><numerusform>Restoring %n boards ...</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="267" />
+        <source>%1 of %n board(s) restored</source>
+        <translation>
+            <numerusform>%1 of %n board restored</numerusform><numerusform>%1 of %n boards restored</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="274" />
+        <source>%n not restored</source>
+        <translation>
+            <numerusform>%n not restored</numerusform><numerusform>%n not restored</numerusform></translation>
+    </message>
+</context>
 </TS>

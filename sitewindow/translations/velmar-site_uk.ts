@@ -1817,4 +1817,130 @@ Send it anyway?</source>
         <translation>Вве&amp;сти в дію за планом ...</translation>
     </message>
 </context>
+<context>
+    <name>velmar::RestoreFromFolder</name>
+    <message>
+        <location filename="../restore_boards.cpp" line="41" />
+        <source>no backup of its MAC %1 or of its address in the folder: nothing sent</source>
+        <translation>у теці немає резервної копії її MAC %1 чи її адреси: нічого не надіслано</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="44" />
+        <source>its backup %1 cannot be used (%2): nothing sent</source>
+        <translation>її резервну копію %1 не можна використати (%2): нічого не надіслано</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="62" />
+        <source>restoring</source>
+        <translation>відновлюється</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="72" />
+        <source>%1: nothing sent</source>
+        <translation>%1: нічого не надіслано</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="79" />
+        <source>already holds its backup: nothing sent</source>
+        <translation>уже містить свою резервну копію: нічого не надіслано</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="117" />
+        <source>%1: %2: nothing sent</source>
+        <translation>%1: %2: нічого не надіслано</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="130" />
+        <source>%1: %2, backed up %3</source>
+        <translation>%1: %2, копію зроблено %3</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="134" />
+        <source>at an unknown time</source>
+        <translation>невідомо коли</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="137" />
+        <source>   no backup of its MAC %1: the newest of its address</source>
+        <translation>   немає резервної копії її MAC %1: найновіша копія її адреси</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="139" />
+        <source>   keeps its own lift address %1 and MAC %2 (the backup has %3 and %4)</source>
+        <translation>   зберігає свою адресу ліфта %1 і MAC %2 (у копії %3 і %4)</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="144" />
+        <source>   already holds the rest of its backup: nothing to send</source>
+        <translation>   решту своєї копії вже містить: нічого надсилати</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="153" />
+        <source>Re&amp;store from a backup folder ...</source>
+        <translation>&amp;Відновити з теки резервних копій ...</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="161" />
+        <source>Folder of the backups to restore from</source>
+        <translation>Тека резервних копій для відновлення</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="185" />
+        <source>%1 is not a folder: nothing was sent.</source>
+        <translation>%1 — не тека: нічого не надіслано.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="207" />
+        <source>Reading %n board(s) and finding their backups in %1 ...</source>
+        <translation>
+            <numerusform>Читання %n плати і пошук її резервної копії в %1 ...</numerusform><numerusform>Читання %n плат і пошук їхніх резервних копій в %1 ...</numerusform><numerusform>Читання %n плат і пошук їхніх резервних копій в %1 ...</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="220" />
+        <source>Cancelled while the boards were read: nothing was sent.</source>
+        <translation>Скасовано під час читання плат: нічого не надіслано.</translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="222" />
+        <source>No board answered: nothing was sent.</source>
+        <translation>Жодна плата не відповіла: нічого не надіслано.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="223" />
+        <source>Restore %n board(s) from %1?
+
+%2</source>
+        <translation>
+            <numerusform>Відновити %n плату з %1?
+
+%2</numerusform><numerusform>Відновити %n плати з %1?
+
+%2</numerusform><numerusform>Відновити %n плат з %1?
+
+%2</numerusform></translation>
+    </message>
+    <message>
+        <location filename="../restore_boards.cpp" line="227" />
+        <source>Not restored: nothing was sent.</source>
+        <translation>Не відновлено: нічого не надіслано.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="254" />
+        <source>Restoring %n board(s) ...</source>
+        <translation>
+            <numerusform>Відновлення %n плати ...</numerusform><numerusform>Відновлення %n плат ...</numerusform><numerusform>Відновлення %n плат ...</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="267" />
+        <source>%1 of %n board(s) restored</source>
+        <translation>
+            <numerusform>%1 з %n плати відновлено</numerusform><numerusform>%1 з %n плат відновлено</numerusform><numerusform>%1 з %n плат відновлено</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../restore_boards.cpp" line="274" />
+        <source>%n not restored</source>
+        <translation>
+            <numerusform>%n не відновлено</numerusform><numerusform>%n не відновлено</numerusform><numerusform>%n не відновлено</numerusform></translation>
+    </message>
+</context>
 </TS>
