@@ -13,6 +13,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableView>
@@ -105,6 +106,7 @@ private slots:
     void marksTwinsAndUnreached();
     void remembersItsSizeAndColumns();
     void speaksUkrainian();
+    void commandLineRefusesWhatNoSearchCanTake();
 };
 
 void TestSiteWindow::listsWritesAndCancels()
@@ -330,6 +332,24 @@ void TestSiteWindow::speaksUkrainian()
     QCOMPARE(window.windowTitle(), QStringLiteral("Плати об'єкта ВЕЛМАР"));
     QCOMPARE(window.refreshAction().text(), QStringLiteral("&Знайти плати"));
     QCoreApplication::removeTranslator(&ukrainian);
+}
+
+// Bad values end velmar-site at once with their reason: an empty --add, and two that pass the bound of
+// targets only alone, which --list would otherwise wait on for ever.
+void TestSiteWindow::commandLineRefusesWhatNoSearchCanTake()
+{
+    const QStringList quiet{"--no-broadcast", "--list", "--port", "0"};
+    for (const QStringList &add :
+         {QStringList{"--add", " ,"}, QStringList{"--add", "127.1.0.0/20", "--add", "127.2.0.0/20"}}) {
+        QProcess site;
+        site.start(QCoreApplication::applicationDirPath() + "/velmar-site", add + quiet);
+        const bool ended = site.waitForFinished(Bound);
+        if (!ended)
+            site.kill();
+        QVERIFY2(ended, qPrintable(add.join(' ')));
+        const QString said = QString::fromUtf8(site.readAllStandardError());
+        QVERIFY2(site.exitCode() == 2 && said.contains("velmar-site: --add: "), qPrintable(said));
+    }
 }
 
 QTEST_MAIN(TestSiteWindow)
