@@ -334,21 +334,16 @@ void TestSiteWindow::speaksUkrainian()
     QCoreApplication::removeTranslator(&ukrainian);
 }
 
-// Bad values end velmar-site at once with their reason: an empty --add, and two that pass the bound of
-// targets only alone, which --list would otherwise wait on for ever.
+// Bad --add values end velmar-site with their reason: an empty one, and two that pass the bound of
+// targets only alone, on which --list would wait for ever.
 void TestSiteWindow::commandLineRefusesWhatNoSearchCanTake()
 {
-    const QStringList quiet{"--no-broadcast", "--list", "--port", "0"};
-    for (const QStringList &add :
-         {QStringList{"--add", " ,"}, QStringList{"--add", "127.1.0.0/20", "--add", "127.2.0.0/20"}}) {
-        QProcess site;
-        site.start(QCoreApplication::applicationDirPath() + "/velmar-site", add + quiet);
-        const bool ended = site.waitForFinished(Bound);
-        if (!ended)
-            site.kill();
-        QVERIFY2(ended, qPrintable(add.join(' ')));
-        const QString said = QString::fromUtf8(site.readAllStandardError());
-        QVERIFY2(site.exitCode() == 2 && said.contains("velmar-site: --add: "), qPrintable(said));
+    for (const char *second : {" ,", "127.2.0.0/20"}) {
+        QProcess site;  // ended with it, if it is still running
+        site.start(QCoreApplication::applicationDirPath() + "/velmar-site",
+                   {"--add", "127.1.0.0/20", "--add", second, "--no-broadcast", "--list", "--port", "0"});
+        QVERIFY2(site.waitForFinished(Bound), second);
+        QVERIFY(site.exitCode() == 2 && site.readAllStandardError().contains("velmar-site: --add: "));
     }
 }
 
