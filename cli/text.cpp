@@ -128,7 +128,8 @@ void SayRestoreStep(const RestoreStep &step, Terminal &terminal)
             << "; taking the newest of its address\n";
     if (step.problem)
         return;
-    out << target << ": from " << step.file;
+    // A file's name in a folder of backups is anyone's text: shown with its control characters escaped.
+    out << target << ": from " << TerminalText(step.file);
     if (step.made.isValid())
         out << " (backed up " << step.made.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
             << ')';

@@ -150,11 +150,20 @@ std::optional<FoundBackup> NewestBackup(const QString &parent, const Mac &mac, c
     runs.append({QStringLiteral("."), 0, QDateTime()});
     const QString byMac = MacPart(mac) + QStringLiteral("_*.json");
     const QString byAddress = QStringLiteral("*_") + address.toString() + QStringLiteral(".json");
+    // Twins (boards showing one MAC) leave a file each in one run: a board's own is the one of its
+    // address too, never the first of its MAC by name.
+    const QString own = MacPart(mac) + QLatin1Char('_') + address.toString() + QStringLiteral(".json");
     for (const QString &pattern : {byMac, byAddress}) {
         for (const RunFolder &run : runs) {
             const QDir folder(base.filePath(run.name));
-            if (const QStringList found = folder.entryList({pattern}, QDir::Files); !found.isEmpty())
-                return FoundBackup{folder.filePath(found.first()), pattern == byMac, run.made};
+            const QStringList found = folder.entryList({pattern}, QDir::Files);
+            if (found.isEmpty())
+                continue;
+            const auto ownFile = std::find_if(found.begin(), found.end(), [&](const QString &name) {
+                return name.compare(own, Qt::CaseInsensitive) == 0;
+            });
+            return FoundBackup{folder.filePath(ownFile != found.end() ? *ownFile : found.first()),
+                               pattern == byMac, run.made};
         }
     }
     return std::nullopt;

@@ -169,6 +169,8 @@ public:
         : path_(CommissionLogPath(planPath)), lock_(path_ + QStringLiteral(".lock")), plan_(plan)
     {
         refuseUnlessHeld();
+        // A run killed while it saved the record left its temporary file beside the plan.
+        RemoveStraySaves(path_);
         record_ = ReadCommissionRecord(planPath, plan);
         last_ = LastLines(record_);
         // Written at once, before any board is touched: a record that cannot be kept stops the run here.

@@ -45,8 +45,11 @@ std::optional<Command> Parse(const QStringList &arguments, QString &error)
         } else if (option == QLatin1String("--add")) {
             const QStringList items =
                 arguments.at(++i).split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
-            if (items.isEmpty() || !ParseTargets(items, error))
+            // An empty value is refused with ParseTargets' own words, never with an empty message.
+            if (!ParseTargets(items, error)) {
+                error = QStringLiteral("--add: %1").arg(error);
                 return std::nullopt;
+            }
             command.add << items;
         } else if (option == QLatin1String("--port")) {
             bool ok = false;
@@ -67,6 +70,12 @@ std::optional<Command> Parse(const QStringList &arguments, QString &error)
             error = QStringLiteral("unknown option %1; see --help").arg(option);
             return std::nullopt;
         }
+    }
+    // Each --add within the bound alone may pass it together: the window would refuse them all at once,
+    // and a --list would then wait for a search that never starts.
+    if (!command.add.isEmpty() && !ParseTargets(command.add, error)) {
+        error = QStringLiteral("--add: %1").arg(error);
+        return std::nullopt;
     }
     if (command.searches > 1 && !command.list) {
         error = QStringLiteral("--searches goes with --list");

@@ -129,6 +129,7 @@ private slots:
     void locksThatAreNotOursAreNamedNeverTaken();
     void commissionNamesARecordLockThatIsNotOurs();
     void backupsAcrossAClockChangeRestoreTheLaterOne();
+    void twinsInOneBackupEachRestoreTheirOwnFile();
     void rangesWaitOnceForTheirSilentAddresses();
 };
 
@@ -519,6 +520,16 @@ void TestCli::restoreJudgesAgainstTheFile()
     QCOMPARE(run.code, 0);
     QVERIFY2(run.out.contains("nothing sent"), qPrintable(run.out));
     QCOMPARE(board.stored().config.record, fresh);
+    // A backup's name in a folder is anyone's text: its control characters (which Windows refuses in a
+    // name) reach no terminal.
+    QTemporaryDir other;
+    const QString planted =
+        other.filePath(QFileInfo(file).fileName().section('_', 0, 0) + "_\x1b]2;x\a.json");
+    if (!test::underWine()) {
+        QVERIFY(QFile::copy(file, planted));
+        run = Ctl({"restore", other.path(), site.at(0), "--yes"});
+        QVERIFY2(run.code == 0 && run.out.contains("\\x1b]2;x\\x07.json"), qPrintable(run.out));
+    }
     QCOMPARE(Ctl({"write", site.at(0), "--router", "127.0.0.254"}).code, 0);
 
     run = Ctl({"restore", file, site.at(0)});
@@ -1365,6 +1376,20 @@ void TestCli::backupsAcrossAClockChangeRestoreTheLaterOne()
     QVERIFY(found);
     QCOMPARE(found->path, last);
     QCOMPARE(found->made, made);
+}
+
+// Two boards showing one MAC, backed up in one run: each address finds its own file.
+void TestCli::twinsInOneBackupEachRestoreTheirOwnFile()
+{
+    QTemporaryDir dir;
+    const QDir run = NewBackupFolder(dir.path());
+    const StoredConfig config = DefaultStoredConfig(QHostAddress("127.0.0.2"));
+    for (const char *address : {"127.0.0.10", "127.0.0.2", "127.0.0.3"}) {
+        const QString saved = SaveBackup(run, QHostAddress(address), config);
+        const auto found = NewestBackup(dir.path(), config.config.record.mac, QHostAddress(address));
+        QVERIFY(found && found->byMac);
+        QCOMPARE(found->path, saved);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)

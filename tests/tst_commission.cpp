@@ -4,6 +4,7 @@
 #include "board.h"
 #include "commission.h"
 #include "loopback.h"
+#include "whole_file.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -116,7 +117,15 @@ void TestCommission::aRunCancelledMidwayResumesAtItsRow()
     QCOMPARE(int(RowStates(plan, ReadCommissionRecord(planPath, plan)).value(0).state),
              int(RowState::Written));
 
-    // Resumed: the written row is finished on its own board before the next board is wanted.
+    // Resumed: the written row is finished on its own board before the next board is wanted. A save of
+    // the record killed before its rename is cleared away.
+    QProcess ended;
+    ended.start(QCoreApplication::applicationFilePath(), {"-functions"});
+    QVERIFY(ended.waitForStarted(10000));
+    const QString stray = dir.filePath(SaveTemporaryPrefix(CommissionLogPath(planPath)) +
+                                       QString::number(ended.processId()) + ".abcd1234");
+    QVERIFY(ended.waitForFinished(10000));
+    QVERIFY(QFile(stray).open(QIODevice::WriteOnly));
     site.cancelAt.reset();
     site.steps.clear();
     QCOMPARE(int(site.run(planPath, plan).end), int(CommissionEnd::Finished));
@@ -127,6 +136,7 @@ void TestCommission::aRunCancelledMidwayResumesAtItsRow()
     QCOMPARE(site.boards.size(), size_t(2));
     QCOMPARE(site.boards[0]->address(), site.host(201));
     QCOMPARE(site.boards[1]->address(), site.host(202));
+    QVERIFY(!QFile::exists(stray));
 }
 
 // A record as velmarctl writes it: each row's last line says where it stands.

@@ -14,6 +14,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableView>
@@ -107,6 +108,7 @@ private slots:
     void marksTwinsAndUnreached();
     void remembersItsSizeAndColumns();
     void speaksUkrainian();
+    void commandLineRefusesWhatNoSearchCanTake();
 };
 
 void TestSiteWindow::listsWritesAndCancels()
@@ -379,6 +381,19 @@ void TestSiteWindow::speaksUkrainian()
     QCOMPARE(window.windowTitle(), QStringLiteral("Плати об'єкта ВЕЛМАР"));
     QCOMPARE(window.refreshAction().text(), QStringLiteral("&Знайти плати"));
     QCoreApplication::removeTranslator(&ukrainian);
+}
+
+// Bad --add values end velmar-site with their reason: an empty one, and two that pass the bound of
+// targets only alone, on which --list would wait for ever.
+void TestSiteWindow::commandLineRefusesWhatNoSearchCanTake()
+{
+    for (const char *second : {" ,", "127.2.0.0/20"}) {
+        QProcess site;  // ended with it, if it is still running
+        site.start(QCoreApplication::applicationDirPath() + "/velmar-site",
+                   {"--add", "127.1.0.0/20", "--add", second, "--no-broadcast", "--list", "--port", "0"});
+        QVERIFY2(site.waitForFinished(Bound), second);
+        QVERIFY(site.exitCode() == 2 && site.readAllStandardError().contains("velmar-site: --add: "));
+    }
 }
 
 QTEST_MAIN(TestSiteWindow)
