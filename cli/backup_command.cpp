@@ -64,6 +64,10 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
         terminal.err << ", " << result.failed << " not saved";
     terminal.err << '\n';
     SaySilences(result.read, targets.size(), terminal);
+    for (const QHostAddress &target : targets)
+        if (result.read.twoBoards.contains(target.toIPv4Address()))
+            terminal.err << TwoBoardsText(result.read.twoBoards.value(target.toIPv4Address()), target)
+                         << '\n';
     return BackupExit(result, targets.size());
 }
 

@@ -1,5 +1,6 @@
 #include "backup_run.h"
 #include "backups.h"
+#include "discover.h"
 #include "site_error.h"
 
 #include <QDir>
@@ -49,6 +50,9 @@ BackupResult BackUpBoards(Session &session, Session::Timing timing, const ReadOr
     ReadOrder stored = order;
     stored.selector = SelectorStored;
     result.read = ReadAnswers(session, timing, stored, saving);
+    // A backup of one of two boards behind an address is no backup of the other: both are named.
+    if (!result.read.stopped)
+        result.read.twoBoards = TwoBoardsOn(session, stored.targets, timing);
     if (result.saved)
         result.folder = folder.path();
     else

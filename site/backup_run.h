@@ -19,7 +19,7 @@ struct BackupResult
 
 // Makes the run's folder under `parent` first (SiteError(Failed) when it cannot be made); tells `sink`
 // each silent target (boardRead), each board saved (backedUp) and each one that could not be
-// (notBackedUp), as they come.
+// (notBackedUp), as they come. An address two boards claim is in read.twoBoards: one of them was saved.
 BackupResult BackUpBoards(Session &session, Session::Timing timing, const ReadOrder &order,
                           const QString &parent, Sink &sink);
 

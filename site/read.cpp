@@ -11,10 +11,7 @@ qsizetype ReadResult::unusable() const
                          [](const LeftOut &why) { return why.cause == LeftOut::Unusable; });
 }
 
-namespace {
-
-// The read alone, or with the two-boards check riding along.
-ReadResult Read(Session &session, Session::Timing timing, const ReadOrder &order, Sink &sink, bool checked)
+ReadResult ReadAnswers(Session &session, Session::Timing timing, const ReadOrder &order, Sink &sink)
 {
     ReadResult result;
     const auto take = [&](const Session::BoardRead &read) {
@@ -28,24 +25,14 @@ ReadResult Read(Session &session, Session::Timing timing, const ReadOrder &order
         }
         sink.boardRead(read.target, read.config ? &*read.config : nullptr, why);
     };
-    if (checked)
-        ReadChecked(session, order.targets, order.selector, timing, take);
-    else
-        session.read(order.targets, order.selector, timing, take);
+    ReadChecked(session, order.targets, order.selector, timing, take);
     result.stopped = session.cancelled();
     return result;
 }
 
-}  // namespace
-
-ReadResult ReadAnswers(Session &session, Session::Timing timing, const ReadOrder &order, Sink &sink)
-{
-    return Read(session, timing, order, sink, false);
-}
-
 ReadResult ReadBoards(Session &session, Session::Timing timing, const ReadOrder &order, Sink &sink)
 {
-    ReadResult result = Read(session, timing, order, sink, true);
+    ReadResult result = ReadAnswers(session, timing, order, sink);
     if (result.stopped)
         return result;
     QList<QHostAddress> silent;

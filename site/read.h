@@ -33,7 +33,8 @@ struct ReadResult
     qsizetype unusable() const;
 };
 
-// The read alone: each target's end told to `sink` (boardRead) as it comes.
+// The read alone, the two-boards check riding along (TwoBoardsOn() just after it sends nothing more): each
+// target's end told to `sink` (boardRead) as it comes.
 ReadResult ReadAnswers(Session &session, Session::Timing timing, const ReadOrder &order, Sink &sink);
 // The read, then the late answers and the twins: tells `sink` each target's end as it comes (boardRead). A
 // silent target named alone is listened to a little longer for a late answer; the silent ones of a range only

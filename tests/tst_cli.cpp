@@ -934,7 +934,8 @@ void TestCli::sitePlansAsSpreadsheetsSaveThem()
     QVERIFY2(atKnown.join('|').contains("where new boards answer"), qPrintable(atKnown.join('|')));
 }
 
-// Two boards answering at one address are told, by a read and by commissioning, which writes nothing.
+// Two boards answering at one address are told, by a read, a backup and commissioning, which writes
+// nothing.
 void TestCli::twoBoardsBehindOneAddressAreNamed()
 {
     SKIP_WHERE_LOOPBACK_IS_ONE();
@@ -946,6 +947,11 @@ void TestCli::twoBoardsBehindOneAddressAreNamed()
     const QString macs = MacText(site.boards[0]->stored().config.record.mac) + " and " +
                          MacText(site.boards[1]->stored().config.record.mac);
     Run run = Ctl({"read", at.toString()});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains("two boards (MACs " + macs + ") answer at " + at.toString()),
+             qPrintable(run.err));
+    QTemporaryDir backups;  // one of the two is saved, and the other not forgotten
+    run = Ctl({"backup", at.toString(), "--dir", backups.path()});
     QCOMPARE(run.code, 1);
     QVERIFY2(run.err.contains("two boards (MACs " + macs + ") answer at " + at.toString()),
              qPrintable(run.err));
