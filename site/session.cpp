@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTimer>
 
@@ -507,6 +508,8 @@ QHash<quint32, StoredConfig> Session::read(const QList<QHostAddress> &targets, c
     // The check's broadcast goes out first: its answers come while the targets are asked, and a target
     // the address resolution leads astray is read by its answer to it.
     std::optional<Check> twins;
+    // The check's handler refers to this frame: it is gone with it, however the read ends.
+    const auto forgetTwins = qScopeGuard([this] { overhear_ = {}; });
     if (!check.isEmpty()) {
         twins.emplace(*this, check, timing);
         twins->ask(selector);
