@@ -1,6 +1,7 @@
 #include "commission_view.h"
 
 #include "practice_site.h"
+#include "site_window.h"
 #include "transport.h"
 
 #include <QAction>
@@ -57,11 +58,11 @@ CommissionView::CommissionView(quint16 port, std::function<PracticeSite *()> pra
     connect(startAction_, &QAction::triggered, this, [this] {
         if (start() || unreachable_ == 0 || !usable_)
             return;
-        if (QMessageBox::question(
-                this, windowTitle(),
-                tr("%n row(s) lie in a subnet this computer has no address in: their boards "
-                   "could not be found after their reboot. Go on all the same?",
-                   nullptr, unreachable_)) == QMessageBox::Yes)
+        if (AskPlain(this, QMessageBox::Question, windowTitle(),
+                     tr("%n row(s) lie in a subnet this computer has no address in: their boards "
+                        "could not be found after their reboot. Go on all the same?",
+                        nullptr, unreachable_),
+                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
             start(true);
     });
     connect(cancelAction_, &QAction::triggered, this, &CommissionView::cancel);
@@ -70,10 +71,11 @@ CommissionView::CommissionView(quint16 port, std::function<PracticeSite *()> pra
         if (selected < 0 || selected >= rows_.size())
             return;
         const QString name = rows_[selected].row.name;
-        if (QMessageBox::question(this, windowTitle(),
-                                  tr("Give up the board of %1 (%2)? The row is then free for a new board, "
-                                     "and that board is no longer waited for.")
-                                      .arg(name, rows_[selected].mac)) == QMessageBox::Yes)
+        if (AskPlain(this, QMessageBox::Question, windowTitle(),
+                     tr("Give up the board of %1 (%2)? The row is then free for a new board, "
+                        "and that board is no longer waited for.")
+                         .arg(name, rows_[selected].mac),
+                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
             forget(name);
     });
 

@@ -257,9 +257,8 @@ void SiteWindow::buildManyActions(QMenu *menu)
 {
     if (!options_.confirm)
         options_.confirm = [](QWidget *parent_, const QString &question) {
-            return QMessageBox::question(parent_, ManyBoards::tr("Go ahead?"), question,
-                                         QMessageBox::Yes | QMessageBox::No,
-                                         QMessageBox::No) == QMessageBox::Yes;
+            return AskPlain(parent_, QMessageBox::Question, ManyBoards::tr("Go ahead?"), question,
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
         };
     changeManyAction_ = new QAction(QIcon::fromTheme(QStringLiteral("document-edit")),
                                     ManyBoards::tr("C&hange chosen boards ..."), this);

@@ -43,6 +43,11 @@ constexpr int StartBoundMs = 15000;
 QString NewPracticeFolder(const QString &parent, QString &error)
 {
     const QDir base(parent);
+    // An empty or relative name would be a folder wherever the program was started from.
+    if (parent.trimmed().isEmpty() || QDir::isRelativePath(parent)) {
+        error = PracticeSite::tr("choose a folder for the practice site");
+        return {};
+    }
     if (!base.exists()) {
         error = PracticeSite::tr("there is no folder %1").arg(QDir::toNativeSeparators(parent));
         return {};
@@ -319,7 +324,8 @@ PracticeSite *AddPracticeMenu(SiteWindow &window, QMenu &menu)
         options.commissioning = commissioning->isChecked();
         QString error;
         if (!practice->start(options, error)) {
-            QMessageBox::warning(&window, PracticeSite::tr("Practice site"), error);
+            AskPlain(&window, QMessageBox::Warning, PracticeSite::tr("Practice site"), error,
+                     QMessageBox::Ok);
             return;
         }
         window.log().appendPlainText(

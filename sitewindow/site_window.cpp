@@ -229,12 +229,11 @@ SiteWindow::SiteWindow(Options options, QWidget *parent)
         options_.settingsPath = SettingsPath();
     if (!options_.sendAnyway)
         options_.sendAnyway = [](QWidget *parent_, const QString &problems) {
-            return QMessageBox::warning(parent_, tr("Send anyway?"),
-                                        tr("This configuration may leave the board unreachable or "
-                                           "broken:\n\n%1\n\nSend it anyway?")
-                                            .arg(problems),
-                                        QMessageBox::Yes | QMessageBox::No,
-                                        QMessageBox::No) == QMessageBox::Yes;
+            return AskPlain(parent_, QMessageBox::Warning, tr("Send anyway?"),
+                            tr("This configuration may leave the board unreachable or "
+                               "broken:\n\n%1\n\nSend it anyway?")
+                                .arg(problems),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
         };
     setWindowTitle(tr("VELMAR site boards"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velmarcom-48.png")));
@@ -393,6 +392,7 @@ void SiteWindow::buildWidgets()
     auto *form = new QFormLayout(panel);
     boardTitle_ = new QLabel(tr("No board chosen"));
     boardTitle_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    boardTitle_->setTextFormat(Qt::PlainText);
     form->addRow(boardTitle_);
     const QString labels[] = {tr("&Lift address"),
                               tr("&Mask"),
@@ -435,10 +435,12 @@ void SiteWindow::buildWidgets()
     writeButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     form->addRow(writeButton);
     outcome_ = new QLabel;
+    outcome_->setTextFormat(Qt::PlainText);  // boards' and files' texts among the window's own
     outcome_->setWordWrap(true);
     outcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(outcome_);
     reach_ = new QLabel;
+    reach_->setTextFormat(Qt::PlainText);
     reach_->setWordWrap(true);
     reach_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     copyButton_ = new QToolButton;
@@ -464,6 +466,7 @@ void SiteWindow::buildWidgets()
     connect(dock, &QDockWidget::visibilityChanged, logAction_, &QAction::setChecked);
 
     count_ = new QLabel;
+    count_->setTextFormat(Qt::PlainText);
     progress_ = new QProgressBar;
     progress_->setMaximumWidth(200);
     progress_->hide();
@@ -918,6 +921,16 @@ void SiteWindow::written(const QVariant &value)
     if (result.verdict == WriteVerdict::Kept || result.verdict == WriteVerdict::NotAllKept ||
         result.verdict == WriteVerdict::Overtaken)
         refresh();
+}
+
+QMessageBox::StandardButton AskPlain(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                     const QString &text, QMessageBox::StandardButtons buttons,
+                                     QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 QSpinBox *NewTimeoutBox()

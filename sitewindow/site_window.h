@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 
@@ -189,6 +190,12 @@ private:
 // Installs the translation of the system's language: Ukrainian for Ukrainian, English otherwise. False
 // when the program's resources lack it.
 bool LoadTranslation(const QLocale &locale);
+
+// A message box that shows its text as it stands: names from plans, boards and files are data, never
+// markup.
+QMessageBox::StandardButton AskPlain(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                     const QString &text, QMessageBox::StandardButtons buttons,
+                                     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // The box of how long to wait for each answer, as the site window and the audit's window show it.
 QSpinBox *NewTimeoutBox();

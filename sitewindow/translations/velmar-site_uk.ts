@@ -1296,6 +1296,11 @@ Send it anyway?</source>
 <context>
     <name>velmar::PracticeSite</name>
     <message>
+        <location filename="../practice_site.cpp" line="44" />
+        <source>choose a folder for the practice site</source>
+        <translation>виберіть теку для навчального об'єкта</translation>
+    </message>
+    <message>
         <location filename="../practice_site.cpp" line="43" />
         <source>there is no folder %1</source>
         <translation>немає теки %1</translation>
