@@ -426,14 +426,10 @@ void SiteWindow::writeMany(const Changes &changes)
     });
     if (!started)
         return;
-    table_->clearProgress();
-    for (const QHostAddress &target : targets)
-        table_->setProgress(target, ManyBoards::tr("waiting"));
-    outcome_->clear();
-    begin(ManyBoards::tr("Writing %1 to %n board(s) ...", "", static_cast<int>(targets.size()))
-              .arg(ManyBoards::ChangesText(changes)));
-    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
-    connect(&worker_, &SiteWorker::finished, this, &SiteWindow::wroteMany);
+    beginOnRows(targets,
+                ManyBoards::tr("Writing %1 to %n board(s) ...", "", static_cast<int>(targets.size()))
+                    .arg(ManyBoards::ChangesText(changes)),
+                &SiteWindow::wroteMany);
 }
 
 void SiteWindow::wroteMany(const QVariant &value)
@@ -467,6 +463,22 @@ void SiteWindow::wroteMany(const QVariant &value)
     count_->clear();
     if (result.kept + result.notKept + result.overtaken > 0)
         refresh();
+}
+
+void SiteWindow::whenFinished(Finished slot)
+{
+    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
+    connect(&worker_, &SiteWorker::finished, this, slot);
+}
+
+void SiteWindow::beginOnRows(const QList<QHostAddress> &targets, const QString &doing, Finished slot)
+{
+    table_->clearProgress();
+    for (const QHostAddress &target : targets)
+        table_->setProgress(target, ManyBoards::tr("waiting"));
+    outcome_->clear();
+    begin(doing);
+    whenFinished(slot);
 }
 
 std::function<void(const QHostAddress &, const QString &)> SiteWindow::rowTeller()
@@ -530,13 +542,8 @@ void SiteWindow::rebootChosen()
     });
     if (!started)
         return;
-    table_->clearProgress();
-    for (const QHostAddress &target : targets)
-        table_->setProgress(target, ManyBoards::tr("waiting"));
-    outcome_->clear();
-    begin(ManyBoards::tr("Rebooting %n board(s) ...", "", static_cast<int>(targets.size())));
-    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
-    connect(&worker_, &SiteWorker::finished, this, &SiteWindow::rebooted);
+    beginOnRows(targets, ManyBoards::tr("Rebooting %n board(s) ...", "", static_cast<int>(targets.size())),
+                &SiteWindow::rebooted);
 }
 
 void SiteWindow::rebooted(const QVariant &value)

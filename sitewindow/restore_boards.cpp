@@ -199,15 +199,11 @@ void SiteWindow::restoreFrom(const QString &folder)
     });
     if (!started)
         return;
-    table_->clearProgress();
-    for (const QHostAddress &target : targets)
-        table_->setProgress(target, ManyBoards::tr("waiting"));
-    outcome_->clear();
-    begin(RestoreFromFolder::tr("Reading %n board(s) and finding their backups in %1 ...", "",
-                                static_cast<int>(targets.size()))
-              .arg(QDir::toNativeSeparators(folder)));
-    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
-    connect(&worker_, &SiteWorker::finished, this, &SiteWindow::restorePlanned);
+    beginOnRows(targets,
+                RestoreFromFolder::tr("Reading %n board(s) and finding their backups in %1 ...", "",
+                                      static_cast<int>(targets.size()))
+                    .arg(QDir::toNativeSeparators(folder)),
+                &SiteWindow::restorePlanned);
 }
 
 void SiteWindow::restorePlanned(const QVariant &value)
@@ -253,8 +249,7 @@ void SiteWindow::restorePlanned(const QVariant &value)
     if (!started)
         return;
     begin(RestoreFromFolder::tr("Restoring %n board(s) ...", "", static_cast<int>(plan.steps.size())));
-    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
-    connect(&worker_, &SiteWorker::finished, this, &SiteWindow::restoreEnded);
+    whenFinished(&SiteWindow::restoreEnded);
 }
 
 void SiteWindow::restoreEnded(const QVariant &value)

@@ -607,8 +607,7 @@ void SiteWindow::backUp(const QString &parent)
     if (!started)
         return;
     begin(tr("Backing up %n board(s) ...", "", static_cast<int>(targets.size())));
-    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
-    connect(&worker_, &SiteWorker::finished, this, &SiteWindow::backedUp);
+    whenFinished(&SiteWindow::backedUp);
 }
 
 void SiteWindow::backedUp(const QVariant &value)
@@ -689,8 +688,7 @@ void SiteWindow::refresh()
     if (!started)
         return;
     begin(broadcast ? tr("Looking for boards ...") : tr("Asking the boards added ..."));
-    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
-    connect(&worker_, &SiteWorker::finished, this, &SiteWindow::refreshed);
+    whenFinished(&SiteWindow::refreshed);
 }
 
 void SiteWindow::refreshed(const QVariant &value)
@@ -885,8 +883,7 @@ void SiteWindow::writeWith(const QHostAddress &target, const StoredConfig &befor
         return;
     outcome_->clear();
     begin(tr("Writing %1 ...").arg(target.toString()));
-    disconnect(&worker_, &SiteWorker::finished, this, nullptr);
-    connect(&worker_, &SiteWorker::finished, this, &SiteWindow::written);
+    whenFinished(&SiteWindow::written);
 }
 
 void SiteWindow::written(const QVariant &value)

@@ -146,6 +146,11 @@ private:
     // to this window, and nothing once the window is gone.
     std::function<void(const QHostAddress &, const QString &)> rowTeller();
     std::function<void(const QString &)> statusTeller();
+    using Finished = void (SiteWindow::*)(const QVariant &);
+    // The worker's end, when it comes, goes to `slot` alone.
+    void whenFinished(Finished slot);
+    // The rows of `targets` wait, and the status line says what the worker now does; its end goes to `slot`.
+    void beginOnRows(const QList<QHostAddress> &targets, const QString &doing, Finished slot);
     void updateActions();
     Changes changesFromFields(const StoredConfig &before) const;
 
