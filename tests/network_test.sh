@@ -75,6 +75,14 @@ reach='"reach":{"address":"10.255.255.254","interface":"eth0","prefix":8,"subnet
 grep -q "$reach" <<<"$json" ||
     fail "discover --json gives no reach data: $json"
 
+# The site window finds the same: the twins marked with both MACs, the board in no subnet with what to run.
+table=$(on laptop env QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 "$bin/velmar-site" --list 2>"$work/err") ||
+    fail "velmar-site --list: $table $(cat "$work/err")"
+for row in '^10.0.0.5	' '^10.20.0.7	' 'Two boards answer at 10.0.0.2 \(MACs 02:00:00:00:00:0[12], 02:00:00:00:00:0[12]\)' \
+    '^10.77.0.9	.*In 10.0.0.0/8, where this computer has no address: to reach it, run .*sudo ip addr add 10.255.255.254/8'; do
+    grep -Eq "$row" <<<"$table" || fail "the site window shows no \"$row\": $table"
+done
+
 # A unicast reaches one twin; the read names both all the same.
 status=0
 ctl read 010.000.000.002 >/dev/null 2>"$work/err" || status=$?
