@@ -178,9 +178,13 @@ private:
 void Judge(AuditFinding &finding, const SitePlanRow &row, const StoredConfig &have,
            const std::optional<StoredConfig> &running)
 {
-    QStringList differs = Differences(have, HeldAfterWrite(PlannedConfig(row, have)));
-    if (finding.state == AuditState::Moved)  // said already
+    const StoredConfig planned = HeldAfterWrite(PlannedConfig(row, have));
+    QStringList differs = Differences(have, planned);
+    finding.differs = ChangesBetween(have, planned);
+    if (finding.state == AuditState::Moved) {  // said already
         differs.removeIf([](const QString &d) { return d.startsWith(QLatin1String("lift ")); });
+        finding.differs.removeIf([](const FieldChange &c) { return c.field == QLatin1String("lift"); });
+    }
     if (!differs.isEmpty() && finding.state == AuditState::AsPlanned)
         finding.state = AuditState::Differs;
     finding.details += differs;
@@ -192,16 +196,20 @@ void Judge(AuditFinding &finding, const SitePlanRow &row, const StoredConfig &ha
         finding.rebootPending = true;
     for (const QString &difference : Against(*running, have, "stored"))
         finding.details << QStringLiteral("runs ") + difference;
+    finding.runs = ChangesBetween(*running, have);
 }
 
 AuditFinding LiftFinding(const SitePlanRow &row, const SiteReads &reads, Accounts &accounts)
 {
     const QHostAddress address = HostAddressOf(*row.changes.lift);
     const quint32 key = address.toIPv4Address();
-    AuditFinding finding{row.name, address, AuditState::AsPlanned, false, {}};
+    AuditFinding finding;
+    finding.row = row.name;
+    finding.address = address;
     if (reads.twoBoards.contains(key)) {
         finding.state = AuditState::TwoBoards;
         finding.details << TwoBoardsText(reads.twoBoards[key], address);
+        finding.macs = reads.twoBoards[key];
         return finding;
     }
     quint32 at = key;
@@ -214,6 +222,7 @@ AuditFinding LiftFinding(const SitePlanRow &row, const SiteReads &reads, Account
         finding.state = AuditState::Moved;
         finding.details << QStringLiteral("answers at %1 instead of %2")
                                .arg(QHostAddress(*moved).toString(), address.toString());
+        finding.answersAt = QHostAddress(*moved);
         at = *moved;
     }
     const auto running = reads.working.find(at);
@@ -240,16 +249,21 @@ SiteAudit ClassifySite(const SitePlan &plan, const QList<QHostAddress> &everywhe
             continue;
         if (reads.twoBoards.contains(key)) {
             ++audit.otherClashes;
-            audit.findings << AuditFinding{
-                QString(), host, AuditState::TwoBoards, false, {TwoBoardsText(reads.twoBoards[key], host)}};
+            AuditFinding finding;
+            finding.address = host;
+            finding.state = AuditState::TwoBoards;
+            finding.details << TwoBoardsText(reads.twoBoards[key], host);
+            finding.macs = reads.twoBoards[key];
+            audit.findings << finding;
         } else if (reads.stored.contains(key) && !accounts.accounted(key)) {
             ++audit.notInPlan;
-            audit.findings << AuditFinding{
-                QString(),
-                host,
-                AuditState::NotInPlan,
-                false,
-                {QStringLiteral("MAC %1").arg(MacText(reads.stored[key].config.record.mac))}};
+            const QString mac = MacText(reads.stored[key].config.record.mac);
+            AuditFinding finding;
+            finding.address = host;
+            finding.state = AuditState::NotInPlan;
+            finding.details << QStringLiteral("MAC %1").arg(mac);
+            finding.macs << mac;
+            audit.findings << finding;
         }
     }
     return audit;

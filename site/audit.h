@@ -4,6 +4,7 @@
 // planned subnets, within a bound), and a pure classification of what was read against the plan.
 
 #include "link.h"
+#include "sink.h"
 #include "site_plan.h"
 
 #include <QHash>
@@ -74,6 +75,12 @@ struct AuditFinding
     // "mask 255.255.0.0 (planned 255.255.255.0)", "answers at A instead of B", "runs ... (stored ...)",
     // the two boards' MACs, a board's MAC.
     QStringList details;
+    // The same as values, for a window to word: the fields that differ (from: the board's, to: the plan's),
+    // what it runs beside what it stored (from: running, to: stored), where a moved board answers, the MACs
+    // of two boards, or of a board the plan does not name.
+    QList<FieldChange> differs, runs;
+    QHostAddress answersAt;
+    QStringList macs;
 };
 
 struct SiteAudit

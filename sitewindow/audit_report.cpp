@@ -1,4 +1,5 @@
 #include "audit_report.h"
+#include "many_boards.h"
 
 #include "whole_file.h"
 
@@ -111,6 +112,23 @@ QList<AuditState> AuditReport::statesFound() const
     return found;
 }
 
+QString AuditReport::DetailsText(const AuditFinding &f)
+{
+    QStringList parts;
+    if (!f.answersAt.isNull())
+        parts << tr("answers at %1 instead of %2").arg(f.answersAt.toString(), f.address.toString());
+    for (const FieldChange &c : f.differs)
+        parts << tr("%1 %2 (planned %3)").arg(FieldName(c.field), ValueText(c.from), ValueText(c.to));
+    for (const FieldChange &c : f.runs)
+        parts << tr("runs %1 %2 (stored %3)").arg(FieldName(c.field), ValueText(c.from), ValueText(c.to));
+    if (f.state == AuditState::TwoBoards)
+        parts << tr("two boards (MACs %1) answer at %2")
+                     .arg(f.macs.join(QStringLiteral(", ")), f.address.toString());
+    else if (f.state == AuditState::NotInPlan)
+        parts << tr("MAC %1").arg(f.macs.join(QStringLiteral(", ")));
+    return parts.join(QStringLiteral("; "));
+}
+
 QStringList AuditReport::Columns()
 {
     return {tr("lift"), tr("address"), tr("state"), tr("details")};
@@ -149,7 +167,7 @@ QString AuditReport::html() const
             page += QStringLiteral("<tr><td>%1</td><td>%2</td><td class=\"%3\">%4</td><td>%5</td></tr>\n")
                         .arg(Cell(f.row.isEmpty() ? QStringLiteral("-") : f.row), Cell(f.address.toString()),
                              f.state == AuditState::AsPlanned ? "ok" : "trouble", Cell(StateText(f)),
-                             Cell(f.details.join(QStringLiteral("; "))));
+                             Cell(DetailsText(f)));
         }
         page += QStringLiteral("</tbody></table>\n");
     }
@@ -229,7 +247,7 @@ int AuditReport::paint(QPagedPaintDevice &device, QList<QStringList> *pages) con
     pageHead();
     for (const AuditFinding &f : audit.findings) {
         const QStringList cells{f.row.isEmpty() ? QStringLiteral("-") : f.row, f.address.toString(),
-                                StateText(f), f.details.join(QStringLiteral("; "))};
+                                StateText(f), DetailsText(f)};
         if (y + row(cells, body, Qt::black, true) > page.height()) {
             device.newPage();
             if (pages)

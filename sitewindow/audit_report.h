@@ -31,6 +31,8 @@ public:
     static QString StateText(AuditState state);
     // The state of a finding, a reboot pending beside a difference or a move after a comma.
     static QString StateText(const AuditFinding &finding);
+    // What differs, where a moved board answers, the MACs: "маска 255.255.0.0 (за планом 255.255.255.0)".
+    static QString DetailsText(const AuditFinding &finding);
     static QColor StateColour(AuditState state);
     // What a technician does about a state; empty for a lift as planned.
     static QString Advice(AuditState state);

@@ -204,7 +204,7 @@ void AuditView::classified(const QVariant &result)
     for (int i = 0; i < findings.size(); ++i) {
         const AuditFinding &f = findings[i];
         const QStringList cells{f.row.isEmpty() ? QStringLiteral("-") : f.row, f.address.toString(),
-                                AuditReport::StateText(f), f.details.join(QStringLiteral("; "))};
+                                AuditReport::StateText(f), AuditReport::DetailsText(f)};
         for (int c = 0; c < 4; ++c) {
             auto *item = new QTableWidgetItem(cells[c]);
             if (c == 2) {

@@ -122,12 +122,12 @@ void TestSiteAudit::thePdfRepeatsTheHeadingOnEveryPage()
     report.planPath = QStringLiteral("tower.csv");
     report.when = QDateTime::currentDateTime();
     report.lifts = 120;
-    for (int i = 0; i < 120; ++i)
-        report.audit.findings << AuditFinding{QStringLiteral("Lift %1").arg(i + 1),
-                                              QHostAddress(0x0A000002u + quint32(i)),
-                                              AuditState::AsPlanned,
-                                              false,
-                                              {}};
+    for (int i = 0; i < 120; ++i) {
+        AuditFinding finding;
+        finding.row = QStringLiteral("Lift %1").arg(i + 1);
+        finding.address = QHostAddress(0x0A000002u + quint32(i));
+        report.audit.findings << finding;
+    }
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
     QString error;

@@ -1007,6 +1007,31 @@ Send it anyway?</source>
 <context>
     <name>velmar::AuditReport</name>
     <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>answers at %1 instead of %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>%1 %2 (planned %3)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>runs %1 %2 (stored %3)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>two boards (MACs %1) answer at %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>MAC %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
         <location filename="../audit_report.cpp" line="31" />
         <source>as planned</source>
         <translation type="unfinished" />

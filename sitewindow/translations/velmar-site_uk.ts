@@ -1017,6 +1017,31 @@ Send it anyway?</source>
 <context>
     <name>velmar::AuditReport</name>
     <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>answers at %1 instead of %2</source>
+        <translation>відповідає за %1 замість %2</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>%1 %2 (planned %3)</source>
+        <translation>%1 %2 (за планом %3)</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>runs %1 %2 (stored %3)</source>
+        <translation>працює з %1 %2 (збережено %3)</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>two boards (MACs %1) answer at %2</source>
+        <translation>дві плати (MAC %1) відповідають за %2</translation>
+    </message>
+    <message>
+        <location filename="../audit_report.cpp" line="100" />
+        <source>MAC %1</source>
+        <translation>MAC %1</translation>
+    </message>
+    <message>
         <location filename="../audit_report.cpp" line="31" />
         <source>as planned</source>
         <translation>як у плані</translation>
