@@ -171,7 +171,7 @@ int AuditCommand(const Link &link, const QString &planPath, bool json, const QSt
     SayWhatIsNotRead(scan, terminal);
     const SiteReads reads = ReadSite(link, scan, plan);
     if (reads.stopped)
-        return Stopped(terminal);
+        return SayStopped(terminal);
     const SiteAudit audit = ClassifySite(plan, everywhere, reads);
     QList<Finding> findings;
     for (const AuditFinding &f : audit.findings)

@@ -57,7 +57,7 @@ int BackupCommand(const Link &link, const QList<QHostAddress> &targets, const QS
         BackUpBoards(session, link.timing, {targets, named, SelectorStored}, parent, lines);
     rows.now();
     if (result.read.stopped)
-        return Stopped(terminal);
+        return SayStopped(terminal);
     terminal.err << result.saved << " of " << targets.size() << " board(s) backed up"
                  << (result.saved ? QStringLiteral(" in ") + result.folder : QString());
     if (result.failed)

@@ -143,7 +143,7 @@ int PresentEnd(const CommissionResult &result, const QList<RowStatus> &rows, con
                const CommissionLines &lines, Terminal &terminal)
 {
     switch (result.end) {
-    case CommissionEnd::Stopped: return Stopped(terminal);
+    case CommissionEnd::Stopped: return SayStopped(terminal);
     case CommissionEnd::NotKept: return lines.writeCode();
     case CommissionEnd::Overwritten: return SomeFailed;
     case CommissionEnd::Forgotten: return Ok;

@@ -110,7 +110,7 @@ int DiscoverCommand(const Link &link, char selector, bool json, Terminal &termin
     }
     terminal.out.flush();
     if (found.stopped)
-        return Stopped(terminal);
+        return SayStopped(terminal);
     for (const QString &why : found.refused)
         terminal.err << "not asked: " << why << '\n';
     const QMap<quint32, QStringList> &clashes = found.clashes;

@@ -50,7 +50,7 @@ int ReadCommand(const Link &link, const QList<QHostAddress> &targets, const QSet
     const ReadResult result = ReadBoards(session, link.timing, {targets, named, selector}, lines);
     rows.now();  // the summary on a line of its own, after the rows
     if (result.stopped)
-        return Stopped(terminal);
+        return SayStopped(terminal);
     for (const QHostAddress &target : result.late)
         terminal.err << LateText(target, link.timing.timeoutMs) << '\n';
     for (const QHostAddress &target : targets)
@@ -87,7 +87,7 @@ int WatchCommand(const Link &link, bool json, int count, Terminal &terminal)
         terminal.err << "listening on port " << link.port << "; Ctrl+C ends" << Qt::endl;
     DatagramLines lines(terminal, json);
     WatchPort(session, count, lines);
-    return session.cancelled() ? Stopped(terminal) : Ok;
+    return session.cancelled() ? SayStopped(terminal) : Ok;
 }
 
 }  // namespace velmar

@@ -74,7 +74,7 @@ int RebootCommand(const Link &link, const RebootOrder &request, Terminal &termin
     RebootLines lines(terminal, progress, rows);
     const RebootResult result = RebootBoards(session, link.timing, request, lines);
     if (result.stopped)
-        return Stopped(terminal);
+        return SayStopped(terminal);
     for (const QHostAddress &target : result.stillSilent)
         terminal.out << target.toString() << "  still silent after " << request.waitLimitSeconds << " s\n";
     QStringList summary;

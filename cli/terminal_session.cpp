@@ -22,7 +22,7 @@ void TerminalSink::warning(const QString &text)
     err_ << "velmarctl: " << TerminalText(text) << '\n';
 }
 
-int Stopped(Terminal &terminal)
+int SayStopped(Terminal &terminal)
 {
     terminal.out.flush();
     terminal.err << "stopped\n";

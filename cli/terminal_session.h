@@ -37,7 +37,7 @@ private:
 };
 
 // Ctrl+C ends an operation with what it has printed, says so, and gives StoppedByUser.
-int Stopped(Terminal &terminal);
+int SayStopped(Terminal &terminal);
 
 // "done/total, answered, silent" on standard error, kept on one line, once an operation takes more
 // than a second and only on a terminal. Rows on standard output first clear it.

@@ -164,7 +164,7 @@ int WriteCommand(const Link &link, const QList<QHostAddress> &targets, const QSe
     if (session.cancelled()) {
         if (folder)
             QDir().rmdir(folder->path());
-        return Stopped(terminal);
+        return SayStopped(terminal);
     }
     const int code = EachBoard(link.cancel, targets, survey, options.dryRun ? "checked" : "kept the write",
                                QStringLiteral("nothing written"), terminal,
@@ -227,7 +227,7 @@ int RestoreCommand(const Link &link, const QString &source, const QList<QHostAdd
     RestoreLines lines(terminal, QFileInfo(source).isDir());
     const RestorePlan plan = PlanRestore(session, link.timing, {source, targets, named, exact}, lines);
     if (plan.stopped)
-        return Stopped(terminal);
+        return SayStopped(terminal);
     if (!plan.fromFolder) {
         const QHostAddress &target = targets[0];
         if (plan.survey.failed.contains(target.toIPv4Address()))
