@@ -53,10 +53,89 @@ struct Rebooted
     int limitSeconds = 0;
 };
 
+// One board of many: its lock held, its configuration kept in `folder`, the changes written and verified,
+// its row told and the verdict counted.
+void WriteOneOfMany(Session &session, Session::Timing timing, const QHostAddress &target,
+                    const StoredConfig &current, const Changes &changes, const QDir &folder, RowSink &events,
+                    ManyWritten &result)
+{
+    try {
+        const AddressLock lock(target, QStringLiteral("writes to"), events);
+        SaveBackup(folder, target, current);
+        ++result.saved;
+        events.row(target, ManyBoards::tr("backed up"));
+        events.problems_.clear();
+        const IntentFor intent = [changes](const StoredConfig &holds) {
+            const StoredConfig wanted = Apply(holds, changes);
+            return WriteIntent{wanted, HeldAfterWrite(wanted)};
+        };
+        const WriteResult written =
+            WriteAndVerify(session, timing, target, current, intent, WriteOptions{}, events);
+        switch (written.verdict) {
+        case WriteVerdict::Kept: ++result.kept; break;
+        case WriteVerdict::NotAllKept: ++result.notKept; break;
+        case WriteVerdict::Overtaken: ++result.overtaken; break;
+        case WriteVerdict::NotConfirmed: ++result.notConfirmed; break;
+        case WriteVerdict::Refused: ++result.refused; break;
+        case WriteVerdict::NoChange:
+        case WriteVerdict::Checked: ++result.unchanged; break;
+        }
+        events.row(target, ManyBoards::VerdictRow(written, events.problems_));
+    } catch (const SiteError &error) {
+        if (error.kind == SiteError::Stopped)
+            ++result.untouched;
+        else
+            ++result.failed;
+        events.row(target, ManyBoards::ErrorText(error));
+    }
+}
+
 // Whether the changes touch what goes out only with a dynamic console.
 bool TouchesConsoleBlock(const Changes &changes)
 {
     return changes.dispatcher || changes.ident || changes.reserve1 || changes.reserve2;
+}
+
+// What one write to many boards knows of them all.
+struct ManyOrder
+{
+    const Survey &survey;
+    const QHash<quint32, QStringList> &twins;  // what the table knows of two boards at one address
+    const Changes &changes;
+    const QDir &folder;
+    const CancelToken &cancel;
+};
+
+// One board of many, or why it is left as it was.
+void TakeOneOfMany(Session &session, Session::Timing timing, const QHostAddress &target,
+                   const ManyOrder &order, RowSink &events, ManyWritten &result)
+{
+    const quint32 key = target.toIPv4Address();
+    if (order.cancel.cancelled()) {
+        ++result.untouched;
+        events.row(target, ManyBoards::tr("left as it was"));
+        return;
+    }
+    if (!order.survey.configs.contains(key)) {
+        ++result.failed;
+        if (order.survey.failed.contains(key))
+            events.notice(QStringLiteral("%1: %2").arg(
+                target.toString(), ManyBoards::LeftOutText(order.survey.failed.value(key))));
+        events.row(target,
+                   order.twins.contains(key)
+                       ? ManyBoards::ErrorText({SiteError::Failed, {}, target, order.twins.value(key), {}})
+                       : ManyBoards::tr("no usable answer: nothing written"));
+        return;
+    }
+    const StoredConfig current = order.survey.configs.value(key);
+    if (!current.config.record.consoleDynamic && order.changes.consoleDynamic != true &&
+        TouchesConsoleBlock(order.changes)) {
+        ++result.refused;
+        events.row(target, ManyBoards::tr("its console is static: the dispatcher, identifier and reserve "
+                                          "addresses go only with a dynamic one; nothing written"));
+        return;
+    }
+    WriteOneOfMany(session, timing, target, current, order.changes, order.folder, events, result);
 }
 
 }  // namespace
@@ -360,63 +439,9 @@ void SiteWindow::writeMany(const Changes &changes)
         result.boards = targets.size();
         // Made once the boards are known, so that a survey that fails leaves no empty folder behind.
         const QDir folder = NewBackupFolder(parent);
-        for (const QHostAddress &target : targets) {
-            const quint32 key = target.toIPv4Address();
-            if (cancel.cancelled()) {
-                ++result.untouched;
-                events.row(target, ManyBoards::tr("left as it was"));
-                continue;
-            }
-            if (!survey.configs.contains(key)) {
-                ++result.failed;
-                if (survey.failed.contains(key))
-                    events.notice(QStringLiteral("%1: %2").arg(
-                        target.toString(), ManyBoards::LeftOutText(survey.failed.value(key))));
-                events.row(target,
-                           twins.contains(key)
-                               ? ManyBoards::ErrorText({SiteError::Failed, {}, target, twins.value(key), {}})
-                               : ManyBoards::tr("no usable answer: nothing written"));
-                continue;
-            }
-            const StoredConfig current = survey.configs.value(key);
-            if (!current.config.record.consoleDynamic && changes.consoleDynamic != true &&
-                TouchesConsoleBlock(changes)) {
-                ++result.refused;
-                events.row(target,
-                           ManyBoards::tr("its console is static: the dispatcher, identifier and reserve "
-                                          "addresses go only with a dynamic one; nothing written"));
-                continue;
-            }
-            try {
-                const AddressLock lock(target, QStringLiteral("writes to"), events);
-                SaveBackup(folder, target, current);
-                ++result.saved;
-                events.row(target, ManyBoards::tr("backed up"));
-                events.problems_.clear();
-                const IntentFor intent = [changes](const StoredConfig &holds) {
-                    const StoredConfig wanted = Apply(holds, changes);
-                    return WriteIntent{wanted, HeldAfterWrite(wanted)};
-                };
-                const WriteResult written =
-                    WriteAndVerify(session, l.timing, target, current, intent, WriteOptions{}, events);
-                switch (written.verdict) {
-                case WriteVerdict::Kept: ++result.kept; break;
-                case WriteVerdict::NotAllKept: ++result.notKept; break;
-                case WriteVerdict::Overtaken: ++result.overtaken; break;
-                case WriteVerdict::NotConfirmed: ++result.notConfirmed; break;
-                case WriteVerdict::Refused: ++result.refused; break;
-                case WriteVerdict::NoChange:
-                case WriteVerdict::Checked: ++result.unchanged; break;
-                }
-                events.row(target, ManyBoards::VerdictRow(written, events.problems_));
-            } catch (const SiteError &error) {
-                if (error.kind == SiteError::Stopped)
-                    ++result.untouched;
-                else
-                    ++result.failed;
-                events.row(target, ManyBoards::ErrorText(error));
-            }
-        }
+        for (const QHostAddress &target : targets)
+            TakeOneOfMany(session, l.timing, target, {survey, twins, changes, folder, cancel}, events,
+                          result);
         result.stopped = cancel.cancelled();
         if (result.saved == 0)
             QDir().rmdir(folder.path());  // an empty folder would be the newest backup of nothing
