@@ -35,11 +35,10 @@ namespace velmar {
 namespace {
 
 // What a write to many boards came to, counted by outcome; the silent addresses apart.
-struct ManyWritten
+struct ManyWritten : Verdicts
 {
     QString folder;  // the run's folder of backups; empty when none was kept
-    int saved = 0, kept = 0, notKept = 0, overtaken = 0, notConfirmed = 0, unchanged = 0, refused = 0,
-        failed = 0, untouched = 0, silent = 0;
+    int saved = 0, untouched = 0, silent = 0;
     qsizetype boards = 0;
     bool stopped = false;
 };
@@ -71,15 +70,7 @@ void WriteOneOfMany(Session &session, Session::Timing timing, const QHostAddress
         };
         const WriteResult written =
             WriteAndVerify(session, timing, target, current, intent, WriteOptions{}, events);
-        switch (written.verdict) {
-        case WriteVerdict::Kept: ++result.kept; break;
-        case WriteVerdict::NotAllKept: ++result.notKept; break;
-        case WriteVerdict::Overtaken: ++result.overtaken; break;
-        case WriteVerdict::NotConfirmed: ++result.notConfirmed; break;
-        case WriteVerdict::Refused: ++result.refused; break;
-        case WriteVerdict::NoChange:
-        case WriteVerdict::Checked: ++result.unchanged; break;
-        }
+        result.count(written.verdict);
         events.row(target, ManyBoards::VerdictRow(written, events.problems_));
     } catch (const SiteError &error) {
         if (error.kind == SiteError::Stopped)
@@ -241,6 +232,38 @@ QString ManyBoards::GuardText(const GuardProblem &p)
     case GuardProblem::DhcpNeedsDynamicConsole: return tr("a board on DHCP needs a dynamic console");
     }
     return {};
+}
+
+void Verdicts::count(WriteVerdict verdict)
+{
+    switch (verdict) {
+    case WriteVerdict::Kept: ++kept; break;
+    case WriteVerdict::NotAllKept: ++notKept; break;
+    case WriteVerdict::Overtaken: ++overtaken; break;
+    case WriteVerdict::NotConfirmed: ++notConfirmed; break;
+    case WriteVerdict::Refused: ++refused; break;
+    case WriteVerdict::NoChange:
+    case WriteVerdict::Checked: ++unchanged; break;
+    }
+}
+
+QString ManyBoards::SummaryText(const QString &head, const Verdicts &v, const QString &failed, int untouched,
+                                bool stopped)
+{
+    QStringList parts{head};
+    const std::pair<int, QString> counts[] = {
+        {v.notKept, tr("%n not kept", "", v.notKept)},
+        {v.overtaken, tr("%n overtaken", "", v.overtaken)},
+        {v.notConfirmed, tr("%n sent and not confirmed", "", v.notConfirmed)},
+        {v.unchanged, tr("%n already held it", "", v.unchanged)},
+        {v.refused, tr("%n refused", "", v.refused)},
+        {v.failed, failed},
+        {untouched, tr("%n left as it was", "", untouched)}};
+    for (const auto &[count, text] : counts)
+        if (count > 0)
+            parts << text;
+    const QString summary = parts.join(QStringLiteral(", "));
+    return (stopped ? tr("Cancelled: %1").arg(summary) : summary) + QLatin1Char('.');
 }
 
 QString ManyBoards::ErrorText(const SiteError &error)
@@ -461,23 +484,10 @@ void SiteWindow::wroteMany(const QVariant &value)
 {
     end();
     const auto result = value.value<ManyWritten>();
-    QStringList parts{ManyBoards::tr("%1 of %n board(s) kept the write", "", static_cast<int>(result.boards))
-                          .arg(result.kept)};
-    const std::pair<int, QString> counts[] = {
-        {result.notKept, ManyBoards::tr("%n not kept", "", result.notKept)},
-        {result.overtaken, ManyBoards::tr("%n overtaken", "", result.overtaken)},
-        {result.notConfirmed, ManyBoards::tr("%n sent and not confirmed", "", result.notConfirmed)},
-        {result.unchanged, ManyBoards::tr("%n already held it", "", result.unchanged)},
-        {result.refused, ManyBoards::tr("%n refused", "", result.refused)},
-        {result.failed, ManyBoards::tr("%n not written", "", result.failed)},
-        {result.untouched, ManyBoards::tr("%n left as it was", "", result.untouched)}};
-    for (const auto &[count, text] : counts)
-        if (count > 0)
-            parts << text;
-    QString summary = parts.join(QStringLiteral(", "));
-    if (result.stopped)
-        summary = ManyBoards::tr("Cancelled: %1").arg(summary);
-    summary += QLatin1Char('.');
+    QString summary = ManyBoards::SummaryText(
+        ManyBoards::tr("%1 of %n board(s) kept the write", "", static_cast<int>(result.boards))
+            .arg(result.kept),
+        result, ManyBoards::tr("%n not written", "", result.failed), result.untouched, result.stopped);
     if (!result.folder.isEmpty())
         summary += QLatin1Char('\n') + ManyBoards::tr("Each board's configuration before the write: %1")
                                            .arg(QDir::toNativeSeparators(result.folder));

@@ -23,6 +23,15 @@ namespace velmar {
 
 class NumericEdit;
 
+// How the boards of an operation on many came out, each verdict counted.
+struct Verdicts
+{
+    int kept = 0, notKept = 0, overtaken = 0, notConfirmed = 0, unchanged = 0, refused = 0, failed = 0;
+
+    void count(WriteVerdict verdict);
+    int ended() const { return kept + notKept + overtaken + notConfirmed + unchanged + refused + failed; }
+};
+
 // The texts of the operations on many boards, in a context of their own.
 class ManyBoards
 {
@@ -38,6 +47,10 @@ public:
     static QString GuardText(const GuardProblem &problem);
     // A board's verdict, for its row; `problems` the guard's, for a write it refused.
     static QString VerdictRow(const WriteResult &result, const QStringList &problems);
+    // "Cancelled: 2 of 3 board(s) kept the write, 1 not kept.": `head` and the counts that are not nought,
+    // `failed` worded as the operation calls a board it could not do.
+    static QString SummaryText(const QString &head, const Verdicts &verdicts, const QString &failed,
+                               int untouched, bool stopped);
 };
 
 // Asks for one change to many boards: which field, and its new value.

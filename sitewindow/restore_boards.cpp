@@ -26,9 +26,8 @@ namespace velmar {
 namespace {
 
 // What a restore came to, counted by outcome.
-struct Restored
+struct Restored : Verdicts
 {
-    int kept = 0, notKept = 0, overtaken = 0, notConfirmed = 0, unchanged = 0, refused = 0, failed = 0;
     qsizetype boards = 0;
     bool stopped = false;
 };
@@ -77,15 +76,7 @@ public:
             ++result.unchanged;
             text = RestoreFromFolder::tr("already holds its backup: nothing sent");
         } else {
-            switch (outcome.write->verdict) {
-            case WriteVerdict::Kept: ++result.kept; break;
-            case WriteVerdict::NotAllKept: ++result.notKept; break;
-            case WriteVerdict::Overtaken: ++result.overtaken; break;
-            case WriteVerdict::NotConfirmed: ++result.notConfirmed; break;
-            case WriteVerdict::Refused: ++result.refused; break;
-            case WriteVerdict::NoChange:
-            case WriteVerdict::Checked: ++result.unchanged; break;
-            }
+            result.count(outcome.write->verdict);
             text = ManyBoards::VerdictRow(*outcome.write, problems_);
             problems_.clear();
         }
@@ -257,25 +248,11 @@ void SiteWindow::restoreEnded(const QVariant &value)
     end();
     leaveWaitingRows();
     const auto result = value.value<Restored>();
-    const int untouched = static_cast<int>(result.boards) - result.kept - result.notKept - result.overtaken -
-                          result.notConfirmed - result.unchanged - result.refused - result.failed;
-    QStringList parts{RestoreFromFolder::tr("%1 of %n board(s) restored", "", static_cast<int>(result.boards))
-                          .arg(result.kept)};
-    const std::pair<int, QString> counts[] = {
-        {result.notKept, ManyBoards::tr("%n not kept", "", result.notKept)},
-        {result.overtaken, ManyBoards::tr("%n overtaken", "", result.overtaken)},
-        {result.notConfirmed, ManyBoards::tr("%n sent and not confirmed", "", result.notConfirmed)},
-        {result.unchanged, ManyBoards::tr("%n already held it", "", result.unchanged)},
-        {result.refused, ManyBoards::tr("%n refused", "", result.refused)},
-        {result.failed, RestoreFromFolder::tr("%n not restored", "", result.failed)},
-        {untouched, ManyBoards::tr("%n left as it was", "", untouched)}};
-    for (const auto &[count, text] : counts)
-        if (count > 0)
-            parts << text;
-    QString summary = parts.join(QStringLiteral(", "));
-    if (result.stopped)
-        summary = ManyBoards::tr("Cancelled: %1").arg(summary);
-    summary += QLatin1Char('.');
+    const QString summary = ManyBoards::SummaryText(
+        RestoreFromFolder::tr("%1 of %n board(s) restored", "", static_cast<int>(result.boards))
+            .arg(result.kept),
+        result, RestoreFromFolder::tr("%n not restored", "", result.failed),
+        static_cast<int>(result.boards) - result.ended(), result.stopped);
     outcome_->setText(summary);
     say(summary);
     count_->clear();
