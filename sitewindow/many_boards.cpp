@@ -447,13 +447,10 @@ void SiteWindow::writeMany(const Changes &changes)
     for (const BoardRow &row : table_->rows())
         if (row.twins.size() > 1)
             twins.insert(row.from.toIPv4Address(), row.twins);
-    const Link base = link({});
     auto row = rowTeller();
     auto status = statusTeller();
     QObject *context = this;  // outlives the worker, which ends with it
-    const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
-        Link l = base;
-        l.cancel = cancel;
+    const bool started = startOnLink([=](Sink &sink, Link &l) {
         RowSink events(sink, context, row, status);
         LinkedSession session(l, &events);
         ManyWritten result;
@@ -463,9 +460,9 @@ void SiteWindow::writeMany(const Changes &changes)
         // Made once the boards are known, so that a survey that fails leaves no empty folder behind.
         const QDir folder = NewBackupFolder(parent);
         for (const QHostAddress &target : targets)
-            TakeOneOfMany(session, l.timing, target, {survey, twins, changes, folder, cancel}, events,
+            TakeOneOfMany(session, l.timing, target, {survey, twins, changes, folder, l.cancel}, events,
                           result);
-        result.stopped = cancel.cancelled();
+        result.stopped = l.cancel.cancelled();
         if (result.saved == 0)
             QDir().rmdir(folder.path());  // an empty folder would be the newest backup of nothing
         else
@@ -558,13 +555,10 @@ void SiteWindow::rebootChosen()
         order.named.insert(target.toIPv4Address());
     order.wait = true;
     order.waitLimitSeconds = options_.rebootWaitSeconds;
-    const Link base = link({});
     auto row = rowTeller();
     auto status = statusTeller();
     QObject *context = this;  // outlives the worker, which ends with it
-    const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
-        Link l = base;
-        l.cancel = cancel;
+    const bool started = startOnLink([=](Sink &sink, Link &l) {
         RowSink events(sink, context, row, status);
         LinkedSession session(l, &events);
         Rebooted result;

@@ -181,10 +181,7 @@ void SiteWindow::restoreFrom(const QString &folder)
     RestoreOrder order{folder, targets, {}, false};
     for (const QHostAddress &target : targets)
         order.named.insert(target.toIPv4Address());
-    const Link base = link({});
-    const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
-        Link l = base;
-        l.cancel = cancel;
+    const bool started = startOnLink([=](Sink &sink, Link &l) {
         LinkedSession session(l, &sink);
         return QVariant::fromValue(PlanRestore(session, l.timing, order, sink));
     });
@@ -222,19 +219,16 @@ void SiteWindow::restorePlanned(const QVariant &value)
         say(stop);
         return;
     }
-    const Link base = link({});
     auto row = rowTeller();
     auto status = statusTeller();
     QObject *context = this;  // outlives the worker, which ends with it
-    const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
-        Link l = base;
-        l.cancel = cancel;
+    const bool started = startOnLink([=](Sink &sink, Link &l) {
         RestoreSink events(sink, context, row, status, plan);
         LinkedSession session(l, &events);
         RestoreBoards(session, l.timing, plan, WriteOptions{}, events);
         Restored result = events.result;
         result.boards = plan.survey.boards();
-        result.stopped = cancel.cancelled();
+        result.stopped = l.cancel.cancelled();
         return QVariant::fromValue(result);
     });
     if (!started)

@@ -522,13 +522,16 @@ void SiteWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-Link SiteWindow::link(const CancelToken &cancel) const
+bool SiteWindow::startOnLink(std::function<QVariant(Sink &, Link &)> work)
 {
-    Link link;
-    link.port = options_.port;
-    link.timing.timeoutMs = timeout_->value();
-    link.cancel = cancel;
-    return link;
+    Link base;  // read here: the widgets belong to this thread
+    base.port = options_.port;
+    base.timing.timeoutMs = timeout_->value();
+    return worker_.start([base, work = std::move(work)](Sink &sink, const CancelToken &cancel) {
+        Link link = base;
+        link.cancel = cancel;
+        return work(sink, link);
+    });
 }
 
 void SiteWindow::begin(const QString &what)
@@ -584,10 +587,7 @@ void SiteWindow::backUp(const QString &parent)
             targets << row->from;
     if (targets.isEmpty())
         return;
-    const Link base = link({});
-    const bool started = worker_.start([base, parent, targets](Sink &sink, const CancelToken &cancel) {
-        Link l = base;
-        l.cancel = cancel;
+    const bool started = startOnLink([parent, targets](Sink &sink, Link &l) {
         l.sink = &sink;
         LinkedSession session(l);
         const QHash<quint32, StoredConfig> configs = session.read(targets, SelectorStored, l.timing);
@@ -635,56 +635,52 @@ void SiteWindow::refresh()
     const QString adapter = adapters_->currentData().toString();
     const bool broadcast = options_.broadcast;
     const QStringList asked = asked_;
-    const Link base = link({});
     keepSelected_ = selectedKeys();
-    const bool started =
-        worker_.start([base, adapter, broadcast, asked](Sink &sink, const CancelToken &cancel) {
-            Link l = base;
-            l.cancel = cancel;
-            l.sink = &sink;
-            Refreshed result;
-            if (broadcast) {
-                QList<LocalSubnet> subnets = LocalSubnets();
-                if (!adapter.isEmpty())
-                    subnets.removeIf([&](const LocalSubnet &s) { return s.address.toString() != adapter; });
-                for (const QString &line : DiscoveryAsks(subnets))
-                    sink.notice(tr("Asking %1").arg(line));
-                const Discovery discovery = DiscoverBoards(l, SelectorStored, subnets);
-                result.rows = RowsOf(discovery);
-                for (const QString &line : discovery.refused)
-                    result.notes << tr("Refused by the system: %1").arg(line);
-                result.stopped = discovery.stopped;
-            }
-            if (!asked.isEmpty() && !cancel.cancelled()) {
-                QString error;
-                const std::optional<QList<QHostAddress>> targets = ParseTargets(asked, error);
-                if (!targets)
-                    Throw(SiteError::BadRequest, error);
-                const Boards boards = WithoutNonBoards(*targets);
-                result.notes << boards.leftOut;
-                LinkedSession session(l);
-                for (const QHostAddress &target : boards.boards)
-                    sink.notice(tr("Asking %1").arg(target.toString()));
-                const QHash<quint32, StoredConfig> configs =
-                    session.read(boards.boards, SelectorStored, l.timing);
-                for (const QHostAddress &target : boards.boards) {
-                    const quint32 key = target.toIPv4Address();
-                    if (!configs.contains(key)) {
-                        ++result.silent;
-                        continue;
-                    }
-                    BoardRow row;
-                    row.from = target;
-                    row.config = configs.value(key);
-                    row.twins = session.twoBoards().value(key);
-                    row.asked = true;
-                    result.rows.removeIf([&](const BoardRow &other) { return other.key() == row.key(); });
-                    result.rows << row;
+    const bool started = startOnLink([adapter, broadcast, asked](Sink &sink, Link &l) {
+        l.sink = &sink;
+        Refreshed result;
+        if (broadcast) {
+            QList<LocalSubnet> subnets = LocalSubnets();
+            if (!adapter.isEmpty())
+                subnets.removeIf([&](const LocalSubnet &s) { return s.address.toString() != adapter; });
+            for (const QString &line : DiscoveryAsks(subnets))
+                sink.notice(tr("Asking %1").arg(line));
+            const Discovery discovery = DiscoverBoards(l, SelectorStored, subnets);
+            result.rows = RowsOf(discovery);
+            for (const QString &line : discovery.refused)
+                result.notes << tr("Refused by the system: %1").arg(line);
+            result.stopped = discovery.stopped;
+        }
+        if (!asked.isEmpty() && !l.cancel.cancelled()) {
+            QString error;
+            const std::optional<QList<QHostAddress>> targets = ParseTargets(asked, error);
+            if (!targets)
+                Throw(SiteError::BadRequest, error);
+            const Boards boards = WithoutNonBoards(*targets);
+            result.notes << boards.leftOut;
+            LinkedSession session(l);
+            for (const QHostAddress &target : boards.boards)
+                sink.notice(tr("Asking %1").arg(target.toString()));
+            const QHash<quint32, StoredConfig> configs =
+                session.read(boards.boards, SelectorStored, l.timing);
+            for (const QHostAddress &target : boards.boards) {
+                const quint32 key = target.toIPv4Address();
+                if (!configs.contains(key)) {
+                    ++result.silent;
+                    continue;
                 }
-                result.stopped = result.stopped || session.cancelled();
+                BoardRow row;
+                row.from = target;
+                row.config = configs.value(key);
+                row.twins = session.twoBoards().value(key);
+                row.asked = true;
+                result.rows.removeIf([&](const BoardRow &other) { return other.key() == row.key(); });
+                result.rows << row;
             }
-            return QVariant::fromValue(result);
-        });
+            result.stopped = result.stopped || session.cancelled();
+        }
+        return QVariant::fromValue(result);
+    });
     if (!started)
         return;
     begin(broadcast ? tr("Looking for boards ...") : tr("Asking the boards added ..."));
@@ -855,7 +851,6 @@ void SiteWindow::writeWith(const QHostAddress &target, const StoredConfig &befor
     writeBefore_ = before;
     writeChanges_ = changes;
     guardProblems_.clear();
-    const Link base = link({});
     QPointer<SiteWindow> self(this);
     auto say = [self](const QString &line) {
         if (self)
@@ -865,9 +860,7 @@ void SiteWindow::writeWith(const QHostAddress &target, const StoredConfig &befor
         if (self)
             self->guardProblems_ = lines;
     };
-    const bool started = worker_.start([=](Sink &sink, const CancelToken &cancel) {
-        Link l = base;
-        l.cancel = cancel;
+    const bool started = startOnLink([=](Sink &sink, Link &l) {
         WriteSink events(sink, self.data(), say, problems);
         LinkedSession session(l, &events);
         const IntentFor intent = [changes](const StoredConfig &holds) {

@@ -117,7 +117,9 @@ private:
     void restoreSettings();
     void saveSettings() const;
     void fillAdapters();
-    Link link(const CancelToken &cancel) const;
+    // Runs `work` on the worker with the port and time-out as the window shows them now, and the worker's
+    // cancel; false when the worker is busy.
+    bool startOnLink(std::function<QVariant(Sink &, Link &)> work);
     void begin(const QString &what);
     void end();
     void say(const QString &line);
