@@ -301,6 +301,28 @@ private:
         return {CommissionEnd::Stopped, {}, {}, event(CommissionStep::Stopped, row)};
     }
 
+    // The rebooted board awaited at its planned address (e.address) until it holds what `holds` takes: then
+    // `after` is what it holds, else the run ends (stopped, or not back: the row stays written, and a run
+    // started again waits for this board before taking another).
+    std::optional<CommissionResult> awaitBack(const SitePlanRow &row, CommissionEvent &e,
+                                              std::optional<StoredConfig> &after,
+                                              const std::function<bool(const StoredConfig &)> &holds)
+    {
+        e.step = CommissionStep::WaitingAtAddress;
+        tell(e);
+        after = Await(session_, e.address, order_.waitLimitSeconds * 1000, timing_, holds);
+        if (session_.cancelled())
+            return stopped(row);
+        if (!after) {
+            e.step = CommissionStep::NotBack;
+            tell(e);
+            return CommissionResult{CommissionEnd::NotBack, {}, {}, e};
+        }
+        e.step = CommissionStep::Answers;
+        tell(e);
+        return std::nullopt;
+    }
+
     // "connect the next board: Lift 24 (24 of 40)": what the operator plugs in next.
     void wantNext()
     {
@@ -358,22 +380,12 @@ private:
             tell(e);
             e.acknowledged = !session_.reboot({at_}, timing_.timeoutMs).isEmpty();
         }
-        e.step = CommissionStep::WaitingAtAddress;
-        tell(e);
-        const auto after = Await(session_, e.address, order_.waitLimitSeconds * 1000, timing_,
-                                 [&](const StoredConfig &config) {
-                                     return MacText(config.config.record.mac) == status.mac &&
-                                            Same(config, HeldAfterWrite(PlannedConfig(row, config)));
-                                 });
-        if (session_.cancelled())
-            return stopped(row);
-        if (!after) {
-            e.step = CommissionStep::NotBack;
-            tell(e);
-            return CommissionResult{CommissionEnd::NotBack, {}, {}, e};
-        }
-        e.step = CommissionStep::Answers;
-        tell(e);
+        std::optional<StoredConfig> after;
+        if (auto end = awaitBack(row, e, after, [&](const StoredConfig &config) {
+                return MacText(config.config.record.mac) == status.mac &&
+                       Same(config, HeldAfterWrite(PlannedConfig(row, config)));
+            }))
+            return end;
         StoredConfig before = *after;  // its MAC as it was before the write, as the record has it
         before.config.record.mac = ParseMac(status.macBefore).value_or(before.config.record.mac);
         done(row, before, *after, RowState::Done);
@@ -518,20 +530,10 @@ private:
         e.acknowledged = !session_.reboot({at_}, timing_.timeoutMs).isEmpty();
         if (session_.cancelled())
             return stopped(row);
-        e.step = CommissionStep::WaitingAtAddress;
-        tell(e);
-        const auto after = Await(session_, e.address, order_.waitLimitSeconds * 1000, timing_,
-                                 [&](const StoredConfig &config) { return Same(config, expected); });
-        if (session_.cancelled())
-            return stopped(row);
-        if (!after) {
-            // The row stays written: a run started again waits for this board before taking another.
-            e.step = CommissionStep::NotBack;
-            tell(e);
-            return CommissionResult{CommissionEnd::NotBack, {}, {}, e};
-        }
-        e.step = CommissionStep::Answers;
-        tell(e);
+        std::optional<StoredConfig> after;
+        if (auto end =
+                awaitBack(row, e, after, [&](const StoredConfig &config) { return Same(config, expected); }))
+            return end;
         done(row, current, *after, RowState::Done);
         return std::nullopt;
     }
