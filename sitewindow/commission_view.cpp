@@ -287,6 +287,23 @@ bool CommissionView::open(const QString &planPath)
     return usable_;
 }
 
+void CommissionView::runOnPlan(std::function<CommissionResult(Commissioning &)> work)
+{
+    Link link;
+    link.port = port_;
+    const QString planPath = planPath_;
+    const SitePlan plan = plan_;
+    const QHostAddress at = *ParseDottedAddress(at_->text().trimmed());
+    worker_.start(
+        [link, planPath, plan, at, work = std::move(work)](CommissionSink &sink, const CancelToken &cancel) {
+            Link l = link;
+            l.cancel = cancel;
+            l.sink = &sink;
+            Commissioning commissioning(l, planPath, plan, at, sink);
+            return QVariant::fromValue(work(commissioning));
+        });
+}
+
 bool CommissionView::start(bool anyway)
 {
     if (busy() || !open(planPath_))
@@ -295,18 +312,7 @@ bool CommissionView::start(bool anyway)
         say(tr("%n row(s) in a subnet this computer cannot reach; nothing sent", nullptr, unreachable_));
         return false;
     }
-    Link link;
-    link.port = port_;
-    const QString planPath = planPath_;
-    const SitePlan plan = plan_;
-    const QHostAddress at = *ParseDottedAddress(at_->text().trimmed());
-    worker_.start([link, planPath, plan, at](CommissionSink &sink, const CancelToken &cancel) {
-        Link l = link;
-        l.cancel = cancel;
-        l.sink = &sink;
-        Commissioning commissioning(l, planPath, plan, at, sink);
-        return QVariant::fromValue(commissioning.run({}));
-    });
+    runOnPlan([](Commissioning &commissioning) { return commissioning.run({}); });
     say(tr("Commissioning from %1").arg(QDir::toNativeSeparators(planPath_)));
     updateActions();
     return true;
@@ -322,17 +328,7 @@ bool CommissionView::forget(const QString &row)
         say(tr("%1 is not a written row waiting for its board").arg(row));
         return false;
     }
-    Link link;
-    link.port = port_;
-    const QString planPath = planPath_;
-    const SitePlan plan = plan_;
-    const QHostAddress at = *ParseDottedAddress(at_->text().trimmed());
-    worker_.start([link, planPath, plan, at, row](CommissionSink &sink, const CancelToken &cancel) {
-        Link l = link;
-        l.cancel = cancel;
-        Commissioning commissioning(l, planPath, plan, at, sink);
-        return QVariant::fromValue(commissioning.forget(row));
-    });
+    runOnPlan([row](Commissioning &commissioning) { return commissioning.forget(row); });
     updateActions();
     return true;
 }

@@ -63,6 +63,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Runs `work` on the worker on the open plan, its record and lock, the board awaited at the factory
+    // address.
+    void runOnPlan(std::function<CommissionResult(Commissioning &)> work);
     void step(const CommissionEvent &e);
     void finish(const QVariant &result);
     void showRows();
